@@ -1,0 +1,34 @@
+#pragma once
+#include "entities/Item.h"
+
+struct Cell;
+
+class Bomb : public Item {
+public:
+    // The strips' surfaces may be shared by several bombs; ownsStrips tells
+    // which bomb frees them.
+    Bomb(double x, double y, const AnimStrip& strip, const AnimStrip& blastStrip, const Cell* rubblePrototype,
+         SoundBank* sounds, bool ownsStrips = false);
+    ~Bomb() override;
+    void draw(int scale) override;
+    void update(uint32_t& dt, bool won) override;
+    bool moveBy(double dx, double dy, bool& result) override;
+    bool isPassable() override { return true; }
+    bool canMoveTo(int column, int row, bool byPlayer) override;
+    void placeAtX(double newX) override { x = newX; }
+    void placeAt(double px, double py);
+
+    int32_t column = 0;
+    int32_t row = 0;
+    bool placed = false;
+    bool exploded = false;
+    uint32_t timer = 0;
+    uint32_t fuse = 5000;
+    AnimStrip strip;
+    AnimStrip blastStrip;
+    Cell* rubble[4] = {};
+    bool finished = false;
+    bool soundPlayed = false;
+    double fallSpeed = 0;
+    bool ownsStrips;
+};

@@ -1,0 +1,17 @@
+#include "entities/Item.h"
+
+SDL_Surface* Item::screen = nullptr;
+Level* Item::currentLevel = nullptr;
+Player* Item::currentPlayer = nullptr;
+
+bool Item::canMoveTo(int, int, bool) { return false; }
+
+void advanceStrip(AnimStrip& strip, int amount) {
+    strip.elapsed += amount;
+    if (strip.elapsed > strip.frameDuration) {
+        int q = strip.elapsed / strip.frameDuration;
+        strip.currentFrame += q;
+        strip.elapsed = strip.elapsed * (1 - q);
+        if (strip.currentFrame >= strip.frameCount) strip.currentFrame = 0;
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+#include <SDL/SDL.h>
+#include <cstdint>
+
+#include "gfx/AnimStrip.h"
+
+class Level;
+class Player;
+class SoundBank;
+
+// Advances a strip by an amount in the caller's unit. The frame changes only
+// when elapsed exceeds the duration; elapsed then becomes elapsed * (1 - q),
+// and a strip past its last frame restarts at frame 0. Recorded solutions
+// depend on these exact rules.
+void advanceStrip(AnimStrip& strip, int amount);
+
+// Every level object other than the player.
+class Item {
+public:
+    explicit Item(SoundBank* sounds) : sounds(sounds) {}
+    virtual ~Item() = default;
+
+    virtual void draw(int scale) = 0;
+    virtual void update(uint32_t& dt, bool won) = 0;
+    virtual bool moveBy(double dx, double dy, bool& result) = 0;
+    virtual bool isPassable() { return true; }
+    virtual bool canMoveTo(int column, int row, bool byPlayer);
+    virtual void placeAtX(double newX) { (void)newX; }
+    virtual void destroy() {}
+    virtual bool isDestroyed() { return false; }
+    virtual bool isFalling() { return false; }
+    virtual bool isBox() { return false; }
+    virtual int top() { return static_cast<int>(y); }
+
+    SoundBank* sounds;
+    bool collected = false;
+    double x = 0;
+    double y = 0;
+
+    // Set by the item-record parser each time it creates an item.
+    static SDL_Surface* screen;
+    static Level* currentLevel;
+    static Player* currentPlayer;
+};

@@ -1,0 +1,57 @@
+#pragma once
+#include <SDL/SDL.h>
+#include <string>
+#include <vector>
+
+#include "level/Cell.h"
+
+class Item;
+class Player;
+class Treasure;
+class SoundBank;
+
+// Sine wave shared by the level construction (which fills it) and the water.
+extern int waveTable[641];
+void fillWaveTable();
+
+// One loaded level and, at the same time, the state of its play.
+class Level {
+public:
+    // An empty level with its player at (32, 0); nothing is loaded.
+    Level(SDL_Surface* screen, SoundBank* sounds, int scale);
+    // Builds the level from a level file. Throws LoadError on a broken file.
+    Level(const std::string& path, SDL_Surface* screen, SoundBank* sounds, int scale, bool startMusic);
+    ~Level();
+    Level(const Level&) = delete;
+    Level& operator=(const Level&) = delete;
+
+    // None outside the grid, and past the end of a row shorter than the first.
+    Cell* cellAt(int column, int row) const;
+    bool isFree(int column, int row, const Item* asker) const;
+    // Stores the cell; the one that was there now belongs to the caller.
+    void setCell(int column, int row, Cell* cell);
+    unsigned countRows() const { return static_cast<unsigned>(grid.size()); }
+    // Can the player step up onto (column, row): solid there, free above it,
+    // and solid under the player.
+    bool canStepUp(int column, int row) const;
+
+    SDL_Surface* screen = nullptr;
+    SDL_Surface* backdrop = nullptr;
+    std::vector<std::vector<Cell*>> grid;
+    SpriteTable spriteTable;
+    Player* player = nullptr;
+    int scale = 1;
+    std::vector<Item*> items;
+    std::vector<Treasure*> treasures;
+    SoundBank* sounds = nullptr;
+    int rowCount = 0;
+    int columnCount = 0;
+    int pageShift = 0;
+    SDL_Surface* hudBar = nullptr;
+    // Cells taken out of the grid by blasts are owned by their bombs.
+};
+
+// The loader proper (level file format); run once by the file construction.
+void loadLevelFile(Level& level, const std::string& path);
+// Tiles the background over the screen and shades it through "./gfx/maski.png".
+void buildBackdrop(Level& level, SDL_Surface* background);
