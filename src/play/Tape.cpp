@@ -1,0 +1,324 @@
+#include "play/Tape.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "entities/Goal.h"
+#include "entities/Player.h"
+#include "level/Level.h"
+
+namespace {
+
+const char* const kOutcomeNames[] = {"Completed", "Died", "Quit", "Restart", "Unfinished"};
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+std::vector<std::string> splitWords(const std::string& line) {
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && isBlank(line[i])) ++i;
+        size_t start = i;
+        while (i < line.size() && !isBlank(line[i])) ++i;
+        if (i > start) words.push_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+// A decimal number of at most 32 bits, digits only.
+bool parseCount(const std::string& word, uint32_t& value) {
+    if (word.empty() || word.size() > 10) return false;
+    uint64_t v = 0;
+    for (char c : word) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (v > 0xFFFFFFFFull) return false;
+    value = static_cast<uint32_t>(v);
+    return true;
+}
+
+int keyIndex(const std::string& name) {
+    for (int i = 0; i < kTapeKeyCount; ++i)
+        if (name == kTapeKeyNames[i]) return i;
+    return -1;
+}
+
+// "# word value" header comments; anything else after '#' is a plain comment.
+void readHeader(const std::vector<std::string>& words, Tape& tape) {
+    if (words.size() < 3 || words[0] != "#") return;
+    const std::string& key = words[1];
+    if (key == "level") {
+        tape.level = words[2];
+    } else if (key == "expect") {
+        tape.expect = words[2];
+    } else if (key == "select" || key == "page") {
+        uint32_t value;
+        if (parseCount(words[2], value) && value <= 1000000) (key == "select" ? tape.select : tape.page) = static_cast<int>(value);
+    }
+}
+
+} // namespace
+
+const char* const kTapeKeyNames[kTapeKeyCount] = {"left", "right", "up",     "down", "x", "z",     "space",
+                                                   "return", "escape", "r", "m",    "l", "period"};
+const int kTapeKeySyms[kTapeKeyCount] = {SDLK_LEFT,   SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_z,     SDLK_SPACE,
+                                         SDLK_RETURN, SDLK_ESCAPE, SDLK_r, SDLK_m,    SDLK_l, SDLK_PERIOD};
+
+const char* outcomeName(int outcome) {
+    if (outcome < 0 || outcome > kUnfinished) return "?";
+    return kOutcomeNames[outcome];
+}
+
+int parseOutcome(const std::string& name) {
+    for (int i = 0; i <= kUnfinished; ++i)
+        if (name == kOutcomeNames[i]) return i;
+    return -1;
+}
+
+uint16_t keyMaskOf(const uint8_t* state) {
+    uint16_t mask = 0;
+    for (int i = 0; i < kTapeKeyCount; ++i)
+        if (state[kTapeKeySyms[i]]) mask = static_cast<uint16_t>(mask | (1u << i));
+    return mask;
+}
+
+void applyKeyMask(uint16_t mask, uint8_t* state) {
+    for (int i = 0; i < kTapeKeyCount; ++i) state[kTapeKeySyms[i]] = (mask >> i) & 1u;
+}
+
+uint64_t Tape::frameCount() const {
+    uint64_t total = 0;
+    for (const TapeRun& run : runs) total += run.frames;
+    return total;
+}
+
+void Tape::append(uint32_t dt, uint16_t keys) {
+    if (!runs.empty() && runs.back().dt == dt && runs.back().keys == keys && runs.back().frames < 0xFFFFFFFFu) {
+        ++runs.back().frames;
+        return;
+    }
+    TapeRun run;
+    run.frames = 1;
+    run.dt = dt;
+    run.keys = keys;
+    runs.push_back(run);
+}
+
+Tape parseTape(const std::string& text) {
+    Tape tape;
+    size_t start = 0;
+    int lineNumber = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        std::vector<std::string> words = splitWords(line);
+        if (words.empty()) continue;
+        if (words[0][0] == '#') {
+            readHeader(words, tape);
+            continue;
+        }
+        TapeRun run;
+        if (!parseCount(words[0], run.frames))
+            throw TapeError(lineNumber, "bad frame count '" + words[0] + "'");
+        if (run.frames == 0) throw TapeError(lineNumber, "frame count must be at least 1");
+        if (words.size() < 2) throw TapeError(lineNumber, "missing frame time");
+        if (!parseCount(words[1], run.dt)) throw TapeError(lineNumber, "bad frame time '" + words[1] + "'");
+        for (size_t i = 2; i < words.size(); ++i) {
+            int key = keyIndex(words[i]);
+            if (key < 0) throw TapeError(lineNumber, "unknown key '" + words[i] + "'");
+            run.keys = static_cast<uint16_t>(run.keys | (1u << key));
+        }
+        tape.runs.push_back(run);
+    }
+    return tape;
+}
+
+Tape loadTape(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw TapeError(0, "cannot read " + path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return parseTape(text.str());
+}
+
+std::string formatTape(const Tape& tape) {
+    std::string out;
+    if (!tape.level.empty()) out += "# level " + tape.level + "\n";
+    if (!tape.expect.empty()) out += "# expect " + tape.expect + "\n";
+    if (tape.select >= 0) out += "# select " + std::to_string(tape.select) + "\n";
+    if (tape.page != 0) out += "# page " + std::to_string(tape.page) + "\n";
+    for (const TapeRun& run : tape.runs) {
+        out += std::to_string(run.frames) + " " + std::to_string(run.dt);
+        for (int i = 0; i < kTapeKeyCount; ++i)
+            if ((run.keys >> i) & 1u) out += std::string(" ") + kTapeKeyNames[i];
+        out += "\n";
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+
+ReplayDriver::ReplayDriver(const Tape& tape, Level& level, std::FILE* trace)
+    : tape(tape), level(level), trace(trace) {
+    platform::setClock(&clock);
+    platform::setKeyboard(&keyboard);
+}
+
+ReplayDriver::~ReplayDriver() {
+    platform::setClock(nullptr);
+    platform::setKeyboard(nullptr);
+}
+
+bool ReplayDriver::passStart(unsigned) {
+    while (run < tape.runs.size() && inRun >= tape.runs[run].frames) {
+        ++run;
+        inRun = 0;
+    }
+    if (run >= tape.runs.size()) {
+        tapeEnded = true;
+        clock.armed = false;
+        return false;
+    }
+    const TapeRun& frame = tape.runs[run];
+    ++inRun;
+    ++used;
+    applyKeyMask(frame.keys, keyboard.state);
+    clock.arm(frame.dt);
+    return true;
+}
+
+void ReplayDriver::afterUpdates(unsigned, uint32_t dt) {
+    if (!trace) return;
+    char flags[10];
+    playerFlags(level, flags);
+    std::fprintf(trace, "%llu %u %.3f %.3f %s\n", static_cast<unsigned long long>(used), dt, level.player->x,
+                 level.player->y, flags);
+}
+
+void playerFlags(const Level& level, char* out) {
+    const Player& p = *level.player;
+    const bool set[] = {p.walking, p.jumping,  p.pushing, p.falling,    p.steppingUp,
+                        p.placingBomb, p.onLadder, p.dead,    p.reachedGoal};
+    const char letters[] = "WJPFSBLDG";
+    int n = 0;
+    for (int i = 0; i < 9; ++i)
+        if (set[i]) out[n++] = letters[i];
+    if (n == 0) out[n++] = '-';
+    out[n] = '\0';
+}
+
+ReplayResult replayTape(Level& level, const Tape& tape, const ReplayOptions& options, std::FILE* trace) {
+    ReplayResult result;
+    result.selectMode = options.selectMode;
+    result.page = options.page;
+    int chosen = -1;
+    PlayOutcome outcome;
+    {
+        ReplayDriver driver(tape, level, trace);
+        outcome = runPlayLoop(level, result.page, options.selectMode, options.selectMode ? &chosen : nullptr,
+                              options.available, &driver);
+        result.frames = driver.framesUsed();
+        result.endTicks = driver.clock.now;
+        result.outcome = driver.ranOut() ? kUnfinished : static_cast<int>(outcome);
+    }
+    result.chosen = chosen;
+    result.x = level.player->x;
+    result.y = level.player->y;
+    result.treasures = static_cast<unsigned>(level.treasures.size());
+    for (const Treasure* treasure : level.treasures)
+        if (treasure->collected) ++result.collected;
+    result.bombs = level.player->bombsLeft();
+    return result;
+}
+
+std::string formatReport(const ReplayResult& r) {
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer, "outcome %s\nframes %llu\nplayer %.3f %.3f\ntreasures %u %u\nbombs %u\n",
+                  outcomeName(r.outcome), static_cast<unsigned long long>(r.frames), r.x, r.y, r.collected,
+                  r.treasures, r.bombs);
+    std::string out = buffer;
+    if (r.selectMode) {
+        std::snprintf(buffer, sizeof buffer, "chosen %d\npage %d\n", r.chosen, r.page);
+        out += buffer;
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+
+TapeRecorder::TapeRecorder(platform::Keyboard* inner) : inner(inner) {
+    std::memset(frozenState, 0, sizeof frozenState);
+}
+
+uint8_t* TapeRecorder::innerKeys() {
+    if (inner) return inner->keys();
+    // SDL's own keyboard sits behind the seam while this recorder is installed.
+    platform::setKeyboard(nullptr);
+    uint8_t* state = platform::keyState();
+    platform::setKeyboard(this);
+    return state;
+}
+
+void TapeRecorder::pump() {
+    if (inner) {
+        inner->pump();
+    } else {
+        platform::setKeyboard(nullptr);
+        platform::pumpEvents();
+        platform::setKeyboard(this);
+    }
+    if (frozen) return;
+    if (pumpedThisPass) {
+        // A closing sequence pumps again before any new pass: the play is over.
+        frozen = true;
+        applyKeyMask(passKeys, frozenState);
+        return;
+    }
+    pumpedThisPass = true;
+    passKeys = keyMaskOf(innerKeys());
+}
+
+uint8_t* TapeRecorder::keys() {
+    if (frozen) return frozenState;
+    return innerKeys();
+}
+
+bool TapeRecorder::passStart(unsigned) {
+    pumpedThisPass = false;
+    passRecorded = false;
+    return true;
+}
+
+void TapeRecorder::afterUpdates(unsigned, uint32_t dt) {
+    tape.append(dt, passKeys);
+    passRecorded = true;
+}
+
+void TapeRecorder::finish() {
+    // The pass whose end check ended the play never slept: its frame time is
+    // never used, 20 ms stands for it.
+    if (!passRecorded && pumpedThisPass) tape.append(20, passKeys);
+    passRecorded = true;
+}
+
+// ---------------------------------------------------------------------------
+
+void useDummyDriversWithoutDisplay() {
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display) return;
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+}
+
+SDL_Surface* openGameScreen(const char* caption) {
+    SDL_Init(SDL_INIT_VIDEO);
+    SDL_WM_SetCaption(caption, caption);
+    return SDL_SetVideoMode(640, 480, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
+}

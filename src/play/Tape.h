@@ -1,0 +1,184 @@
+#pragma once
+// Tapes: a play of a level written down as the frame time and the held keys
+// of every pass of the frame loop. Every motion in a play depends on those
+// two alone, so replaying the tape reproduces the play exactly.
+#include <SDL/SDL.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "play/PlayLoop.h"
+
+class Level;
+
+// The outcome of a replay: a PlayOutcome, or a tape that ran out first.
+constexpr int kUnfinished = 4;
+const char* outcomeName(int outcome);
+// Completed, Died, Quit, Restart or Unfinished; -1 for anything else.
+int parseOutcome(const std::string& name);
+
+// The keys a tape can hold, as bits of TapeRun::keys.
+constexpr int kTapeKeyCount = 13;
+extern const char* const kTapeKeyNames[kTapeKeyCount];
+extern const int kTapeKeySyms[kTapeKeyCount];
+uint16_t keyMaskOf(const uint8_t* state);
+void applyKeyMask(uint16_t mask, uint8_t* state);
+
+// A bad tape line, with its 1-based number (0: the file could not be read).
+class TapeError : public std::runtime_error {
+public:
+    TapeError(int line, const std::string& message)
+        : std::runtime_error(message), line(line) {}
+    int line;
+};
+
+struct TapeRun {
+    uint32_t frames = 0;
+    uint32_t dt = 0;
+    uint16_t keys = 0;
+};
+
+struct Tape {
+    std::vector<TapeRun> runs;
+    // From the comment lines "# level PATH", "# expect OUTCOME", "# select N"
+    // and "# page P"; the tools themselves ignore them, the tape runner
+    // (scripts/replay-tapes) passes them on.
+    std::string level;
+    std::string expect;
+    int select = -1;
+    int page = 0;
+
+    uint64_t frameCount() const;
+    // Appends one frame, merging it into the last run when equal.
+    void append(uint32_t dt, uint16_t keys);
+};
+
+Tape parseTape(const std::string& text);
+Tape loadTape(const std::string& path);
+// The tape's text: its header comments (level, expect, select, page when
+// set), then one line per run.
+std::string formatTape(const Tape& tape);
+
+// A clock whose next delay during a play pass lasts exactly the tape's
+// frame time. The play loop reads the frame time as the ticks passed over
+// its 20 ms sleep, so that sleep is stretched or shortened to DT. Any other
+// wait (sequences, fades) advances by what it asks, and any reading of the
+// clock between the start of a pass and its sleep means the pass was cut
+// short by its end check and a closing sequence is running.
+class ReplayClock : public platform::Clock {
+public:
+    uint32_t ticks() override {
+        armed = false;
+        return now;
+    }
+    void delay(uint32_t ms) override {
+        now += armed ? pending : ms;
+        armed = false;
+    }
+    void arm(uint32_t dt) {
+        pending = dt;
+        armed = true;
+    }
+    uint32_t now = 0;
+    uint32_t pending = 0;
+    bool armed = false;
+};
+
+// Drives the play loop from a tape: installs the replay clock and a scripted
+// keyboard while it lives; at the start of pass k it holds frame k's keys and
+// arms frame k's time, and it abandons the play when the tape has no frame k.
+class ReplayDriver : public PlayHooks {
+public:
+    // trace, when given, receives "PASS DT X Y FLAGS" after every pass.
+    ReplayDriver(const Tape& tape, Level& level, std::FILE* trace = nullptr);
+    ~ReplayDriver() override;
+    ReplayDriver(const ReplayDriver&) = delete;
+    ReplayDriver& operator=(const ReplayDriver&) = delete;
+
+    bool passStart(unsigned pass) override;
+    void afterUpdates(unsigned pass, uint32_t dt) override;
+
+    // Tape frames used: the passes that started with a frame of the tape.
+    uint64_t framesUsed() const { return used; }
+    bool ranOut() const { return tapeEnded; }
+
+    ReplayClock clock;
+    platform::ScriptedKeyboard keyboard;
+
+private:
+    const Tape& tape;
+    Level& level;
+    std::FILE* trace;
+    size_t run = 0;
+    uint32_t inRun = 0;
+    uint64_t used = 0;
+    bool tapeEnded = false;
+};
+
+// The player's flags as trace letters (W J P F S B L D G, '-' for none).
+// Writes at most 10 bytes including the terminator.
+void playerFlags(const Level& level, char* out);
+
+struct ReplayOptions {
+    bool selectMode = false;
+    int available = 0;
+    int page = 0;
+};
+
+struct ReplayResult {
+    int outcome = kUnfinished;
+    uint64_t frames = 0;
+    double x = 0;
+    double y = 0;
+    unsigned collected = 0;
+    unsigned treasures = 0;
+    unsigned bombs = 0;
+    bool selectMode = false;
+    int chosen = -1;
+    int page = 0;
+    uint32_t endTicks = 0;  // the replay clock when the play loop returned
+};
+
+// Runs the real play loop over the loaded level under the tape.
+ReplayResult replayTape(Level& level, const Tape& tape, const ReplayOptions& options, std::FILE* trace = nullptr);
+// The report lines: outcome, frames, player, treasures, bombs (and chosen,
+// page in selection mode), each ending with a line feed.
+std::string formatReport(const ReplayResult& result);
+
+// Records a play: wraps a keyboard (null: SDL's own through the platform
+// seam), notes the held keys at the first pump of every pass and the frame
+// time after its updates. Once the play has ended (a second pump within one
+// pass comes from a closing sequence) it keeps reporting the final pass's
+// keys, as a replay of the tape does.
+class TapeRecorder : public PlayHooks, public platform::Keyboard {
+public:
+    explicit TapeRecorder(platform::Keyboard* inner = nullptr);
+    void pump() override;
+    uint8_t* keys() override;
+    bool passStart(unsigned pass) override;
+    void afterUpdates(unsigned pass, uint32_t dt) override;
+    // Adds the final pass when its end check ended the play; call once after
+    // runPlayLoop returns.
+    void finish();
+
+    Tape tape;
+
+private:
+    uint8_t* innerKeys();
+    platform::Keyboard* inner;
+    uint16_t passKeys = 0;
+    bool pumpedThisPass = false;
+    bool passRecorded = true;
+    bool frozen = false;
+    uint8_t frozenState[SDLK_LAST];
+};
+
+// The tools' setting, as the game's own: without a display (no DISPLAY) SDL's
+// dummy video and audio drivers unless the environment names others; then
+// SDL's video and the 640x480x32 mode.
+void useDummyDriversWithoutDisplay();
+SDL_Surface* openGameScreen(const char* caption);
