@@ -214,27 +214,38 @@ void playerFlags(const Level& level, char* out) {
     out[n] = '\0';
 }
 
-ReplayResult replayTape(Level& level, const Tape& tape, const ReplayOptions& options, std::FILE* trace) {
+ReplayResult summarizePlay(const Level& level, int outcome, uint64_t frames) {
     ReplayResult result;
-    result.selectMode = options.selectMode;
-    result.page = options.page;
-    int chosen = -1;
-    PlayOutcome outcome;
-    {
-        ReplayDriver driver(tape, level, trace);
-        outcome = runPlayLoop(level, result.page, options.selectMode, options.selectMode ? &chosen : nullptr,
-                              options.available, &driver);
-        result.frames = driver.framesUsed();
-        result.endTicks = driver.clock.now;
-        result.outcome = driver.ranOut() ? kUnfinished : static_cast<int>(outcome);
-    }
-    result.chosen = chosen;
+    result.outcome = outcome;
+    result.frames = frames;
     result.x = level.player->x;
     result.y = level.player->y;
     result.treasures = static_cast<unsigned>(level.treasures.size());
     for (const Treasure* treasure : level.treasures)
         if (treasure->collected) ++result.collected;
     result.bombs = level.player->bombsLeft();
+    return result;
+}
+
+ReplayResult replayTape(Level& level, const Tape& tape, const ReplayOptions& options, std::FILE* trace) {
+    int page = options.page;
+    int chosen = -1;
+    int outcome;
+    uint64_t frames;
+    uint32_t endTicks;
+    {
+        ReplayDriver driver(tape, level, trace);
+        PlayOutcome played = runPlayLoop(level, page, options.selectMode, options.selectMode ? &chosen : nullptr,
+                                         options.available, &driver);
+        frames = driver.framesUsed();
+        outcome = driver.ranOut() ? kUnfinished : static_cast<int>(played);
+        endTicks = driver.clock.now;
+    }
+    ReplayResult result = summarizePlay(level, outcome, frames);
+    result.selectMode = options.selectMode;
+    result.chosen = chosen;
+    result.page = page;
+    result.endTicks = endTicks;
     return result;
 }
 

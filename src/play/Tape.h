@@ -143,6 +143,8 @@ struct ReplayResult {
     uint32_t endTicks = 0;  // the replay clock when the play loop returned
 };
 
+// The level's state after a play: position, treasures, bombs.
+ReplayResult summarizePlay(const Level& level, int outcome, uint64_t frames);
 // Runs the real play loop over the loaded level under the tape.
 ReplayResult replayTape(Level& level, const Tape& tape, const ReplayOptions& options, std::FILE* trace = nullptr);
 // The report lines: outcome, frames, player, treasures, bombs (and chosen,

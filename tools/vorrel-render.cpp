@@ -1,0 +1,123 @@
+// Writes a level's picture as the start sequence shows it, or as it stands
+// after replaying a tape, as a PNG: for previews, the README and the docs.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "audio/SoundBank.h"
+#include "entities/Item.h"
+#include "entities/Player.h"
+#include "gfx/PngWrite.h"
+#include "level/Level.h"
+#include "level/LoadError.h"
+#include "play/Tape.h"
+#include "play/View.h"
+
+namespace {
+
+int usage(const char* message) {
+    std::fprintf(stderr, "vorrel-render: %s\n", message);
+    std::fprintf(stderr, "usage: vorrel-render LEVEL OUT.png [--tape TAPE] [--select AVAILABLE] [--page P]\n");
+    return 2;
+}
+
+bool parseInteger(const char* text, int& value) {
+    char* end = nullptr;
+    long v = std::strtol(text, &end, 10);
+    if (!*text || *end || v < -1000000000L || v > 1000000000L) return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
+// The picture of one moment, composed as the start sequence composes it.
+void drawPicture(Level& level, int timeOffset, const ReplayOptions& options, int page) {
+    SDL_BlitSurface(level.backdrop, nullptr, level.screen, nullptr);
+    if (options.selectMode) drawSelectionOverlay(level, options.available, page);
+    for (Item* item : level.items) item->draw(level.scale);
+    level.player->draw(level.screen, 1);
+    drawCells(level, timeOffset);
+    drawHud(level);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const char* tapePath = nullptr;
+    ReplayOptions options;
+    const char* positional[2] = {nullptr, nullptr};
+    int positionals = 0;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (!std::strcmp(arg, "--tape") || !std::strcmp(arg, "--select") || !std::strcmp(arg, "--page")) {
+            if (i + 1 >= argc) return usage((std::string(arg) + " needs a value").c_str());
+            const char* value = argv[++i];
+            if (!std::strcmp(arg, "--tape")) {
+                tapePath = value;
+            } else if (!std::strcmp(arg, "--select")) {
+                options.selectMode = true;
+                if (!parseInteger(value, options.available)) return usage("bad --select value");
+            } else if (!parseInteger(value, options.page)) {
+                return usage("bad --page value");
+            }
+        } else if (arg[0] == '-' && arg[1] == '-') {
+            return usage((std::string("unknown option ") + arg).c_str());
+        } else {
+            if (positionals == 2) return usage("too many arguments");
+            positional[positionals++] = arg;
+        }
+    }
+    if (positionals != 2) return usage("LEVEL and OUT.png are needed");
+
+    Tape tape;
+    if (tapePath) {
+        try {
+            tape = loadTape(tapePath);
+        } catch (const TapeError& error) {
+            if (error.line > 0)
+                std::fprintf(stderr, "%s:%d: %s\n", tapePath, error.line, error.what());
+            else
+                std::fprintf(stderr, "vorrel-render: %s\n", error.what());
+            return 2;
+        }
+    }
+
+    useDummyDriversWithoutDisplay();
+    SoundBank sounds;
+    sounds.load("./zik/data.txt");
+    SDL_Surface* screen = openGameScreen("Vorrel render");
+
+    Level* level = nullptr;
+    try {
+        level = new Level(positional[0], screen, &sounds, 1, false);
+    } catch (const LoadError& error) {
+        int status = reportLoadError(error);
+        SDL_Quit();
+        return status;
+    }
+
+    // A virtual clock makes the water's phase, and so the picture, the same on every run.
+    platform::VirtualClock clock;
+    int page = options.page;
+    int timeOffset = 3000;  // the start sequence draws the water this far ahead
+    if (tapePath) {
+        ReplayResult result = replayTape(*level, tape, options);
+        page = result.page;
+        clock.now = result.endTicks;
+        timeOffset = 0;
+    } else {
+        clock.now = 20;  // the start sequence sleeps 20 ms before it draws
+    }
+    platform::setClock(&clock);
+    drawPicture(*level, timeOffset, options, page);
+    platform::setClock(nullptr);
+
+    bool ok = writePng(screen, positional[1]);
+    delete level;
+    SDL_Quit();
+    if (!ok) {
+        std::fprintf(stderr, "vorrel-render: cannot write %s\n", positional[1]);
+        return 2;
+    }
+    return 0;
+}
