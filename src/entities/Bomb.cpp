@@ -1,9 +1,191 @@
-// STUB: replaced by the items work.
 #include "entities/Bomb.h"
-Bomb::Bomb(double, double, const AnimStrip& s, const AnimStrip& b, const Cell*, SoundBank* snd, bool owns) : Item(snd), strip(s), blastStrip(b), ownsStrips(owns) {}
-Bomb::~Bomb() {}
-void Bomb::draw(int) {}
-void Bomb::update(uint32_t&, bool) {}
-bool Bomb::moveBy(double, double, bool&) { return false; }
-bool Bomb::canMoveTo(int, int, bool) { return false; }
-void Bomb::placeAt(double, double) {}
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "audio/SoundBank.h"
+#include "entities/Box.h"
+#include "entities/Player.h"
+#include "gfx/Surface.h"
+#include "level/Level.h"
+
+namespace {
+
+// Blast reach, in the order the cells are replaced: own, left, above, right.
+const int blastOffsets[4][2] = {{0, 0}, {-1, 0}, {0, -1}, {1, 0}};
+
+bool onColumnEdge(double x) { return x / 32 == std::trunc(x / 32); }
+
+// A strip without a frame duration never animates.
+void advance(AnimStrip& strip, int amount) {
+    if (strip.frameDuration > 0) advanceStrip(strip, amount);
+}
+
+Item* itemAt(const Level* level, int column, int row) {
+    Cell* cell = level->cellAt(column, row);
+    return cell ? cell->item : nullptr;
+}
+
+void setItem(const Level* level, int column, int row, Item* item) {
+    if (Cell* cell = level->cellAt(column, row)) cell->item = item;
+}
+
+} // namespace
+
+Bomb::Bomb(double px, double py, const AnimStrip& s, const AnimStrip& b, const Cell* rubblePrototype,
+           SoundBank* snd, bool owns)
+    : Item(snd), strip(s), blastStrip(b), ownsStrips(owns) {
+    x = px;
+    y = py;
+    if (rubblePrototype) {
+        for (Cell*& cell : rubble) {
+            cell = new Cell(*rubblePrototype);
+            cell->item = nullptr;
+        }
+    }
+}
+
+// The rubble slots hold either unused rubble or, after the blast, the cells
+// it took out of the grid; both belong to the bomb.
+Bomb::~Bomb() {
+    for (Cell*& cell : rubble) {
+        delete cell;
+        cell = nullptr;
+    }
+    if (ownsStrips) {
+        freeStrip(strip);
+        freeStrip(blastStrip);
+    }
+}
+
+void Bomb::placeAt(double px, double py) {
+    x = px;
+    y = py;
+    placed = true;
+    column = static_cast<int32_t>(x / 32);
+    row = static_cast<int32_t>(y / 32);
+    if (currentLevel) setItem(currentLevel, column, row, this);
+}
+
+void Bomb::update(uint32_t& dt, bool) {
+    Level* level = currentLevel;
+    if (!level) return;
+
+    // An unplaced bomb is still in the player's pocket: it must not drop
+    // through the level from its parking place at (0, 0).
+    if (placed) {
+        int c = static_cast<int>(x / 32);
+        if (level->isFree(c, static_cast<int>(std::floor(y / 32)) + 1, this) && onColumnEdge(x)) {
+            fallSpeed = std::min(fallSpeed + dt * 0.01, maxFallStep);
+            y += fallSpeed;
+            row = static_cast<int32_t>(std::round(y / 32));
+            int r = static_cast<int>(std::floor(y / 32));
+            if (!level->isFree(c, r + 1, this)) {
+                fallSpeed = 0;
+                y = std::round(y / 32) * 32;
+            } else {
+                Cell* cell = level->cellAt(c, r);
+                if (cell && cell->item == this) cell->item = nullptr;
+                setItem(level, c, r + 1, this);
+            }
+        }
+    }
+
+    if (placed && !exploded) {
+        timer += dt;
+        advance(strip, static_cast<int>(dt));
+    }
+
+    int64_t animationStart = static_cast<int64_t>(fuse) - 5 * static_cast<int64_t>(blastStrip.frameDuration);
+    if (static_cast<int64_t>(timer) >= animationStart) {
+        if (!soundPlayed && timer >= fuse) {
+            if (sounds) sounds->playEffect(EffectExplosion, 0);
+            soundPlayed = true;
+        }
+        if (blastStrip.currentFrame >= blastStrip.frameCount - 1) finished = true;
+        advance(blastStrip, static_cast<int>(dt));
+        // The flame has reached the powder: nothing rests on the bomb any more.
+        if (!exploded) setItem(level, column, row, nullptr);
+    }
+
+    if (exploded || timer < fuse) return;
+
+    exploded = true;
+    for (int i = 0; i < 4; ++i) {
+        int c = column + blastOffsets[i][0];
+        int r = row + blastOffsets[i][1];
+        Cell* old = level->cellAt(c, r);
+        if (!old) continue;  // the blast reaches past the edge of the grid
+        Cell* fresh = rubble[i];
+        if (old->item) old->item->destroy();
+        if (!fresh) continue;  // no rubble to leave: the cell stays as it was
+        fresh->ladder = old->ladder;
+        fresh->item = nullptr;
+        if (old->item) {
+            old->item->isDestroyed();
+            fresh->item = old->item;  // survivors (heavy boxes, goals) stay put
+        }
+        level->setCell(c, r, fresh);
+        rubble[i] = old;
+    }
+
+    if (Player* player = currentPlayer) {
+        double px = player->x;
+        double py = player->y;
+        double a = px - x - 16;
+        double b = py - y - 16;
+        double limit = px < x ? 50 : 48;
+        bool level_with = std::fabs(a) < limit && b >= -16 && b <= 0;
+        bool partly_above = std::fabs(a) < 16 && std::fabs(b) < 47 && py < y;
+        if (level_with || partly_above) player->kill();
+    }
+}
+
+void Bomb::draw(int scale) {
+    if (!placed || finished || !screen) return;
+    int px = static_cast<int>(x * scale);
+    int py = static_cast<int>(y * scale);
+    if (!exploded) {
+        if (!strip.surface) return;
+        int size = 32 * scale;
+        blitRect(strip.surface, screen, strip.currentFrame * size, 0, size, size, px, py);
+        return;
+    }
+    int64_t t = timer;
+    int64_t duration = static_cast<int64_t>(blastStrip.frameCount) * blastStrip.frameDuration;
+    int64_t start = static_cast<int64_t>(fuse) - 5 * static_cast<int64_t>(blastStrip.frameDuration);
+    if (blastStrip.surface && t < duration + fuse && t >= start) {
+        blitRect(blastStrip.surface, screen, blastStrip.currentFrame * 96 * scale, 0, 96 * scale, 64 * scale,
+                 px - 32 * scale, py - 32 * scale);
+    }
+}
+
+bool Bomb::canMoveTo(int toColumn, int toRow, bool) {
+    Level* level = currentLevel;
+    if (!level) return false;
+    bool ok = level->isFree(toColumn, toRow, this);
+    if (ok) {
+        if (Item* above = itemAt(level, static_cast<int>(x / 32), static_cast<int>(y / 32) - 1))
+            return above->canMoveTo(toColumn, toRow - 1, false);
+    }
+    return ok;
+}
+
+bool Bomb::moveBy(double dx, double, bool& result) {
+    Level* level = currentLevel;
+    if (!level) return false;
+    int dir = dx >= 0 ? 1 : -1;
+    int r = static_cast<int>(y / 32);
+    if (!level->isFree(static_cast<int>(x / 32 + dir), r, this)) return false;
+    int old = static_cast<int>(std::round(x / 32));
+    x += dx;
+    column = static_cast<int32_t>(x / 32);
+    int now = static_cast<int>(std::round(x / 32));
+    if (now != old) {
+        setItem(level, old, r, nullptr);
+        setItem(level, now, r, this);
+    }
+    if (Item* above = itemAt(level, old, r - 1)) return above->moveBy(dx, 0, result);
+    return true;
+}

@@ -1,6 +1,13 @@
 #pragma once
 #include "entities/Item.h"
 
+// The most a falling item moves in one frame: less than half a cell, so the
+// landing snap (rounding to the nearest row) can never put it a row too low.
+// Ordinary frame times never reach it.
+constexpr double maxFallStep = 15.9;
+
+// A wooden box: pushed by the player, carried by what it stands on, falls,
+// and burns in a blast. Registered in the cell of its rounded column.
 class Box : public Item {
 public:
     Box(double x, double y, const AnimStrip& strip, Level* level, SoundBank* sounds);
@@ -22,6 +29,7 @@ public:
     bool destroyed = false;
 };
 
+// Pushed only by the player directly, never while a box stands on it.
 class Heavybox : public Box {
 public:
     using Box::Box;

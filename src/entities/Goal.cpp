@@ -1,7 +1,41 @@
-// STUB: replaced by the items work.
 #include "entities/Goal.h"
-Goal::Goal(double, double, const AnimStrip& s, SoundBank* snd) : Item(snd), strip(s) {}
-Goal::~Goal() {}
-void Goal::draw(int) {}
-void Goal::update(uint32_t&, bool) {}
-bool Goal::moveBy(double, double, bool& r) { r = true; return false; }
+
+#include "entities/Player.h"
+#include "gfx/Surface.h"
+
+Goal::Goal(double px, double py, const AnimStrip& s, SoundBank* snd) : Item(snd), strip(s) {
+    x = px;
+    y = py;
+}
+
+Goal::~Goal() { freeStrip(strip); }
+
+void Goal::update(uint32_t& dt, bool won) {
+    if (!opened && won && strip.frameDuration > 0) {
+        int before = strip.currentFrame;
+        advanceStrip(strip, static_cast<int>(dt));
+        // The strip wrapped round: the door is open, keep showing it open.
+        if (strip.currentFrame < before) {
+            opened = true;
+            strip.currentFrame = before;
+        }
+    }
+    // Written every frame, so with several goals the last one has the say.
+    if (Player* player = currentPlayer) {
+        double dx = x - player->x;
+        double dy = y - player->y;
+        player->setReachedGoal(dx * dx + dy * dy < 1);
+    }
+}
+
+// The exit is two cells tall and reaches one cell above its own.
+void Goal::draw(int scale) {
+    if (!screen || !strip.surface) return;
+    blitRect(strip.surface, screen, strip.currentFrame * 32 * scale, 0, 32 * scale, 64 * scale,
+             static_cast<int>(x * scale), static_cast<int>(y * scale - 32));
+}
+
+bool Goal::moveBy(double, double, bool& result) {
+    result = true;
+    return false;
+}
