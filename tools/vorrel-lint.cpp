@@ -1,0 +1,30 @@
+// Lists every problem of level files and the tileset descriptions they name,
+// one "FILE:LINE: error|warning: message" per line.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "audio/SoundBank.h"
+#include "level/Lint.h"
+#include "play/Tape.h"
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: vorrel-lint LEVEL...\n");
+        return 2;
+    }
+    // The check shows nothing: no window even when there is a display.
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    SoundBank sounds;
+    SDL_Surface* screen = openGameScreen("Vorrel lint");
+    bool errors = false;
+    for (int i = 1; i < argc; ++i) {
+        std::vector<LintMessage> messages = lintLevel(argv[i], screen, &sounds);
+        for (const LintMessage& message : messages) std::printf("%s\n", formatLintMessage(message).c_str());
+        errors = errors || hasErrors(messages);
+    }
+    std::fflush(stdout);
+    SDL_Quit();
+    return errors ? 1 : 0;
+}
