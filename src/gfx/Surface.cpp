@@ -22,8 +22,9 @@ SDL_Rect makeRect(int x, int y, int w, int h) {
 }
 
 // Holds a copy of the source rectangle when a surface is blitted onto itself.
-// SDL's blitters walk rows top to bottom, so an overlapping copy on one
-// surface would smear; reading everything first avoids that. The surface is
+// SDL guards against overlap only for plain copies; keyed or blended blits
+// walk the rows top to bottom and would smear. Reading everything first
+// makes every kind of self-blit safe. The surface is
 // kept between calls and only replaced when a larger or differently laid out
 // one is needed, so shifting the screen every frame allocates nothing.
 SDL_Surface* scratch = nullptr;
