@@ -1,5 +1,144 @@
-// STUB: replaced by the play loop work.
 #include "play/PlayLoop.h"
-PlayOutcome runPlayLoop(Level&, int&, bool, int*, int, PlayHooks*) { return Quit; }
-bool checkPlayEnd(Level&, const uint8_t*, PlayOutcome&) { return true; }
-bool checkSelectionInput(Level&, const uint8_t*, int&, int*, int, PlayOutcome&) { return false; }
+
+#include <cmath>
+#include <cstddef>
+
+#include "audio/SoundBank.h"
+#include "entities/Goal.h"
+#include "entities/Item.h"
+#include "entities/Player.h"
+#include "gfx/Surface.h"
+#include "level/Level.h"
+#include "platform/Platform.h"
+#include "play/Sequences.h"
+#include "play/View.h"
+
+namespace {
+
+constexpr int KeyReturn = 13;
+constexpr int KeyEscape = 27;
+constexpr int KeySpace = 32;
+constexpr int KeyR = 114;
+constexpr int KeyRight = 275;
+constexpr int KeyLeft = 276;
+
+// A position this far off the map cannot stand at a door (and would not fit
+// an int when truncated).
+bool farOff(double v) { return !(v > -1e9 && v < 1e9); }
+
+} // namespace
+
+bool checkPlayEnd(Level& level, const uint8_t* keys, PlayOutcome& outcome) {
+    const bool escape = keys[KeyEscape] != 0;
+    bool allCollected = true;
+    for (const Treasure* treasure : level.treasures)
+        if (treasure && !treasure->collected) {
+            allCollected = false;
+            break;
+        }
+    const bool won = allCollected && level.player->hasReachedGoal();
+    const bool restart = keys[KeyR] != 0;
+    // Asked every frame whatever else holds: the death check marks the player.
+    const bool dead = level.player->checkDeath();
+
+    if (escape)
+        outcome = Quit;
+    else if (won)
+        outcome = Completed;
+    else if (restart)
+        outcome = Restart;
+    else if (dead)
+        outcome = Died;
+    else
+        return false;
+    return true;
+}
+
+bool checkSelectionInput(Level& level, const uint8_t* keys, int& page, int* chosenLevel, int availableLevels,
+                         PlayOutcome& outcome) {
+    const double x = level.player->x;
+    const double y = level.player->y;
+
+    if (x < 2.0 && keys[KeyLeft] && page > 9) {
+        page -= 10;
+        outcome = Completed;
+        level.pageShift = -10;
+        return true;
+    }
+    if (x > 606.0 && keys[KeyRight] && page + 8 < availableLevels) {
+        page += 10;
+        outcome = Completed;
+        level.pageShift = 10;
+        return true;
+    }
+    if (!keys[KeySpace] && !keys[KeyReturn]) return false;
+
+    // Doors stand at cell columns 4, 7, ..., 16 on rows 2 and 7; the signed
+    // remainders let column -3 through, which names the level before the page.
+    if (farOff(x) || farOff(y)) return false;
+    const int column = static_cast<int>(x * 0.03125) - 4;
+    const int row = static_cast<int>(y / 32) - 2;
+    if (column % 3 != 0 || row % 5 != 0) return false;
+    const int number = row + page + 1 + column / 3;
+    if (number > availableLevels) return false;
+    outcome = Completed;
+    if (chosenLevel) *chosenLevel = number;
+    return true;
+}
+
+PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLevel, int availableLevels,
+                        PlayHooks* hooks) {
+    runLevelStart(level, page, availableLevels, selectMode);
+
+    PlayOutcome outcome = Quit;
+    uint32_t last = platform::ticks();
+    // Items that appear during the play (none do in the game) are not visited.
+    const std::size_t count = level.items.size();
+    SDL_Surface* screen = level.screen;
+
+    for (unsigned pass = 0;; ++pass) {
+        if (hooks && !hooks->passStart(pass)) {
+            hooks->abandoned = true;
+            return Quit;
+        }
+        platform::pumpEvents();
+        const uint8_t* keys = platform::keyState();
+        if (checkPlayEnd(level, keys, outcome)) break;
+        if (selectMode && checkSelectionInput(level, keys, page, chosenLevel, availableLevels, outcome)) break;
+
+        platform::delay(20);
+        const uint32_t now = platform::ticks();
+        // One frame time for the player and every item, by reference.
+        uint32_t dt = now - last;
+        SDL_Flip(screen);
+        if (level.backdrop) blitRect(level.backdrop, screen, 0, 0, screen->w, screen->h, 0, 0);
+        level.player->update(dt);
+        if (selectMode) drawSelectionOverlay(level, availableLevels, page);
+        for (std::size_t i = 0; i < count && i < level.items.size(); ++i) {
+            Item* item = level.items[i];
+            if (!item) continue;
+            item->update(dt, false);
+            item->draw(level.scale);
+        }
+        level.player->draw(screen, 1);
+        drawCells(level, 0);
+        drawHud(level);
+        if (level.sounds) checkVolumeKeys(*level.sounds);
+        if (hooks) hooks->afterUpdates(pass, dt);
+        last = now;
+    }
+
+    switch (outcome) {
+    case Completed:
+        runExitSequence(level, page, availableLevels, selectMode);
+        break;
+    case Died:
+    case Restart:
+        runAftermath(level, last, page, availableLevels, selectMode);
+        break;
+    case Quit:
+        runQuitFade(level);
+        break;
+    }
+    return outcome;
+}

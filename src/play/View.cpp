@@ -1,6 +1,135 @@
-// STUB: replaced by the play loop work.
 #include "play/View.h"
-void drawHud(Level&) {}
-void drawSelectionOverlay(Level&, int, int) {}
-void drawCells(Level&, int) {}
-void drawWater(Level&, int, int, int) {}
+
+#include <string>
+
+#include "entities/Player.h"
+#include "gfx/AnimStrip.h"
+#include "gfx/BitmapFont.h"
+#include "gfx/Surface.h"
+#include "level/Level.h"
+
+namespace {
+
+// Pictures every frame needs, kept for the whole run. Each group is tried
+// once: a missing file must not send us back to the disk on every frame.
+AnimStrip bombIcon;
+bool bombIconTried = false;
+bool statusBarMissing = false;
+
+BitmapFont font;
+AnimStrip closedDoor;
+AnimStrip openDoor;
+SDL_Surface* leftArrow = nullptr;
+SDL_Surface* rightArrow = nullptr;
+bool overlayTried = false;
+
+// Reused so that drawing a number never allocates.
+std::string numberText;
+
+void blitWhole(SDL_Surface* image, SDL_Surface* target, int x, int y) {
+    if (image) blitRect(image, target, 0, 0, image->w, image->h, x, y);
+}
+
+void setMagentaKey(SDL_Surface* image) {
+    if (image) SDL_SetColorKey(image, SDL_SRCCOLORKEY, SDL_MapRGB(image->format, 255, 0, 255));
+}
+
+void makeBombIcon() {
+    bombIconTried = true;
+    SDL_Surface* tiles = loadImage("gfx/tileset.png");
+    if (!tiles) return;
+    bombIcon = cutStrip(tiles, 0, 8, 1, 1, 1000, 32, 32, 0);
+    SDL_FreeSurface(tiles);
+}
+
+void makeOverlayImages() {
+    overlayTried = true;
+    font = loadFont();
+    SDL_Surface* tiles = loadImage("gfx/tileset.png");
+    if (tiles) {
+        closedDoor = cutStrip(tiles, 3, 7, 1, 1, 1000, 32, 64, 0);
+        openDoor = cutStrip(tiles, 7, 7, 1, 1, 1000, 32, 64, 0);
+        SDL_FreeSurface(tiles);
+    }
+    leftArrow = loadImage("gfx/arrow_left.png");
+    setMagentaKey(leftArrow);
+    rightArrow = loadImage("gfx/arrow_right.png");
+    setMagentaKey(rightArrow);
+}
+
+} // namespace
+
+void resetViewImages() {
+    freeStrip(bombIcon);
+    bombIcon = AnimStrip{};
+    bombIconTried = false;
+    statusBarMissing = false;
+    SDL_FreeSurface(font.surface);
+    font = BitmapFont{};
+    freeStrip(closedDoor);
+    closedDoor = AnimStrip{};
+    freeStrip(openDoor);
+    openDoor = AnimStrip{};
+    SDL_FreeSurface(leftArrow);
+    leftArrow = nullptr;
+    SDL_FreeSurface(rightArrow);
+    rightArrow = nullptr;
+    overlayTried = false;
+}
+
+void drawHud(Level& level) {
+    SDL_Surface* screen = level.screen;
+    unsigned bombs = level.player ? level.player->bombsLeft() : 0;
+
+    if (!bombIcon.surface && !bombIconTried) makeBombIcon();
+    if (!level.hudBar && !statusBarMissing) {
+        level.hudBar = loadImage("gfx/staticalapalkki.png");
+        if (level.hudBar)
+            setMagentaKey(level.hudBar);
+        else
+            statusBarMissing = true;
+    }
+
+    const int w = screen->w;
+    const int h = screen->h;
+    fillRect(screen, 0, h - 64 * level.scale, w, 64 * level.scale, SDL_MapRGB(screen->format, 0, 0, 0));
+    fillRect(screen, 0, h - 63, w, 1, SDL_MapRGB(screen->format, 255, 255, 255));
+    fillRect(screen, 0, h - 61, w, 1, SDL_MapRGB(screen->format, 64, 64, 64));
+
+    // Icons past the right edge would not be seen; stopping there also keeps
+    // a miscounted bomb total from spinning through billions of blits.
+    if (bombIcon.surface)
+        for (unsigned i = 0; i < bombs && 6 * static_cast<long long>(i) < w; ++i)
+            blitWhole(bombIcon.surface, screen, static_cast<int>(6 * i), 418);
+    blitWhole(level.hudBar, screen, 64, 416);
+}
+
+void drawSelectionOverlay(Level& level, int availableLevels, int page) {
+    if ((!closedDoor.surface || !openDoor.surface) && !overlayTried) makeOverlayImages();
+
+    SDL_Surface* screen = level.screen;
+    const int scale = level.scale;
+    // After a page turn the old page stays up until the map is left.
+    const int shown = page - level.pageShift;
+
+    if (shown != 0 && leftArrow) blitRect(leftArrow, screen, 0, 0, 32, 32, 0, 50);
+    if (shown + 10 < availableLevels && rightArrow) blitRect(rightArrow, screen, 0, 0, 32, 32, 608, 50);
+
+    for (int k = 0; k < 5; ++k) {
+        const int col = 4 + 3 * k;
+        for (int r = 1; r <= 6; r += 5) {
+            const int number = shown + 1 + k + (r - 1);
+            const int x = 32 * col * scale;
+            const int y = 32 * r * scale;
+            if (static_cast<unsigned>(number) <= static_cast<unsigned>(availableLevels)) {
+                if (openDoor.surface) blitRect(openDoor.surface, screen, 0, 0, 32 * scale, 64 * scale, x, y);
+                if (font.surface) {
+                    numberToText(number, numberText);
+                    drawText(screen, font, static_cast<unsigned>(x + 2), y + 9, numberText);
+                }
+            } else if (closedDoor.surface) {
+                blitRect(closedDoor.surface, screen, 0, 0, 32 * scale, 64 * scale, x, y);
+            }
+        }
+    }
+}

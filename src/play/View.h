@@ -1,7 +1,15 @@
 #pragma once
 class Level;
 
+// The heads-up display at the bottom of the screen: bombs left and the status bar.
 void drawHud(Level& level);
+// Doors, level numbers and page arrows of the level-selection map.
 void drawSelectionOverlay(Level& level, int availableLevels, int page);
+// The grid over everything drawn so far; liquid squares become water.
 void drawCells(Level& level, int timeOffset);
 void drawWater(Level& level, int column, int row, int timeOffset);
+
+// The pictures the view keeps for the whole run are made once, on first use.
+// Tests that change the picture files between cases throw them away here so
+// the next draw makes them again.
+void resetViewImages();

@@ -1,0 +1,122 @@
+// The cell layer drawn over the items and the player, and the water that
+// recolours whatever is already on the screen in a liquid square.
+#include <cstdint>
+
+#include "gfx/Surface.h"
+#include "level/Level.h"
+#include "play/View.h"
+#include "platform/Platform.h"
+
+namespace {
+
+// The visible screen holds 20 columns by 15 rows; a liquid square beyond
+// that is never seen, and its pixel columns would run past the wave table.
+constexpr int VisibleColumns = 20;
+constexpr int VisibleRows = 15;
+
+struct Rgb {
+    unsigned r, g, b;
+};
+
+// The water's colour for a pixel at `depth` rows below the surface line.
+inline Rgb tint(Rgb c, int depth) {
+    if (depth == 0) return {(c.r + 60) / 2, (c.g + 60) / 2, (c.b + 200) / 2};
+    if (depth == 1) return {(c.r + 80) / 2, (c.g + 80) / 2, (c.b + 215) / 2};
+    return {c.r / 4, (c.g / 8) * 7, c.b};
+}
+
+uint32_t wavePhase(int timeOffset) {
+    uint32_t sum = platform::ticks() + static_cast<uint32_t>(timeOffset);
+    return (sum / 32) % 641;
+}
+
+// A 32-bit format with full 8-bit channels can be read and written straight
+// from memory; the result is exactly what SDL_GetRGB and SDL_MapRGB give.
+bool directFormat(const SDL_Surface* s) {
+    const SDL_PixelFormat* f = s->format;
+    return f->BytesPerPixel == 4 && !f->palette && f->Rloss == 0 && f->Gloss == 0 && f->Bloss == 0;
+}
+
+// Recolours one liquid square. `pixels` is the locked pixel buffer when the
+// screen has the direct format, null for the general path.
+void waterSquare(SDL_Surface* screen, int column, int row, uint32_t phase, uint8_t* pixels) {
+    if (column < 0 || row < 0 || column >= VisibleColumns || row >= VisibleRows) return;
+    const SDL_PixelFormat* f = screen->format;
+    const int bottom = 32 * row + 31;
+    for (int i = 0; i < 32; ++i) {
+        const int px = 32 * column + i;
+        if (px >= screen->w) break;
+        const int surface = waveTable[(phase + i) % 641] * waveTable[px] + 32 * row + 8;
+        const int first = surface < 0 ? 0 : surface;
+        const int last = bottom < screen->h ? bottom : screen->h - 1;
+        for (int py = first; py <= last; ++py) {
+            const int depth = py - surface;
+            if (pixels) {
+                uint32_t* p = reinterpret_cast<uint32_t*>(pixels + py * screen->pitch) + px;
+                const uint32_t v = *p;
+                Rgb c = tint({(v & f->Rmask) >> f->Rshift, (v & f->Gmask) >> f->Gshift, (v & f->Bmask) >> f->Bshift},
+                             depth);
+                *p = (c.r << f->Rshift) | (c.g << f->Gshift) | (c.b << f->Bshift) | f->Amask;
+            } else {
+                Uint8 r, g, b;
+                SDL_GetRGB(getPixel(screen, px, py), screen->format, &r, &g, &b);
+                Rgb c = tint({r, g, b}, depth);
+                putPixel(screen, px, py,
+                         SDL_MapRGB(screen->format, static_cast<Uint8>(c.r), static_cast<Uint8>(c.g),
+                                    static_cast<Uint8>(c.b)));
+            }
+        }
+    }
+}
+
+uint8_t* lockDirect(SDL_Surface* screen) {
+    if (!directFormat(screen)) return nullptr;
+    if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0) return nullptr;
+    return static_cast<uint8_t*>(screen->pixels);
+}
+
+void unlockDirect(SDL_Surface* screen, uint8_t* pixels) {
+    if (pixels && SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
+}
+
+} // namespace
+
+void drawCells(Level& level, int timeOffset) {
+    SDL_Surface* screen = level.screen;
+    // Sprites first, then all the water under one lock (a locked surface
+    // cannot be blitted to). The order of the picture is unchanged: a sprite
+    // covers only its own square, and the water touches only its own square
+    // and the bottom pixel row of the square above, drawn earlier either way.
+    bool anyWater = false;
+    for (size_t y = 0; y < level.grid.size(); ++y) {
+        const std::vector<Cell*>& row = level.grid[y];
+        for (size_t x = 0; x < row.size(); ++x) {
+            const Cell* cell = row[x];
+            if (!cell) continue;
+            if (cell->liquid)
+                anyWater = true;
+            else if (cell->sprite)
+                blitRect(cell->sprite, screen, 0, 0, 32, 32, static_cast<int>(32 * x), static_cast<int>(32 * y));
+        }
+    }
+    if (!anyWater) return;
+
+    // Every square of one pass shares one phase, as one clock reading gives.
+    const uint32_t phase = wavePhase(timeOffset);
+    uint8_t* pixels = lockDirect(screen);
+    for (size_t y = 0; y < level.grid.size() && y < static_cast<size_t>(VisibleRows); ++y) {
+        const std::vector<Cell*>& row = level.grid[y];
+        for (size_t x = 0; x < row.size() && x < static_cast<size_t>(VisibleColumns); ++x)
+            if (row[x] && row[x]->liquid)
+                waterSquare(screen, static_cast<int>(x), static_cast<int>(y), phase, pixels);
+    }
+    unlockDirect(screen, pixels);
+}
+
+void drawWater(Level& level, int column, int row, int timeOffset) {
+    SDL_Surface* screen = level.screen;
+    const uint32_t phase = wavePhase(timeOffset);
+    uint8_t* pixels = lockDirect(screen);
+    waterSquare(screen, column, row, phase, pixels);
+    unlockDirect(screen, pixels);
+}
