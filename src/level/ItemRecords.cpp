@@ -1,4 +1,172 @@
-// STUB: replaced by the level loading work.
 #include "level/ItemRecords.h"
-int parseInt(const std::string&) { return 0; }
-void placeItem(Level&, const std::string&, const std::vector<std::string>&, ItemSheet*) {}
+
+#include <SDL/SDL_image.h>
+
+#include <climits>
+#include <memory>
+
+#include "entities/Bgitem.h"
+#include "entities/Bomb.h"
+#include "entities/Box.h"
+#include "entities/Goal.h"
+#include "entities/Player.h"
+#include "gfx/AnimStrip.h"
+#include "level/Level.h"
+#include "level/LoadError.h"
+
+ItemSheet::~ItemSheet() { SDL_FreeSurface(tileset); }
+
+SDL_Surface* ItemSheet::get() {
+    if (!tileset && !tried) tileset = IMG_Load("./gfx/tileset.png");
+    tried = true;
+    return tileset;
+}
+
+int parseInt(const std::string& word) {
+    size_t pos = 0;
+    bool negative = false;
+    if (pos < word.size() && (word[pos] == '+' || word[pos] == '-')) negative = word[pos++] == '-';
+    long long value = 0;
+    bool digits = false;
+    for (; pos < word.size() && word[pos] >= '0' && word[pos] <= '9'; ++pos) {
+        digits = true;
+        value = value * 10 + (word[pos] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) return 0;
+    }
+    if (!digits) return 0;
+    if (negative) value = -value;
+    if (value > INT_MAX || value < INT_MIN) return 0;
+    return static_cast<int>(value);
+}
+
+namespace {
+
+// The records a level file may hold, by name and number of attributes.
+struct RecordKind {
+    const char* name;
+    size_t attributes;
+};
+constexpr RecordKind kRecords[] = {
+    {"plr", 2},      {"box", 2},       {"water", 2},     {"treasure", 2}, {"goal", 2},
+    {"wooden_box", 2}, {"heavy_box", 2}, {"bomb", 1},    {"bgitem", 3},   {"bgitem", 4},
+};
+
+std::string recordError(const std::string& name, size_t count) {
+    return "Error while parsing item " + name + " with " + std::to_string(count) + " attributes. Unknown item.";
+}
+
+void setItemReferences(Level& level) {
+    Item::currentPlayer = level.player;
+    Item::currentLevel = &level;
+    Item::screen = level.screen;
+}
+
+// Hands a new item to the level; the level owns it from here on.
+template <class T>
+T* adopt(Level& level, std::unique_ptr<T> item) {
+    level.items.push_back(item.get());
+    return item.release();
+}
+
+AnimStrip cut(SDL_Surface* sheet, unsigned column, unsigned row, int frames, int duration, int width, int height,
+              int scale) {
+    return cutStrip(sheet, column, row, frames, scale, duration, width, height, 0);
+}
+
+} // namespace
+
+void placeItem(Level& level, const std::string& name, const std::vector<std::string>& attributes,
+               ItemSheet* sheet) {
+    const size_t count = attributes.size();
+    bool known = false;
+    for (const RecordKind& kind : kRecords) known = known || (name == kind.name && count == kind.attributes);
+    if (!known) throw LoadError(recordError(name, count));
+
+    if (name == "water") return;
+    if (name == "box") {
+        // Read as numbers and dropped: an older kind of record kept for old files.
+        (void)parseInt(attributes[0]);
+        (void)parseInt(attributes[1]);
+        return;
+    }
+
+    ItemSheet ownSheet;
+    if (!sheet) sheet = &ownSheet;
+    const int scale = level.scale;
+
+    if (name == "bomb") {
+        const int bombs = parseInt(attributes[0]);
+        if (bombs < 0) throw LoadError("Negative bomb count " + std::to_string(bombs) + ".", true);
+        if (bombs == 0) return;
+        const Cell* rubble = level.spriteTable.findPrototype(0xA7);
+        if (!rubble)
+            throw LoadError("Error while parsing item bomb. The tileset defines no rubble cell (key 167).");
+        SDL_Surface* tiles = sheet->get();
+        const AnimStrip waiting = cut(tiles, 2, 3, 5, 1000, 32, 32, scale);
+        const AnimStrip blast = cut(tiles, 0, 10, 9, 100, 96, 64, scale);
+        // All bombs of the record share the two strips; the first frees them.
+        for (int i = 0; i < bombs; ++i) {
+            Bomb* bomb =
+                adopt(level, std::make_unique<Bomb>(0, 0, waiting, blast, rubble, level.sounds, i == 0));
+            level.player->addBomb(bomb);
+            setItemReferences(level);
+        }
+        return;
+    }
+
+    const int column = parseInt(attributes[0]);
+    const int row = parseInt(attributes[1]);
+    const double x = column * 32.0;
+    const double y = row * 32.0;
+
+    if (name == "plr") {
+        level.player->setPosition(x, y);
+        return;
+    }
+
+    if (name == "bgitem") {
+        if (count == 4) {
+            adopt(level, std::make_unique<Bgwater>(x, y, AnimStrip{}, level.sounds));
+        } else {
+            const unsigned char key = attributes[2].empty() ? 0 : static_cast<unsigned char>(attributes[2][0]);
+            const Cell* prototype = attributes[2].empty() ? nullptr : level.spriteTable.findPrototype(key);
+            if (!prototype)
+                throw LoadError("Error while parsing item bgitem with key " + attributes[2] +
+                                ". The tileset does not define it.");
+            AnimStrip strip;
+            strip.surface = prototype->sprite;  // borrowed from the prototype
+            strip.width = strip.height = 32 * scale;
+            strip.frameDuration = 1;
+            strip.frameCount = 1000;
+            adopt(level, std::make_unique<Bgitem>(x, y, strip, level.sounds));
+        }
+        setItemReferences(level);
+        return;
+    }
+
+    // The placed items stand in a cell of the grid, which must exist.
+    if (row < 0 || row >= static_cast<int>(level.grid.size()) || column < 0 ||
+        column >= static_cast<int>(level.grid[row].size()))
+        throw LoadError("Error while parsing item " + name + " at column " + std::to_string(column) + ", row " +
+                        std::to_string(row) + ". There is no such cell.");
+
+    SDL_Surface* tiles = sheet->get();
+    Item* item = nullptr;
+    if (name == "wooden_box") {
+        item = adopt(level, std::make_unique<Box>(x, y, cut(tiles, 0, 6, 1, 1000, 32, 32, scale), &level,
+                                                  level.sounds));
+    } else if (name == "heavy_box") {
+        item = adopt(level, std::make_unique<Heavybox>(x, y, cut(tiles, 1, 7, 1, 1000, 32, 32, scale), &level,
+                                                       level.sounds));
+    } else if (name == "goal") {
+        item = adopt(level, std::make_unique<Goal>(x, y, cut(tiles, 3, 7, 5, 400, 32, 64, scale), level.sounds));
+    } else {  // treasure
+        const AnimStrip base = cut(tiles, 8, 6, 1, 1024, 32, 32, scale);
+        const AnimStrip treasure = cut(tiles, 1, 6, 6, 166, 32, 32, scale);
+        auto owned = std::make_unique<Treasure>(x, y, base, treasure, level.sounds);
+        level.treasures.push_back(owned.get());
+        item = adopt(level, std::move(owned));
+    }
+    level.grid[row][column]->item = item;
+    setItemReferences(level);
+}

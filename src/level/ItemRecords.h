@@ -9,6 +9,17 @@ struct SDL_Surface;
 // every record; placeItem loads its own when none is given.
 struct ItemSheet {
     SDL_Surface* tileset = nullptr;
+
+    ItemSheet() = default;
+    ItemSheet(const ItemSheet&) = delete;
+    ItemSheet& operator=(const ItemSheet&) = delete;
+    ~ItemSheet();
+    // The decoded sheet, loaded on first use (null when it cannot be loaded;
+    // that is not reported, and the load is not tried again).
+    SDL_Surface* get();
+
+private:
+    bool tried = false;
 };
 
 int parseInt(const std::string& word);
