@@ -1,2 +1,6 @@
-// STUB: replaced by the entry point work.
-int main(int argc, char**) { return argc == 1 ? 1 : 0; }
+// SDL's start-up code calls this and shuts SDL down when the process ends.
+#include <SDL/SDL.h>
+
+#include "app/App.h"
+
+int main(int argc, char** argv) { return runGame(argc, argv); }

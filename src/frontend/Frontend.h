@@ -1,6 +1,8 @@
 #pragma once
 #include <SDL/SDL.h>
 
+#include <string>
+
 class SoundBank;
 
 void runIntro(SDL_Surface* screen, SoundBank& sounds);
@@ -15,3 +17,25 @@ bool writeProgress(int value);
 // Program-wide selection state.
 extern int selectionPage;
 extern int lastLevel;
+
+// Campaign files, relative to the working directory.
+extern const char* const kSelectionMapPath;   // "level/main/select.lev"
+extern const char* const kLastLevelPath;      // "level/main/absolute.max"
+extern const char* const kProgressPath;       // "level/main/progress.wp"
+extern const char* const kProgressTempPath;   // written first, then renamed over kProgressPath
+
+// "level/main/level12.lev" for 12.
+std::string levelPath(int number);
+// Reads "level/main/absolute.max" into lastLevel; a failed read keeps the old value.
+void readLastLevel();
+
+// Intro data: the five star places (x, y) and the timing values, program-wide.
+extern int starPlaces[5][2];
+extern unsigned introTiming[5];
+// Reads whole numbers with formatted input until the first failure or count
+// values; returns how many were read. A missing file reads none.
+int readIntegers(const char* path, int* values, int count);
+int readIntegers(const char* path, unsigned* values, int count);
+
+// Restores the star places and timing values to their defaults (tests).
+void resetIntroData();

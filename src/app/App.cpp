@@ -1,0 +1,140 @@
+#include "app/App.h"
+
+#include <cstdio>
+
+#include "audio/SoundBank.h"
+#include "frontend/Frontend.h"
+#include "level/LoadError.h"
+
+SDL_Cursor* hiddenCursor = nullptr;
+
+const char* const kCursorPicture[37] = {
+    "    32    32        3            1",
+    "X c #000000",
+    ". c #ffffff",
+    "  c None",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "0,0",
+};
+
+void packCursor(const char* const* picture, Uint8 data[128], Uint8 mask[128], int& hotX, int& hotY) {
+    int i = -1;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            if (x % 8 == 0) {
+                ++i;
+                data[i] = mask[i] = 0;
+            } else {
+                data[i] <<= 1;
+                mask[i] <<= 1;
+            }
+            switch (picture[4 + y][x]) {
+            case 'X':
+                data[i] |= 0x01;
+                mask[i] |= 0x01;
+                break;
+            case '.':
+                mask[i] |= 0x01;
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    hotX = hotY = 0;
+    std::sscanf(picture[36], "%d,%d", &hotX, &hotY);
+}
+
+SDL_Cursor* buildCursor(const char* const* picture) {
+    Uint8 data[128];
+    Uint8 mask[128];
+    int hotX, hotY;
+    packCursor(picture, data, mask, hotX, hotY);
+    return SDL_CreateCursor(data, mask, 32, 32, hotX, hotY);
+}
+
+namespace {
+
+int reportVideoFailure() {
+    std::printf("Unable to start the display: %s\n", SDL_GetError());
+    std::fflush(stdout);
+    return kVideoFailureExit;
+}
+
+} // namespace
+
+int runGame(int argc, char** argv) {
+    // The sound bank comes first, before the command line is looked at.
+    SoundBank sounds;
+    sounds.load("./zik/data.txt");
+    if (argc == 1) return 1;
+
+    std::printf("Loading %s.\n", argv[1]);
+    std::fflush(stdout);
+    std::printf("\n");
+    std::fflush(stdout);
+
+    // A missing sound or joystick subsystem makes SDL_Init fail too; the game
+    // can do without them, not without video.
+    if (SDL_Init(0xFFFF) < 0 && !SDL_WasInit(SDL_INIT_VIDEO)) return reportVideoFailure();
+    SDL_WM_SetCaption("Vorrel by Quillmoor", nullptr);
+
+    SDL_Surface* screen;
+    if (argc == 3) {
+        screen = SDL_SetVideoMode(640, 480, 32, 0xC0010001);
+    } else {
+        hiddenCursor = buildCursor(kCursorPicture);
+        SDL_SetCursor(hiddenCursor);
+        screen = SDL_SetVideoMode(640, 480, 32, 0x40000001);
+    }
+
+    int status = 0;
+    if (!screen) {
+        status = reportVideoFailure();
+    } else {
+        try {
+            bool returning = false;
+            while (runTitleScreen(screen, sounds, returning)) {
+                returning = true;
+                runLevelSelection(screen, sounds, 1, true);
+            }
+        } catch (const LoadError& error) {
+            status = reportLoadError(error);
+        }
+    }
+
+    SDL_FreeCursor(hiddenCursor);
+    hiddenCursor = nullptr;
+    return status;
+}

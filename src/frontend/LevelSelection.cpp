@@ -1,0 +1,83 @@
+#include "frontend/Frontend.h"
+
+#include <SDL/SDL_mixer.h>
+
+#include <memory>
+
+#include "audio/SoundBank.h"
+#include "gfx/Surface.h"
+#include "level/Level.h"
+#include "play/PlayLoop.h"
+
+int selectionPage = 0;
+int lastLevel = 0;
+
+namespace {
+
+// Campaign mode does not look at the available levels; any value will do.
+const int kCampaignAvailable = 4;
+
+void fadeToMask(SDL_Surface* screen, uint32_t duration) {
+    SDL_Surface* mask = loadImage("./gfx/maski_b.png");
+    if (mask) fadeTo(screen, mask, duration);
+    SDL_FreeSurface(mask);
+}
+
+void fadeToBlack(SDL_Surface* screen) {
+    SDL_Surface* black = makeBlackSurface(screen->w, screen->h);
+    if (!black) return;
+    SDL_Surface* converted = SDL_ConvertSurface(black, screen->format, SDL_HWSURFACE | SDL_SRCALPHA);
+    if (converted) fadeTo(screen, converted, 5000);
+    SDL_FreeSurface(converted);
+    SDL_FreeSurface(black);
+}
+
+} // namespace
+
+int playLevelRun(int first, int last, SDL_Surface* screen, SoundBank& sounds, int scale, bool startMusic) {
+    for (;;) {
+        if (first > last) return last;
+        std::unique_ptr<Level> level(new Level(levelPath(first), screen, &sounds, scale, startMusic));
+        const PlayOutcome outcome = runPlayLoop(*level, selectionPage, false, nullptr, kCampaignAvailable);
+        switch (outcome) {
+        case Completed:
+            fadeToBlack(screen);
+            level.reset();
+            ++first;
+            break;
+        case Died:
+        case Restart:
+            break;
+        case Quit:
+            return first;
+        }
+    }
+}
+
+void runLevelSelection(SDL_Surface* screen, SoundBank& sounds, int scale, bool startMusic) {
+    for (;;) {
+        std::unique_ptr<Level> map(new Level(kSelectionMapPath, screen, &sounds, scale, startMusic));
+        int chosen = -1;
+        const int available = readProgress();
+        readLastLevel();
+        const PlayOutcome outcome = runPlayLoop(*map, selectionPage, true, &chosen, available);
+
+        if (outcome == Quit) {
+            SDL_Surface* mask = loadImage("./gfx/maski_b.png");
+            Mix_FadeOutMusic(2000);
+            if (mask) fadeTo(screen, mask, 2000);
+            SDL_FreeSurface(mask);
+            return;
+        }
+        if (outcome == Completed && chosen >= 0) {
+            fadeToMask(screen, 3000);
+            const int reached = playLevelRun(chosen, lastLevel, screen, sounds, scale, false);
+            if (reached > readProgress()) writeProgress(reached);
+        } else if (outcome != Restart) {
+            // A page turn or a death on the map.
+            fadeToMask(screen, 3000);
+        }
+        // The music goes on: only the first map of a visit from the title starts it.
+        startMusic = false;
+    }
+}

@@ -1,0 +1,72 @@
+#include "frontend/Frontend.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <fstream>
+#include <unistd.h>
+
+const char* const kSelectionMapPath = "level/main/select.lev";
+const char* const kLastLevelPath = "level/main/absolute.max";
+const char* const kProgressPath = "level/main/progress.wp";
+const char* const kProgressTempPath = "level/main/progress.wp.new";
+
+namespace {
+
+template <typename Number>
+int readNumbers(const char* path, Number* values, int count) {
+    std::ifstream in(path);
+    int read = 0;
+    while (read < count) {
+        Number value;
+        if (!(in >> value)) break;
+        values[read++] = value;
+    }
+    return read;
+}
+
+bool reportUnwritable() {
+    std::printf("Progress file %s could not be written.\n", kProgressPath);
+    std::fflush(stdout);
+    return false;
+}
+
+} // namespace
+
+int readIntegers(const char* path, int* values, int count) { return readNumbers(path, values, count); }
+int readIntegers(const char* path, unsigned* values, int count) { return readNumbers(path, values, count); }
+
+int readProgress() {
+    int value = 0;
+    return readIntegers(kProgressPath, &value, 1) == 1 ? value : 0;
+}
+
+void readLastLevel() {
+    int value = 0;
+    if (readIntegers(kLastLevelPath, &value, 1) == 1) lastLevel = value;
+}
+
+std::string levelPath(int number) {
+    return std::string("level") + "/" + "main" + "/" + "level" + std::to_string(number) + ".lev";
+}
+
+// The old file is replaced only by a complete, synced new one, so a crash or
+// a power cut at any moment leaves either the old number or the new one.
+bool writeProgress(int value) {
+    std::FILE* out = std::fopen(kProgressTempPath, "wb");
+    if (!out) return reportUnwritable();
+    bool ok = std::fprintf(out, "%d", value) > 0;
+    ok = std::fflush(out) == 0 && ok;
+    ok = fsync(fileno(out)) == 0 && ok;
+    ok = std::fclose(out) == 0 && ok;
+    if (!ok || std::rename(kProgressTempPath, kProgressPath) != 0) {
+        std::remove(kProgressTempPath);
+        return reportUnwritable();
+    }
+    // Make the rename itself durable; the data are already safe if this fails.
+    int folder = open("level/main", O_RDONLY | O_DIRECTORY);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+    return true;
+}
