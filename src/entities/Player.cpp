@@ -1,15 +1,159 @@
-// STUB: replaced by the player work.
 #include "entities/Player.h"
-Player::Player(int sx, int sy, SoundBank* snd, Level* l) : x(sx), y(sy), level(l), sounds(snd) {}
-void Player::update(uint32_t&) {}
-void Player::draw(SDL_Surface*, int) {}
-bool Player::checkDeath() { return dead; }
-AnimStrip& Player::currentStrip() { return strips[0]; }
-bool Player::ladderAction(const uint8_t*, uint32_t&) { return false; }
-bool Player::jumpAction(const uint8_t*, uint32_t&, bool&) { return false; }
-void Player::fallCheck(uint32_t&) {}
-bool Player::stepUpAction(const uint8_t*) { return false; }
-bool Player::placeBombAction(const uint8_t*, uint32_t&) { return false; }
-bool Player::pushAction(const uint8_t*, uint32_t&) { return false; }
-void Player::startWalk(const uint8_t*) {}
-bool Player::walkStep(uint32_t&) { return false; }
+
+#include <cmath>
+
+#include "entities/Bomb.h"
+#include "entities/Item.h"
+#include "gfx/Surface.h"
+#include "level/Level.h"
+#include "platform/Platform.h"
+
+Player::Player(int startX, int startY, SoundBank* sounds, Level* level)
+    : x(startX), y(startY), level(level), sounds(sounds) {}
+
+bool Player::checkDeath() {
+    if (dead) return true;
+    // Outside the grid there is no cell, and nothing there can kill.
+    const Cell* cell = level->cellAt(static_cast<int>(x / 32), static_cast<int>(y / 32));
+    if (cell && cell->deadly) {
+        dead = true;
+        return true;
+    }
+    return false;
+}
+
+AnimStrip& Player::currentStrip() {
+    if (onLadder) return strips[LadderStrip];
+    if (placingBomb) return strips[facing == 1 ? PlaceBombRight : PlaceBombLeft];
+    if (pushing) return strips[facing == 1 ? PushRight : PushLeft];
+    if (steppingUp) return strips[facing == 1 ? StepUpRight : StepUpLeft];
+    if (jumping) return strips[facing == 1 ? JumpRight : JumpLeft];
+    return strips[facing == 1 ? WalkRight : WalkLeft];
+}
+
+void Player::advance(AnimStrip& strip, int amount) {
+    if (strip.frameDuration > 0) advanceStrip(strip, amount);
+}
+
+void Player::rerunUpdate(uint32_t& dt) {
+    if (rerunDepth >= maxRerunDepth) return;
+    ++rerunDepth;
+    update(dt);
+    --rerunDepth;
+}
+
+void Player::update(uint32_t& dt) {
+    const uint8_t* keys = platform::keyState();
+    bool landed = false;
+
+    if (checkDeath()) return;
+    if (ladderAction(keys, dt)) return;
+    if (jumpAction(keys, dt, landed)) {
+        // Holding X through a landing lets the next action start this frame.
+        if (landed && keys[keyX]) rerunUpdate(dt);
+        return;
+    }
+    fallCheck(dt);
+    if (stepUpAction(keys)) return;
+    if (placeBombAction(keys, dt)) return;
+    pushAction(keys, dt);
+    if (!pushing && walking) walkStep(dt);
+    if (placingBomb || pushing || walking || falling) return;
+    startWalk(keys);
+}
+
+void Player::fallCheck(uint32_t& dt) {
+    if (jumping) return;  // the jump's curve does its own vertical motion
+
+    // The column being entered counts once the player is about a tenth of a
+    // cell into it.
+    const int c = static_cast<int>(std::round(x / 32 + 0.4 * facing));
+    const int belowRow = static_cast<int>(y / 32) + 1;
+    const Cell* below = level->cellAt(c, belowRow);
+    if (level->isFree(c, belowRow, nullptr) || (below && below->item && below->item->isFalling())) {
+        fallSpeed += dt * 0.01;
+        y += fallSpeed;
+    }
+
+    const int r = static_cast<int>(y / 32);
+    const bool free0 = level->isFree(c, r, nullptr);
+    const bool free1 = level->isFree(c, r + 1, nullptr);
+    const bool free2 = level->isFree(c, r + 2, nullptr);
+
+    const Cell* under = level->cellAt(c, r + 1);
+    if (!(under && under->ladder)) {
+        falling = free1;
+        if (free1) {
+            if (!free0 || fallSpeed < 32 || free2) return;
+            // A fall of a cell or more per frame would pass the ground two
+            // rows down; put the player onto it now.
+            fallSpeed = 0;
+            y = (r + 1) * 32;
+            falling = false;
+            return;
+        }
+    }
+    fallSpeed = 0;
+    y = r * 32;
+    falling = false;
+}
+
+void Player::startWalk(const uint8_t* keys) {
+    int target;
+    const int row = static_cast<int>(y / 32);
+    if (keys[keyLeft] && level->isFree(static_cast<int>(x / 32 - 1), row, nullptr)) {
+        facing = -1;
+        target = static_cast<int>(x / 32 - 1);
+    } else if (keys[keyRight] && level->isFree(static_cast<int>(x / 32 + 1), row, nullptr)) {
+        facing = 1;
+        target = static_cast<int>(x / 32 + 1);
+    } else {
+        return;
+    }
+
+    // An item still level with the player under the target (a box falling
+    // past) would be walked into.
+    const Cell* under = level->cellAt(target, static_cast<int>(y / 32 + 1));
+    if (under && under->item && std::fabs(under->item->top() - y) <= 30) return;
+
+    const Cell* cell = level->cellAt(static_cast<int>(x / 32 + facing), row);
+    if (!cell || !cell->item || cell->item->isPassable()) walking = true;
+}
+
+bool Player::walkStep(uint32_t& dt) {
+    AnimStrip& strip = currentStrip();
+    const double v = dt * 0.1;
+    x += v * facing;
+    progress += v;
+    bool completed = false;
+    if (progress > 32 || progress < -32) {
+        walking = false;
+        progress = 0;
+        x = std::round(x / 32) * 32;
+        // A held key starts the next cell without a pause.
+        rerunUpdate(dt);
+        completed = true;
+    }
+    advance(strip, static_cast<int>(v));
+    return completed;
+}
+
+void Player::draw(SDL_Surface* target, int scale) {
+    const AnimStrip& strip = currentStrip();
+    int px = static_cast<int>(x * scale);
+    int py = static_cast<int>(y * scale);
+    int factor = 1;
+    if (steppingUp) {
+        // The step-up frames are 64x64: they cover the cell above and, going
+        // left, the cells to the left as well.
+        factor = 2;
+        py -= 32 * scale;
+        if (facing == -1) px -= 32 * scale;
+    }
+    const int s = 32 * scale * factor;
+    if (strip.surface) blitRect(strip.surface, target, strip.currentFrame * s, 0, s, s, px, py);
+
+    // Placed bombs are drawn again in front of the player.
+    for (Bomb* bomb : bombs)
+        if (bomb) bomb->draw(scale);
+}

@@ -69,4 +69,23 @@ public:
 
     // The jump's curve while it runs (Newton's divided-difference form).
     double jumpX0 = 0, jumpX1 = 0, jumpA = 0, jumpB = 0, jumpC = 0;
+
+    // A completed walk and a landing with X held run the update again in the
+    // same frame. Those re-runs nest at most two deep in play; the depth
+    // limit only keeps a corrupted state from exhausting the stack.
+    void rerunUpdate(uint32_t& dt);
+    // advanceStrip, except that a strip never filled in (a level built
+    // without player sprites) is left alone instead of dividing by zero.
+    static void advance(AnimStrip& strip, int amount);
+
+    // The SDL key symbols the player reads.
+    static constexpr int keyLeft = SDLK_LEFT;    // 276
+    static constexpr int keyRight = SDLK_RIGHT;  // 275
+    static constexpr int keyUp = SDLK_UP;        // 273
+    static constexpr int keyDown = SDLK_DOWN;    // 274
+    static constexpr int keyX = SDLK_x;          // 120
+    static constexpr int keyZ = SDLK_z;          // 122
+
+    int rerunDepth = 0;
+    static constexpr int maxRerunDepth = 16;
 };
