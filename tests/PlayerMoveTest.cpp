@@ -251,23 +251,4 @@ TEST(PlayerDeath, OutsideTheGridThereIsNothingToDieOf) {
     EXPECT_FALSE(empty.player.walking);
 }
 
-TEST(PlayerStrip, TheActionFlagsChooseTheStrip) {
-    World w({"."});
-    Player& p = w.player;
-    EXPECT_EQ(&p.currentStrip(), &p.strips[WalkRight]);
-    p.facing = -1;
-    EXPECT_EQ(&p.currentStrip(), &p.strips[WalkLeft]);
-    p.jumping = true;
-    EXPECT_EQ(&p.currentStrip(), &p.strips[JumpLeft]);
-    p.steppingUp = true;
-    EXPECT_EQ(&p.currentStrip(), &p.strips[StepUpLeft]);
-    p.pushing = true;
-    p.facing = 1;
-    EXPECT_EQ(&p.currentStrip(), &p.strips[PushRight]);
-    p.placingBomb = true;
-    EXPECT_EQ(&p.currentStrip(), &p.strips[PlaceBombRight]);
-    p.onLadder = true;
-    EXPECT_EQ(&p.currentStrip(), &p.strips[LadderStrip]);
-}
-
 } // namespace
