@@ -285,7 +285,8 @@ void TapeRecorder::pump() {
         platform::pumpEvents();
         platform::setKeyboard(this);
     }
-    if (frozen) return;
+    // The start sequence's fade pumps too, before the first pass.
+    if (frozen || !playing) return;
     if (pumpedThisPass) {
         // A closing sequence pumps again before any new pass: the play is over.
         frozen = true;
@@ -302,6 +303,7 @@ uint8_t* TapeRecorder::keys() {
 }
 
 bool TapeRecorder::passStart(unsigned) {
+    playing = true;
     pumpedThisPass = false;
     passRecorded = false;
     return true;

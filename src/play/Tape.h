@@ -173,6 +173,7 @@ private:
     uint8_t* innerKeys();
     platform::Keyboard* inner;
     uint16_t passKeys = 0;
+    bool playing = false;
     bool pumpedThisPass = false;
     bool passRecorded = true;
     bool frozen = false;
