@@ -37,34 +37,74 @@ bool directFormat(const SDL_Surface* s) {
     return f->BytesPerPixel == 4 && !f->palette && f->Rloss == 0 && f->Gloss == 0 && f->Bloss == 0;
 }
 
+// Channel layout of a direct-format surface, read once per square so the
+// pixel loop works on locals only.
+struct Layout {
+    uint32_t rMask, gMask, bMask, aMask;
+    unsigned rShift, gShift, bShift;
+    explicit Layout(const SDL_PixelFormat* f)
+        : rMask(f->Rmask), gMask(f->Gmask), bMask(f->Bmask), aMask(f->Amask), rShift(f->Rshift),
+          gShift(f->Gshift), bShift(f->Bshift) {}
+    Rgb split(uint32_t v) const { return {(v & rMask) >> rShift, (v & gMask) >> gShift, (v & bMask) >> bShift}; }
+    uint32_t join(Rgb c) const { return (c.r << rShift) | (c.g << gShift) | (c.b << bShift) | aMask; }
+};
+
+// The square straight in memory: first the two bright rows of each pixel
+// column, then the body row by row in the order the bytes lie, without
+// branches in the inner loop so that the compiler can vectorise it.
+void directSquare(uint8_t* pixels, int pitch, int x0, const int* surface, int last, const Layout& l) {
+    int top = last + 1;
+    for (int i = 0; i < 32; ++i) {
+        top = surface[i] < top ? surface[i] : top;
+        for (int depth = 0; depth < 2; ++depth) {
+            const int py = surface[i] + depth;
+            if (py < 0 || py > last) continue;
+            uint32_t* p = reinterpret_cast<uint32_t*>(pixels + py * pitch) + x0 + i;
+            *p = l.join(tint(l.split(*p), depth));
+        }
+    }
+    int bodyStart[32];
+    for (int i = 0; i < 32; ++i) bodyStart[i] = surface[i] + 2;
+    const uint32_t rMask = l.rMask, gMask = l.gMask, bMask = l.bMask, aMask = l.aMask;
+    const unsigned rShift = l.rShift, gShift = l.gShift;
+    for (int py = top + 2 < 0 ? 0 : top + 2; py <= last; ++py) {
+        uint32_t* __restrict p = reinterpret_cast<uint32_t*>(pixels + py * pitch) + x0;
+        for (int i = 0; i < 32; ++i) {
+            const uint32_t v = p[i];
+            const uint32_t r = ((v & rMask) >> rShift) / 4;
+            const uint32_t g = (((v & gMask) >> gShift) / 8) * 7;
+            const uint32_t body = (r << rShift) | (g << gShift) | (v & bMask) | aMask;
+            p[i] = py >= bodyStart[i] ? body : v;
+        }
+    }
+}
+
 // Recolours one liquid square. `pixels` is the locked pixel buffer when the
 // screen has the direct format, null for the general path.
 void waterSquare(SDL_Surface* screen, int column, int row, uint32_t phase, uint8_t* pixels) {
     if (column < 0 || row < 0 || column >= VisibleColumns || row >= VisibleRows) return;
-    const SDL_PixelFormat* f = screen->format;
     const int bottom = 32 * row + 31;
-    for (int i = 0; i < 32; ++i) {
-        const int px = 32 * column + i;
-        if (px >= screen->w) break;
-        const int surface = waveTable[(phase + i) % 641] * waveTable[px] + 32 * row + 8;
-        const int first = surface < 0 ? 0 : surface;
-        const int last = bottom < screen->h ? bottom : screen->h - 1;
-        for (int py = first; py <= last; ++py) {
-            const int depth = py - surface;
-            if (pixels) {
-                uint32_t* p = reinterpret_cast<uint32_t*>(pixels + py * screen->pitch) + px;
-                const uint32_t v = *p;
-                Rgb c = tint({(v & f->Rmask) >> f->Rshift, (v & f->Gmask) >> f->Gshift, (v & f->Bmask) >> f->Bshift},
-                             depth);
-                *p = (c.r << f->Rshift) | (c.g << f->Gshift) | (c.b << f->Bshift) | f->Amask;
-            } else {
-                Uint8 r, g, b;
-                SDL_GetRGB(getPixel(screen, px, py), screen->format, &r, &g, &b);
-                Rgb c = tint({r, g, b}, depth);
-                putPixel(screen, px, py,
-                         SDL_MapRGB(screen->format, static_cast<Uint8>(c.r), static_cast<Uint8>(c.g),
-                                    static_cast<Uint8>(c.b)));
-            }
+    const int last = bottom < screen->h ? bottom : screen->h - 1;
+    const int x0 = 32 * column;
+    int count = screen->w - x0;
+    if (count > 32) count = 32;
+    if (count <= 0) return;
+    int surface[32];
+    for (int i = 0; i < count; ++i) surface[i] = waveTable[(phase + i) % 641] * waveTable[x0 + i] + 32 * row + 8;
+
+    if (pixels && count == 32) {
+        directSquare(pixels, screen->pitch, x0, surface, last, Layout(screen->format));
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        const int px = x0 + i;
+        for (int py = surface[i] < 0 ? 0 : surface[i]; py <= last; ++py) {
+            Uint8 r, g, b;
+            SDL_GetRGB(getPixel(screen, px, py), screen->format, &r, &g, &b);
+            Rgb c = tint({r, g, b}, py - surface[i]);
+            putPixel(screen, px, py,
+                     SDL_MapRGB(screen->format, static_cast<Uint8>(c.r), static_cast<Uint8>(c.g),
+                                static_cast<Uint8>(c.b)));
         }
     }
 }
