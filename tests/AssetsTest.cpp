@@ -1,0 +1,524 @@
+// Checks the game's own pictures and sounds in data/: that each loads with
+// SDL_image / SDL_mixer, has the size and layout the game cuts it by, and
+// that the effects are audible through a real audio driver.
+#include "TestSupport.h"
+
+#include <SDL/SDL_image.h>
+#include <SDL/SDL_mixer.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::string dataDir()
+{
+    const char* env = std::getenv("VORREL_DATA");
+    return env ? env : "../data";
+}
+
+std::string readBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A picture converted to plain 32-bit RGB for reading.
+struct Picture {
+    int w = 0, h = 0;
+    std::vector<uint32_t> px;   // 0xRRGGBB
+    bool loaded() const { return w > 0; }
+    uint32_t at(int x, int y) const { return px[size_t(y) * w + x]; }
+    bool key(int x, int y) const { return at(x, y) == 0xFF00FF; }
+    // Painted (non-magenta) pixels in a rectangle.
+    int painted(int x0, int y0, int rw, int rh) const
+    {
+        int n = 0;
+        for (int y = y0; y < y0 + rh; ++y)
+            for (int x = x0; x < x0 + rw; ++x) n += !key(x, y);
+        return n;
+    }
+    int keyed() const { return w * h - painted(0, 0, w, h); }
+    bool sameRect(int ax, int ay, int bx, int by, int rw, int rh) const
+    {
+        for (int y = 0; y < rh; ++y)
+            for (int x = 0; x < rw; ++x)
+                if (at(ax + x, ay + y) != at(bx + x, by + y)) return false;
+        return true;
+    }
+    double brightness() const
+    {
+        double sum = 0;
+        for (uint32_t c : px) sum += ((c >> 16) & 255) + ((c >> 8) & 255) + (c & 255);
+        return sum / (3.0 * px.size());
+    }
+};
+
+Picture load(const std::string& name)
+{
+    Picture p;
+    SDL_Surface* s = IMG_Load((dataDir() + "/" + name).c_str());
+    if (!s) return p;
+    SDL_Surface* rgb = SDL_CreateRGBSurface(SDL_SWSURFACE, 1, 1, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+    SDL_Surface* c = SDL_ConvertSurface(s, rgb->format, SDL_SWSURFACE);
+    p.w = c->w;
+    p.h = c->h;
+    p.px.resize(size_t(p.w) * p.h);
+    SDL_LockSurface(c);
+    for (int y = 0; y < p.h; ++y)
+        for (int x = 0; x < p.w; ++x)
+            p.px[size_t(y) * p.w + x] =
+                *reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(c->pixels) + y * c->pitch + x * 4) & 0xFFFFFF;
+    SDL_UnlockSurface(c);
+    SDL_FreeSurface(c);
+    SDL_FreeSurface(rgb);
+    SDL_FreeSurface(s);
+    return p;
+}
+
+struct Entry {
+    unsigned char key;
+    int passable, column, row;
+};
+
+struct Description {
+    std::vector<std::string> head;   // tileset, steps, player sheet
+    std::vector<Entry> entries;
+    bool blankLine = false;
+};
+
+Description readDescription(const std::string& name)
+{
+    Description d;
+    std::istringstream in(readBytes(dataDir() + "/" + name));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (d.head.size() < 3) {
+            d.head.push_back(line);
+            continue;
+        }
+        if (line.empty()) {
+            d.blankLine = true;
+            continue;
+        }
+        Entry e{static_cast<unsigned char>(line[0]), -1, -1, -1};
+        std::istringstream(line.substr(1)) >> e.passable >> e.column >> e.row;
+        d.entries.push_back(e);
+    }
+    return d;
+}
+
+const char* const kThemes[] = {"gfx/cave.txt", "gfx/forest.txt", "gfx/castle.txt"};
+
+} // namespace
+
+TEST(AssetsTest, PicturesLoadWithTheirSizes)
+{
+    testsupport::screen();
+    struct Want {
+        const char* file;
+        int w, h;
+    };
+    const Want wants[] = {{"gfx/player.png", 576, 544},    {"gfx/fontti.png", 560, 16},
+                          {"gfx/arrow_left.png", 32, 32},  {"gfx/arrow_right.png", 32, 32},
+                          {"gfx/maski.png", 640, 480},     {"gfx/maski_b.png", 640, 480},
+                          {"gfx/quillmoor.png", 640, 480}, {"gfx/logo1.png", 640, 480},
+                          {"gfx/logo2.png", 640, 480}};
+    for (const Want& w : wants) {
+        Picture p = load(w.file);
+        ASSERT_TRUE(p.loaded()) << w.file;
+        EXPECT_EQ(p.w, w.w) << w.file;
+        EXPECT_EQ(p.h, w.h) << w.file;
+    }
+    Picture tiles = load("gfx/tileset.png");
+    ASSERT_TRUE(tiles.loaded());
+    EXPECT_GE(tiles.w, 864);
+    EXPECT_GE(tiles.h, 384);
+    EXPECT_EQ(tiles.w % 32, 0);
+    EXPECT_EQ(tiles.h % 32, 0);
+    Picture bar = load("gfx/staticalapalkki.png");
+    ASSERT_TRUE(bar.loaded());
+    EXPECT_LE(bar.w, 576);
+    EXPECT_LE(bar.h, 64);
+    Picture stars = load("gfx/tahteet.png");
+    ASSERT_TRUE(stars.loaded());
+    EXPECT_EQ(stars.h, 32);
+    EXPECT_GE(stars.w, 32);
+    EXPECT_EQ(stars.w % 32, 0);
+}
+
+TEST(AssetsTest, FullScreenPicturesHaveNoMagentaAndTheRightShade)
+{
+    testsupport::screen();
+    for (const char* f : {"gfx/maski.png", "gfx/maski_b.png", "gfx/quillmoor.png", "gfx/logo1.png", "gfx/logo2.png"}) {
+        Picture p = load(f);
+        ASSERT_TRUE(p.loaded()) << f;
+        EXPECT_EQ(p.keyed(), 0) << f;
+    }
+    // the backdrop mask only subdues; the between-screens picture is dark
+    Picture mask = load("gfx/maski.png");
+    EXPECT_GT(mask.brightness(), 160);
+    EXPECT_GT((mask.at(320, 240) & 255), 200u);
+    EXPECT_GT((mask.at(0, 0) & 255), 60u);
+    EXPECT_LT(load("gfx/maski_b.png").brightness(), 50);
+}
+
+TEST(AssetsTest, TilesetHoldsItemsAndDoorsWhereTheGameCutsThem)
+{
+    testsupport::screen();
+    Picture t = load("gfx/tileset.png");
+    ASSERT_TRUE(t.loaded());
+    auto tile = [&](int c, int r) { return t.painted(c * 32, r * 32, 32, 32); };
+    EXPECT_EQ(tile(0, 6), 32 * 32) << "wooden box is solid";
+    EXPECT_EQ(tile(1, 7), 32 * 32) << "heavy box is solid";
+    EXPECT_FALSE(t.sameRect(0, 6 * 32, 32, 7 * 32, 32, 32)) << "the boxes look different";
+    EXPECT_GT(tile(8, 6), 50) << "treasure base";
+    EXPECT_GT(tile(0, 8), 50) << "bomb icon";
+    // the bomb icon must leave room for its neighbours 6 pixels on
+    EXPECT_EQ(t.painted(24, 8 * 32, 8, 32), 0);
+    for (int k = 1; k <= 6; ++k) {
+        EXPECT_GT(tile(k, 6), 40) << "treasure frame " << k;
+        EXPECT_LT(tile(k, 6), 32 * 32) << "treasure frame " << k << " is keyed";
+        if (k > 1) {
+            EXPECT_FALSE(t.sameRect((k - 1) * 32, 192, k * 32, 192, 32, 32)) << "treasure sparkles";
+        }
+    }
+    for (int k = 2; k <= 6; ++k) {
+        EXPECT_GT(tile(k, 3), 60) << "bomb frame " << k;
+        if (k > 2) {
+            EXPECT_FALSE(t.sameRect((k - 1) * 32, 96, k * 32, 96, 32, 32)) << "bomb counts down";
+        }
+    }
+    for (int k = 0; k < 5; ++k) {
+        int x = (3 + k) * 32;
+        EXPECT_GT(t.painted(x, 7 * 32, 32, 32), 400) << "door frame " << k << " top";
+        EXPECT_GT(t.painted(x, 8 * 32, 32, 32), 800) << "door frame " << k << " bottom";
+        if (k > 0) {
+            EXPECT_FALSE(t.sameRect(x - 32, 224, x, 224, 32, 64)) << "door frame " << k << " moves";
+        }
+    }
+    for (int k = 5; k < 9; ++k) {   // the frames shown after the blast
+        EXPECT_GT(t.painted(k * 96, 320, 96, 64), 600) << "explosion frame " << k;
+        EXPECT_LT(t.painted(k * 96, 320, 96, 64), 96 * 64) << "explosion frame " << k << " is keyed";
+    }
+    EXPECT_GT(t.painted(5 * 96 + 32, 320, 32, 32), 300) << "the blast reaches the cell above";
+}
+
+TEST(AssetsTest, TilesetDescriptionsNameRealTilesAndEveryKeyOnce)
+{
+    testsupport::screen();
+    Picture t = load("gfx/tileset.png");
+    ASSERT_TRUE(t.loaded());
+    for (const char* theme : kThemes) {
+        Description d = readDescription(theme);
+        ASSERT_EQ(d.head.size(), 3u) << theme;
+        EXPECT_TRUE(load(d.head[0]).loaded()) << theme;
+        EXPECT_EQ(d.head[1], "32 32") << theme;
+        EXPECT_TRUE(load(d.head[2]).loaded()) << theme;
+        EXPECT_FALSE(d.blankLine) << theme << ": a blank line repeats the last key";
+        std::map<unsigned char, Entry> keys;
+        for (const Entry& e : d.entries) {
+            EXPECT_TRUE(keys.emplace(e.key, e).second) << theme << " repeats key " << int(e.key);
+            ASSERT_GE(e.column, 0);
+            ASSERT_GE(e.row, 0);
+            EXPECT_LE((e.column + 1) * 32, t.w);
+            EXPECT_LE((e.row + 1) * 32, t.h);
+            EXPECT_TRUE(e.passable == 0 || e.passable == 1);
+        }
+        const unsigned char needed[] = {'.', '#', '=', '?', '$', 0xA7};
+        for (unsigned char k : needed)
+            ASSERT_TRUE(keys.count(k)) << theme << " lacks key " << int(k);
+        const Entry& air = keys['.'];
+        EXPECT_EQ(air.passable, 1);
+        EXPECT_EQ(t.painted(air.column * 32, air.row * 32, 32, 32), 0) << theme << ": air must be clear";
+        for (unsigned char k : {(unsigned char)'#', (unsigned char)'='}) {
+            const Entry& wall = keys[k];
+            EXPECT_EQ(wall.passable, 0);
+            EXPECT_EQ(t.painted(wall.column * 32, wall.row * 32, 32, 32), 32 * 32) << theme << " " << k;
+        }
+        const Entry& rubble = keys[0xA7];
+        EXPECT_EQ(rubble.passable, 1);
+        int r = t.painted(rubble.column * 32, rubble.row * 32, 32, 32);
+        EXPECT_GT(r, 50) << theme << ": rubble shows";
+        EXPECT_LT(r, 700) << theme << ": rubble leaves the cell open";
+        const Entry& ladder = keys['?'];
+        EXPECT_LT(t.painted(ladder.column * 32, ladder.row * 32, 32, 32), 800) << theme << ": ladders are see-through";
+    }
+    // every theme has its own walls
+    Description a = readDescription(kThemes[0]), b = readDescription(kThemes[1]);
+    EXPECT_NE(a.entries[1].row, b.entries[1].row);
+}
+
+TEST(AssetsTest, BackgroundsTileWithoutSeams)
+{
+    testsupport::screen();
+    for (const char* name : {"gfx/bg_cave.png", "gfx/bg_forest.png", "gfx/bg_castle.png"}) {
+        Picture p = load(name);
+        ASSERT_TRUE(p.loaded()) << name;
+        EXPECT_EQ(p.keyed(), 0) << name;
+        auto diff = [&](uint32_t a, uint32_t b) {
+            int d = 0;
+            for (int s = 0; s < 24; s += 8) d += std::abs(int((a >> s) & 255) - int((b >> s) & 255));
+            return d;
+        };
+        // a seam is where a picture meets its own repeat: that edge should
+        // differ no more than the sharpest edge inside the picture does
+        auto columnStep = [&](int x0, int x1) {
+            double d = 0;
+            for (int y = 0; y < p.h; ++y) d += diff(p.at(x0, y), p.at(x1, y));
+            return d / p.h;
+        };
+        auto rowStep = [&](int y0, int y1) {
+            double d = 0;
+            for (int x = 0; x < p.w; ++x) d += diff(p.at(x, y0), p.at(x, y1));
+            return d / p.w;
+        };
+        double sharpestX = 0, sharpestY = 0;
+        for (int x = 0; x + 1 < p.w; ++x) sharpestX = std::max(sharpestX, columnStep(x, x + 1));
+        for (int y = 0; y + 1 < p.h; ++y) sharpestY = std::max(sharpestY, rowStep(y, y + 1));
+        EXPECT_LE(columnStep(p.w - 1, 0), sharpestX * 1.05 + 1) << name;
+        EXPECT_LE(rowStep(p.h - 1, 0), sharpestY * 1.05 + 1) << name;
+    }
+}
+
+TEST(AssetsTest, PlayerSheetStripsAnimate)
+{
+    testsupport::screen();
+    Picture p = load("gfx/player.png");
+    ASSERT_TRUE(p.loaded());
+    struct Strip {
+        const char* name;
+        int top, size, frames;
+    };
+    const Strip strips[] = {{"walk right", 64, 32, 10}, {"walk left", 96, 32, 10},     {"jump left", 416, 32, 9},
+                            {"jump right", 384, 32, 9}, {"bomb left", 352, 32, 9},     {"bomb right", 320, 32, 9},
+                            {"step left", 256, 64, 9},  {"step right", 192, 64, 9},    {"push left", 480, 32, 6},
+                            {"push right", 448, 32, 6}, {"ladder", 512, 32, 6}};
+    for (const Strip& s : strips) {
+        std::set<std::vector<uint32_t>> distinct;
+        for (int k = 0; k < s.frames; ++k) {
+            int n = p.painted(k * s.size, s.top, s.size, s.size);
+            EXPECT_GT(n, 120) << s.name << " frame " << k;
+            std::vector<uint32_t> frame;
+            for (int y = 0; y < s.size; ++y)
+                for (int x = 0; x < s.size; ++x) frame.push_back(p.at(k * s.size + x, s.top + y));
+            distinct.insert(frame);
+        }
+        EXPECT_GE(int(distinct.size()), s.frames - 1) << s.name << " barely moves";
+        // nothing is drawn past the last frame of the strip
+        EXPECT_EQ(p.painted(s.frames * s.size, s.top, p.w - s.frames * s.size, s.size), 0) << s.name;
+    }
+    // stepping up right starts in the bottom-left cell and ends in the top-right one
+    EXPECT_GT(p.painted(0, 192 + 32, 32, 32), 150);
+    EXPECT_EQ(p.painted(32, 192, 32, 32), 0);
+    EXPECT_GT(p.painted(8 * 64 + 32, 192, 32, 32), 150);
+    EXPECT_EQ(p.painted(8 * 64, 192 + 32, 32, 32), 0);
+    // and the left one mirrors it: bottom-right to top-left
+    EXPECT_GT(p.painted(32, 256 + 32, 32, 32), 150);
+    EXPECT_GT(p.painted(8 * 64, 256, 32, 32), 150);
+    // left strips are mirror images of the right ones
+    for (int x = 0; x < 32; ++x) EXPECT_EQ(p.at(x, 64 + 20), p.at(31 - x, 96 + 20));
+}
+
+TEST(AssetsTest, FontHasAGlyphInEveryCell)
+{
+    testsupport::screen();
+    Picture f = load("gfx/fontti.png");
+    ASSERT_TRUE(f.loaded());
+    std::set<std::vector<uint32_t>> shapes;
+    for (int cell = 0; cell < 35; ++cell) {
+        EXPECT_GT(f.painted(cell * 16, 0, 16, 16), 20) << "cell " << cell;
+        std::vector<uint32_t> g;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) g.push_back(f.at(cell * 16 + x, y));
+        shapes.insert(g);
+    }
+    EXPECT_EQ(shapes.size(), 35u);
+    // the glyph after a '1' is drawn 8 pixels closer, so the '1' (cell 26)
+    // keeps to the left half of its cell
+    EXPECT_EQ(f.painted(26 * 16 + 8, 0, 8, 16), 0);
+    // door numbers are two glyphs on a 32-pixel door: "10" takes 24 pixels
+    for (int cell = 25; cell < 35; ++cell) EXPECT_EQ(f.painted(cell * 16 + 14, 0, 2, 16), 0) << cell;
+}
+
+TEST(AssetsTest, StatusBarArrowsAndStars)
+{
+    testsupport::screen();
+    Picture bar = load("gfx/staticalapalkki.png");
+    ASSERT_TRUE(bar.loaded());
+    // icons from x = 64 on (bar x = 0) show through the window
+    EXPECT_EQ(bar.painted(0, 6, 40, 28), 0);
+    EXPECT_GT(bar.painted(200, 0, 300, 64), 300 * 60);
+    for (const char* a : {"gfx/arrow_left.png", "gfx/arrow_right.png"}) {
+        Picture p = load(a);
+        ASSERT_TRUE(p.loaded());
+        EXPECT_GT(p.painted(0, 0, 32, 32), 100) << a;
+        EXPECT_GT(p.keyed(), 100) << a;
+    }
+    Picture l = load("gfx/arrow_left.png"), r = load("gfx/arrow_right.png");
+    EXPECT_GT(l.painted(0, 0, 16, 32), r.painted(0, 0, 16, 32) - 40) << "the left arrow points left";
+    Picture stars = load("gfx/tahteet.png");
+    for (int k = 0; k < stars.w / 32; ++k) EXPECT_GT(stars.painted(k * 32, 0, 32, 32), 5) << "star " << k;
+
+    std::istringstream loc(readBytes(dataDir() + "/gfx/starloc.txt"));
+    int n = 0, x, y;
+    while (loc >> x >> y) {
+        ++n;
+        EXPECT_TRUE(x >= 0 && x <= 640 - 32 && y >= 0 && y <= 480 - 32) << x << "," << y;
+    }
+    EXPECT_EQ(n, 5);
+    std::istringstream bar5(readBytes(dataDir() + "/zik/space.bar"));
+    std::vector<unsigned> timing;
+    unsigned v;
+    while (bar5 >> v) timing.push_back(v);
+    ASSERT_EQ(timing.size(), 5u);
+    EXPECT_GE(timing[0], 1000u);
+    EXPECT_LT(timing[0], 14999u);
+}
+
+namespace {
+
+// Reads the sound data file as the game does: kind and path per line.
+std::vector<std::pair<std::string, std::string>> soundLines()
+{
+    std::vector<std::pair<std::string, std::string>> lines;
+    std::istringstream in(readBytes(dataDir() + "/zik/data.txt"));
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream w(line);
+        std::string kind, path;
+        if (w >> kind >> path) lines.emplace_back(kind, path);
+    }
+    return lines;
+}
+
+// Seconds of audio in an Ogg Vorbis file: last granule position / rate.
+double oggSeconds(const std::string& bytes)
+{
+    size_t id = bytes.find("\x01vorbis");
+    size_t last = bytes.rfind("OggS");
+    if (id == std::string::npos || last == std::string::npos || last + 14 > bytes.size()) return 0;
+    uint32_t rate = 0;
+    for (int i = 0; i < 4; ++i) rate |= uint32_t(uint8_t(bytes[id + 12 + i])) << (8 * i);
+    uint64_t granule = 0;
+    for (int i = 0; i < 8; ++i) granule |= uint64_t(uint8_t(bytes[last + 6 + i])) << (8 * i);
+    return rate ? double(granule) / rate : 0;
+}
+
+double chunkRms(const Mix_Chunk* c)
+{
+    const int16_t* s = reinterpret_cast<const int16_t*>(c->abuf);
+    size_t n = c->alen / 2;
+    double sum = 0;
+    for (size_t i = 0; i < n; ++i) sum += double(s[i]) * s[i];
+    return n ? std::sqrt(sum / n) : 0;
+}
+
+} // namespace
+
+TEST(AssetsTest, SoundsLoadInTheGamesOrder)
+{
+    auto lines = soundLines();
+    ASSERT_EQ(lines.size(), 6u);
+    const char* kinds = "MMFFFF";
+    for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i].first, std::string(1, kinds[i]));
+    EXPECT_EQ(lines[0].second, "zik/level.ogg");
+    EXPECT_EQ(lines[1].second, "zik/title.ogg");
+
+    ASSERT_EQ(Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 1024), 0) << Mix_GetError();
+    size_t total = 0;
+    for (const auto& l : lines) {
+        std::string path = dataDir() + "/" + l.second;
+        total += readBytes(path).size();
+        if (l.first == "M") {
+            Mix_Music* m = Mix_LoadMUS(path.c_str());
+            EXPECT_NE(m, nullptr) << path << ": " << Mix_GetError();
+            if (m) Mix_FreeMusic(m);
+        } else {
+            Mix_Chunk* c = Mix_LoadWAV_RW(SDL_RWFromFile(path.c_str(), "rb"), 1);
+            ASSERT_NE(c, nullptr) << path << ": " << Mix_GetError();
+            double seconds = c->alen / (44100.0 * 4);
+            EXPECT_GT(seconds, 0.1) << path;
+            EXPECT_LT(seconds, 2.0) << path << ": effects are short";
+            EXPECT_GT(chunkRms(c), 1000) << path << " is nearly silent";
+            Mix_FreeChunk(c);
+        }
+    }
+    Mix_CloseAudio();
+    EXPECT_LT(total, 2u * 1024 * 1024) << "committed audio stays small";
+    EXPECT_GE(oggSeconds(readBytes(dataDir() + "/zik/level.ogg")), 60.0) << "level music runs a minute before repeating";
+    EXPECT_GE(oggSeconds(readBytes(dataDir() + "/zik/title.ogg")), 20.0);
+}
+
+// Runs in a child process of the test below, with the disk audio driver:
+// plays one effect, then waits until it has been written out.
+TEST(AssetsDiskAudio, PlayOneEffect)
+{
+    const char* which = std::getenv("VORREL_PLAY_EFFECT");
+    if (!which) GTEST_SKIP() << "only run by AssetsTest.EffectsAreAudibleThroughTheDiskDriver";
+    ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
+    ASSERT_EQ(Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 1024), 0) << Mix_GetError();
+    Mix_Chunk* c = Mix_LoadWAV_RW(SDL_RWFromFile(which, "rb"), 1);
+    ASSERT_NE(c, nullptr);
+    Mix_PlayChannelTimed(-1, c, 0, -1);
+    for (int i = 0; i < 300 && Mix_Playing(-1); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    Mix_CloseAudio();
+    Mix_FreeChunk(c);
+    SDL_Quit();
+}
+
+TEST(AssetsTest, EffectsAreAudibleThroughTheDiskDriver)
+{
+    auto lines = soundLines();
+    testsupport::ScratchDir scratch;
+    int index = 0;
+    for (const auto& l : lines) {
+        if (l.first != "F") continue;
+        std::string effect = dataDir() + "/" + l.second;
+        std::string raw = scratch.path() + "/effect" + std::to_string(index++) + ".raw";
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            setenv("SDL_AUDIODRIVER", "disk", 1);
+            setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
+            setenv("SDL_DISKAUDIODELAY", "23", 1);
+            setenv("VORREL_PLAY_EFFECT", effect.c_str(), 1);
+            // keep the child's chatter out of this test's output
+            freopen((raw + ".log").c_str(), "w", stdout);
+            freopen((raw + ".log").c_str(), "a", stderr);
+            execl("/proc/self/exe", "vorrel_tests", "--gtest_filter=AssetsDiskAudio.PlayOneEffect", nullptr);
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << l.second;
+        std::string bytes = readBytes(raw);
+        const int16_t* s = reinterpret_cast<const int16_t*>(bytes.data());
+        size_t n = bytes.size() / 2;
+        ASSERT_GT(n, 44100u / 4) << l.second << ": the driver wrote almost nothing";
+        // loudest 50 ms window
+        const size_t win = 4410;
+        double best = 0, sum = 0;
+        for (size_t i = 0; i < n; ++i) {
+            sum += double(s[i]) * s[i];
+            if (i >= win) sum -= double(s[i - win]) * s[i - win];
+            best = std::max(best, sum);
+        }
+        EXPECT_GT(std::sqrt(best / win), 1500) << l.second << " plays silent";
+    }
+}

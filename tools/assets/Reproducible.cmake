@@ -1,0 +1,21 @@
+# Regenerates every asset into OUT and checks each one matches the committed
+# file in DATA byte for byte.
+file(REMOVE_RECURSE ${OUT})
+file(MAKE_DIRECTORY ${OUT}/gfx ${OUT}/zik)
+execute_process(COMMAND ${GENERATOR} ${SRC} ${OUT} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "generator failed: ${rc}")
+endif()
+file(GLOB_RECURSE made RELATIVE ${OUT} ${OUT}/*)
+list(LENGTH made count)
+if(count EQUAL 0)
+  message(FATAL_ERROR "generator wrote nothing")
+endif()
+foreach(f ${made})
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT}/${f} ${DATA}/${f}
+                  RESULT_VARIABLE diff)
+  if(NOT diff EQUAL 0)
+    message(FATAL_ERROR "${f} differs from the committed copy; run the assets target")
+  endif()
+endforeach()
+message(STATUS "${count} generated files match")
