@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <SDL/SDL_image.h>
+
 #include <cstring>
 #include <vector>
 
@@ -7,6 +9,7 @@
 #include "TestSupport.h"
 #include "entities/Goal.h"
 #include "entities/Player.h"
+#include "level/Backdrop.h"
 #include "level/Level.h"
 #include "level/LoadError.h"
 
@@ -230,6 +233,45 @@ TEST_F(Backdrop, EveryMaskFormatGivesTheSameBackdrop) {
     SDL_FillRect(paletted, &bottom, 1);
     writePicture(dir, "gfx/maski.png", paletted);
     EXPECT_EQ(pixels(load()), fromRGBA);
+}
+
+// The direct pass must give exactly what the SDL route gives, whatever the
+// formats of the pictures.
+TEST_F(Backdrop, DirectPassMatchesTheSdlRoute) {
+    auto pattern = [](int x, int y, Uint8& r, Uint8& g, Uint8& b) {
+        r = static_cast<Uint8>(x * 3 + y), g = static_cast<Uint8>(x ^ y), b = static_cast<Uint8>(255 - y);
+    };
+    writePngRGBA("rgba.png", 90, 70, pattern);
+    writePicture(dir, "rgb.bmp", makePicture(90, 70, pattern));
+    writePngRGBA("maskrgba.png", 640, 480, pattern);
+    writePicture(dir, "maskrgb.bmp", makePicture(640, 480, pattern));
+    SDL_Surface* paletted = SDL_CreateRGBSurface(SDL_SWSURFACE, 640, 480, 8, 0, 0, 0, 0);
+    SDL_Color grey[256];
+    for (int i = 0; i < 256; ++i) grey[i] = {Uint8(i), Uint8(255 - i), Uint8(i / 2), 0};
+    SDL_SetColors(paletted, grey, 0, 256);
+    for (int y = 0; y < 480; ++y)
+        std::memset(static_cast<Uint8*>(paletted->pixels) + y * paletted->pitch, y % 256, 640);
+    writePicture(dir, "maskpal.bmp", paletted);
+
+    for (const char* backgroundPath : {"rgba.png", "rgb.bmp"})
+        for (const char* maskPath : {"maskrgba.png", "maskrgb.bmp", "maskpal.bmp"}) {
+            SCOPED_TRACE(std::string(backgroundPath) + " " + maskPath);
+            SDL_Surface* background = IMG_Load(backgroundPath);
+            SDL_Surface* mask = IMG_Load(maskPath);
+            ASSERT_TRUE(background && mask);
+            SDL_Surface* direct = composeBackdrop(640, 480, background, mask);
+            SDL_Surface* reference = composeBackdrop(640, 480, background, mask, false);
+            ASSERT_TRUE(direct && reference);
+            EXPECT_EQ(direct->flags, reference->flags);
+            EXPECT_EQ(direct->format->alpha, reference->format->alpha);
+            EXPECT_EQ(direct->format->colorkey, reference->format->colorkey);
+            EXPECT_EQ(direct->format->BitsPerPixel, reference->format->BitsPerPixel);
+            EXPECT_EQ(direct->format->Rmask, reference->format->Rmask);
+            EXPECT_EQ(direct->format->Amask, reference->format->Amask);
+            ASSERT_EQ(direct->pitch, reference->pitch);
+            EXPECT_EQ(std::memcmp(direct->pixels, reference->pixels, direct->pitch * 480), 0);
+            for (SDL_Surface* s : {direct, reference, background, mask}) SDL_FreeSurface(s);
+        }
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 #include <SDL/SDL_image.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
 #include "audio/SoundBank.h"
 #include "gfx/Surface.h"
+#include "level/Backdrop.h"
 #include "level/ItemRecords.h"
 #include "level/Level.h"
 #include "level/LoadError.h"
@@ -58,38 +60,53 @@ void splitRecord(const std::string& line, std::string& name, std::vector<std::st
     }
 }
 
-// Colour channels of a pixel value, as SDL_GetRGB gives them for 8-bit channels.
-inline Uint8 channel(Uint32 pixel, Uint32 mask, Uint8 shift) { return static_cast<Uint8>((pixel & mask) >> shift); }
+// A colour channel of a pixel value, as SDL_GetRGB gives it for 8-bit channels.
+inline Uint32 channel(Uint32 pixel, Uint32 mask, Uint8 shift) { return (pixel & mask) >> shift; }
 
 bool eightBitChannels(const SDL_PixelFormat* format) {
     return !format->palette && format->Rloss == 0 && format->Gloss == 0 && format->Bloss == 0;
 }
 
+bool directPixels(const SDL_PixelFormat* format) {
+    return (format->BytesPerPixel == 4 || format->BytesPerPixel == 3) && eightBitChannels(format);
+}
+
+// The pixel value at a byte address, 3 bytes read as getPixel reads them.
+inline Uint32 readPixel(const Uint8* at, int bytes) {
+    return bytes == 4 ? *reinterpret_cast<const Uint32*>(at) : at[0] | (at[1] << 8) | (static_cast<Uint32>(at[2]) << 16);
+}
+
+// Channel layout of a format, copied out so that the pixel loops keep it in registers.
+struct Channels {
+    explicit Channels(const SDL_PixelFormat* f)
+        : rMask(f->Rmask), gMask(f->Gmask), bMask(f->Bmask), aMask(f->Amask), rShift(f->Rshift),
+          gShift(f->Gshift), bShift(f->Bshift), bytes(f->BytesPerPixel) {}
+    Uint32 rMask, gMask, bMask, aMask;
+    Uint8 rShift, gShift, bShift;
+    int bytes;
+};
+
 // Multiplies every pixel of the surface by the mask's colour at the same place.
-// The 32-bit surfaces the game makes and the usual mask formats are read
-// directly; anything else goes pixel by pixel through SDL's colour mapping.
-void shade(SDL_Surface* surface, SDL_Surface* mask) {
-    const SDL_PixelFormat* sf = surface->format;
-    const SDL_PixelFormat* mf = mask->format;
+// The surface is the 32-bit canvas made below; a mask of plain 8-bit channels
+// is read directly, anything else through SDL's colour mapping.
+void shade(SDL_Surface* surface, SDL_Surface* mask, bool allowDirect) {
     const int width = surface->w, height = surface->h;
-    const bool direct = sf->BytesPerPixel == 4 && eightBitChannels(sf) &&
-                        (mf->BytesPerPixel == 4 || mf->BytesPerPixel == 3) && eightBitChannels(mf);
-    if (direct) {
+    if (allowDirect && surface->format->BytesPerPixel == 4 && eightBitChannels(surface->format) &&
+        directPixels(mask->format)) {
+        const Channels sc(surface->format), mc(mask->format);
         SDL_LockSurface(surface);
         SDL_LockSurface(mask);
-        const int maskBytes = mf->BytesPerPixel;
         for (int y = 0; y < height; ++y) {
             Uint32* out = reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch);
             const Uint8* in = static_cast<const Uint8*>(mask->pixels) + y * mask->pitch;
-            for (int x = 0; x < width; ++x, in += maskBytes) {
-                const Uint32 m = maskBytes == 4 ? *reinterpret_cast<const Uint32*>(in)
-                                                : in[0] | (in[1] << 8) | (static_cast<Uint32>(in[2]) << 16);
+            for (int x = 0; x < width; ++x, in += mc.bytes) {
+                const Uint32 m = readPixel(in, mc.bytes);
                 const Uint32 p = out[x];
-                const Uint32 r = channel(p, sf->Rmask, sf->Rshift) * channel(m, mf->Rmask, mf->Rshift) / 255;
-                const Uint32 g = channel(p, sf->Gmask, sf->Gshift) * channel(m, mf->Gmask, mf->Gshift) / 255;
-                const Uint32 b = channel(p, sf->Bmask, sf->Bshift) * channel(m, mf->Bmask, mf->Bshift) / 255;
+                const Uint32 r = channel(p, sc.rMask, sc.rShift) * channel(m, mc.rMask, mc.rShift) / 255;
+                const Uint32 g = channel(p, sc.gMask, sc.gShift) * channel(m, mc.gMask, mc.gShift) / 255;
+                const Uint32 b = channel(p, sc.bMask, sc.bShift) * channel(m, mc.bMask, mc.bShift) / 255;
                 // What SDL_MapRGB makes of it: alpha, if any, opaque.
-                out[x] = r << sf->Rshift | g << sf->Gshift | b << sf->Bshift | sf->Amask;
+                out[x] = r << sc.rShift | g << sc.gShift | b << sc.bShift | sc.aMask;
             }
         }
         SDL_UnlockSurface(mask);
@@ -108,34 +125,105 @@ void shade(SDL_Surface* surface, SDL_Surface* mask) {
     }
 }
 
+// Byte offsets of the red, green and blue channels within a pixel of a format
+// of plain 8-bit channels on whole bytes, as getPixel composes the pixel value.
+struct ByteChannels {
+    int red, green, blue, bytes;
+};
+
+bool byteChannels(const SDL_PixelFormat* f, ByteChannels& out) {
+    if (!directPixels(f) || f->Rshift % 8 || f->Gshift % 8 || f->Bshift % 8) return false;
+    auto offset = [f](int shift) {
+        // A 4-byte pixel is one native word; a 3-byte one is composed low byte first.
+        if (f->BytesPerPixel == 4 && SDL_BYTEORDER == SDL_BIG_ENDIAN) return 3 - shift / 8;
+        return shift / 8;
+    };
+    out = {offset(f->Rshift), offset(f->Gshift), offset(f->Bshift), f->BytesPerPixel};
+    return true;
+}
+
+// The whole backdrop in one pass, straight into a display-format surface.
+// It stands for: blitting an opaque, unkeyed background of 8-bit channels
+// into the 32-bit canvas (an exact copy of its colours), shading, and the
+// conversion of the canvas to a display format of 8-bit channels without
+// alpha (an exact repacking). The surface gets what SDL_DisplayFormat gives
+// the canvas: the screen's memory kind, and per-surface alpha 255 carried over
+// from the canvas's alpha channel.
+SDL_Surface* composeDirect(int width, int height, SDL_Surface* background, SDL_Surface* mask,
+                           const ByteChannels& bc, const ByteChannels& mc) {
+    SDL_Surface* video = SDL_GetVideoSurface();
+    const SDL_PixelFormat* df = video->format;
+    const Uint32 memory = (video->flags & SDL_HWSURFACE) ? SDL_HWSURFACE : SDL_SWSURFACE;
+    SDL_Surface* out = SDL_CreateRGBSurface(memory | SDL_SRCALPHA, width, height, df->BitsPerPixel, df->Rmask,
+                                            df->Gmask, df->Bmask, df->Amask);
+    if (!out) return nullptr;
+    SDL_SetAlpha(out, SDL_SRCALPHA, 255);
+
+    const Uint8 rShift = out->format->Rshift, gShift = out->format->Gshift, bShift = out->format->Bshift;
+    const int tileWidth = background->w, tileHeight = background->h;
+    SDL_LockSurface(out);
+    SDL_LockSurface(background);
+    SDL_LockSurface(mask);
+    for (int y = 0; y < height; ++y) {
+        Uint32* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(out->pixels) + y * out->pitch);
+        const Uint8* tileRow = static_cast<const Uint8*>(background->pixels) + (y % tileHeight) * background->pitch;
+        const Uint8* m = static_cast<const Uint8*>(mask->pixels) + y * mask->pitch;
+        for (int x = 0; x < width;) {
+            const int run = std::min(tileWidth, width - x);
+            const Uint8* t = tileRow;
+            for (int end = x + run; x < end; ++x, t += bc.bytes, m += mc.bytes) {
+                const Uint32 r = t[bc.red] * m[mc.red] / 255u;
+                const Uint32 g = t[bc.green] * m[mc.green] / 255u;
+                const Uint32 b = t[bc.blue] * m[mc.blue] / 255u;
+                row[x] = r << rShift | g << gShift | b << bShift;
+            }
+        }
+    }
+    SDL_UnlockSurface(mask);
+    SDL_UnlockSurface(background);
+    SDL_UnlockSurface(out);
+    return out;
+}
+
 } // namespace
+
+SDL_Surface* composeBackdrop(int width, int height, SDL_Surface* background, SDL_Surface* mask, bool allowDirect) {
+    SDL_Surface* video = SDL_GetVideoSurface();
+    const bool opaqueBackground = !(background->flags & (SDL_SRCALPHA | SDL_SRCCOLORKEY));
+    ByteChannels bc, mc;
+    if (allowDirect && video && opaqueBackground && byteChannels(background->format, bc) &&
+        byteChannels(mask->format, mc) && video->format->BytesPerPixel == 4 && eightBitChannels(video->format) &&
+        video->format->Amask == 0)
+        if (SDL_Surface* out = composeDirect(width, height, background, mask, bc, mc)) return out;
+
+    SurfaceHolder canvas(SDL_CreateRGBSurface(SDL_HWSURFACE, width, height, 32, 0xFF000000, 0x00FF0000,
+                                              0x0000FF00, 0x000000FF));
+    if (!canvas) return nullptr;
+    const int nx = width / background->w;
+    const int ny = height / background->h;
+    // One tile more than fits whole in each direction; the blit clips the rest.
+    for (int i = 0; i <= nx; ++i)
+        for (int j = 0; j <= ny; ++j)
+            blitRect(background, canvas.get(), 0, 0, background->w, background->h, i * background->w,
+                     j * background->h);
+    shade(canvas.get(), mask, allowDirect);
+    SDL_Surface* converted = video ? SDL_DisplayFormat(canvas.get()) : nullptr;
+    return converted ? converted : canvas.release();
+}
 
 void buildBackdrop(Level& level, SDL_Surface* background) {
     SDL_Surface* screen = level.screen;
     if (!screen) return;
     if (!background || background->w <= 0 || background->h <= 0) throw LoadError("Background not found.");
 
-    const int nx = screen->w / background->w;
-    const int ny = screen->h / background->h;
-
     SurfaceHolder mask(IMG_Load("./gfx/maski.png"));
     if (!mask) throw LoadError("Background mask ./gfx/maski.png not found.");
     if (mask->w < screen->w || mask->h < screen->h)
         throw LoadError("Background mask ./gfx/maski.png is smaller than the screen.");
 
-    SurfaceHolder canvas(SDL_CreateRGBSurface(SDL_HWSURFACE, screen->w, screen->h, 32, 0xFF000000, 0x00FF0000,
-                                              0x0000FF00, 0x000000FF));
-    if (!canvas) return;
-    // One tile more than fits whole in each direction; the blit clips the rest.
-    for (int i = 0; i <= nx; ++i)
-        for (int j = 0; j <= ny; ++j)
-            blitRect(background, canvas.get(), 0, 0, background->w, background->h, i * background->w,
-                     j * background->h);
-    shade(canvas.get(), mask.get());
-
-    SDL_Surface* converted = SDL_DisplayFormat(canvas.get());
+    SDL_Surface* backdrop = composeBackdrop(screen->w, screen->h, background, mask.get());
     SDL_FreeSurface(level.backdrop);
-    level.backdrop = converted ? converted : canvas.release();
+    level.backdrop = backdrop;
 }
 
 void loadLevelFile(Level& level, const std::string& path) {
