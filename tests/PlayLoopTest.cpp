@@ -61,7 +61,10 @@ struct PlayLoop : ::testing::Test {
         level.player = player;
         std::memset(keys, 0, sizeof keys);
     }
-    ~PlayLoop() override { level.treasures.clear(); }
+    ~PlayLoop() override {
+        level.treasures.clear();
+        resetViewImages();
+    }
 
     bool end(PlayOutcome& outcome) { return checkPlayEnd(level, keys, outcome); }
     bool select(int& page, int* chosen, int available, PlayOutcome& outcome) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <tuple>
 
 #include "TestSupport.h"
@@ -170,6 +171,23 @@ TEST_F(View, OverlayKeepsTheOldPageAfterAPageTurn) {
     EXPECT_EQ(at(130, 201), digit(6));
     EXPECT_EQ(at(514, 201), digit(1));  // "10" starts with its 1
     EXPECT_EQ(at(522, 201), digit(0));  // and the 0 follows 8 pixels closer
+}
+
+TEST_F(View, APictureThatWasMissingIsTriedAgain) {
+    ASSERT_EQ(std::rename("gfx/tileset.png", "gfx/tileset.away"), 0);
+    clear(Black);
+    drawSelectionOverlay(level, 7, 0);
+    drawHud(level);
+    EXPECT_EQ(at(128 + 31, 95), Black);
+    EXPECT_EQ(at(130, 41), digit(1));  // the font came all the same
+    EXPECT_EQ(at(30, 430), Black);
+
+    ASSERT_EQ(std::rename("gfx/tileset.away", "gfx/tileset.png"), 0);
+    giveBombs(1);
+    drawSelectionOverlay(level, 7, 0);
+    drawHud(level);
+    EXPECT_EQ(at(128 + 31, 95), OpenDoor);
+    EXPECT_EQ(at(30, 430), BombBody);
 }
 
 } // namespace

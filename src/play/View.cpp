@@ -10,18 +10,16 @@
 
 namespace {
 
-// Pictures every frame needs, kept for the whole run. Each group is tried
-// once: a missing file must not send us back to the disk on every frame.
+// Pictures every frame needs, kept for the whole run. A picture that could
+// not be made is tried again on the next draw; only missing ones are, so
+// nothing made before is made twice.
 AnimStrip bombIcon;
-bool bombIconTried = false;
-bool statusBarMissing = false;
 
 BitmapFont font;
 AnimStrip closedDoor;
 AnimStrip openDoor;
 SDL_Surface* leftArrow = nullptr;
 SDL_Surface* rightArrow = nullptr;
-bool overlayTried = false;
 
 // Reused so that drawing a number never allocates.
 std::string numberText;
@@ -35,26 +33,29 @@ void setMagentaKey(SDL_Surface* image) {
 }
 
 void makeBombIcon() {
-    bombIconTried = true;
     SDL_Surface* tiles = loadImage("gfx/tileset.png");
     if (!tiles) return;
     bombIcon = cutStrip(tiles, 0, 8, 1, 1, 1000, 32, 32, 0);
     SDL_FreeSurface(tiles);
 }
 
+SDL_Surface* loadKeyed(const char* path) {
+    SDL_Surface* image = loadImage(path);
+    setMagentaKey(image);
+    return image;
+}
+
+// In the order font, closed door, open door, left arrow, right arrow; the
+// tileset is read once for both doors.
 void makeOverlayImages() {
-    overlayTried = true;
-    font = loadFont();
-    SDL_Surface* tiles = loadImage("gfx/tileset.png");
-    if (tiles) {
-        closedDoor = cutStrip(tiles, 3, 7, 1, 1, 1000, 32, 64, 0);
-        openDoor = cutStrip(tiles, 7, 7, 1, 1, 1000, 32, 64, 0);
+    if (!font.surface) font = loadFont();
+    if (SDL_Surface* tiles = loadImage("gfx/tileset.png")) {
+        if (!closedDoor.surface) closedDoor = cutStrip(tiles, 3, 7, 1, 1, 1000, 32, 64, 0);
+        if (!openDoor.surface) openDoor = cutStrip(tiles, 7, 7, 1, 1, 1000, 32, 64, 0);
         SDL_FreeSurface(tiles);
     }
-    leftArrow = loadImage("gfx/arrow_left.png");
-    setMagentaKey(leftArrow);
-    rightArrow = loadImage("gfx/arrow_right.png");
-    setMagentaKey(rightArrow);
+    if (!leftArrow) leftArrow = loadKeyed("gfx/arrow_left.png");
+    if (!rightArrow) rightArrow = loadKeyed("gfx/arrow_right.png");
 }
 
 } // namespace
@@ -62,8 +63,6 @@ void makeOverlayImages() {
 void resetViewImages() {
     freeStrip(bombIcon);
     bombIcon = AnimStrip{};
-    bombIconTried = false;
-    statusBarMissing = false;
     SDL_FreeSurface(font.surface);
     font = BitmapFont{};
     freeStrip(closedDoor);
@@ -74,21 +73,14 @@ void resetViewImages() {
     leftArrow = nullptr;
     SDL_FreeSurface(rightArrow);
     rightArrow = nullptr;
-    overlayTried = false;
 }
 
 void drawHud(Level& level) {
     SDL_Surface* screen = level.screen;
     unsigned bombs = level.player ? level.player->bombsLeft() : 0;
 
-    if (!bombIcon.surface && !bombIconTried) makeBombIcon();
-    if (!level.hudBar && !statusBarMissing) {
-        level.hudBar = loadImage("gfx/staticalapalkki.png");
-        if (level.hudBar)
-            setMagentaKey(level.hudBar);
-        else
-            statusBarMissing = true;
-    }
+    if (!bombIcon.surface) makeBombIcon();
+    if (!level.hudBar) level.hudBar = loadKeyed("gfx/staticalapalkki.png");
 
     const int w = screen->w;
     const int h = screen->h;
@@ -105,7 +97,7 @@ void drawHud(Level& level) {
 }
 
 void drawSelectionOverlay(Level& level, int availableLevels, int page) {
-    if ((!closedDoor.surface || !openDoor.surface) && !overlayTried) makeOverlayImages();
+    if (!closedDoor.surface || !openDoor.surface) makeOverlayImages();
 
     SDL_Surface* screen = level.screen;
     const int scale = level.scale;
