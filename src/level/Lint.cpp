@@ -8,8 +8,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "level/ItemRecords.h"
 #include "level/Level.h"
 #include "level/LoadError.h"
+#include "level/TextReader.h"
 
 namespace {
 
@@ -142,7 +144,6 @@ private:
         message.text = text;
         out.push_back(message);
     }
-    void picture(const std::string& file, int line, const std::string& path, const char* what);
     void tileset(const std::string& levelPath, const std::string& path);
     void checkNumbers(const std::string& file, int line, const std::vector<std::string>& words, size_t count);
     bool cellExists(long column, long row) const {
@@ -155,14 +156,6 @@ private:
     std::vector<std::vector<Prototype>> cells;
     bool tilesetPictureChecked = false;
 };
-
-void Linter::picture(const std::string& file, int line, const std::string& path, const char* what) {
-    PictureInfo info = probePicture(path);
-    if (!info.exists)
-        report(file, line, false, std::string(what) + " \"" + path + "\" does not exist");
-    else if (!info.readable)
-        report(file, line, false, std::string(what) + " \"" + path + "\" cannot be read as a picture");
-}
 
 void Linter::tileset(const std::string& levelPath, const std::string& path) {
     TextFile file = readLines(path);
@@ -197,36 +190,31 @@ void Linter::tileset(const std::string& levelPath, const std::string& path) {
                    std::to_string(player.height) + "; the player's animations need 576 x 544");
     }
 
-    // Entries: a field that a line does not supply keeps the previous value.
+    // Entries, read with the loader's own field rules: a field that a line
+    // does not supply keeps the previous value.
     unsigned char key = ' ';
     bool passable = false;
-    long column = 0, row = 0;
+    int column = 0, row = 0;
     for (size_t i = 3; i < lines.size(); ++i) {
         const int number = static_cast<int>(i) + 1;
         const std::string& text = lines[i];
-        size_t p = 0;
-        while (p < text.size() && isSpace(text[p])) ++p;
-        if (p < text.size()) key = static_cast<unsigned char>(text[p++]);
-        std::vector<std::string> fields = splitWords(text.substr(p));
-        if (key >= 0xC2 && key <= 0xDF && p < text.size() && (static_cast<unsigned char>(text[p]) & 0xC0) == 0x80)
+        FieldReader fields(text);
+        const bool gotKey = fields.readByte(key);
+        fields.readFlag(passable);
+        fields.readInt(column);
+        fields.readInt(row);
+        std::vector<std::string> words = splitWords(text);
+        if (gotKey && key >= 0xC2 && key <= 0xDF && !words.empty() && words[0].size() > 1 &&
+            (static_cast<unsigned char>(words[0][1]) & 0xC0) == 0x80)
             report(path, number, false,
                    "key " + keyText(key) + " is the first byte of a UTF-8 character; a key is one byte (the "
                    "rubble key is the Latin-1 byte 0xA7)");
-        if (fields.size() > 0) {
-            if (fields[0] == "0" || fields[0] == "1")
-                passable = fields[0] == "1";
-            else
-                report(path, number, false, "passable should be 0 or 1, not \"" + fields[0] + "\"");
-        }
-        long value;
-        if (fields.size() > 1) {
-            if (numberWord(fields[1], value)) column = value;
-            else report(path, number, false, "column \"" + fields[1] + "\" is not a number");
-        }
-        if (fields.size() > 2) {
-            if (numberWord(fields[2], value)) row = value;
-            else report(path, number, false, "row \"" + fields[2] + "\" is not a number");
-        }
+        if (words.size() < 4 || (gotKey && words[0].size() > 1))
+            report(path, number, false,
+                   "an entry is a key, passable (0 or 1), column and row; fields missing here keep the "
+                   "previous entry's values");
+        else if (words[1] != "0" && words[1] != "1")
+            report(path, number, false, "passable should be 0 or 1, not \"" + words[1] + "\"");
         if (prototypes[key].defined) {
             report(path, number, true, std::string("Identified -") + static_cast<char>(key) + "- is not unique!.");
             continue;
@@ -260,8 +248,14 @@ void Linter::level(const std::string& path) {
     tileset(path, line(0));
 
     const std::string background = line(1);
-    picture(path, 2, background, "background image");
-    picture(path, 2, "./gfx/maski.png", "backdrop mask");
+    PictureInfo backgroundInfo = probePicture(background);
+    if (!backgroundInfo.readable || backgroundInfo.width <= 0 || backgroundInfo.height <= 0)
+        report(path, 2, true, "Background " + background + " not found.");
+    PictureInfo mask = probePicture("./gfx/maski.png");
+    if (!mask.readable)
+        report(path, 2, true, "Background mask ./gfx/maski.png not found.");
+    else if (mask.width < 640 || mask.height < 480)
+        report(path, 2, true, "Background mask ./gfx/maski.png is smaller than the screen.");
 
     unsigned long rowsAnnounced = 0;
     size_t pos = 0;
@@ -334,9 +328,8 @@ void Linter::level(const std::string& path) {
         }
         if (name == "water") continue;
         checkNumbers(path, number, words, name == "bgitem" ? 2 : count);
-        long n = 0, m = 0;
-        if (count >= 1) numberWord(words[1], n);
-        if (count >= 2) numberWord(words[2], m);
+        const long n = count >= 1 ? parseInt(words[1]) : 0;
+        const long m = count >= 2 ? parseInt(words[2]) : 0;
         if ((placed || name == "bomb") && !tilesetWarned && !fileExists("./gfx/tileset.png")) {
             tilesetWarned = true;
             report(path, number, false, "picture \"./gfx/tileset.png\" does not exist (the items are cut from it)");
@@ -347,20 +340,23 @@ void Linter::level(const std::string& path) {
             playerRow = m;
             playerLine = number;
         } else if (name == "bomb") {
-            if (n < 0) report(path, number, true, "negative bomb count: the game ends without a message");
+            if (n < 0)
+                report(path, number, true,
+                       "Negative bomb count " + std::to_string(n) + ". (the game ends without a message)");
             else if (n > 0 && !prototypes[0xA7].defined)
-                report(path, number, true, "bombs need the rubble key 0xA7 in the tileset description");
+                report(path, number, true,
+                       "Error while parsing item bomb. The tileset defines no rubble cell (key 167).");
         } else if (placed) {
             if (name == "goal") goal = true;
             if (!cellExists(n, m))
-                report(path, number, true, name + " at " + where + " lies outside the grid");
+                report(path, number, true,
+                       "Error while parsing item " + name + " at " + where + ". There is no such cell.");
             else if (n >= kVisibleColumns || m >= kVisibleRows)
                 report(path, number, false, name + " at " + where + " lies outside the visible 20 x 13 cells");
         } else if (name == "bgitem") {
             if (count == 3 && !prototypes[static_cast<unsigned char>(words[3][0])].defined)
                 report(path, number, true,
-                       "bgitem key " + keyText(static_cast<unsigned char>(words[3][0])) +
-                           " is no key of the tileset description");
+                       "Error while parsing item bgitem with key " + words[3] + ". The tileset does not define it.");
             if (n < 0 || m < 0 || n >= kVisibleColumns || m >= kVisibleRows)
                 report(path, number, false, "bgitem at " + where + " lies outside the visible 20 x 13 cells");
         }

@@ -1,0 +1,277 @@
+#include <gtest/gtest.h>
+
+#include <SDL/SDL_image.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "audio/SoundBank.h"
+#include "level/Lint.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path tapeFolder() { return fs::absolute(fs::path(__FILE__)).parent_path() / "tapes"; }
+
+// The tools are built next to the test program.
+fs::path tool(const char* name) { return fs::read_symlink("/proc/self/exe").parent_path() / name; }
+
+struct ToolRun {
+    std::string output;
+    int status = -1;
+};
+
+// Runs a tool in a folder with the dummy drivers; standard error is dropped
+// unless asked for.
+ToolRun run(const fs::path& folder, const std::string& arguments, bool withErrors = false) {
+    std::string command = "cd '" + folder.string() + "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " +
+                          arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
+    ToolRun result;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return result;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, got);
+    int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+#define REQUIRE_TOOL(name)                                                               \
+    if (!fs::exists(tool(name))) GTEST_SKIP() << name << " is not built next to the tests"
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        out.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}
+
+// A data folder with a small valid level: walls around, the player on the
+// floor, a goal; tileset image, player sheet, background and mask present.
+struct LintFolder {
+    LintFolder() {
+        testsupport::screen();
+        dir.writeImage("gfx/maski.png", 640, 480, 255, 255, 255);
+        dir.writeImage("gfx/tileset.png", 864, 384, 90, 90, 90);
+        dir.writeImage("gfx/tiles.png", 96, 32, 100, 100, 100);
+        dir.writeImage("gfx/player.png", 576, 544, 200, 150, 50);
+        dir.writeImage("gfx/back.png", 64, 64, 20, 20, 40);
+        dir.writeFile("tiles.txt", "gfx/tiles.png\n32 32\ngfx/player.png\n# 0 0 0\n. 1 1 0\n\xa7 1 2 0\n");
+    }
+    static std::string grid(int rows, int columns) {
+        std::string text;
+        for (int r = 0; r < rows; ++r) {
+            for (int c = 0; c < columns; ++c)
+                text += (r == 0 || c == 0 || r == rows - 1 || c == columns - 1) ? '#' : '.';
+            text += '\n';
+        }
+        return text;
+    }
+    std::vector<LintMessage> lint(const std::string& level) {
+        dir.writeFile("test.lev", level);
+        return lintLevel("test.lev", testsupport::screen(), nullptr);
+    }
+    testsupport::ScratchDir dir;
+};
+
+// Whether a message of that kind, line and text (a part of it) is listed.
+bool has(const std::vector<LintMessage>& messages, const std::string& file, int line, bool error,
+         const std::string& part) {
+    for (const LintMessage& m : messages)
+        if (m.file == file && m.line == line && m.error == error && m.text.find(part) != std::string::npos)
+            return true;
+    return false;
+}
+
+std::string dump(const std::vector<LintMessage>& messages) {
+    std::string out;
+    for (const LintMessage& m : messages) out += formatLintMessage(m) + "\n";
+    return out;
+}
+
+} // namespace
+
+TEST(LintTest, CleanLevelHasNothingToSay) {
+    LintFolder folder;
+    auto messages = folder.lint("tiles.txt\ngfx/back.png\n13 rows\n" + LintFolder::grid(13, 20) +
+                                "plr 2 11\ngoal 15 11\ntreasure 8 11\nbomb 2\nbgitem 3 3 #\nbox 1 1\nwater 1 1\n");
+    EXPECT_TRUE(messages.empty()) << dump(messages);
+}
+
+TEST(LintTest, FindsEveryWarning) {
+    LintFolder folder;
+    // 14 rows of 21 cells; a byte without a prototype on grid line 2 (file
+    // line 5); the player inside the wall; a treasure beyond column 19; an
+    // item record whose word is no number; no goal; a missing tileset image.
+    std::string grid = LintFolder::grid(14, 21);
+    grid[22 + 5] = 'X';
+    folder.dir.writeFile("tiles.txt", "gfx/none.png\n32 32\ngfx/player.png\n# 0 0 0\n. 1 1 0\n");
+    auto messages = folder.lint("tiles.txt\ngfx/back.png\n14\n" + grid + "treasure 20 5\nwooden_box x 3\nplr 0 0\n");
+    EXPECT_FALSE(hasErrors(messages)) << dump(messages);
+    EXPECT_TRUE(has(messages, "tiles.txt", 1, false, "\"gfx/none.png\" does not exist")) << dump(messages);
+    EXPECT_TRUE(has(messages, "test.lev", 5, false, "grid byte 'X'"));
+    EXPECT_TRUE(has(messages, "test.lev", 4, false, "has 21 cells; only the first 20 are visible"));
+    EXPECT_FALSE(has(messages, "test.lev", 5, false, "visible"));  // that row has one cell fewer
+    EXPECT_TRUE(has(messages, "test.lev", 17, false, "grid line 14 lies below the visible 13 rows"));
+    EXPECT_TRUE(has(messages, "test.lev", 18, false, "treasure at column 20, row 5 lies outside the visible"));
+    EXPECT_TRUE(has(messages, "test.lev", 19, false, "\"x\" is not a number"));
+    EXPECT_TRUE(has(messages, "test.lev", 20, false, "inside a wall"));
+    EXPECT_TRUE(has(messages, "test.lev", 1, false, "no goal"));
+
+    // Without a plr record the player starts at column 1, row 0: the top wall.
+    messages = folder.lint("tiles.txt\ngfx/back.png\n13\n" + LintFolder::grid(13, 20) + "goal 3 11\n");
+    EXPECT_TRUE(has(messages, "test.lev", 1, false, "column 1, row 0 (no plr record), inside a wall"))
+        << dump(messages);
+    // The file ends before the announced grid lines.
+    messages = folder.lint("tiles.txt\ngfx/back.png\n15\n" + LintFolder::grid(13, 20));
+    EXPECT_TRUE(has(messages, "test.lev", 16, false, "ends after 13 of 15 grid lines")) << dump(messages);
+}
+
+TEST(LintTest, ReportsEveryErrorWithTheLoadersMessage) {
+    LintFolder folder;
+    folder.dir.writeFile("tiles.txt", "gfx/tiles.png\n32 32\ngfx/player.png\n# 0 0 0\n. 1 1 0\n# 0 2 0\n");
+    std::string grid = LintFolder::grid(4, 10);
+    grid.insert(grid.size() - 1, "#");  // the fourth grid line is one byte longer
+    auto messages = folder.lint("tiles.txt\ngfx/gone.png\n4\n" + grid +
+                                "treasure 3 4 5\n\ngoal 30 2\nbomb -1\nbomb 2\nbgitem 1 1 Q\nplr 2 2\n");
+    EXPECT_TRUE(has(messages, "tiles.txt", 6, true, "Identified -#- is not unique!.")) << dump(messages);
+    EXPECT_TRUE(has(messages, "test.lev", 2, true, "Background gfx/gone.png not found."));
+    EXPECT_TRUE(has(messages, "test.lev", 7, true,
+                    "ERROR: Level must be rectanguar! The width of line 4doesn't match. (10 vs 11)"));
+    EXPECT_TRUE(has(messages, "test.lev", 8, true, "Error while parsing item treasure with 3 attributes. Unknown item."));
+    EXPECT_TRUE(has(messages, "test.lev", 9, true, "Error while parsing item  with 0 attributes. Unknown item."));
+    EXPECT_TRUE(has(messages, "test.lev", 10, true, "goal at column 30, row 2. There is no such cell."));
+    EXPECT_TRUE(has(messages, "test.lev", 11, true, "Negative bomb count -1."));
+    EXPECT_TRUE(has(messages, "test.lev", 12, true, "defines no rubble cell"));
+    EXPECT_TRUE(has(messages, "test.lev", 13, true, "bgitem with key Q. The tileset does not define it."));
+    // Every error of the file is listed, not only the first the game meets.
+    EXPECT_EQ(std::count_if(messages.begin(), messages.end(), [](const LintMessage& m) { return m.error; }), 9)
+        << dump(messages);
+
+    folder.dir.writeFile("tiles.txt", "gfx/tiles.png\n32 32\ngfx/nobody.png\n# 0 0 0\n");
+    messages = folder.lint("tiles.txt\ngfx/back.png\n1\n#\ngoal 0 0\n");
+    EXPECT_TRUE(has(messages, "tiles.txt", 3, true, "Player sprite gfx/nobody.png not found.")) << dump(messages);
+    messages = folder.lint("missing.txt\ngfx/back.png\n0\n");
+    EXPECT_TRUE(has(messages, "test.lev", 1, true, "Player sprite  not found.")) << dump(messages);
+    std::remove("gfx/maski.png");
+    messages = folder.lint("tiles.txt\ngfx/back.png\n0\n");
+    EXPECT_TRUE(has(messages, "test.lev", 2, true, "Background mask ./gfx/maski.png not found.")) << dump(messages);
+}
+
+TEST(LintTest, ToolPrintsFileLineKindAndExitsOneOnError) {
+    REQUIRE_TOOL("vorrel-lint");
+    LintFolder folder;
+    folder.dir.writeFile("good.lev", "tiles.txt\ngfx/back.png\n13\n" + LintFolder::grid(13, 20) + "plr 2 11\ngoal 4 11\n");
+    folder.dir.writeFile("bad.lev", "tiles.txt\ngfx/back.png\n2\n###\n##\nfrog 1\n");
+    ToolRun good = run(folder.dir.path(), tool("vorrel-lint").string() + " good.lev");
+    EXPECT_EQ(good.status, 0);
+    EXPECT_EQ(good.output, "");
+    ToolRun bad = run(folder.dir.path(), tool("vorrel-lint").string() + " good.lev bad.lev");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.output.find("bad.lev:5: error: ERROR: Level must be rectanguar! The width of line 2doesn't "
+                              "match. (3 vs 2)\n"),
+              std::string::npos)
+        << bad.output;
+    EXPECT_NE(bad.output.find("bad.lev:6: error: Error while parsing item frog with 1 attributes. Unknown item.\n"),
+              std::string::npos);
+    EXPECT_NE(bad.output.find("bad.lev:1: warning: the level has no goal\n"), std::string::npos);
+    EXPECT_EQ(bad.output.find("Picture"), std::string::npos);  // the loader's own output is kept quiet
+}
+
+TEST(ReplayToolTest, ReportTraceAndExitStatuses) {
+    REQUIRE_TOOL("vorrel-replay");
+    const std::string replay = tool("vorrel-replay").string();
+    ToolRun quit = run(tapeFolder(), replay + " --trace level/walk.lev walk-quit.tape");
+    EXPECT_EQ(quit.status, 0);
+    std::vector<std::string> out = lines(quit.output);
+    ASSERT_EQ(out.size(), 26u + 5u) << quit.output;  // the Escape pass ends at its end check: no trace line
+    EXPECT_EQ(out[0], "1 20 64.000 352.000 W");
+    EXPECT_EQ(out[17], "18 20 96.000 352.000 -");
+    EXPECT_EQ(std::vector<std::string>(out.end() - 5, out.end()),
+              (std::vector<std::string>{"outcome Quit", "frames 27", "player 96.000 352.000", "treasures 0 0",
+                                        "bombs 0"}));
+
+    ToolRun expected = run(tapeFolder(), replay + " --expect Quit level/walk.lev walk-quit.tape");
+    EXPECT_EQ(expected.status, 0);
+    ToolRun other = run(tapeFolder(), replay + " --expect Completed level/walk.lev walk-quit.tape");
+    EXPECT_EQ(other.status, 1);
+    EXPECT_EQ(other.output, expected.output);
+
+    ToolRun select = run(tapeFolder(), replay + " --select 5 --page 0 level/select.lev select-door.tape");
+    EXPECT_EQ(select.status, 0);
+    EXPECT_EQ(select.output, "outcome Completed\nframes 6\nplayer 128.000 64.000\ntreasures 0 0\nbombs 0\n"
+                             "chosen 1\npage 0\n");
+
+    testsupport::ScratchDir scratch;
+    scratch.writeFile("bad.tape", "# fine\n3 20 right\n2 20 jump\n");
+    scratch.writeFile("good.tape", "1 20\n");
+    scratch.writeFile("broken.lev", "nothing.txt\ngfx/back.png\n0\n");
+    ToolRun badTape = run(scratch.path(), replay + " " + (tapeFolder() / "level/walk.lev").string() + " bad.tape", true);
+    EXPECT_EQ(badTape.status, 2);
+    EXPECT_NE(badTape.output.find("bad.tape:3:"), std::string::npos) << badTape.output;
+    EXPECT_NE(badTape.output.find("jump"), std::string::npos);
+    EXPECT_EQ(run(scratch.path(), replay + " broken.lev").status, 2);
+    EXPECT_EQ(run(scratch.path(), replay + " --speed 2 broken.lev good.tape").status, 2);
+    EXPECT_EQ(run(scratch.path(), replay + " --expect Won broken.lev good.tape").status, 2);
+    EXPECT_EQ(run(scratch.path(), replay + " --select many broken.lev good.tape").status, 2);
+    EXPECT_EQ(run(scratch.path(), replay + " broken.lev missing.tape").status, 2);
+
+    // A level that does not load: the game's one line and its failure status.
+    ToolRun broken = run(scratch.path(), replay + " broken.lev good.tape");
+    EXPECT_EQ(broken.status, 3);
+    EXPECT_EQ(broken.output, "Player sprite  not found.\n");
+}
+
+TEST(RenderToolTest, StartPictureAndPictureAfterATape) {
+    REQUIRE_TOOL("vorrel-render");
+    testsupport::screen();
+    testsupport::ScratchDir scratch;
+    const std::string render = tool("vorrel-render").string();
+    const fs::path start = fs::path(scratch.path()) / "start.png";
+    const fs::path after = fs::path(scratch.path()) / "after.png";
+    ASSERT_EQ(run(tapeFolder(), render + " level/walk.lev " + start.string()).status, 0);
+    ASSERT_EQ(run(tapeFolder(), render + " level/walk.lev " + after.string() + " --tape walk-quit.tape").status, 0);
+
+    // The player (orange in the test pictures) stands at x 64 at the start and
+    // at x 96 after the tape; the heads-up display's white line is at y 417.
+    auto orange = [](SDL_Surface* picture, int x, int y) {
+        Uint8 r, g, b;
+        testsupport::pixelRGB(picture, x, y, r, g, b);
+        return r == 230 && g == 160 && b == 40;
+    };
+    SDL_Surface* loaded = IMG_Load(start.c_str());
+    ASSERT_NE(loaded, nullptr);
+    SDL_Surface* first = SDL_ConvertSurface(loaded, testsupport::screen()->format, 0);
+    SDL_FreeSurface(loaded);
+    loaded = IMG_Load(after.c_str());
+    ASSERT_NE(loaded, nullptr);
+    SDL_Surface* second = SDL_ConvertSurface(loaded, testsupport::screen()->format, 0);
+    SDL_FreeSurface(loaded);
+    EXPECT_EQ(first->w, 640);
+    EXPECT_EQ(first->h, 480);
+    EXPECT_TRUE(orange(first, 64 + 16, 352 + 16));
+    EXPECT_FALSE(orange(first, 96 + 16, 352 + 16));
+    EXPECT_TRUE(orange(second, 96 + 16, 352 + 16));
+    EXPECT_FALSE(orange(second, 64 + 8, 352 + 16));
+    Uint8 r, g, b;
+    testsupport::pixelRGB(first, 10, 417, r, g, b);
+    EXPECT_EQ(r + g + b, 3 * 255);
+    SDL_FreeSurface(first);
+    SDL_FreeSurface(second);
+
+    EXPECT_EQ(run(tapeFolder(), render + " level/walk.lev").status, 2);
+    EXPECT_EQ(run(tapeFolder(), render + " level/walk.lev /nonexistent/dir/out.png").status, 2);
+}
