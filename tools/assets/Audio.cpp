@@ -162,7 +162,7 @@ std::vector<float> explosion()
         lp2 += (lp - lp2) * cutoff;
         double boom = std::sin(2 * kPi * (55 * t + 60 * (1 - std::exp(-t * 10)) / 10)) * std::exp(-t * 5);
         double crack = t < 0.03 ? noise.next() * (1 - t / 0.03) : 0;
-        s[i] = float((lp2 * 3.0 * std::exp(-t * 2.6) + boom * 0.9 + crack * 0.6));
+        s[i] = float((lp2 * 4.0 * std::exp(-t * 2.2) + boom * 1.0 + crack * 0.25));
     }
     normalise(s, 0.9);
     return s;
@@ -176,13 +176,13 @@ std::vector<float> pushScrape()
     double lp = 0, hp = 0, prev = 0;
     for (size_t i = 0; i < s.size(); ++i) {
         double t = double(i) / kRate;
-        lp += (noise.next() - lp) * 0.18;
+        lp += (noise.next() - lp) * 0.09;
         hp = lp - prev;
         prev = lp;
         double grain = 0.6 + 0.4 * std::sin(2 * kPi * 38 * t);
         double env = std::min(1.0, t / 0.02) * std::exp(-t * 6);
         double thud = std::sin(2 * kPi * 90 * t) * std::exp(-t * 30);
-        s[i] = float((lp * 0.7 + hp * 2) * grain * env + thud * 0.7);
+        s[i] = float((lp * 1.2 + hp * 1.0) * grain * env + thud * 0.5);
     }
     normalise(s, 0.6);
     return s;

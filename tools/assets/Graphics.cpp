@@ -975,13 +975,13 @@ void makeHud(const ArtBook& art, const std::string& out)
     b.fill(0, 1, 576, 1, hi);
     b.fill(0, 3, 576, 1, rim);
     b.fill(0, 62, 576, 2, K);
-    // the bomb window
-    b.fill(0, 4, 112, 34, K);
-    b.fill(0, 5, 110, 32, kKey);
-    b.fill(0, 37, 112, 1, rim);
-    drawText(b, art, "bombs", 4, 44, 1, hi);
+    // the window at the left end: with many bombs the stacked icons run on
+    // past x = 64 and show through here
+    b.fill(0, 4, 50, 34, K);
+    b.fill(0, 5, 48, 32, kKey);
+    b.fill(0, 37, 50, 1, rim);
     // key help
-    int x = 140;
+    int x = 84;
     const char* help[] = {"x jump", "z bomb", "r retry"};
     for (const char* h : help) {
         b.fill(x - 4, 12, textWidth(art, h, 2) + 8, 22, K);

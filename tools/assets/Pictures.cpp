@@ -137,7 +137,7 @@ void makeBackgrounds(const ArtBook& art, const std::string& out)
                 if (bx == 0 || by == 0) v = 0.1;
                 else if (by == 1) v += 0.12;
                 v = std::floor(v * 6) / 6;
-                c.set(x, y, mix(Rgb(30, 28, 40), Rgb(84, 82, 100), v));
+                c.set(x, y, mix(Rgb(20, 20, 34), Rgb(58, 60, 86), v));
             }
         // a narrow window slit with moonlight
         c.fill(60, 36, 8, 40, Rgb(22, 20, 30));
