@@ -289,6 +289,8 @@ TEST(ReplayTest, IdenticalWhenRunTwice) {
         traces[run] = trace.lines();
     }
     EXPECT_GT(traces[0].size(), 100u);
+    EXPECT_EQ(traces[0][0].rfind("1 21 ", 0), 0u);  // the frame time is the tape's, not the 20 ms sleep
+    EXPECT_EQ(traces[0][40].rfind("41 19 ", 0), 0u);
     EXPECT_EQ(traces[0], traces[1]);
     EXPECT_EQ(reports[0], reports[1]);
     EXPECT_NE(reports[0].find("outcome Completed"), std::string::npos);

@@ -138,6 +138,12 @@ TEST(LintTest, FindsEveryWarning) {
     // The file ends before the announced grid lines.
     messages = folder.lint("tiles.txt\ngfx/back.png\n15\n" + LintFolder::grid(13, 20));
     EXPECT_TRUE(has(messages, "test.lev", 16, false, "ends after 13 of 15 grid lines")) << dump(messages);
+    // A blank line 3: the count is taken from the next line, as the loader takes it.
+    messages = folder.lint("tiles.txt\ngfx/back.png\n \n1\n#.#\nplr 1 0\ngoal 1 0\n");
+    EXPECT_TRUE(has(messages, "test.lev", 4, false, "line 3 is blank")) << dump(messages);
+    EXPECT_FALSE(hasErrors(messages));
+    messages = folder.lint("tiles.txt\ngfx/back.png\nmany\n#.#\n");
+    EXPECT_TRUE(has(messages, "test.lev", 3, false, "does not begin with the number of grid lines"));
 }
 
 TEST(LintTest, ReportsEveryErrorWithTheLoadersMessage) {

@@ -257,17 +257,39 @@ void Linter::level(const std::string& path) {
     else if (mask.width < 640 || mask.height < 480)
         report(path, 2, true, "Background mask ./gfx/maski.png is smaller than the screen.");
 
-    unsigned long rowsAnnounced = 0;
+    // The count is read as the loader reads it: white space first, line ends
+    // included, then a sign (taken modulo 2^32, as a stream takes it) and
+    // digits; the rest of that line is dropped.
+    size_t countLine = 2;
     size_t pos = 0;
-    const bool haveRows = leadingUnsigned(line(2), pos, rowsAnnounced);
+    while (countLine < lines.size()) {
+        const std::string& text = lines[countLine];
+        while (pos < text.size() && isSpace(text[pos])) ++pos;
+        if (pos < text.size()) break;
+        ++countLine;
+        pos = 0;
+    }
+    const std::string countText = line(countLine);
+    bool negative = false;
+    if (pos < countText.size() && (countText[pos] == '+' || countText[pos] == '-')) negative = countText[pos++] == '-';
+    unsigned long rowsAnnounced = 0;
+    const bool haveRows = pos < countText.size() && countText[pos] >= '0' && countText[pos] <= '9' &&
+                          leadingUnsigned(countText, pos, rowsAnnounced);
     if (!haveRows) {
         report(path, 3, false, "line 3 does not begin with the number of grid lines: the level has no rows "
                                "and no item records are read");
         return;
     }
+    if (countLine != 2)
+        report(path, static_cast<int>(countLine) + 1, false, "line 3 is blank: the number of grid lines is read here");
+    if (negative) {
+        rowsAnnounced = rowsAnnounced == 0 ? 0 : 0x100000000ul - (rowsAnnounced & 0xFFFFFFFFul);
+        report(path, static_cast<int>(countLine) + 1, false,
+               "a negative number of grid lines reads as " + std::to_string(rowsAnnounced));
+    }
 
     // Grid.
-    size_t next = 3;
+    size_t next = countLine + 1;
     size_t previousLength = 0;
     bool gridComplete = true;
     for (unsigned long i = 1; i <= rowsAnnounced; ++i) {
