@@ -834,44 +834,44 @@ Canvas buildPlayerSheet(const ArtBook& art)
         Pose p;
         p.lean = 1;
         switch (k) {
-        case 0:
+        case 0:   // looking up, arms raised towards the edge
             p.hip = {16, 53};
-            p.foot[0] = {17, 63};
+            p.foot[0] = {18, 63};
             p.foot[1] = {14, 63};
-            p.hand[0] = {27, 36};
-            p.hand[1] = {25, 37};
+            p.hand[0] = {24, 36};
+            p.hand[1] = {22, 37};
             break;
-        case 1:
-            p.hip = {17, 55};
+        case 1:   // a hop: hands catch the edge
+            p.hip = {20, 45};
             p.lean = 2;
-            p.foot[0] = {20, 63};
-            p.foot[1] = {14, 63};
+            p.foot[0] = {20, 56};
+            p.foot[1] = {17, 55};
+            p.hand[0] = {32, 31};
+            p.hand[1] = {30, 31};
+            break;
+        case 2:   // pulling up
+            p.hip = {23, 41};
+            p.lean = 3;
+            p.foot[0] = {24, 51};
+            p.foot[1] = {21, 52};
             p.hand[0] = {33, 31};
             p.hand[1] = {31, 31};
             break;
-        case 2:
-            p.hip = {22, 46};
+        case 3:   // a knee over the edge
+            p.hip = {28, 36};
             p.lean = 4;
-            p.foot[0] = {22, 56};
-            p.foot[1] = {19, 57};
-            p.hand[0] = {34, 31};
-            p.hand[1] = {32, 31};
-            break;
-        case 3:
-            p.hip = {27, 39};
-            p.lean = 5;
-            p.foot[0] = {33, 40};
-            p.foot[1] = {25, 50};
+            p.foot[0] = {34, 31};
+            p.foot[1] = {25, 45};
             p.hand[0] = {36, 31};
             p.hand[1] = {34, 31};
             break;
-        case 4:
-            p.hip = {32, 33};
-            p.lean = 5;
+        case 4:   // pushing on the ledge, the other leg follows
+            p.hip = {33, 31};
+            p.lean = 4;
             p.foot[0] = {37, 31};
-            p.foot[1] = {29, 42};
-            p.hand[0] = {40, 30};
-            p.hand[1] = {38, 30};
+            p.foot[1] = {30, 38};
+            p.hand[0] = {39, 30};
+            p.hand[1] = {37, 30};
             break;
         case 5:
             p.hip = {37, 27};
@@ -998,18 +998,20 @@ void makeHud(const ArtBook& art, const std::string& out)
 
 void makeArrows(const ArtBook& art, const std::string& out)
 {
+    // Pointing right: a shaft on the left, the head's flat back at x = 16
+    // and its point at x = 28.
     Canvas a(32, 32);
+    a.fill(4, 12, 13, 8, art.colour('y'));
+    a.fill(4, 12, 13, 2, art.colour('Y'));
     for (int y = 4; y < 28; ++y) {
-        int half = y < 16 ? y - 4 : 27 - y;
-        for (int x = 20 - half; x <= 20 + 0; ++x) a.set(x + 6, y, art.colour('y'));
+        int half = y < 16 ? y - 4 : 27 - y;   // 0 at the tips, 11 in the middle
+        a.fill(16, y, half + 1, 1, y < 14 ? art.colour('Y') : art.colour('y'));
     }
-    a.fill(5, 12, 16, 8, art.colour('y'));
-    a.fill(5, 12, 16, 2, art.colour('Y'));
+    a.fill(16, 20, 12, 8, kKey);   // keep the lower half a clean slope
+    for (int y = 16; y < 28; ++y) a.fill(16, y, 28 - y, 1, art.colour(y > 21 ? 'o' : 'y'));
     a.outline(art.colour('K'));
-    Canvas right(32, 32);
-    right.blit(a, 0, 0);
-    save(right, out + "/gfx/arrow_right.png");
-    save(right.mirrored(), out + "/gfx/arrow_left.png");
+    save(a, out + "/gfx/arrow_right.png");
+    save(a.mirrored(), out + "/gfx/arrow_left.png");
 }
 
 void makeStars(const ArtBook& art, const std::string& out)
