@@ -11,6 +11,7 @@
 #include "entities/Player.h"
 #include "level/Backdrop.h"
 #include "level/Level.h"
+#include "level/PictureCache.h"
 #include "level/LoadError.h"
 
 using namespace leveldata;
@@ -166,6 +167,30 @@ TEST_F(LevelLoader, ErrorAfterItemsLeavesNothingBehind) {
     EXPECT_EQ(level.items.size(), 5u);
     EXPECT_EQ(level.treasures.size(), 1u);
     EXPECT_EQ(level.cellAt(2, 0)->item, level.items[1]);
+}
+
+TEST(PictureCache, FindsPicturesByTheirBytes) {
+    testsupport::screen();
+    ScratchDir dir;
+    dir.writeImage("a.png", 40, 30, 10, 20, 30);
+    dir.writeImage("sub/copy.png", 40, 30, 10, 20, 30);
+    SDL_Surface* first = cachedPicture("a.png");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->w, 40);
+    EXPECT_EQ(cachedPicture("./a.png"), first);
+    EXPECT_EQ(cachedPicture("sub/copy.png"), first);  // same bytes, decoded once
+
+    // Rewritten with other pixels of the same size: decoded afresh.
+    dir.writeImage("a.png", 40, 30, 200, 20, 30);
+    SDL_Surface* changed = cachedPicture("a.png");
+    ASSERT_NE(changed, nullptr);
+    Uint8 r, g, b;
+    SDL_GetRGB(*static_cast<Uint32*>(changed->pixels) & 0xFFFFFF, changed->format, &r, &g, &b);
+    EXPECT_EQ(r, 200);
+
+    EXPECT_EQ(cachedPicture("none.png"), nullptr);
+    dir.writeFile("text.png", "not a picture");
+    EXPECT_EQ(cachedPicture("text.png"), nullptr);
 }
 
 // The backdrop: the background repeated with both bounds included, then

@@ -1,7 +1,5 @@
 #include "level/ItemRecords.h"
 
-#include <SDL/SDL_image.h>
-
 #include <climits>
 #include <memory>
 
@@ -13,11 +11,12 @@
 #include "gfx/AnimStrip.h"
 #include "level/Level.h"
 #include "level/LoadError.h"
+#include "level/PictureCache.h"
 
-ItemSheet::~ItemSheet() { SDL_FreeSurface(tileset); }
+ItemSheet::~ItemSheet() = default;
 
 SDL_Surface* ItemSheet::get() {
-    if (!tileset && !tried) tileset = IMG_Load("./gfx/tileset.png");
+    if (!tileset && !tried) tileset = cachedPicture("./gfx/tileset.png");
     tried = true;
     return tileset;
 }

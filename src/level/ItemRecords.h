@@ -5,8 +5,9 @@
 class Level;
 struct SDL_Surface;
 
-// Optional "./gfx/tileset.png" decoded once per level load and reused by
-// every record; placeItem loads its own when none is given.
+// Optional "./gfx/tileset.png" looked up once per level load and reused by
+// every record; placeItem looks it up itself when none is given. The picture
+// is borrowed from the picture cache (level/PictureCache.h).
 struct ItemSheet {
     SDL_Surface* tileset = nullptr;
 

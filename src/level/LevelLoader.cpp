@@ -1,5 +1,3 @@
-#include <SDL/SDL_image.h>
-
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -10,6 +8,7 @@
 #include "level/ItemRecords.h"
 #include "level/Level.h"
 #include "level/LoadError.h"
+#include "level/PictureCache.h"
 #include "level/TextReader.h"
 #include "level/Tileset.h"
 
@@ -216,12 +215,12 @@ void buildBackdrop(Level& level, SDL_Surface* background) {
     if (!screen) return;
     if (!background || background->w <= 0 || background->h <= 0) throw LoadError("Background not found.");
 
-    SurfaceHolder mask(IMG_Load("./gfx/maski.png"));
+    SDL_Surface* mask = cachedPicture("./gfx/maski.png");
     if (!mask) throw LoadError("Background mask ./gfx/maski.png not found.");
     if (mask->w < screen->w || mask->h < screen->h)
         throw LoadError("Background mask ./gfx/maski.png is smaller than the screen.");
 
-    SDL_Surface* backdrop = composeBackdrop(screen->w, screen->h, background, mask.get());
+    SDL_Surface* backdrop = composeBackdrop(screen->w, screen->h, background, mask);
     SDL_FreeSurface(level.backdrop);
     level.backdrop = backdrop;
 }
@@ -271,9 +270,9 @@ void loadLevelFile(Level& level, const std::string& path) {
         placeItem(level, name, attributes, &sheet);
     }
 
-    SurfaceHolder background(IMG_Load(backgroundPath.c_str()));
+    SDL_Surface* background = cachedPicture(backgroundPath);
     if (!background) throw LoadError("Background " + backgroundPath + " not found.");
-    buildBackdrop(level, background.get());
+    buildBackdrop(level, background);
 
     level.rowCount = static_cast<int>(level.grid.size());
     level.columnCount = level.rowCount > 0 ? static_cast<int>(level.grid[0].size()) : 0;

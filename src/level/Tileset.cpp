@@ -1,21 +1,15 @@
 #include "level/Tileset.h"
 
-#include <SDL/SDL_image.h>
-
 #include <memory>
 
 #include "entities/Player.h"
 #include "gfx/AnimStrip.h"
 #include "gfx/Surface.h"
 #include "level/LoadError.h"
+#include "level/PictureCache.h"
 #include "level/TextReader.h"
 
 namespace {
-
-struct SurfaceFree {
-    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
-};
-using SurfaceHolder = std::unique_ptr<SDL_Surface, SurfaceFree>;
 
 // Where each of the player's strips lies on the player sheet.
 struct StripLayout {
@@ -70,17 +64,16 @@ void identifySprites(SpriteTable& table, const std::string& path, Player& player
     reader.skipLine();
 
     // A tileset image that cannot be loaded is not reported; its cells stay blank.
-    SurfaceHolder tileset(IMG_Load(tilesetPath.c_str()));
+    SDL_Surface* tileset = cachedPicture(tilesetPath);
 
     std::string sheetPath;
     reader.getLine(sheetPath);
-    SurfaceHolder sheet(IMG_Load(sheetPath.c_str()));
+    SDL_Surface* sheet = cachedPicture(sheetPath);
     if (!sheet) throw LoadError("Player sprite " + sheetPath + " not found.");
 
-    buildPlayerStrips(sheet.get(), player, scale);
+    buildPlayerStrips(sheet, player, scale);
     for (const AnimStrip& strip : player.strips)
         if (strip.surface) table.playerStrips.push_back(strip.surface);
-    sheet.reset();
 
     // Fields missing from an entry line keep the previous entry's values.
     unsigned char key = ' ';
@@ -98,7 +91,7 @@ void identifySprites(SpriteTable& table, const std::string& path, Player& player
             throw LoadError("Identified -" + std::string(1, static_cast<char>(key)) + "- is not unique!.");
 
         auto prototype = std::make_unique<Cell>();
-        prototype->sprite = cutTile(tileset.get(), static_cast<long long>(column) * stepX,
+        prototype->sprite = cutTile(tileset, static_cast<long long>(column) * stepX,
                                     static_cast<long long>(row) * stepY, scale);
         prototype->passable = passable;
         prototype->deadly = prototype->liquid = key == '$';

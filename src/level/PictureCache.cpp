@@ -1,0 +1,59 @@
+#include "level/PictureCache.h"
+
+#include <SDL/SDL_image.h>
+
+#include <cstdio>
+#include <cstring>
+#include <list>
+
+namespace {
+
+struct Picture {
+    std::string bytes;
+    SDL_Surface* surface;
+};
+
+// Enough for everything one load asks for, with the most recent first.
+constexpr size_t kKept = 6;
+
+std::list<Picture>& pictures() {
+    static std::list<Picture> kept;
+    return kept;
+}
+
+bool readFile(const std::string& path, std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    char buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+    std::fclose(file);
+    return true;
+}
+
+} // namespace
+
+SDL_Surface* cachedPicture(const std::string& path) {
+    std::string bytes;
+    if (!readFile(path, bytes)) return nullptr;
+
+    std::list<Picture>& kept = pictures();
+    for (auto it = kept.begin(); it != kept.end(); ++it) {
+        if (it->bytes.size() != bytes.size() || std::memcmp(it->bytes.data(), bytes.data(), bytes.size()) != 0)
+            continue;
+        kept.splice(kept.begin(), kept, it);
+        return it->surface;
+    }
+
+    // The same decoding as IMG_Load, which takes the type hint from the name.
+    const char* dot = std::strrchr(path.c_str(), '.');
+    SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    SDL_Surface* surface = IMG_LoadTyped_RW(source, 1, const_cast<char*>(dot ? dot + 1 : nullptr));
+    if (!surface) return nullptr;
+    kept.push_front(Picture{std::move(bytes), surface});
+    while (kept.size() > kKept) {
+        SDL_FreeSurface(kept.back().surface);
+        kept.pop_back();
+    }
+    return surface;
+}
