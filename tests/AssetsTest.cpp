@@ -6,6 +6,7 @@
 #include <SDL/SDL_image.h>
 #include <SDL/SDL_mixer.h>
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,12 +22,22 @@
 #include <thread>
 #include <vector>
 
+extern char** environ;
+
 namespace {
 
+// The data folder as an absolute path, fixed on first use (tests change
+// the working directory).
 std::string dataDir()
 {
-    const char* env = std::getenv("VORREL_DATA");
-    return env ? env : "../data";
+    static const std::string dir = [] {
+        const char* env = std::getenv("VORREL_DATA");
+        char* real = realpath(env ? env : "../data", nullptr);
+        std::string d = real ? real : (env ? env : "../data");
+        std::free(real);
+        return d;
+    }();
+    return dir;
 }
 
 std::string readBytes(const std::string& path)
@@ -442,6 +453,7 @@ double chunkRms(const Mix_Chunk* c)
 
 TEST(AssetsTest, SoundsLoadInTheGamesOrder)
 {
+    testsupport::screen();   // also picks the dummy audio driver unless one is set
     auto lines = soundLines();
     ASSERT_EQ(lines.size(), 6u);
     const char* kinds = "MMFFFF";
@@ -494,29 +506,46 @@ TEST(AssetsDiskAudio, PlayOneEffect)
 
 TEST(AssetsTest, EffectsAreAudibleThroughTheDiskDriver)
 {
-    auto lines = soundLines();
+    auto lines = soundLines();   // also fixes the data folder before the scratch folder is entered
     testsupport::ScratchDir scratch;
     int index = 0;
     for (const auto& l : lines) {
         if (l.first != "F") continue;
         std::string effect = dataDir() + "/" + l.second;
         std::string raw = scratch.path() + "/effect" + std::to_string(index++) + ".raw";
+        // Everything the child needs is made before the fork: the parent may
+        // run audio threads, so the child only calls dup2 and execve.
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e) {
+            std::string v = *e;
+            if (v.rfind("SDL_AUDIODRIVER=", 0) != 0 && v.rfind("SDL_DISKAUDIO", 0) != 0 &&
+                v.rfind("VORREL_PLAY_EFFECT=", 0) != 0)
+                env.push_back(v);
+        }
+        env.push_back("SDL_AUDIODRIVER=disk");
+        env.push_back("SDL_DISKAUDIOFILE=" + raw);
+        env.push_back("SDL_DISKAUDIODELAY=23");
+        env.push_back("VORREL_PLAY_EFFECT=" + effect);
+        std::vector<char*> envp;
+        for (std::string& v : env) envp.push_back(&v[0]);
+        envp.push_back(nullptr);
+        std::string filter = "--gtest_filter=AssetsDiskAudio.PlayOneEffect";
+        char* argv[] = {const_cast<char*>("vorrel_tests"), &filter[0], nullptr};
+        int log = open((raw + ".log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(log, 0);
         pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            setenv("SDL_AUDIODRIVER", "disk", 1);
-            setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
-            setenv("SDL_DISKAUDIODELAY", "23", 1);
-            setenv("VORREL_PLAY_EFFECT", effect.c_str(), 1);
             // keep the child's chatter out of this test's output
-            freopen((raw + ".log").c_str(), "w", stdout);
-            freopen((raw + ".log").c_str(), "a", stderr);
-            execl("/proc/self/exe", "vorrel_tests", "--gtest_filter=AssetsDiskAudio.PlayOneEffect", nullptr);
+            dup2(log, 1);
+            dup2(log, 2);
+            execve("/proc/self/exe", argv, envp.data());
             _exit(127);
         }
+        close(log);
         int status = 0;
         waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << l.second;
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << l.second << ":\n" << readBytes(raw + ".log");
         std::string bytes = readBytes(raw);
         const int16_t* s = reinterpret_cast<const int16_t*>(bytes.data());
         size_t n = bytes.size() / 2;
