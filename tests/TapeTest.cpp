@@ -240,6 +240,15 @@ TEST(ReplayTest, EndCheckFrameCountsAndClosingSequencesUseNoFrames) {
         EXPECT_EQ(result.frames, 4u);
     }
     {
+        // The frame time of the pass that ends the play is never slept: the
+        // closing fade runs on its own 2000 ms.
+        auto level = loadLevel("level/walk.lev");
+        ReplayResult result = replayTape(*level, parseTape("3 20\n1 500000 escape\n"), ReplayOptions());
+        EXPECT_EQ(result.outcome, Quit);
+        EXPECT_LT(result.endTicks, 10000u);
+        EXPECT_GE(result.endTicks, 3000u + 60u + 2000u);
+    }
+    {
         auto level = loadLevel("level/walk.lev");
         ReplayResult result = replayTape(*level, parseTape("2 20 r\n"), ReplayOptions());
         EXPECT_EQ(result.outcome, Restart);
