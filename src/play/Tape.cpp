@@ -266,6 +266,8 @@ std::string formatReport(const ReplayResult& r) {
 
 TapeRecorder::TapeRecorder(platform::Keyboard* inner) : inner(inner) {
     std::memset(frozenState, 0, sizeof frozenState);
+    // Room for long plays up front, so recording a pass does not allocate.
+    tape.runs.reserve(1u << 16);
 }
 
 uint8_t* TapeRecorder::innerKeys() {
