@@ -25,3 +25,7 @@ void makeSounds(const std::string& musicDir, const std::string& out);
 
 // Writes a picture or throws.
 void save(const Canvas& c, const std::string& path);
+
+// Compares every file below `made` with its namesake below `kept` by
+// content; prints the differences and returns 0 when there are none.
+int compareFolders(const std::string& made, const std::string& kept);

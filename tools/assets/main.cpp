@@ -1,6 +1,8 @@
 // vorrel_assets SOURCE_DIR DATA_DIR [gfx|sound]
 // Writes every picture and sound of the game into DATA_DIR from the text
 // sources in SOURCE_DIR/art and SOURCE_DIR/music.
+// vorrel_assets SOURCE_DIR DATA_DIR check SCRATCH_DIR
+// Generates into SCRATCH_DIR and checks DATA_DIR holds the same content.
 #include "Generators.h"
 
 #include <sys/stat.h>
@@ -16,6 +18,16 @@ int main(int argc, char** argv)
     }
     std::string src = argv[1], out = argv[2];
     std::string what = argc > 3 ? argv[3] : "all";
+    std::string kept;
+    if (what == "check") {
+        if (argc < 5) {
+            std::fprintf(stderr, "usage: %s SOURCE_DIR DATA_DIR check SCRATCH_DIR\n", argv[0]);
+            return 2;
+        }
+        kept = out;
+        out = argv[4];
+        what = "all";
+    }
     mkdir(out.c_str(), 0755);
     mkdir((out + "/gfx").c_str(), 0755);
     mkdir((out + "/zik").c_str(), 0755);
@@ -34,6 +46,7 @@ int main(int argc, char** argv)
             makeMakerPicture(art, out);
         }
         if (what == "all" || what == "sound") makeSounds(src + "/music", out);
+        if (!kept.empty()) return compareFolders(out, kept);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vorrel_assets: %s\n", e.what());
         return 1;
