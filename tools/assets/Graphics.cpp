@@ -383,13 +383,13 @@ void treasureFrame(Canvas& c, int x0, int y0, int k, const ArtBook& art)
     Canvas d(32, 32);
     Canvas gem = art.sprite("gem");
     int bob = int(std::lround(std::sin(k * 2 * kPi / 6) * 1.5));
-    d.blit(gem, 10, 11 + bob);
+    d.blit(gem, 8, 9 + bob);
     d.outline(art.colour('K'));
     // a glint that travels across the gem, and two stars that blink in turn
-    int gx = 12 + k * 2;
+    int gx = 10 + k * 2;
     d.set(gx, 14 + bob, art.colour('W'));
     d.set(gx + 1, 13 + bob, art.colour('W'));
-    const int spots[6][2] = {{7, 8}, {25, 10}, {23, 4}, {6, 16}, {27, 18}, {16, 5}};
+    const int spots[6][2] = {{5, 7}, {27, 9}, {24, 3}, {4, 16}, {28, 19}, {15, 3}};
     sparkle(d, spots[k][0], spots[k][1], 2, art.colour('Y'));
     sparkle(d, spots[(k + 3) % 6][0], spots[(k + 3) % 6][1], 1, art.colour('C'));
     c.blit(d, x0, y0);
