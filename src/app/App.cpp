@@ -1,6 +1,8 @@
 #include "app/App.h"
 
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "audio/SoundBank.h"
 #include "frontend/Frontend.h"
@@ -86,6 +88,33 @@ SDL_Cursor* buildCursor(const char* const* picture) {
 
 namespace {
 
+// The sound libraries complain on standard error about a machine without a
+// sound card while the device is opened; the game then simply plays silently,
+// and a start without argument must print nothing at all.
+class QuietStandardError {
+public:
+    QuietStandardError() {
+        std::fflush(stderr);
+        saved = dup(STDERR_FILENO);
+        int sink = open("/dev/null", O_WRONLY);
+        if (saved >= 0 && sink >= 0) dup2(sink, STDERR_FILENO);
+        if (sink >= 0) close(sink);
+    }
+    void restore() {
+        if (saved < 0) return;
+        std::fflush(stderr);
+        dup2(saved, STDERR_FILENO);
+        close(saved);
+        saved = -1;
+    }
+    ~QuietStandardError() { restore(); }
+    QuietStandardError(const QuietStandardError&) = delete;
+    QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+private:
+    int saved = -1;
+};
+
 int reportVideoFailure() {
     std::printf("Unable to start the display: %s\n", SDL_GetError());
     std::fflush(stdout);
@@ -96,7 +125,9 @@ int reportVideoFailure() {
 
 int runGame(int argc, char** argv) {
     // The sound bank comes first, before the command line is looked at.
+    QuietStandardError quiet;
     SoundBank sounds;
+    quiet.restore();
     sounds.load("./zik/data.txt");
     if (argc == 1) return 1;
 
@@ -107,7 +138,12 @@ int runGame(int argc, char** argv) {
 
     // A missing sound or joystick subsystem makes SDL_Init fail too; the game
     // can do without them, not without video.
-    if (SDL_Init(0xFFFF) < 0 && !SDL_WasInit(SDL_INIT_VIDEO)) return reportVideoFailure();
+    int initialised;
+    {
+        QuietStandardError quietInit;
+        initialised = SDL_Init(0xFFFF);
+    }
+    if (initialised < 0 && !SDL_WasInit(SDL_INIT_VIDEO)) return reportVideoFailure();
     SDL_WM_SetCaption("Vorrel by Quillmoor", nullptr);
 
     SDL_Surface* screen;
