@@ -61,3 +61,14 @@ void pixelRGB(SDL_Surface* surface, int x, int y, Uint8& r, Uint8& g, Uint8& b) 
 }
 
 } // namespace testsupport
+
+namespace {
+// Headless by default: the dummy drivers and the repository's data folder,
+// unless the environment already says otherwise.
+const bool environmentDefaults = [] {
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    setenv("VORREL_DATA", VORREL_SOURCE_DATA, 0);
+    return true;
+}();
+} // namespace
