@@ -1,0 +1,152 @@
+// Makes the desktop icons (48, 64 and 128 pixels, PNG with transparency) from
+// the game's own pictures: the player standing on a grass ledge beside a gem.
+// Usage: vorrel-icons DATA_DIR OUT_DIR   (writes OUT_DIR/vorrel-SIZE.png)
+#include <SDL/SDL.h>
+#include <SDL/SDL_image.h>
+#include <png.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int kBase = 64; // the icon is composed once at this size, 2 by 2 cells
+
+struct Rgba {
+    uint8_t r = 0, g = 0, b = 0, a = 0;
+};
+
+using Picture = std::vector<Rgba>; // size * size, row by row
+
+Rgba pixelAt(SDL_Surface* sheet, int x, int y) {
+    Rgba out;
+    if (x < 0 || y < 0 || x >= sheet->w || y >= sheet->h) return out;
+    const int bpp = sheet->format->BytesPerPixel;
+    const uint8_t* p = static_cast<const uint8_t*>(sheet->pixels) + y * sheet->pitch + x * bpp;
+    uint32_t value = 0;
+    switch (bpp) {
+    case 1: value = *p; break;
+    case 2: value = *reinterpret_cast<const uint16_t*>(p); break;
+    case 3: value = SDL_BYTEORDER == SDL_LIL_ENDIAN ? p[0] | p[1] << 8 | p[2] << 16 : p[2] | p[1] << 8 | p[0] << 16; break;
+    default: value = *reinterpret_cast<const uint32_t*>(p); break;
+    }
+    SDL_GetRGBA(value, sheet->format, &out.r, &out.g, &out.b, &out.a);
+    // Magenta is the game's transparent colour.
+    if (out.r == 255 && out.g == 0 && out.b == 255) out.a = 0;
+    return out;
+}
+
+// Copies the 32 by 32 cell at (sx, sy) of the sheet onto the picture at
+// (dx, dy), keeping what is below its transparent pixels.
+void stamp(Picture& picture, SDL_Surface* sheet, int sx, int sy, int dx, int dy) {
+    if (!sheet) return;
+    SDL_LockSurface(sheet);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const Rgba c = pixelAt(sheet, sx + x, sy + y);
+            const int tx = dx + x, ty = dy + y;
+            if (c.a == 0 || tx < 0 || ty < 0 || tx >= kBase || ty >= kBase) continue;
+            picture[ty * kBase + tx] = c;
+        }
+    SDL_UnlockSurface(sheet);
+}
+
+// Enlarging keeps the pixels sharp; shrinking averages (weighted by opacity)
+// so the small icon does not lose whole rows of the drawing.
+Picture resize(const Picture& base, int size) {
+    Picture out(size * size);
+    if (size >= kBase) {
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) out[y * size + x] = base[(y * kBase / size) * kBase + x * kBase / size];
+        return out;
+    }
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const int x0 = x * kBase / size, x1 = (x + 1) * kBase / size;
+            const int y0 = y * kBase / size, y1 = (y + 1) * kBase / size;
+            double r = 0, g = 0, b = 0, a = 0;
+            int n = 0;
+            for (int v = y0; v < y1; ++v)
+                for (int u = x0; u < x1; ++u) {
+                    const Rgba& c = base[v * kBase + u];
+                    r += c.r * c.a;
+                    g += c.g * c.a;
+                    b += c.b * c.a;
+                    a += c.a;
+                    ++n;
+                }
+            Rgba& o = out[y * size + x];
+            if (a > 0) {
+                o.r = static_cast<uint8_t>(r / a + 0.5);
+                o.g = static_cast<uint8_t>(g / a + 0.5);
+                o.b = static_cast<uint8_t>(b / a + 0.5);
+            }
+            o.a = static_cast<uint8_t>(a / n + 0.5);
+        }
+    return out;
+}
+
+bool writeRgbaPng(const Picture& picture, int size, const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, info ? &info : nullptr);
+        std::fclose(file);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, size, size, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<png_byte> row(size * 4);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const Rgba& c = picture[y * size + x];
+            row[x * 4] = c.r;
+            row[x * 4 + 1] = c.g;
+            row[x * 4 + 2] = c.b;
+            row[x * 4 + 3] = c.a;
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(file) == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: vorrel-icons DATA_DIR OUT_DIR\n");
+        return 2;
+    }
+    const std::string data = argv[1], out = argv[2];
+    SDL_Surface* player = IMG_Load((data + "/gfx/player.png").c_str());
+    SDL_Surface* tiles = IMG_Load((data + "/gfx/tileset.png").c_str());
+    if (!player || !tiles) {
+        std::fprintf(stderr, "vorrel-icons: cannot read %s/gfx/player.png or tileset.png\n", data.c_str());
+        return 1;
+    }
+
+    Picture base(kBase * kBase);
+    stamp(base, tiles, 128, 32, 0, 32);  // forest grass ledge, two cells wide
+    stamp(base, tiles, 128, 32, 32, 32);
+    stamp(base, player, 0, 64, 2, 0);    // the player, first frame of walking right
+    stamp(base, tiles, 32, 192, 32, 4);  // a treasure gem
+    SDL_FreeSurface(player);
+    SDL_FreeSurface(tiles);
+
+    for (int size : {48, 64, 128}) {
+        const std::string path = out + "/vorrel-" + std::to_string(size) + ".png";
+        if (!writeRgbaPng(resize(base, size), size, path)) {
+            std::fprintf(stderr, "vorrel-icons: cannot write %s\n", path.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
