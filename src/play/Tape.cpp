@@ -47,9 +47,11 @@ int keyIndex(const std::string& name) {
     return -1;
 }
 
-// "# word value" header comments; anything else after '#' is a plain comment.
+// "# word value" header comments, exactly three words; anything else after
+// '#' is a plain comment, so prose that happens to start with "level" or
+// "expect" never redirects a tape.
 void readHeader(const std::vector<std::string>& words, Tape& tape) {
-    if (words.size() < 3 || words[0] != "#") return;
+    if (words.size() != 3 || words[0] != "#") return;
     const std::string& key = words[1];
     if (key == "level") {
         tape.level = words[2];
