@@ -1,5 +1,7 @@
 #include "audio/SoundBank.h"
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -19,6 +21,17 @@ SoundBank::~SoundBank() {
     chunks.clear();
 }
 
+namespace {
+
+// SDL_mixer leaks its file handle when asked to load music from a folder; a
+// folder is no music file anyway and is taken as a missing one.
+bool isFolder(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace
+
 void SoundBank::load(const std::string& path) {
     std::ifstream file(path);
     if (!file) return;
@@ -32,7 +45,7 @@ void SoundBank::load(const std::string& path) {
         words >> name;
         // An entry without a path keeps its index like one whose file is missing.
         if (kind == "M") {
-            music.push_back(name.empty() ? nullptr : Mix_LoadMUS(name.c_str()));
+            music.push_back(name.empty() || isFolder(name) ? nullptr : Mix_LoadMUS(name.c_str()));
         } else if (kind == "F") {
             chunks.push_back(name.empty() ? nullptr : Mix_LoadWAV_RW(SDL_RWFromFile(name.c_str(), "rb"), 1));
         } else {
