@@ -1,0 +1,224 @@
+// Frame cost of the play loop against the floor (one full-screen blit of a
+// display-format surface plus the flip), level load times and allocations
+// per frame, for the selection map and every campaign level. Runs in a data
+// folder (the first argument that is not a benchmark option, else the
+// repository's data folder) and ends with one table of the results.
+#include <benchmark/benchmark.h>
+
+#include <pthread.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "audio/SoundBank.h"
+#include "frontend/Frontend.h"
+#include "gfx/Surface.h"
+#include "level/Level.h"
+#include "platform/Platform.h"
+#include "play/PlayLoop.h"
+#include "play/Tape.h"
+
+// ---------------------------------------------------------------------------
+// Allocation counting: malloc, calloc, realloc and operator new of the main
+// thread (SDL's audio thread mixes on its own and is not the game's frame).
+
+extern "C" void* __libc_malloc(size_t);
+extern "C" void* __libc_calloc(size_t, size_t);
+extern "C" void* __libc_realloc(void*, size_t);
+
+namespace {
+std::atomic<unsigned long long> allocations{0};
+pthread_t mainThread;
+bool counting = false;
+
+inline void noteAllocation() {
+    if (counting && pthread_equal(pthread_self(), mainThread)) allocations.fetch_add(1, std::memory_order_relaxed);
+}
+} // namespace
+
+extern "C" void* malloc(size_t size) {
+    noteAllocation();
+    return __libc_malloc(size);
+}
+extern "C" void* calloc(size_t count, size_t size) {
+    noteAllocation();
+    return __libc_calloc(count, size);
+}
+extern "C" void* realloc(void* pointer, size_t size) {
+    noteAllocation();
+    return __libc_realloc(pointer, size);
+}
+
+// operator new of the C++ library allocates through malloc, so it is counted too.
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+SDL_Surface* screen = nullptr;
+SoundBank* sounds = nullptr;
+const int kAvailable = 12;  // the map shows open doors with numbers and both arrows
+
+struct LevelEntry {
+    std::string name;  // "select" or "level7"
+    std::string path;
+    bool selectMode;
+};
+
+std::vector<LevelEntry> findLevels() {
+    std::vector<LevelEntry> levels;
+    levels.push_back({"select", kSelectionMapPath, true});
+    std::map<int, std::string> numbered;
+    if (DIR* dir = opendir("level/main")) {
+        while (dirent* entry = readdir(dir)) {
+            int number = 0;
+            char tail[8] = {};
+            if (std::sscanf(entry->d_name, "level%d.%4s", &number, tail) == 2 && !std::strcmp(tail, "lev") &&
+                std::string(entry->d_name) == "level" + std::to_string(number) + ".lev")
+                numbered[number] = entry->d_name;
+        }
+        closedir(dir);
+    }
+    for (const auto& [number, file] : numbered) levels.push_back({"level" + std::to_string(number), "level/main/" + file, false});
+    return levels;
+}
+
+// One iteration of the benchmark is one pass of the real play loop, with no
+// key held and a 20 ms frame; the allocations between the starts of two
+// passes are counted.
+class FramePasses : public PlayHooks {
+public:
+    explicit FramePasses(benchmark::State& state) : state(state) {}
+    bool passStart(unsigned pass) override {
+        counting = false;
+        if (pass > 0) total += allocations.load() - mark;
+        const bool more = state.KeepRunning();
+        if (more) ++frames;
+        mark = allocations.load();
+        counting = more;
+        return more;
+    }
+    benchmark::State& state;
+    unsigned long long mark = 0;
+    unsigned long long total = 0;
+    unsigned long long frames = 0;
+};
+
+void frameBench(benchmark::State& state, const LevelEntry* entry) {
+    platform::VirtualInput input(1000);
+    Level level(entry->path, screen, sounds, 1, false);
+    int page = 0, chosen = -1;
+    FramePasses passes(state);
+    runPlayLoop(level, page, entry->selectMode, &chosen, kAvailable, &passes);
+    counting = false;
+    // Every pass but the last one counted (which ends the play at its start).
+    const unsigned long long counted = passes.frames > 1 ? passes.frames - 1 : 1;
+    state.counters["allocs_per_frame"] = static_cast<double>(passes.total) / static_cast<double>(counted);
+}
+
+void floorBench(benchmark::State& state) {
+    SDL_Surface* plain = SDL_CreateRGBSurface(SDL_SWSURFACE, screen->w, screen->h, 32, 0x00FF0000, 0x0000FF00,
+                                              0x000000FF, 0);
+    SDL_FillRect(plain, nullptr, SDL_MapRGB(plain->format, 40, 80, 120));
+    SDL_Surface* shown = SDL_DisplayFormat(plain);
+    SDL_FreeSurface(plain);
+    for (auto _ : state) {
+        blitRect(shown, screen, 0, 0, screen->w, screen->h, 0, 0);
+        SDL_Flip(screen);
+    }
+    SDL_FreeSurface(shown);
+}
+
+void loadBench(benchmark::State& state, const LevelEntry* entry) {
+    for (auto _ : state) {
+        std::unique_ptr<Level> level(new Level(entry->path, screen, sounds, 1, false));
+        benchmark::DoNotOptimize(level->items.data());
+        state.PauseTiming();
+        level.reset();
+        state.ResumeTiming();
+    }
+}
+
+struct Row {
+    double frame = 0, floor = 0, load = 0, allocs = -1;
+};
+
+// Keeps every run for the table and prints the usual console lines.
+class TableReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            const std::string name = run.benchmark_name();
+            const size_t slash = name.find('/');
+            if (slash == std::string::npos || run.run_type != Run::RT_Iteration) continue;
+            // "frame/level7/real_time": the middle part names the level.
+            const size_t end = name.find('/', slash + 1);
+            Row& row = rows[name.substr(slash + 1, end == std::string::npos ? std::string::npos : end - slash - 1)];
+            const double ms = run.GetAdjustedRealTime();  // every benchmark reports milliseconds
+            const std::string kind = name.substr(0, slash);
+            if (kind == "frame") {
+                row.frame = ms;
+                auto it = run.counters.find("allocs_per_frame");
+                if (it != run.counters.end()) row.allocs = it->second.value;
+            } else if (kind == "floor") {
+                row.floor = ms;
+            } else if (kind == "load") {
+                row.load = ms;
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, Row> rows;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    mainThread = pthread_self();
+    benchmark::Initialize(&argc, argv);
+    const char* folder = argc > 1 ? argv[1] : VORREL_SOURCE_DATA;
+    if (chdir(folder) != 0) {
+        std::fprintf(stderr, "vorrel_bench: cannot enter %s\n", folder);
+        return 2;
+    }
+    useDummyDriversWithoutDisplay();
+    sounds = new SoundBank;
+    sounds->load("./zik/data.txt");
+    screen = openGameScreen("Vorrel benchmarks");
+    if (!screen) return 4;
+
+    const std::vector<LevelEntry> levels = findLevels();
+    for (const LevelEntry& entry : levels) {
+        // The floor right beside each level's frame, so that both see the same machine state.
+        benchmark::RegisterBenchmark(("floor/" + entry.name).c_str(), floorBench)
+            ->Unit(benchmark::kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark(("frame/" + entry.name).c_str(), frameBench, &entry)
+            ->Unit(benchmark::kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark(("load/" + entry.name).c_str(), loadBench, &entry)
+            ->Unit(benchmark::kMillisecond)->UseRealTime();
+    }
+    TableReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    std::printf("\n| level | frame (ms) | floor (ms) | ratio | load (ms) | allocations per frame |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|\n");
+    for (const LevelEntry& entry : levels) {
+        auto it = reporter.rows.find(entry.name);
+        if (it == reporter.rows.end()) continue;
+        const Row& r = it->second;
+        std::printf("| %s | %.3f | %.3f | %.2f | %.2f | %.0f |\n", entry.name.c_str(), r.frame, r.floor,
+                    r.floor > 0 ? r.frame / r.floor : 0.0, r.load, r.allocs);
+    }
+    benchmark::Shutdown();
+    delete sounds;
+    SDL_Quit();
+    return 0;
+}
