@@ -214,6 +214,12 @@ TEST_F(PlayLoop, DoorsAreEnteredByNumberUpToTheAvailableLevel) {
     standAt(32, 64);
     ASSERT_TRUE(select(page, &chosen, 20, outcome));
     EXPECT_EQ(chosen, 10);
+    // On page 0 the same spot would name level 0: no door.
+    page = 0;
+    chosen = -1;
+    EXPECT_FALSE(select(page, &chosen, 20, outcome));
+    EXPECT_EQ(chosen, -1);
+    page = 10;
 
     // Space with the left arrow at the left edge of page 0 is a door test.
     keys[SDLK_LEFT] = 1;

@@ -80,7 +80,9 @@ bool checkSelectionInput(Level& level, const uint8_t* keys, int& page, int* chos
     const int row = static_cast<int>(y / 32) - 2;
     if (column % 3 != 0 || row % 5 != 0) return false;
     const int number = row + page + 1 + column / 3;
-    if (number > availableLevels) return false;
+    // On the first page that quirk would name level 0, which does not exist
+    // and would end the game with a load error: there is no door there.
+    if (number < 1 || number > availableLevels) return false;
     outcome = Completed;
     if (chosenLevel) *chosenLevel = number;
     return true;
