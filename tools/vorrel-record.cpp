@@ -20,14 +20,6 @@ int usage(const char* message) {
     return 2;
 }
 
-bool parseInteger(const char* text, int& value) {
-    char* end = nullptr;
-    long v = std::strtol(text, &end, 10);
-    if (!*text || *end || v < -1000000000L || v > 1000000000L) return false;
-    value = static_cast<int>(v);
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -40,7 +32,7 @@ int main(int argc, char** argv) {
         if (!std::strcmp(arg, "--select") || !std::strcmp(arg, "--page")) {
             if (i + 1 >= argc) return usage((std::string(arg) + " needs a value").c_str());
             const char* value = argv[++i];
-            bool ok = !std::strcmp(arg, "--select") ? parseInteger(value, available) : parseInteger(value, page);
+            bool ok = !std::strcmp(arg, "--select") ? parseOptionInteger(value, available) : parseOptionInteger(value, page);
             if (!ok) return usage((std::string("bad value '") + value + "'").c_str());
             if (!std::strcmp(arg, "--select")) selectMode = true;
         } else if (arg[0] == '-' && arg[1] == '-') {

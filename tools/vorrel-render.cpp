@@ -22,14 +22,6 @@ int usage(const char* message) {
     return 2;
 }
 
-bool parseInteger(const char* text, int& value) {
-    char* end = nullptr;
-    long v = std::strtol(text, &end, 10);
-    if (!*text || *end || v < -1000000000L || v > 1000000000L) return false;
-    value = static_cast<int>(v);
-    return true;
-}
-
 // The picture of one moment, composed as the start sequence composes it.
 void drawPicture(Level& level, int timeOffset, const ReplayOptions& options, int page) {
     SDL_BlitSurface(level.backdrop, nullptr, level.screen, nullptr);
@@ -56,8 +48,8 @@ int main(int argc, char** argv) {
                 tapePath = value;
             } else if (!std::strcmp(arg, "--select")) {
                 options.selectMode = true;
-                if (!parseInteger(value, options.available)) return usage("bad --select value");
-            } else if (!parseInteger(value, options.page)) {
+                if (!parseOptionInteger(value, options.available)) return usage("bad --select value");
+            } else if (!parseOptionInteger(value, options.page)) {
                 return usage("bad --page value");
             }
         } else if (arg[0] == '-' && arg[1] == '-') {

@@ -19,14 +19,6 @@ int usage(const char* message) {
     return 2;
 }
 
-bool parseInteger(const char* text, int& value) {
-    char* end = nullptr;
-    long v = std::strtol(text, &end, 10);
-    if (!*text || *end || v < -1000000000L || v > 1000000000L) return false;
-    value = static_cast<int>(v);
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -47,9 +39,9 @@ int main(int argc, char** argv) {
                 if (expect < 0) return usage((std::string("unknown outcome '") + value + "'").c_str());
             } else if (!std::strcmp(arg, "--select")) {
                 options.selectMode = true;
-                if (!parseInteger(value, options.available))
+                if (!parseOptionInteger(value, options.available))
                     return usage((std::string("bad --select value '") + value + "'").c_str());
-            } else if (!parseInteger(value, options.page)) {
+            } else if (!parseOptionInteger(value, options.page)) {
                 return usage((std::string("bad --page value '") + value + "'").c_str());
             }
         } else if (arg[0] == '-' && arg[1] == '-') {

@@ -70,6 +70,14 @@ const char* const kTapeKeyNames[kTapeKeyCount] = {"left", "right", "up",     "do
 const int kTapeKeySyms[kTapeKeyCount] = {SDLK_LEFT,   SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_z,     SDLK_SPACE,
                                          SDLK_RETURN, SDLK_ESCAPE, SDLK_r, SDLK_m,    SDLK_l, SDLK_PERIOD};
 
+bool parseOptionInteger(const char* text, int& value) {
+    char* end = nullptr;
+    long v = std::strtol(text, &end, 10);
+    if (!*text || *end || v < -1000000000L || v > 1000000000L) return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
 const char* outcomeName(int outcome) {
     if (outcome < 0 || outcome > kUnfinished) return "?";
     return kOutcomeNames[outcome];

@@ -20,6 +20,8 @@ constexpr int kUnfinished = 4;
 const char* outcomeName(int outcome);
 // Completed, Died, Quit, Restart or Unfinished; -1 for anything else.
 int parseOutcome(const std::string& name);
+// A whole decimal command-line value within +-1e9 (the tools' --select and --page).
+bool parseOptionInteger(const char* text, int& value);
 
 // The keys a tape can hold, as bits of TapeRun::keys.
 constexpr int kTapeKeyCount = 13;
