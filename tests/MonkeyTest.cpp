@@ -50,14 +50,8 @@ std::string brokenInvariant(const Level& level, const std::vector<size_t>& rowSi
         for (const Cell* cell : level.grid[r])
             if (!cell) return "a cell of the grid is missing";
     }
-    // Known open fault: where a level's outer column is open, a walk that
-    // starts from a position just inside the edge column truncates the
-    // target column towards zero and takes the player one cell past the
-    // edge (x = -32 or one cell past the right end). It goes no further, as
-    // everything outside the grid is solid. Allowed here, one cell and no
-    // more, until the walk is fixed; the rest of the area is exact (with room
-    // for rounding).
-    const double slack = 1e-6, margin = 32.0 + slack;
+    // Exact area, with room for rounding.
+    const double slack = 1e-6, margin = slack;
     const double right = 32.0 * (level.columnCount - 1), bottom = 32.0 * (level.rowCount - 1);
     auto inside = [&](double x, double y) {
         return x >= -margin && y >= -slack && x <= right + margin && y <= bottom + slack;

@@ -108,6 +108,19 @@ TEST(PlayerWalk, HugeFrameTimesMoveACellPerUpdateUntilBlocked) {
     EXPECT_EQ(w.player.y, 0);
 }
 
+// A step so long that it overshoots by half a cell or more would round the
+// player into a cell nobody checked, here past the grid's open left edge.
+TEST(PlayerWalk, AVeryLongFrameEndsTheWalkInTheCellItEntered) {
+    World w({"...#", "####"});
+    w.player.setPosition(32, 0);
+    w.input.keyboard.press(SDLK_LEFT);
+    w.frames(1, 20);   // starts the walk
+    w.frames(1, 700);  // 70 pixels in one step
+    EXPECT_EQ(w.player.x, 0);
+    w.frames(3, 700);
+    EXPECT_EQ(w.player.x, 0);
+}
+
 TEST(PlayerWalk, EdgesWallsAndItemsRefuseTheWalk) {
     World w({"..#.", "####"});
     w.player.setPosition(0, 0);

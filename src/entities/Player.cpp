@@ -128,8 +128,13 @@ bool Player::walkStep(uint32_t& dt) {
     bool completed = false;
     if (progress > 32 || progress < -32) {
         walking = false;
+        // The snap takes back the overshoot; a frame so long that the step
+        // overshoots by half a cell or more would round into a cell nobody
+        // checked, so the walk never ends past the cell it entered.
+        const double entered = std::round((x - progress * facing) / 32) * 32 + 32 * facing;
         progress = 0;
         x = std::round(x / 32) * 32;
+        if (x * facing > entered * facing) x = entered;
         // A held key starts the next cell without a pause.
         rerunUpdate(dt);
         completed = true;

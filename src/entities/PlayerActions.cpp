@@ -115,6 +115,8 @@ bool Player::jumpAction(const uint8_t* keys, uint32_t& dt, bool& landed) {
         strip.currentFrame = 0;
         strip.elapsed = 0;
         x = std::round(x / 32) * 32;
+        // Never past the landing column, however long the frame was.
+        if (x * facing > (jumpX0 + 64 * facing) * facing) x = jumpX0 + 64 * facing;
         y = std::round(y / 32) * 32;
         progress = 0;
         landed = true;
