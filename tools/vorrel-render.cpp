@@ -62,17 +62,7 @@ int main(int argc, char** argv) {
     if (positionals != 2) return usage("LEVEL and OUT.png are needed");
 
     Tape tape;
-    if (tapePath) {
-        try {
-            tape = loadTape(tapePath);
-        } catch (const TapeError& error) {
-            if (error.line > 0)
-                std::fprintf(stderr, "%s:%d: %s\n", tapePath, error.line, error.what());
-            else
-                std::fprintf(stderr, "vorrel-render: %s\n", error.what());
-            return 2;
-        }
-    }
+    if (tapePath && !loadTapeOrReport("vorrel-render", tapePath, tape)) return 2;
 
     useDummyDriversWithoutDisplay();
     SoundBank sounds;

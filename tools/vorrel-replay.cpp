@@ -54,15 +54,7 @@ int main(int argc, char** argv) {
     if (positionals != 2) return usage("LEVEL and TAPE are needed");
 
     Tape tape;
-    try {
-        tape = loadTape(positional[1]);
-    } catch (const TapeError& error) {
-        if (error.line > 0)
-            std::fprintf(stderr, "%s:%d: %s\n", positional[1], error.line, error.what());
-        else
-            std::fprintf(stderr, "vorrel-replay: %s\n", error.what());
-        return 2;
-    }
+    if (!loadTapeOrReport("vorrel-replay", positional[1], tape)) return 2;
 
     useDummyDriversWithoutDisplay();
     SoundBank sounds;

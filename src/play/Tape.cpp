@@ -70,6 +70,19 @@ const char* const kTapeKeyNames[kTapeKeyCount] = {"left", "right", "up",     "do
 const int kTapeKeySyms[kTapeKeyCount] = {SDLK_LEFT,   SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_z,     SDLK_SPACE,
                                          SDLK_RETURN, SDLK_ESCAPE, SDLK_r, SDLK_m,    SDLK_l, SDLK_PERIOD};
 
+bool loadTapeOrReport(const char* tool, const char* path, Tape& tape) {
+    try {
+        tape = loadTape(path);
+        return true;
+    } catch (const TapeError& error) {
+        if (error.line > 0)
+            std::fprintf(stderr, "%s:%d: %s\n", path, error.line, error.what());
+        else
+            std::fprintf(stderr, "%s: %s\n", tool, error.what());
+        return false;
+    }
+}
+
 bool parseOptionInteger(const char* text, int& value) {
     char* end = nullptr;
     long v = std::strtol(text, &end, 10);

@@ -61,6 +61,9 @@ struct Tape {
 
 Tape parseTape(const std::string& text);
 Tape loadTape(const std::string& path);
+// For the tools: loads a tape, or prints its error on standard error as
+// "PATH:LINE: message" (or "TOOL: message") and returns false.
+bool loadTapeOrReport(const char* tool, const char* path, Tape& tape);
 // The tape's text: its header comments (level, expect, select, page when
 // set), then one line per run.
 std::string formatTape(const Tape& tape);
