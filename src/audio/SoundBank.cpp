@@ -1,10 +1,9 @@
 #include "audio/SoundBank.h"
 
-#include <sys/stat.h>
-
-#include <fstream>
 #include <iostream>
 #include <sstream>
+
+#include "platform/FileRead.h"
 
 SoundBank::SoundBank() : savedVolume(Mix_VolumeMusic(-1)) {
     // Signed 16-bit little-endian stereo; whether the device opens is not
@@ -23,18 +22,17 @@ SoundBank::~SoundBank() {
 
 namespace {
 
-// SDL_mixer leaks its file handle when asked to load music from a folder; a
-// folder is no music file anyway and is taken as a missing one.
-bool isFolder(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
+// Only a regular file within the cap reaches the mixer: a FIFO would block
+// its open, a device would be read forever, and a folder leaks the mixer's
+// file handle. Anything else is taken as a missing file.
+bool isSoundFile(const std::string& path) { return fileread::isReadable(path, fileread::kSoundCap); }
 
 } // namespace
 
 void SoundBank::load(const std::string& path) {
-    std::ifstream file(path);
-    if (!file) return;
+    std::string text;
+    if (!fileread::readFile(path, fileread::kTextCap, text)) return;
+    std::istringstream file(text);
     std::string line;
     int number = 0;
     while (std::getline(file, line)) {
@@ -45,9 +43,10 @@ void SoundBank::load(const std::string& path) {
         words >> name;
         // An entry without a path keeps its index like one whose file is missing.
         if (kind == "M") {
-            music.push_back(name.empty() || isFolder(name) ? nullptr : Mix_LoadMUS(name.c_str()));
+            music.push_back(name.empty() || !isSoundFile(name) ? nullptr : Mix_LoadMUS(name.c_str()));
         } else if (kind == "F") {
-            chunks.push_back(name.empty() ? nullptr : Mix_LoadWAV_RW(SDL_RWFromFile(name.c_str(), "rb"), 1));
+            chunks.push_back(name.empty() || !isSoundFile(name) ? nullptr
+                                                               : Mix_LoadWAV_RW(SDL_RWFromFile(name.c_str(), "rb"), 1));
         } else {
             std::cout << "Unknown sound kind in " << path << " line " << number << ": " << line << std::endl;
             return;

@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <fcntl.h>
-#include <fstream>
+#include <sstream>
 #include <unistd.h>
+
+#include "platform/FileRead.h"
 
 const char* const kSelectionMapPath = "level/main/select.lev";
 const char* const kLastLevelPath = "level/main/absolute.max";
@@ -14,7 +16,10 @@ namespace {
 
 template <typename Number>
 int readNumbers(const char* path, Number* values, int count) {
-    std::ifstream in(path);
+    // A file refused as too large or not regular reads as a missing one.
+    std::string text;
+    fileread::readFile(path, fileread::kTextCap, text);
+    std::istringstream in(text);
     int read = 0;
     while (read < count) {
         Number value;

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "platform/FileRead.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -240,7 +241,8 @@ void fadeTo(SDL_Surface* screen, SDL_Surface* image, uint32_t duration) {
 
 SDL_Surface* loadImage(const char* path) {
     if (!path) return nullptr;
-    SDL_Surface* image = IMG_Load(path);
+    // Checked first: IMG_Load would wait on a FIFO and read a device forever.
+    SDL_Surface* image = fileread::isReadable(path, fileread::kPictureCap) ? IMG_Load(path) : nullptr;
     if (!image) {
         static std::set<std::string> reported;
         if (reported.insert(path).second) std::cout << "Picture " << path << " not found." << std::endl;

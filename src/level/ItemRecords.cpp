@@ -12,6 +12,7 @@
 #include "level/Level.h"
 #include "level/LoadError.h"
 #include "level/PictureCache.h"
+#include "platform/FileRead.h"
 
 ItemSheet::~ItemSheet() = default;
 
@@ -39,6 +40,10 @@ int parseInt(const std::string& word) {
 }
 
 namespace {
+
+// A level file within the text cap cannot hold a row or column this far, and
+// 32 times it (at any scale the game uses) stays far inside int.
+constexpr int kFarthestCell = static_cast<int>(fileread::kTextCap);
 
 // The records a level file may hold, by name and number of attributes.
 struct RecordKind {
@@ -117,6 +122,14 @@ void placeItem(Level& level, const std::string& name, const std::vector<std::str
     const int row = parseInt(attributes[1]);
     const double x = column * 32.0;
     const double y = row * 32.0;
+
+    // The player and the background items may stand outside the grid, but not
+    // so far that their pixel positions leave the int range when drawn. No
+    // level file can hold a grid this wide, so no real position is refused.
+    if ((name == "plr" || name == "bgitem") &&
+        (column > kFarthestCell || column < -kFarthestCell || row > kFarthestCell || row < -kFarthestCell))
+        throw LoadError("Error while parsing item " + name + " at column " + std::to_string(column) + ", row " +
+                        std::to_string(row) + ". The position is too far outside the level.");
 
     if (name == "plr") {
         level.player->setPosition(x, y);

@@ -5,13 +5,12 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "level/ItemRecords.h"
 #include "level/Level.h"
 #include "level/LoadError.h"
 #include "level/TextReader.h"
+#include "platform/FileRead.h"
 
 namespace {
 
@@ -27,12 +26,9 @@ struct TextFile {
 // line; a final line feed makes no extra empty line.
 TextFile readLines(const std::string& path) {
     TextFile file;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return file;
+    std::string all;
+    if (!fileread::readFile(path, fileread::kTextCap, all)) return file;
     file.opened = true;
-    std::ostringstream text;
-    text << in.rdbuf();
-    const std::string all = text.str();
     size_t start = 0;
     while (start < all.size()) {
         size_t end = all.find('\n', start);
@@ -99,10 +95,8 @@ std::string keyText(unsigned char key) {
     return buffer;
 }
 
-bool fileExists(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return static_cast<bool>(in);
-}
+// Looked up without opening: opening a FIFO would wait for a writer.
+bool fileExists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
 
 struct PictureInfo {
     bool exists = false;
@@ -115,6 +109,8 @@ PictureInfo probePicture(const std::string& path) {
     PictureInfo info;
     if (path.empty() || !fileExists(path)) return info;
     info.exists = true;
+    // The game refuses what is not a regular file or is above the picture cap.
+    if (!fileread::isReadable(path, fileread::kPictureCap)) return info;
     if (SDL_Surface* surface = IMG_Load(path.c_str())) {
         info.readable = true;
         info.width = surface->w;

@@ -2,9 +2,10 @@
 
 #include <SDL/SDL_image.h>
 
-#include <cstdio>
 #include <cstring>
 #include <list>
+
+#include "platform/FileRead.h"
 
 namespace {
 
@@ -30,21 +31,11 @@ std::list<Picture>& pictures() {
     return kept.list;
 }
 
-bool readFile(const std::string& path, std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    char buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-    std::fclose(file);
-    return true;
-}
-
 } // namespace
 
 SDL_Surface* cachedPicture(const std::string& path) {
     std::string bytes;
-    if (!readFile(path, bytes)) return nullptr;
+    if (!fileread::readFile(path, fileread::kPictureCap, bytes)) return nullptr;
 
     std::list<Picture>& kept = pictures();
     for (auto it = kept.begin(); it != kept.end(); ++it) {

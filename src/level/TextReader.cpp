@@ -1,16 +1,13 @@
 #include "level/TextReader.h"
 
 #include <climits>
-#include <cstdio>
+
+#include "platform/FileRead.h"
 
 TextReader TextReader::fromFile(const std::string& path) {
+    // A file refused as too large or not regular reads as one that is missing.
     std::string text;
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-        char buffer[8192];
-        size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-        std::fclose(file);
-    }
+    fileread::readFile(path, fileread::kTextCap, text);
     return TextReader(std::move(text));
 }
 

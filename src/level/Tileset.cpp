@@ -1,5 +1,6 @@
 #include "level/Tileset.h"
 
+#include <climits>
 #include <memory>
 
 #include "entities/Player.h"
@@ -37,7 +38,10 @@ SDL_Surface* cutTile(SDL_Surface* tileset, long long sx, long long sy, int scale
                                              0x0000FF00, 0x000000FF);
     if (!tile) return nullptr;
     SDL_SetColorKey(tile, SDL_SRCCOLORKEY, SDL_MapRGB(tile->format, 255, 0, 255));
-    if (tileset) blitRect(tileset, tile, static_cast<int>(sx), static_cast<int>(sy), 32, 32, 0, 0);
+    // A place beyond the int range lies outside any picture: the tile stays
+    // blank, as it does for any place outside the picture.
+    const bool reachable = sx >= INT_MIN && sx <= INT_MAX && sy >= INT_MIN && sy <= INT_MAX;
+    if (tileset && reachable) blitRect(tileset, tile, static_cast<int>(sx), static_cast<int>(sy), 32, 32, 0, 0);
     SDL_Surface* sprite = SDL_DisplayFormat(tile);
     if (!sprite) return tile;  // no video mode yet: keep the unconverted copy
     SDL_FreeSurface(tile);

@@ -3,12 +3,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "entities/Goal.h"
 #include "entities/Player.h"
 #include "level/Level.h"
+#include "platform/FileRead.h"
 
 namespace {
 
@@ -164,11 +163,9 @@ Tape parseTape(const std::string& text) {
 }
 
 Tape loadTape(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw TapeError(0, "cannot read " + path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return parseTape(text.str());
+    std::string text;
+    if (!fileread::readFile(path, fileread::kTapeCap, text)) throw TapeError(0, "cannot read " + path);
+    return parseTape(text);
 }
 
 std::string formatTape(const Tape& tape) {
