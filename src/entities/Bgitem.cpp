@@ -43,6 +43,7 @@ void Bgwater::draw(int scale) {
     int upper = py < 0 ? 0 : py;
     int lower = py + 32 > target->h ? target->h : py + 32;
     if (left >= right || upper >= lower) return;
+    noteDrawn(target, left, upper, right - left, lower - upper);
 
     if (target->format->BytesPerPixel == 4) {
         bool lock = SDL_MUSTLOCK(target);

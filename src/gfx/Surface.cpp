@@ -99,20 +99,59 @@ int blitOntoItself(SDL_Surface* surface, SDL_Rect src, SDL_Rect dst) {
 
 bool inside(SDL_Surface* s, int x, int y) { return x >= 0 && y >= 0 && x < s->w && y < s->h; }
 
+DrawnAreas* watched = nullptr;
+
+// SDL leaves the clipped destination in the rectangle it was given.
+inline void noteClipped(SDL_Surface* target, const SDL_Rect& r) {
+    if (watched && target == watched->target && r.w > 0 && r.h > 0) {
+        if (watched->count < DrawnAreas::kCapacity)
+            watched->areas[watched->count++] = r;
+        else
+            watched->overflowed = true;
+    }
+}
+
 } // namespace
+
+void watchDrawing(DrawnAreas* areas) {
+    watched = areas;
+    if (areas) {
+        areas->count = 0;
+        areas->overflowed = false;
+    }
+}
+
+void noteDrawn(SDL_Surface* target, int x, int y, int w, int h) {
+    if (!watched || target != watched->target || w <= 0 || h <= 0) return;
+    // Clipped to the surface as SDL clips a blit.
+    int x1 = x + w, y1 = y + h;
+    if (x < 0) x = 0;
+    if (y < 0) y = 0;
+    if (x1 > target->w) x1 = target->w;
+    if (y1 > target->h) y1 = target->h;
+    if (x >= x1 || y >= y1) return;
+    noteClipped(target, makeRect(x, y, x1 - x, y1 - y));
+}
 
 int blitRect(SDL_Surface* source, SDL_Surface* target, int sx, int sy, int w, int h, int tx, int ty) {
     if (!source || !target) return -1;
     SDL_Rect src = makeRect(sx, sy, w, h);
     SDL_Rect dst = makeRect(tx, ty, 0, 0);
-    if (source == target) return blitOntoItself(source, src, dst);
-    return SDL_UpperBlit(source, &src, target, &dst);
+    if (source == target) {
+        if (watched) noteDrawn(target, tx, ty, w, h);
+        return blitOntoItself(source, src, dst);
+    }
+    const int result = SDL_UpperBlit(source, &src, target, &dst);
+    if (watched && result == 0) noteClipped(target, dst);
+    return result;
 }
 
 int fillRect(SDL_Surface* target, int x, int y, int w, int h, uint32_t colour) {
     if (!target) return -1;
     SDL_Rect r = makeRect(x, y, w, h);
-    return SDL_FillRect(target, &r, colour);
+    const int result = SDL_FillRect(target, &r, colour);
+    if (watched && result == 0) noteClipped(target, r);
+    return result;
 }
 
 void putPixel(SDL_Surface* surface, int x, int y, uint32_t colour) {

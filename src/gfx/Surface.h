@@ -5,6 +5,22 @@
 
 int blitRect(SDL_Surface* source, SDL_Surface* target, int sx, int sy, int w, int h, int tx, int ty);
 int fillRect(SDL_Surface* target, int x, int y, int w, int h, uint32_t colour);
+
+// The places drawn on one surface while it is watched: blitRect and fillRect
+// note what they covered, and code that writes pixels itself calls
+// noteDrawn. The play loop uses it to put the cell layer back over just the
+// places the sprites covered. Fixed room, so watching never allocates; past
+// it, `overflowed` says the places are no longer known.
+struct DrawnAreas {
+    static constexpr int kCapacity = 96;
+    SDL_Surface* target = nullptr;
+    SDL_Rect areas[kCapacity];
+    int count = 0;
+    bool overflowed = false;
+};
+// Starts watching areas->target (clearing what was noted), or stops with null.
+void watchDrawing(DrawnAreas* areas);
+void noteDrawn(SDL_Surface* target, int x, int y, int w, int h);
 // Pixels outside the surface are skipped (getPixel reads 0). Both lock the
 // surface when SDL says it must be locked.
 void putPixel(SDL_Surface* surface, int x, int y, uint32_t colour);

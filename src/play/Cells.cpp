@@ -121,36 +121,47 @@ void unlockDirect(SDL_Surface* screen, uint8_t* pixels) {
 
 } // namespace
 
-void drawCells(Level& level, int timeOffset) {
-    SDL_Surface* screen = level.screen;
-    // Sprites first, then all the water under one lock (a locked surface
-    // cannot be blitted to). The order of the picture is unchanged: a sprite
-    // covers only its own square, and the water touches only its own square
-    // and the bottom pixel row of the square above, drawn earlier either way.
-    bool anyWater = false;
+void drawCellSprites(Level& level) {
+    SDL_Surface* target = level.screen;
     for (size_t y = 0; y < level.grid.size(); ++y) {
         const std::vector<Cell*>& row = level.grid[y];
         for (size_t x = 0; x < row.size(); ++x) {
             const Cell* cell = row[x];
-            if (!cell) continue;
-            if (cell->liquid)
-                anyWater = true;
-            else if (cell->sprite)
-                blitRect(cell->sprite, screen, 0, 0, 32, 32, static_cast<int>(32 * x), static_cast<int>(32 * y));
+            if (cell && !cell->liquid && cell->sprite)
+                blitRect(cell->sprite, target, 0, 0, 32, 32, static_cast<int>(32 * x), static_cast<int>(32 * y));
         }
     }
-    if (!anyWater) return;
+}
 
-    // Every square of one pass shares one phase, as one clock reading gives.
-    const uint32_t phase = wavePhase(timeOffset);
-    uint8_t* pixels = lockDirect(screen);
-    for (size_t y = 0; y < level.grid.size() && y < static_cast<size_t>(VisibleRows); ++y) {
+void drawWaterSquares(Level& level, int timeOffset) {
+    SDL_Surface* screen = level.screen;
+    // Every square of one pass shares one phase, as one clock reading gives;
+    // the clock is read only when there is water, as it always was.
+    uint32_t phase = 0;
+    uint8_t* pixels = nullptr;
+    bool locked = false;
+    for (size_t y = 0; y < level.grid.size(); ++y) {
         const std::vector<Cell*>& row = level.grid[y];
-        for (size_t x = 0; x < row.size() && x < static_cast<size_t>(VisibleColumns); ++x)
-            if (row[x] && row[x]->liquid)
-                waterSquare(screen, static_cast<int>(x), static_cast<int>(y), phase, pixels);
+        for (size_t x = 0; x < row.size(); ++x) {
+            if (!row[x] || !row[x]->liquid) continue;
+            if (!locked) {
+                phase = wavePhase(timeOffset);
+                pixels = lockDirect(screen);
+                locked = true;
+            }
+            waterSquare(screen, static_cast<int>(x), static_cast<int>(y), phase, pixels);
+        }
     }
-    unlockDirect(screen, pixels);
+    if (locked) unlockDirect(screen, pixels);
+}
+
+void drawCells(Level& level, int timeOffset) {
+    // Sprites first, then all the water under one lock (a locked surface
+    // cannot be blitted to). The order of the picture is unchanged: a sprite
+    // covers only its own square, and the water touches only its own square
+    // and the bottom pixel row of the square above, drawn earlier either way.
+    drawCellSprites(level);
+    drawWaterSquares(level, timeOffset);
 }
 
 void drawWater(Level& level, int column, int row, int timeOffset) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "audio/SoundBank.h"
+#include "entities/Bomb.h"
 #include "entities/Goal.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
@@ -11,6 +12,7 @@
 #include "level/Level.h"
 #include "platform/Platform.h"
 #include "play/Sequences.h"
+#include "play/StaticLayer.h"
 #include "play/View.h"
 
 namespace {
@@ -25,6 +27,14 @@ constexpr int KeyLeft = 276;
 // A position this far off the map cannot stand at a door (and would not fit
 // an int when truncated).
 bool farOff(double v) { return !(v > -1e9 && v < 1e9); }
+
+// A bomb going off changes cells halfway through the item updates, after
+// the composed picture with the old cells is on the screen.
+bool bombMayGoOff(const Level& level, uint32_t dt) {
+    for (const Bomb* bomb : level.player->bombs)
+        if (bomb && bomb->mayGoOffWithin(dt)) return true;
+    return false;
+}
 
 } // namespace
 
@@ -97,6 +107,10 @@ PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLev
     // Items that appear during the play (none do in the game) are not visited.
     const std::size_t count = level.items.size();
     SDL_Surface* screen = level.screen;
+    const bool plain = hooks && hooks->plainDrawing;
+    // Made here, so that the frames themselves allocate nothing.
+    StaticLayer layer(level);
+    if (!plain) layer.prepare();
 
     for (unsigned pass = 0;; ++pass) {
         if (hooks && !hooks->passStart(pass)) {
@@ -113,9 +127,12 @@ PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLev
         // One frame time for the player and every item, by reference.
         uint32_t dt = now - last;
         SDL_Flip(screen);
-        if (level.backdrop) blitRect(level.backdrop, screen, 0, 0, screen->w, screen->h, 0, 0);
+        // Backdrop, map overlay and cells in one blit when they hold still;
+        // otherwise layer by layer.
+        const bool composed = !plain && !bombMayGoOff(level, dt) && layer.drawUnder(selectMode, availableLevels, page);
+        if (!composed && level.backdrop) blitRect(level.backdrop, screen, 0, 0, screen->w, screen->h, 0, 0);
         level.player->update(dt);
-        if (selectMode) drawSelectionOverlay(level, availableLevels, page);
+        if (selectMode && !composed) drawSelectionOverlay(level, availableLevels, page);
         for (std::size_t i = 0; i < count && i < level.items.size(); ++i) {
             Item* item = level.items[i];
             if (!item) continue;
@@ -123,8 +140,14 @@ PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLev
             item->draw(level.scale);
         }
         level.player->draw(screen, 1);
-        drawCells(level, 0);
-        drawHud(level);
+        if (composed)
+            layer.drawOver(0);
+        else
+            drawCells(level, 0);
+        if (plain)
+            ::drawHud(level);
+        else
+            layer.drawHud();
         if (level.sounds) checkVolumeKeys(*level.sounds);
         if (hooks) hooks->afterUpdates(pass, dt);
         last = now;

@@ -14,6 +14,9 @@ struct PlayHooks {
     virtual bool passStart(unsigned pass) { (void)pass; return true; }
     virtual void afterUpdates(unsigned pass, uint32_t dt) { (void)pass; (void)dt; }
     bool abandoned = false;
+    // Draws every frame layer by layer instead of from the composed
+    // picture of what does not change; the two must look the same.
+    bool plainDrawing = false;
 };
 
 PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLevel, int availableLevels,

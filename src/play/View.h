@@ -7,6 +7,9 @@ void drawHud(Level& level);
 void drawSelectionOverlay(Level& level, int availableLevels, int page);
 // The grid over everything drawn so far; liquid squares become water.
 void drawCells(Level& level, int timeOffset);
+// The two halves of drawCells: every cell picture but water, then the water.
+void drawCellSprites(Level& level);
+void drawWaterSquares(Level& level, int timeOffset);
 void drawWater(Level& level, int column, int row, int timeOffset);
 
 // The pictures the view keeps for the whole run are made once, on first use.
