@@ -45,6 +45,8 @@ SDL_Surface* cutTile(SDL_Surface* tileset, long long sx, long long sy, int scale
     SDL_Surface* sprite = SDL_DisplayFormat(tile);
     if (!sprite) return tile;  // no video mode yet: keep the unconverted copy
     SDL_FreeSurface(tile);
+    // Run-length encoded: decorations drawn as items use these every frame.
+    SDL_SetColorKey(sprite, SDL_SRCCOLORKEY | SDL_RLEACCEL, sprite->format->colorkey);
     return sprite;
 }
 

@@ -39,9 +39,18 @@ void makeBombIcon() {
     SDL_FreeSurface(tiles);
 }
 
+// In the screen's own format when there is one: a keyed blit between
+// different formats takes SDL's slow pixel-by-pixel path, and the status
+// bar is drawn every frame. The conversion keeps every colour and the key.
 SDL_Surface* loadKeyed(const char* path) {
     SDL_Surface* image = loadImage(path);
     setMagentaKey(image);
+    if (image && SDL_GetVideoSurface()) {
+        if (SDL_Surface* converted = SDL_DisplayFormat(image)) {
+            SDL_FreeSurface(image);
+            image = converted;
+        }
+    }
     return image;
 }
 
