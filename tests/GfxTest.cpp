@@ -227,3 +227,41 @@ TEST(GfxImage, MissingPictureIsReportedOnceAndGivesNull) {
 }
 
 } // namespace
+
+// Places beyond the 16-bit range of SDL's rectangles must not wrap round
+// onto the surface: a sprite 65536 pixels off is simply not seen.
+TEST(GfxBlit, FarPlacesDoNotWrapRoundOntoTheSurface) {
+    SDL_Surface* target = rgbSurface(64, 64, 32);
+    SDL_Surface* sprite = rgbSurface(8, 8, 32);
+    SDL_FillRect(target, nullptr, 0);
+    SDL_FillRect(sprite, nullptr, 0xFFFFFF);
+    blitRect(sprite, target, 0, 0, 8, 8, 65536 + 10, 10);
+    blitRect(sprite, target, 0, 0, 8, 8, 10, -65536 + 10);
+    blitRect(sprite, target, 0, 0, 8, 8, 40000, 40000);
+    fillRect(target, 5, 5, -1, 4, 0xFFFFFF);  // a negative size fills nothing
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) ASSERT_EQ(getPixel(target, x, y), 0u) << x << ", " << y;
+    blitRect(sprite, target, 0, 0, 8, 8, 60, 60);  // near places still draw
+    EXPECT_EQ(getPixel(target, 63, 63), 0xFFFFFFu);
+    SDL_FreeSurface(sprite);
+    SDL_FreeSurface(target);
+}
+
+TEST(GfxBlit, CopyRowsCopiesWholeRowsInsideBothSurfaces) {
+    SDL_Surface* from = rgbSurface(5, 6, 32);
+    SDL_Surface* to = rgbSurface(5, 4, 32);
+    fillMarks(from);
+    SDL_FillRect(to, nullptr, 0);
+    ASSERT_TRUE(copyRows(from, 3, to, -1, 10));  // rows 4 and 5 land in rows 0 and 1
+    EXPECT_EQ(getPixel(to, 0, 0), mark(0, 4));
+    EXPECT_EQ(getPixel(to, 4, 1), mark(4, 5));
+    EXPECT_EQ(getPixel(to, 2, 2), 0u);
+    SDL_Surface* narrow = rgbSurface(4, 4, 32);
+    SDL_Surface* other = rgbSurface(5, 4, 24);
+    EXPECT_FALSE(copyRows(from, 0, narrow, 0, 4));
+    EXPECT_FALSE(copyRows(from, 0, other, 0, 4));
+    SDL_FreeSurface(other);
+    SDL_FreeSurface(narrow);
+    SDL_FreeSurface(to);
+    SDL_FreeSurface(from);
+}

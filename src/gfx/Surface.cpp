@@ -13,7 +13,26 @@
 namespace {
 
 // Rectangles handed to SDL carry 16-bit fields; the callers pass plain ints.
-SDL_Rect makeRect(int x, int y, int w, int h) {
+// A place beyond the 16-bit range is cut back to it, the size shrinking with
+// it, so that nothing far off wraps round onto the surface.
+void clampSpan(long long& start, long long& size) {
+    if (size < 0) size = 0;
+    if (start < -32768) {
+        size -= -32768 - start;
+        start = -32768;
+    }
+    if (start > 32767) {
+        start = 32767;
+        size = 0;
+    }
+    if (size < 0) size = 0;
+    if (size > 65535) size = 65535;
+}
+
+SDL_Rect makeRect(int ix, int iy, int iw, int ih) {
+    long long x = ix, y = iy, w = iw, h = ih;
+    clampSpan(x, w);
+    clampSpan(y, h);
     SDL_Rect r;
     r.x = static_cast<Sint16>(x);
     r.y = static_cast<Sint16>(y);
@@ -152,6 +171,28 @@ int fillRect(SDL_Surface* target, int x, int y, int w, int h, uint32_t colour) {
     const int result = SDL_FillRect(target, &r, colour);
     if (watched && result == 0) noteClipped(target, r);
     return result;
+}
+
+bool copyRows(SDL_Surface* from, int fromY, SDL_Surface* to, int toY, int rows) {
+    if (!from || !to || from == to || from->w != to->w || !sameLayout(from->format, to->format)) return false;
+    if (fromY < 0) { rows += fromY; toY -= fromY; fromY = 0; }
+    if (toY < 0) { rows += toY; fromY -= toY; toY = 0; }
+    if (rows > from->h - fromY) rows = from->h - fromY;
+    if (rows > to->h - toY) rows = to->h - toY;
+    if (rows <= 0) return true;
+    const bool lockFrom = SDL_MUSTLOCK(from), lockTo = SDL_MUSTLOCK(to);
+    if (lockFrom && SDL_LockSurface(from) < 0) return false;
+    if (lockTo && SDL_LockSurface(to) < 0) {
+        if (lockFrom) SDL_UnlockSurface(from);
+        return false;
+    }
+    const size_t bytes = static_cast<size_t>(from->w) * from->format->BytesPerPixel;
+    const Uint8* source = static_cast<const Uint8*>(from->pixels) + static_cast<size_t>(fromY) * from->pitch;
+    Uint8* target = static_cast<Uint8*>(to->pixels) + static_cast<size_t>(toY) * to->pitch;
+    for (int row = 0; row < rows; ++row) std::memcpy(target + row * to->pitch, source + row * from->pitch, bytes);
+    if (lockTo) SDL_UnlockSurface(to);
+    if (lockFrom) SDL_UnlockSurface(from);
+    return true;
 }
 
 void putPixel(SDL_Surface* surface, int x, int y, uint32_t colour) {

@@ -110,7 +110,7 @@ void StaticLayer::compose(bool selectMode, int availableLevels, int page) {
     blitRect(level.backdrop, screen, 0, 0, screen->w, screen->h, 0, 0);
     if (selectMode) drawSelectionOverlay(level, availableLevels, page);
     drawCellSprites(level);
-    blitRect(screen, picture, 0, 0, screen->w, screen->h, 0, 0);
+    if (!copyRows(screen, 0, picture, 0, screen->h)) blitRect(screen, picture, 0, 0, screen->w, screen->h, 0, 0);
 
     select = selectMode;
     available = availableLevels;
@@ -128,10 +128,10 @@ void StaticLayer::compose(bool selectMode, int availableLevels, int page) {
 
 bool StaticLayer::drawUnder(bool selectMode, int availableLevels, int page) {
     if (madeFor != level.screen && !prepare()) return false;
-    if (upToDate(selectMode, availableLevels, page))
-        blitRect(picture, level.screen, 0, 0, picture->w, picture->h, 0, 0);
-    else
+    if (!upToDate(selectMode, availableLevels, page))
         compose(selectMode, availableLevels, page);
+    else if (!copyRows(picture, 0, level.screen, 0, picture->h))
+        blitRect(picture, level.screen, 0, 0, picture->w, picture->h, 0, 0);
     drawn.target = level.screen;
     watchDrawing(&drawn);
     return true;
@@ -174,14 +174,14 @@ void StaticLayer::drawHud() {
     const unsigned bombs = level.player ? level.player->bombsLeft() : 0;
     if (hud && top >= 0 && hudValid && hudBombs == bombs && hudBarUsed == level.hudBar && hud->w == screen->w &&
         hud->h == screen->h - top) {
-        blitRect(hud, screen, 0, 0, hud->w, hud->h, 0, top);
+        if (!copyRows(hud, 0, screen, top, hud->h)) blitRect(hud, screen, 0, 0, hud->w, hud->h, 0, top);
         return;
     }
     ::drawHud(level);
     // A missing status bar picture is looked for again every frame, as drawHud does.
     hudValid = hud && top >= 0 && level.hudBar && hud->w == screen->w && hud->h == screen->h - top;
     if (!hudValid) return;
-    blitRect(screen, hud, 0, top, hud->w, hud->h, 0, 0);
+    if (!copyRows(screen, top, hud, 0, hud->h)) blitRect(screen, hud, 0, top, hud->w, hud->h, 0, 0);
     hudBombs = bombs;
     hudBarUsed = level.hudBar;
 }
