@@ -220,6 +220,27 @@ TEST(PlayerJump, HopsOverAGapAlongTheParabola) {
     EXPECT_FALSE(w.player.walking);  // the update did not run again
 }
 
+// A walk that ends runs the update again; a jump started there must not
+// have a walk started over it by the rest of the first run (which turned the
+// player round and carried the jump off the level).
+TEST(PlayerJump, AJumpStartedAsAWalkEndsKeepsItsDirection) {
+    World w({"......", "##.###", "######"});
+    w.player.setPosition(0, 0);
+    w.press({SDLK_RIGHT});
+    w.frames(10);
+    ASSERT_TRUE(w.player.walking);
+    w.press({SDLK_x, SDLK_LEFT, SDLK_RIGHT});  // left is blocked for a jump, right is not
+    for (int i = 0; i < 20 && !w.player.jumping; ++i) w.frames(1);
+    ASSERT_TRUE(w.player.jumping);
+    EXPECT_EQ(w.player.facing, 1);
+    EXPECT_FALSE(w.player.walking);
+    w.press({});
+    w.frames(40);
+    EXPECT_FALSE(w.player.jumping);
+    EXPECT_EQ(w.player.x, 96);
+    EXPECT_EQ(w.player.y, 0);
+}
+
 TEST(PlayerJump, SinksIntoLiquidUnlessABoxFloatsThere) {
     World w({".....", "#~~##", "#####"});
     w.player.setPosition(0, 0);

@@ -58,7 +58,10 @@ void Player::update(uint32_t& dt) {
     if (placeBombAction(keys, dt)) return;
     pushAction(keys, dt);
     if (!pushing && walking) walkStep(dt);
-    if (placingBomb || pushing || walking || falling) return;
+    // A finished walk runs the update again at once, and that run may have
+    // started a jump, a step up or a climb: a walk must not start on top of
+    // it (it would turn the player round in mid-air).
+    if (placingBomb || pushing || walking || falling || jumping || steppingUp || onLadder) return;
     startWalk(keys);
 }
 
