@@ -3,10 +3,13 @@
 // map and every campaign level, with the world's invariants checked after
 // every pass. The normal suite plays a short run; VORREL_MONKEY_PASSES sets
 // the passes per level (the hardening stage plays 20000 under the
-// sanitizers) and VORREL_MONKEY_SEED the seed.
+// sanitizers), VORREL_MONKEY_SEED the seed, and VORREL_MONKEY_SHARD=I/N
+// plays only every Nth level from the Ith on, so that N processes share the
+// levels (each level's run is the same whatever the sharding).
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -31,6 +34,9 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+using testsupport::InFolder;
+using testsupport::sounds;
 
 unsigned long envNumber(const char* name, unsigned long fallback) {
     const char* text = std::getenv(name);
@@ -138,12 +144,6 @@ public:
     std::string failure;
 };
 
-SoundBank& sounds() {
-    testsupport::screen();
-    static SoundBank bank;
-    return bank;
-}
-
 fs::path dataFolder() { return fs::absolute(fs::path(__FILE__)).parent_path().parent_path() / "data"; }
 
 // The selection map and every numbered level present now.
@@ -161,24 +161,20 @@ std::vector<std::string> campaignLevels() {
     return levels;
 }
 
-class InFolder {
-public:
-    explicit InFolder(const fs::path& folder) : previous(fs::current_path()) { fs::current_path(folder); }
-    ~InFolder() { fs::current_path(previous); }
-
-private:
-    fs::path previous;
-};
-
 } // namespace
 
 TEST(MonkeyTest, RandomPlaysKeepTheWorldWhole) {
     const unsigned long passes = envNumber("VORREL_MONKEY_PASSES", 60);
     const unsigned long seed = envNumber("VORREL_MONKEY_SEED", 20261208);
+    unsigned long shard = 0, shards = 1;
+    if (const char* text = std::getenv("VORREL_MONKEY_SHARD")) {
+        ASSERT_EQ(std::sscanf(text, "%lu/%lu", &shard, &shards), 2) << "VORREL_MONKEY_SHARD is I/N";
+        ASSERT_TRUE(shards > 0 && shard < shards) << "VORREL_MONKEY_SHARD is I/N with I below N";
+    }
     InFolder folder(dataFolder());
     const std::vector<std::string> levels = campaignLevels();
     ASSERT_GE(levels.size(), 2u);
-    for (size_t index = 0; index < levels.size(); ++index) {
+    for (size_t index = shard; index < levels.size(); index += shards) {
         const std::string& path = levels[index];
         const bool selectMode = index == 0;
         // One stream per level, so a level's run does not depend on the others.

@@ -25,22 +25,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using testsupport::InFolder;
+using testsupport::sounds;
+
 fs::path sourceRoot() { return fs::absolute(fs::path(__FILE__)).parent_path().parent_path(); }
-
-class InFolder {
-public:
-    explicit InFolder(const fs::path& folder) : previous(fs::current_path()) { fs::current_path(folder); }
-    ~InFolder() { fs::current_path(previous); }
-
-private:
-    fs::path previous;
-};
-
-SoundBank& sounds() {
-    testsupport::screen();
-    static SoundBank bank;
-    return bank;
-}
 
 uint64_t screenHash(SDL_Surface* screen) {
     if (SDL_MUSTLOCK(screen)) SDL_LockSurface(screen);

@@ -20,24 +20,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using testsupport::InFolder;
+using testsupport::sounds;
+
 fs::path sourceRoot() { return fs::absolute(fs::path(__FILE__)).parent_path().parent_path(); }
 fs::path tapeFolder() { return sourceRoot() / "tests" / "tapes"; }
-
-// Makes a folder the working directory for a while, as the game runs in its data folder.
-class InFolder {
-public:
-    explicit InFolder(const fs::path& folder) : previous(fs::current_path()) { fs::current_path(folder); }
-    ~InFolder() { fs::current_path(previous); }
-
-private:
-    fs::path previous;
-};
-
-SoundBank& sounds() {
-    testsupport::screen();
-    static SoundBank bank;
-    return bank;
-}
 
 std::unique_ptr<Level> loadLevel(const std::string& path) {
     return std::make_unique<Level>(path, testsupport::screen(), &sounds(), 1, false);

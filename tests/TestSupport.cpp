@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "audio/SoundBank.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -58,6 +60,12 @@ void pixelRGB(SDL_Surface* surface, int x, int y, Uint8& r, Uint8& g, Uint8& b) 
     Uint32 value = *reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch + x * 4);
     SDL_UnlockSurface(surface);
     SDL_GetRGB(value, surface->format, &r, &g, &b);
+}
+
+SoundBank& sounds() {
+    screen();
+    static SoundBank bank;
+    return bank;
 }
 
 } // namespace testsupport

@@ -3,7 +3,10 @@
 // and a scratch working directory holding small data files made on the spot.
 #include <SDL/SDL.h>
 
+#include <filesystem>
 #include <string>
+
+class SoundBank;
 
 namespace testsupport {
 
@@ -30,6 +33,24 @@ private:
     std::string dir;
     std::string previous;
 };
+
+// Makes a folder the working directory while the object lives, as the game
+// runs in its data folder.
+class InFolder {
+public:
+    explicit InFolder(const std::filesystem::path& folder) : previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~InFolder() { std::filesystem::current_path(previous); }
+    InFolder(const InFolder&) = delete;
+    InFolder& operator=(const InFolder&) = delete;
+
+private:
+    std::filesystem::path previous;
+};
+
+// One empty sound bank for the whole process (the screen is opened first).
+SoundBank& sounds();
 
 // Reads a pixel of a 32-bit surface as r, g, b.
 void pixelRGB(SDL_Surface* surface, int x, int y, Uint8& r, Uint8& g, Uint8& b);
