@@ -173,3 +173,23 @@ TEST(StaticLayerTest, DrawnAreasNoteClippedPlacesAndOverflow) {
     EXPECT_TRUE(areas.overflowed);
     SDL_FreeSurface(sprite);
 }
+
+// Sprites are encoded for the screen when the level is built, so no first
+// draw of one during the play (a bomb placed, a jump begun) makes SDL encode
+// it then, which would allocate in the middle of a frame.
+TEST(StaticLayerTest, SpritesAreEncodedForTheScreenWhenTheLevelIsBuilt) {
+    InFolder folder(sourceRoot() / "data");
+    Level level("level/main/level26.lev", testsupport::screen(), &sounds(), 1, false);
+    int tiles = 0;
+    for (const Cell* prototype : level.spriteTable.prototypes)
+        if (prototype && prototype->sprite) {
+            ++tiles;
+            EXPECT_TRUE(prototype->sprite->flags & SDL_RLEACCEL);
+        }
+    EXPECT_GT(tiles, 5);
+    ASSERT_FALSE(level.player->bombs.empty());
+    const Bomb* bomb = level.player->bombs[0];
+    EXPECT_TRUE(bomb->strip.surface->flags & SDL_RLEACCEL);
+    EXPECT_TRUE(bomb->blastStrip.surface->flags & SDL_RLEACCEL);
+    EXPECT_TRUE(level.player->currentStrip().surface->flags & SDL_RLEACCEL);
+}

@@ -31,7 +31,7 @@ AnimStrip cutStrip(SDL_Surface* sheet, unsigned column, unsigned row, int frameC
         SDL_FreeSurface(cut);
         // Run-length encoded for the screen: sprites are drawn every frame
         // and a keyed blit then copies runs instead of testing each pixel.
-        SDL_SetColorKey(converted, SDL_SRCCOLORKEY | SDL_RLEACCEL, converted->format->colorkey);
+        encodeForScreen(converted);
         strip.surface = converted;
     } else {
         // No video mode yet (tools): keep the keyed intermediate.

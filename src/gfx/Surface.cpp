@@ -173,6 +173,15 @@ int fillRect(SDL_Surface* target, int x, int y, int w, int h, uint32_t colour) {
     return result;
 }
 
+void encodeForScreen(SDL_Surface* sprite) {
+    if (!sprite || !(sprite->flags & SDL_SRCCOLORKEY)) return;
+    SDL_SetColorKey(sprite, SDL_SRCCOLORKEY | SDL_RLEACCEL, sprite->format->colorkey);
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    if (!screen) return;
+    SDL_Rect none = makeRect(0, 0, 0, 0), at = makeRect(0, 0, 0, 0);
+    SDL_LowerBlit(sprite, &none, screen, &at);
+}
+
 bool copyRows(SDL_Surface* from, int fromY, SDL_Surface* to, int toY, int rows) {
     if (!from || !to || from == to || from->w != to->w || !sameLayout(from->format, to->format)) return false;
     if (fromY < 0) { rows += fromY; toY -= fromY; fromY = 0; }

@@ -5,6 +5,10 @@
 
 int blitRect(SDL_Surface* source, SDL_Surface* target, int sx, int sy, int w, int h, int tx, int ty);
 int fillRect(SDL_Surface* target, int x, int y, int w, int h, uint32_t colour);
+// Marks a colour-keyed sprite for run-length encoding and encodes it for
+// the screen now (by a blit of nothing onto it), so that its first draw in
+// the middle of a play does not have SDL encode it, and allocate, then.
+void encodeForScreen(SDL_Surface* sprite);
 // Copies `rows` whole pixel rows from row fromY of one surface to row toY of
 // another of the same width and layout: what a plain blit does, with the C
 // library's copy, which is several times faster than SDL's own for a full

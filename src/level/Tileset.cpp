@@ -46,7 +46,7 @@ SDL_Surface* cutTile(SDL_Surface* tileset, long long sx, long long sy, int scale
     if (!sprite) return tile;  // no video mode yet: keep the unconverted copy
     SDL_FreeSurface(tile);
     // Run-length encoded: decorations drawn as items use these every frame.
-    SDL_SetColorKey(sprite, SDL_SRCCOLORKEY | SDL_RLEACCEL, sprite->format->colorkey);
+    encodeForScreen(sprite);
     return sprite;
 }
 
