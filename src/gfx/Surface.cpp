@@ -49,10 +49,6 @@ SDL_Rect makeRect(int ix, int iy, int iw, int ih) {
 // one is needed, so shifting the screen every frame allocates nothing.
 SDL_Surface* scratch = nullptr;
 
-bool sameLayout(const SDL_PixelFormat* a, const SDL_PixelFormat* b) {
-    return a->BitsPerPixel == b->BitsPerPixel && a->Rmask == b->Rmask && a->Gmask == b->Gmask &&
-           a->Bmask == b->Bmask && a->Amask == b->Amask;
-}
 
 SDL_Surface* scratchFor(SDL_Surface* source, int w, int h) {
     if (scratch && sameLayout(scratch->format, source->format) && scratch->w >= w && scratch->h >= h)
@@ -150,6 +146,11 @@ void noteDrawn(SDL_Surface* target, int x, int y, int w, int h) {
     if (y1 > target->h) y1 = target->h;
     if (x >= x1 || y >= y1) return;
     noteClipped(target, makeRect(x, y, x1 - x, y1 - y));
+}
+
+bool sameLayout(const SDL_PixelFormat* a, const SDL_PixelFormat* b) {
+    return a->BitsPerPixel == b->BitsPerPixel && a->Rmask == b->Rmask && a->Gmask == b->Gmask &&
+           a->Bmask == b->Bmask && a->Amask == b->Amask;
 }
 
 int blitRect(SDL_Surface* source, SDL_Surface* target, int sx, int sy, int w, int h, int tx, int ty) {

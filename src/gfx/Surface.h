@@ -3,6 +3,8 @@
 #include <SDL/SDL.h>
 #include <cstdint>
 
+// Same bits per pixel and channel masks: a blit between them is a plain copy.
+bool sameLayout(const SDL_PixelFormat* a, const SDL_PixelFormat* b);
 int blitRect(SDL_Surface* source, SDL_Surface* target, int sx, int sy, int w, int h, int tx, int ty);
 int fillRect(SDL_Surface* target, int x, int y, int w, int h, uint32_t colour);
 // Marks a colour-keyed sprite for run-length encoding and encodes it for

@@ -6,15 +6,9 @@
 
 namespace {
 
-bool sameFormat(const SDL_Surface* a, const SDL_Surface* b) {
-    const SDL_PixelFormat *f = a->format, *g = b->format;
-    return f->BitsPerPixel == g->BitsPerPixel && f->Rmask == g->Rmask && f->Gmask == g->Gmask &&
-           f->Bmask == g->Bmask && f->Amask == g->Amask;
-}
-
 // A surface in the screen's layout, blitted both ways as a plain copy.
 bool makeScreenLike(SDL_Surface*& surface, SDL_Surface* screen, int w, int h) {
-    if (surface && (surface->w != w || surface->h != h || !sameFormat(surface, screen))) {
+    if (surface && (surface->w != w || surface->h != h || !sameLayout(surface->format, screen->format))) {
         SDL_FreeSurface(surface);
         surface = nullptr;
     }
