@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "gfx/Surface.h"
+
 namespace {
 
 const int kBase = 64; // the icon is composed once at this size, 2 by 2 cells
@@ -23,15 +25,7 @@ using Picture = std::vector<Rgba>; // size * size, row by row
 Rgba pixelAt(SDL_Surface* sheet, int x, int y) {
     Rgba out;
     if (x < 0 || y < 0 || x >= sheet->w || y >= sheet->h) return out;
-    const int bpp = sheet->format->BytesPerPixel;
-    const uint8_t* p = static_cast<const uint8_t*>(sheet->pixels) + y * sheet->pitch + x * bpp;
-    uint32_t value = 0;
-    switch (bpp) {
-    case 1: value = *p; break;
-    case 2: value = *reinterpret_cast<const uint16_t*>(p); break;
-    case 3: value = SDL_BYTEORDER == SDL_LIL_ENDIAN ? p[0] | p[1] << 8 | p[2] << 16 : p[2] | p[1] << 8 | p[0] << 16; break;
-    default: value = *reinterpret_cast<const uint32_t*>(p); break;
-    }
+    const uint32_t value = getPixel(sheet, x, y);
     SDL_GetRGBA(value, sheet->format, &out.r, &out.g, &out.b, &out.a);
     // Magenta is the game's transparent colour.
     if (out.r == 255 && out.g == 0 && out.b == 255) out.a = 0;
@@ -42,7 +36,6 @@ Rgba pixelAt(SDL_Surface* sheet, int x, int y) {
 // (dx, dy), keeping what is below its transparent pixels.
 void stamp(Picture& picture, SDL_Surface* sheet, int sx, int sy, int dx, int dy) {
     if (!sheet) return;
-    SDL_LockSurface(sheet);
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {
             const Rgba c = pixelAt(sheet, sx + x, sy + y);
@@ -50,7 +43,6 @@ void stamp(Picture& picture, SDL_Surface* sheet, int sx, int sy, int dx, int dy)
             if (c.a == 0 || tx < 0 || ty < 0 || tx >= kBase || ty >= kBase) continue;
             picture[ty * kBase + tx] = c;
         }
-    SDL_UnlockSurface(sheet);
 }
 
 // Enlarging keeps the pixels sharp; shrinking averages (weighted by opacity)
