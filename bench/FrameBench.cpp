@@ -24,7 +24,7 @@
 #include "level/Level.h"
 #include "platform/Platform.h"
 #include "play/PlayLoop.h"
-#include "play/Tape.h"
+#include "common/Tape.h"
 
 // ---------------------------------------------------------------------------
 // Allocation counting: malloc, calloc, realloc and operator new of the main

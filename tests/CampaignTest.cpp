@@ -17,10 +17,10 @@
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "level/Level.h"
-#include "level/Lint.h"
+#include "common/Lint.h"
 #include "level/LoadError.h"
 #include "play/PlayLoop.h"
-#include "play/Tape.h"
+#include "common/Tape.h"
 
 namespace fs = std::filesystem;
 
@@ -29,7 +29,7 @@ namespace {
 fs::path dataFolder() {
     static const fs::path dir = [] {
         const char* env = std::getenv("VORREL_DATA");
-        fs::path d = env ? fs::path(env) : fs::absolute(fs::path(__FILE__)).parent_path().parent_path() / "data";
+        fs::path d = env ? fs::path(env) : fs::path(VORREL_SOURCE_DATA);
         return fs::absolute(d);
     }();
     return dir;

@@ -11,10 +11,10 @@
 #include "audio/SoundBank.h"
 #include "frontend/Frontend.h"
 #include "gfx/Surface.h"
-#include "level/Lint.h"
+#include "common/Lint.h"
 #include "level/PictureCache.h"
 #include "platform/FileRead.h"
-#include "play/Tape.h"
+#include "common/Tape.h"
 
 using namespace leveldata;
 using testsupport::ScratchDir;

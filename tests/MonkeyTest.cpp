@@ -29,7 +29,7 @@
 #include "level/LoadError.h"
 #include "platform/Platform.h"
 #include "play/PlayLoop.h"
-#include "play/Tape.h"
+#include "common/Tape.h"
 
 namespace fs = std::filesystem;
 
@@ -144,7 +144,7 @@ public:
     std::string failure;
 };
 
-fs::path dataFolder() { return fs::absolute(fs::path(__FILE__)).parent_path().parent_path() / "data"; }
+fs::path dataFolder() { return fs::path(VORREL_SOURCE_DATA); }
 
 // The selection map and every numbered level present now.
 std::vector<std::string> campaignLevels() {

@@ -19,7 +19,7 @@
 #include "gfx/Surface.h"
 #include "level/Level.h"
 #include "play/PlayLoop.h"
-#include "play/Tape.h"
+#include "common/Tape.h"
 
 namespace fs = std::filesystem;
 
@@ -28,7 +28,8 @@ namespace {
 using testsupport::InFolder;
 using testsupport::sounds;
 
-fs::path sourceRoot() { return fs::absolute(fs::path(__FILE__)).parent_path().parent_path(); }
+// From the build's absolute data path: __FILE__ may be relative (compiler caches).
+fs::path sourceRoot() { return fs::path(VORREL_SOURCE_DATA).parent_path(); }
 
 uint64_t screenHash(SDL_Surface* screen) {
     if (SDL_MUSTLOCK(screen)) SDL_LockSurface(screen);

@@ -14,7 +14,7 @@
 #include "level/Level.h"
 #include "level/LoadError.h"
 #include "play/PlayLoop.h"
-#include "play/Tape.h"
+#include "common/Tape.h"
 
 namespace fs = std::filesystem;
 
@@ -23,7 +23,8 @@ namespace {
 using testsupport::InFolder;
 using testsupport::sounds;
 
-fs::path sourceRoot() { return fs::absolute(fs::path(__FILE__)).parent_path().parent_path(); }
+// From the build's absolute data path: __FILE__ may be relative (compiler caches).
+fs::path sourceRoot() { return fs::path(VORREL_SOURCE_DATA).parent_path(); }
 fs::path tapeFolder() { return sourceRoot() / "tests" / "tapes"; }
 
 std::unique_ptr<Level> loadLevel(const std::string& path) {

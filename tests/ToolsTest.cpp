@@ -12,13 +12,13 @@
 
 #include "TestSupport.h"
 #include "audio/SoundBank.h"
-#include "level/Lint.h"
+#include "common/Lint.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-fs::path tapeFolder() { return fs::absolute(fs::path(__FILE__)).parent_path() / "tapes"; }
+fs::path tapeFolder() { return fs::path(VORREL_SOURCE_DATA).parent_path() / "tests" / "tapes"; }
 
 // The tools are built next to the test program.
 fs::path tool(const char* name) { return fs::read_symlink("/proc/self/exe").parent_path() / name; }

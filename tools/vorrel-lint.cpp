@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "audio/SoundBank.h"
-#include "level/Lint.h"
-#include "play/Tape.h"
+#include "common/Lint.h"
+#include "common/Tape.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {

@@ -10,7 +10,7 @@
 #include "level/Level.h"
 #include "level/LoadError.h"
 #include "play/PlayLoop.h"
-#include "play/Tape.h"
+#include "common/Tape.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "gfx/PngWrite.h"
 #include "level/Level.h"
 #include "level/LoadError.h"
-#include "play/Tape.h"
+#include "common/Tape.h"
 #include "play/View.h"
 
 namespace {

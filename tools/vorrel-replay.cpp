@@ -8,7 +8,7 @@
 #include "audio/SoundBank.h"
 #include "level/Level.h"
 #include "level/LoadError.h"
-#include "play/Tape.h"
+#include "common/Tape.h"
 
 namespace {
 

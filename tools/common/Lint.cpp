@@ -1,4 +1,4 @@
-#include "level/Lint.h"
+#include "common/Lint.h"
 
 #include <SDL/SDL_image.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "play/Tape.h"
+#include "common/Tape.h"
 
 #include <cerrno>
 #include <cstdlib>
