@@ -7,9 +7,11 @@
 #include <SDL/SDL_mixer.h>
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -440,6 +442,31 @@ double oggSeconds(const std::string& bytes)
     return rate ? double(granule) / rate : 0;
 }
 
+// Loudest sample, mean of each channel and the level of the difference
+// between the channels next to their sum, of interleaved 16-bit stereo.
+struct Levels {
+    int peak = 0;
+    double mean[2] = {0, 0};
+    double side = 0;
+};
+
+Levels levelsOf(const int16_t* s, size_t n)
+{
+    Levels l;
+    double sum[2] = {0, 0}, mid = 0, side = 0;
+    for (size_t i = 0; i + 1 < n; i += 2) {
+        l.peak = std::max({l.peak, std::abs(int(s[i])), std::abs(int(s[i + 1]))});
+        sum[0] += s[i];
+        sum[1] += s[i + 1];
+        mid += (double(s[i]) + s[i + 1]) * (double(s[i]) + s[i + 1]);
+        side += (double(s[i]) - s[i + 1]) * (double(s[i]) - s[i + 1]);
+    }
+    const double frames = std::max<double>(1, n / 2);
+    for (int c = 0; c < 2; ++c) l.mean[c] = sum[c] / frames / 32768;
+    l.side = mid > 0 ? std::sqrt(side / mid) : 0;
+    return l;
+}
+
 double chunkRms(const Mix_Chunk* c)
 {
     const int16_t* s = reinterpret_cast<const int16_t*>(c->abuf);
@@ -486,22 +513,148 @@ TEST(AssetsTest, SoundsLoadInTheGamesOrder)
     EXPECT_GE(oggSeconds(readBytes(dataDir() + "/zik/title.ogg")), 20.0);
 }
 
-// Runs in a child process of the test below, with the disk audio driver:
-// plays one effect, then waits until it has been written out.
-TEST(AssetsDiskAudio, PlayOneEffect)
+// Runs in a child process of the tests below, with the disk audio driver.
+// Plays one effect and waits until it has been written out; or, given a
+// piece of music, plays it with every effect one after another, over and
+// over, until the driver has written the music's length.
+TEST(AssetsDiskAudio, Play)
 {
     const char* which = std::getenv("VORREL_PLAY_EFFECT");
-    if (!which) GTEST_SKIP() << "only run by AssetsTest.EffectsAreAudibleThroughTheDiskDriver";
+    const char* music = std::getenv("VORREL_PLAY_MUSIC");
+    if (!which && !music) GTEST_SKIP() << "only run by the disk driver tests of AssetsTest";
     ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
     ASSERT_EQ(Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 1024), 0) << Mix_GetError();
-    Mix_Chunk* c = Mix_LoadWAV_RW(SDL_RWFromFile(which, "rb"), 1);
-    ASSERT_NE(c, nullptr);
-    Mix_PlayChannelTimed(-1, c, 0, -1);
-    for (int i = 0; i < 300 && Mix_Playing(-1); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    Mix_CloseAudio();
-    Mix_FreeChunk(c);
+    if (which) {
+        Mix_Chunk* c = Mix_LoadWAV_RW(SDL_RWFromFile(which, "rb"), 1);
+        ASSERT_NE(c, nullptr);
+        Mix_PlayChannelTimed(-1, c, 0, -1);
+        for (int i = 0; i < 300 && Mix_Playing(-1); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        Mix_CloseAudio();
+        Mix_FreeChunk(c);
+    } else {
+        Mix_Music* m = Mix_LoadMUS(music);
+        ASSERT_NE(m, nullptr) << Mix_GetError();
+        std::string all;
+        for (const auto& l : soundLines()) {
+            if (l.first != "F") continue;
+            Mix_Chunk* c = Mix_LoadWAV_RW(SDL_RWFromFile((dataDir() + "/" + l.second).c_str(), "rb"), 1);
+            ASSERT_NE(c, nullptr) << l.second;
+            all.append(reinterpret_cast<const char*>(c->abuf), c->alen);
+            Mix_FreeChunk(c);
+        }
+        Mix_Chunk* effects = Mix_QuickLoad_RAW(reinterpret_cast<Uint8*>(&all[0]), Uint32(all.size()));
+        ASSERT_NE(effects, nullptr);
+        // both start in the same mixing pass
+        SDL_LockAudio();
+        Mix_PlayMusic(m, -1);
+        Mix_PlayChannelTimed(-1, effects, -1, -1);
+        SDL_UnlockAudio();
+        const off_t want = off_t(std::atof(std::getenv("VORREL_PLAY_SECONDS")) * 44100) * 4;
+        struct stat st {};
+        for (int i = 0; i < 6000; ++i) {
+            if (stat(std::getenv("SDL_DISKAUDIOFILE"), &st) == 0 && st.st_size >= want) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        Mix_CloseAudio();
+        Mix_FreeChunk(effects);
+        Mix_FreeMusic(m);
+    }
     SDL_Quit();
+}
+
+namespace {
+
+// Records through the disk audio driver what the child above plays, with
+// `settings` ("NAME=VALUE") added to its environment; the samples, or a
+// failure message.
+std::string recordWithDiskDriver(const std::string& raw, std::vector<std::string> settings, int delayMs)
+{
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        std::string v = *e;
+        if (v.rfind("SDL_AUDIODRIVER=", 0) != 0 && v.rfind("SDL_DISKAUDIO", 0) != 0 && v.rfind("VORREL_PLAY_", 0) != 0)
+            env.push_back(v);
+    }
+    env.push_back("SDL_AUDIODRIVER=disk");
+    env.push_back("SDL_DISKAUDIOFILE=" + raw);
+    env.push_back("SDL_DISKAUDIODELAY=" + std::to_string(delayMs));
+    for (std::string& s : settings) env.push_back(s);
+    // Everything the child needs is made before the fork: the parent may
+    // run audio threads, so the child only calls dup2 and execve.
+    std::vector<char*> envp;
+    for (std::string& v : env) envp.push_back(&v[0]);
+    envp.push_back(nullptr);
+    std::string filter = "--gtest_filter=AssetsDiskAudio.Play";
+    char* argv[] = {const_cast<char*>("vorrel_tests"), &filter[0], nullptr};
+    int log = open((raw + ".log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (log < 0) return "cannot write " + raw + ".log";
+    pid_t child = fork();
+    if (child < 0) return "cannot fork";
+    if (child == 0) {
+        // keep the child's chatter out of this test's output
+        dup2(log, 1);
+        dup2(log, 2);
+        execve("/proc/self/exe", argv, envp.data());
+        _exit(127);
+    }
+    close(log);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "the player failed:\n" + readBytes(raw + ".log");
+    return "";
+}
+
+} // namespace
+
+// The game mixes at full volume for music and effects alike, and SDL_mixer
+// clips the sum: the loudest music and the loudest effect together must stay
+// under full scale. No file carries an offset; the music is in stereo, gently.
+TEST(AssetsTest, SoundsLeaveHeadroomForEachOther)
+{
+    testsupport::screen();
+    ASSERT_EQ(Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 1024), 0) << Mix_GetError();
+    int loudest[2] = {0, 0};   // music, effects
+    for (const auto& l : soundLines()) {
+        // SDL_mixer decodes Ogg music into a sample just as well
+        Mix_Chunk* c = Mix_LoadWAV_RW(SDL_RWFromFile((dataDir() + "/" + l.second).c_str(), "rb"), 1);
+        ASSERT_NE(c, nullptr) << l.second;
+        Levels got = levelsOf(reinterpret_cast<const int16_t*>(c->abuf), c->alen / 2);
+        Mix_FreeChunk(c);
+        const bool music = l.first == "M";
+        loudest[music ? 0 : 1] = std::max(loudest[music ? 0 : 1], got.peak);
+        for (double mean : got.mean) EXPECT_LT(std::fabs(mean), 0.005) << l.second << " carries an offset";
+        if (music) {
+            EXPECT_GT(got.side, 0.05) << l.second << " is mono";
+            EXPECT_LT(got.side, 0.5) << l.second << " is too wide";
+        }
+    }
+    Mix_CloseAudio();
+    EXPECT_LT(loudest[0] + loudest[1], 32767) << "music peak " << loudest[0] << ", effect peak " << loudest[1];
+}
+
+// What the player hears: each piece of music through its whole loop with
+// the effects sounding over it one after another, recorded from the disk
+// driver (which writes as fast as it can with no delay).
+TEST(AssetsTest, EffectsOverTheMusicDoNotClip)
+{
+    auto lines = soundLines();
+    testsupport::ScratchDir scratch;
+    for (const auto& l : lines) {
+        if (l.first != "M") continue;
+        std::string music = dataDir() + "/" + l.second;
+        double seconds = oggSeconds(readBytes(music)) + 1;
+        std::string raw = scratch.path() + "/mix.raw";
+        std::string failed = recordWithDiskDriver(
+            raw, {"VORREL_PLAY_MUSIC=" + music, "VORREL_PLAY_SECONDS=" + std::to_string(seconds)}, 0);
+        ASSERT_EQ(failed, "") << l.second;
+        std::string bytes = readBytes(raw);
+        ASSERT_GE(bytes.size(), size_t(seconds * 44100) * 4) << l.second << ": the driver stopped early";
+        Levels got = levelsOf(reinterpret_cast<const int16_t*>(bytes.data()), bytes.size() / 2);
+        EXPECT_LT(got.peak, 32767) << l.second << ": the mix reaches full scale";
+        for (double mean : got.mean) EXPECT_LT(std::fabs(mean), 0.005) << l.second << " carries an offset";
+        EXPECT_GT(got.side, 0.05) << l.second << " plays in mono";
+    }
 }
 
 TEST(AssetsTest, EffectsAreAudibleThroughTheDiskDriver)
@@ -513,39 +666,8 @@ TEST(AssetsTest, EffectsAreAudibleThroughTheDiskDriver)
         if (l.first != "F") continue;
         std::string effect = dataDir() + "/" + l.second;
         std::string raw = scratch.path() + "/effect" + std::to_string(index++) + ".raw";
-        // Everything the child needs is made before the fork: the parent may
-        // run audio threads, so the child only calls dup2 and execve.
-        std::vector<std::string> env;
-        for (char** e = environ; *e; ++e) {
-            std::string v = *e;
-            if (v.rfind("SDL_AUDIODRIVER=", 0) != 0 && v.rfind("SDL_DISKAUDIO", 0) != 0 &&
-                v.rfind("VORREL_PLAY_EFFECT=", 0) != 0)
-                env.push_back(v);
-        }
-        env.push_back("SDL_AUDIODRIVER=disk");
-        env.push_back("SDL_DISKAUDIOFILE=" + raw);
-        env.push_back("SDL_DISKAUDIODELAY=23");
-        env.push_back("VORREL_PLAY_EFFECT=" + effect);
-        std::vector<char*> envp;
-        for (std::string& v : env) envp.push_back(&v[0]);
-        envp.push_back(nullptr);
-        std::string filter = "--gtest_filter=AssetsDiskAudio.PlayOneEffect";
-        char* argv[] = {const_cast<char*>("vorrel_tests"), &filter[0], nullptr};
-        int log = open((raw + ".log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ASSERT_GE(log, 0);
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            // keep the child's chatter out of this test's output
-            dup2(log, 1);
-            dup2(log, 2);
-            execve("/proc/self/exe", argv, envp.data());
-            _exit(127);
-        }
-        close(log);
-        int status = 0;
-        waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << l.second << ":\n" << readBytes(raw + ".log");
+        std::string failed = recordWithDiskDriver(raw, {"VORREL_PLAY_EFFECT=" + effect}, 23);
+        ASSERT_EQ(failed, "") << l.second;
         std::string bytes = readBytes(raw);
         const int16_t* s = reinterpret_cast<const int16_t*>(bytes.data());
         size_t n = bytes.size() / 2;

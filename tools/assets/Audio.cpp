@@ -19,6 +19,20 @@ namespace {
 const double kPi = 3.14159265358979;
 const int kRate = 22050;
 
+// Headroom. SDL_mixer adds the music and every playing effect at full
+// volume (128 for both unless the player lowers the music) and clips the
+// sum, so the music peaks at kMusicPeak and the loudest effect at
+// kEffectPeak: one effect over the loudest moment of any music stays
+// clearly below full scale, with room left for the Vorbis coder, whose
+// decoded peaks run a few per cent over the source.
+const double kMusicPeak = 0.42;
+const double kEffectPeak = 0.45;
+
+// The two channels of the music.
+struct Stereo {
+    std::vector<float> left, right;
+};
+
 // Deterministic white noise in [-1, 1).
 struct Noise {
     uint32_t s = 0x1234567u;
@@ -48,6 +62,23 @@ void normalise(std::vector<float>& s, double peak)
     for (float& v : s) v = float(v * peak / m);
 }
 
+// A first-order high-pass well below hearing (about 10 Hz): takes out the
+// offset an uneven wave or an envelope leaves, which would otherwise eat
+// headroom and click when a sound starts or stops. A loop is filtered twice
+// round so the filter has settled where the file starts again.
+void removeDc(std::vector<float>& s, bool loop)
+{
+    const double r = 1 - 2 * kPi * 10 / kRate;
+    double x1 = 0, y1 = 0;
+    for (int pass = loop ? 2 : 1; pass > 0; --pass)
+        for (float& v : s) {
+            double y = v - x1 + r * y1;
+            x1 = v;
+            y1 = y;
+            if (pass == 1) v = float(y);
+        }
+}
+
 void writeWav(const std::vector<float>& s, const std::string& path)
 {
     std::ofstream f(path, std::ios::binary);
@@ -70,13 +101,13 @@ void writeWav(const std::vector<float>& s, const std::string& path)
     if (!f) throw std::runtime_error("cannot write " + path);
 }
 
-void writeOgg(const std::vector<float>& s, const std::string& path, float quality)
+void writeOgg(const Stereo& s, const std::string& path, float quality)
 {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) throw std::runtime_error("cannot write " + path);
     vorbis_info vi;
     vorbis_info_init(&vi);
-    if (vorbis_encode_init_vbr(&vi, 1, kRate, quality) != 0) throw std::runtime_error("vorbis setup failed");
+    if (vorbis_encode_init_vbr(&vi, 2, kRate, quality) != 0) throw std::runtime_error("vorbis setup failed");
     vorbis_comment vc;
     vorbis_comment_init(&vc);
     vorbis_comment_add_tag(&vc, "TITLE", path.substr(path.find_last_of('/') + 1).c_str());
@@ -99,12 +130,13 @@ void writeOgg(const std::vector<float>& s, const std::string& path, float qualit
     size_t pos = 0;
     bool eos = false;
     while (!eos) {
-        size_t n = std::min<size_t>(1024, s.size() - pos);
+        size_t n = std::min<size_t>(1024, s.left.size() - pos);
         if (n == 0) {
             vorbis_analysis_wrote(&vd, 0);
         } else {
             float** buf = vorbis_analysis_buffer(&vd, int(n));
-            std::memcpy(buf[0], s.data() + pos, n * sizeof(float));
+            std::memcpy(buf[0], s.left.data() + pos, n * sizeof(float));
+            std::memcpy(buf[1], s.right.data() + pos, n * sizeof(float));
             vorbis_analysis_wrote(&vd, int(n));
             pos += n;
         }
@@ -146,7 +178,8 @@ std::vector<float> treasureChime()
             s[i] += float(v * std::exp(-t * 7) * 0.3);
         }
     }
-    normalise(s, 0.7);
+    removeDc(s, false);
+    normalise(s, kEffectPeak * 0.78);
     return s;
 }
 
@@ -164,7 +197,8 @@ std::vector<float> explosion()
         double crack = t < 0.03 ? noise.next() * (1 - t / 0.03) : 0;
         s[i] = float((lp2 * 4.0 * std::exp(-t * 2.2) + boom * 1.0 + crack * 0.25));
     }
-    normalise(s, 0.9);
+    removeDc(s, false);
+    normalise(s, kEffectPeak);
     return s;
 }
 
@@ -184,7 +218,8 @@ std::vector<float> pushScrape()
         double thud = std::sin(2 * kPi * 90 * t) * std::exp(-t * 30);
         s[i] = float((lp * 1.2 + hp * 1.0) * grain * env + thud * 0.5);
     }
-    normalise(s, 0.6);
+    removeDc(s, false);
+    normalise(s, kEffectPeak * 0.67);
     return s;
 }
 
@@ -202,11 +237,13 @@ std::vector<float> exitFanfare()
         for (size_t i = a; i < s.size(); ++i) {
             double t = double(i - a) / kRate;
             double ph = std::fmod(n.f * t * (1 + 0.004 * std::sin(2 * kPi * 5 * t)), 1.0);
-            double v = (ph < 0.3 ? 1 : -1) * 0.5 + std::sin(2 * kPi * n.f * t) * 0.5;
+            // the pulse is high for 30 % of a cycle: 1.4 and -0.6 average to zero
+            double v = (ph < 0.3 ? 1.4 : -0.6) * 0.5 + std::sin(2 * kPi * n.f * t) * 0.5;
             s[i] += float(v * envelope(t, 0.01, 0.08, 0.6, n.len, 0.15) * 0.25);
         }
     }
-    normalise(s, 0.7);
+    removeDc(s, false);
+    normalise(s, kEffectPeak * 0.78);
     return s;
 }
 
@@ -215,7 +252,9 @@ std::vector<float> exitFanfare()
 struct Voice {
     std::string wave;
     double volume = 0.2;
+    double pan = 0;   // -1 left .. 1 right
 };
+
 
 struct Event {
     std::string voice;
@@ -285,7 +324,9 @@ Song readSong(const std::string& path)
         } else if (word == "voice") {
             std::string name;
             Voice v;
-            if (!(words >> name >> v.wave >> v.volume)) throw std::runtime_error(where + ": voice NAME WAVE VOLUME");
+            if (!(words >> name >> v.wave >> v.volume)) throw std::runtime_error(where + ": voice NAME WAVE VOLUME [PAN]");
+            if (!(words >> v.pan)) v.pan = 0;
+            if (v.pan < -1 || v.pan > 1) throw std::runtime_error(where + ": the pan is from -1 to 1");
             song.voices[name] = v;
         } else if (word == "pattern") {
             words >> current;
@@ -346,7 +387,7 @@ Song readSong(const std::string& path)
 double wave(const std::string& w, double phase)
 {
     double ph = phase - std::floor(phase);
-    if (w == "pulse") return ph < 0.25 ? 0.8 : -0.8;
+    if (w == "pulse") return ph < 0.25 ? 1.2 : -0.4;   // a quarter high, averaging zero
     if (w == "square") return ph < 0.5 ? 0.6 : -0.6;
     if (w == "triangle") return ph < 0.5 ? 4 * ph - 1 : 3 - 4 * ph;
     if (w == "saw") return 2 * ph - 1;
@@ -355,14 +396,22 @@ double wave(const std::string& w, double phase)
 
 // Renders the song as one loop: sound that rings past the end is folded
 // back onto the start, so playing the file over and over has no seam.
-std::vector<float> render(const Song& song)
+Stereo render(const Song& song)
 {
     double stepSeconds = 60.0 / song.tempo / song.stepsPerQuarter;
     size_t total = size_t(std::lround(song.lengthSteps * stepSeconds * kRate));
-    std::vector<float> out(total, 0.0f);
+    Stereo out{std::vector<float>(total, 0.0f), std::vector<float>(total, 0.0f)};
     Noise noise;
     for (const Event& e : song.events) {
         const Voice& v = song.voices.at(e.voice);
+        // constant power: a voice panned aside is as loud as in the middle
+        const double angle = (v.pan + 1) * kPi / 4;
+        const float toLeft = float(v.volume * std::cos(angle) * std::sqrt(2.0));
+        const float toRight = float(v.volume * std::sin(angle) * std::sqrt(2.0));
+        auto add = [&](size_t at, double x) {
+            out.left[at % total] += float(x) * toLeft;
+            out.right[at % total] += float(x) * toRight;
+        };
         size_t start = size_t(std::lround(e.start * stepSeconds * kRate));
         double len = e.length * stepSeconds;
         if (e.drum) {
@@ -380,7 +429,7 @@ std::vector<float> render(const Song& song)
                     x = (nz - lp) * std::exp(-t * 70) * 0.6;
                     lp = nz;
                 }
-                out[(start + i) % total] += float(x * v.volume);
+                add(start + i, x);
             }
             continue;
         }
@@ -402,13 +451,21 @@ std::vector<float> render(const Song& song)
                     x = lp;
                 }
                 x *= envelope(t, attack, decay, sustain, len, release);
-                out[(start + i) % total] += float(x * v.volume);
+                add(start + i, x);
             }
         }
     }
     // gentle saturation keeps chords from clipping
-    for (float& x : out) x = float(std::tanh(x * 1.2) / 1.2);
-    normalise(out, 0.8);
+    for (std::vector<float>* channel : {&out.left, &out.right}) {
+        for (float& x : *channel) x = float(std::tanh(x * 1.2) / 1.2);
+        removeDc(*channel, true);
+    }
+    // both channels by one factor, so the image stays where the pans put it
+    double peak = 1e-9;
+    for (const std::vector<float>* channel : {&out.left, &out.right})
+        for (float x : *channel) peak = std::max(peak, double(std::fabs(x)));
+    for (std::vector<float>* channel : {&out.left, &out.right})
+        for (float& x : *channel) x = float(x * kMusicPeak / peak);
     return out;
 }
 
