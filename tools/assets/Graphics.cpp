@@ -962,37 +962,88 @@ void makeFontStrip(const ArtBook& art, const std::string& out)
     save(f, out + "/gfx/fontti.png");
 }
 
+namespace {
+
+// Text in the look of the game's font strip: white upper rows over pale
+// yellow.
+void fontStyleText(Canvas& c, const ArtBook& art, const std::string& text, int x, int y, int scale)
+{
+    Canvas ink(c.width(), c.height());
+    drawText(ink, art, text, x, y, scale, art.colour('Y'));
+    for (int yy = y; yy < y + 3 * scale && yy < c.height(); ++yy)
+        for (int xx = 0; xx < c.width(); ++xx)
+            if (!ink.get(xx, yy).isKey()) ink.set(xx, yy, art.colour('W'));
+    c.blit(ink, 0, 0);
+}
+
+// A key cap 18 x 20 with its top-left at (x, y): the band's white and grey
+// lines as its rim. Arrows are drawn as triangles, anything else as a glyph.
+void keyCap(Canvas& c, const ArtBook& art, int x, int y, char key)
+{
+    const Rgb white(255, 255, 255), grey(64, 64, 64), face(28, 28, 28);
+    c.fill(x, y, 18, 20, face);
+    c.frame(x, y, 18, 20, grey);
+    c.fill(x + 1, y, 16, 1, white);   // lit from above, as the band's top line
+    c.set(x, y, Rgb(0, 0, 0));
+    c.set(x + 17, y, Rgb(0, 0, 0));
+    c.set(x, y + 19, Rgb(0, 0, 0));
+    c.set(x + 17, y + 19, Rgb(0, 0, 0));
+    const Rgb ink = art.colour('W');
+    if (key == '<' || key == '>') {
+        for (int i = 0; i < 6; ++i) {
+            int col = key == '>' ? x + 6 + i : x + 11 - i;
+            c.fill(col, y + 4 + i, 1, 12 - 2 * i, ink);
+        }
+    } else if (key == '^' || key == 'v') {
+        for (int i = 0; i < 6; ++i) {
+            int row = key == 'v' ? y + 7 + i : y + 12 - i;
+            c.fill(x + 3 + i, row, 12 - 2 * i, 1, ink);
+        }
+    } else {
+        drawText(c, art, std::string(1, key), x + 4, y + 3, 2, ink);
+    }
+}
+
+} // namespace
+
 void makeHud(const ArtBook& art, const std::string& out)
 {
-    // Drawn at (64, 416). The bomb icons, stacked from x = 0, show through
-    // the window at the bar's left end.
+    // Drawn at (64, 416), over the band the game draws first: black from
+    // x = 0 with a white line at y = 417 and a grey one at y = 419, and the
+    // bomb icons stacked from x = 0 (six pixels apart, so the first nine are
+    // whole left of x = 64). The bar is the rest of that one panel: its top
+    // rows are clear so the band's lines run on unbroken, its body is the
+    // band's own black, and its left edge is a double divider that closes
+    // the bomb area on the right like a frame. Icons past the ninth tuck in
+    // behind the divider.
     Canvas b(576, 64);
-    Rgb K = art.colour('K'), panel(40, 34, 52), rim = art.colour('g'), hi = art.colour('G');
-    b.fill(0, 0, 576, 64, panel);
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 576; ++x)
-            if ((x + y) % 4 == 0) b.set(x, y, Rgb(46, 40, 60));
-    b.fill(0, 1, 576, 1, hi);
-    b.fill(0, 3, 576, 1, rim);
-    b.fill(0, 62, 576, 2, K);
-    // the window at the left end: with many bombs the stacked icons run on
-    // past x = 64 and show through here
-    b.fill(0, 4, 50, 34, K);
-    b.fill(0, 5, 48, 32, kKey);
-    b.fill(0, 37, 50, 1, rim);
-    // key help
-    int x = 84;
-    const char* help[] = {"x jump", "z bomb", "r retry"};
-    for (const char* h : help) {
-        b.fill(x - 4, 12, textWidth(art, h, 2) + 8, 22, K);
-        b.frame(x - 4, 12, textWidth(art, h, 2) + 8, 22, rim);
-        drawText(b, art, h, x, 16, 2, art.colour('G'));
-        x += textWidth(art, h, 2) + 24;
-    }
+    const Rgb black(0, 0, 0), white(255, 255, 255), grey(64, 64, 64);
+    b.fill(0, 4, 576, 60, black);
+    // the divider: the band's white line turns down between two grey ones,
+    // which meet the grey line on either side
+    b.fill(0, 3, 1, 61, grey);
+    b.fill(1, 2, 1, 62, black);
+    b.fill(2, 1, 1, 63, white);
+    b.fill(3, 2, 1, 62, black);
+    b.fill(4, 3, 1, 61, grey);
+    // key help in two rows; the upper one level with the bomb icons
+    struct Hint {
+        const char* keys;
+        const char* word;
+    };
+    const Hint rows[2][3] = {{{"x", "jump"}, {"z", "bomb"}, {"r", "retry"}},
+                             {{"<>", "walk"}, {"^v", "climb"}, {"ml", "music"}}};
+    for (int r = 0; r < 2; ++r)
+        for (int k = 0; k < 3; ++k) {
+            const int x = 22 + 124 * k, y = r == 0 ? 8 : 36;
+            const std::string keys = rows[r][k].keys;
+            for (size_t i = 0; i < keys.size(); ++i) keyCap(b, art, x + 42 - 21 * int(keys.size() - i), y, keys[i]);
+            fontStyleText(b, art, rows[r][k].word, x + 48, y + 3, 2);
+        }
     // the game's name at the right end
     int w = textWidth(art, "vorrel", 3);
-    drawText(b, art, "vorrel", 576 - w - 13, 15, 3, K);
-    drawText(b, art, "vorrel", 576 - w - 14, 14, 3, art.colour('y'));
+    drawText(b, art, "vorrel", 576 - w - 17, 22, 3, art.colour('o'));
+    drawText(b, art, "vorrel", 576 - w - 18, 21, 3, art.colour('y'));
     save(b, out + "/gfx/staticalapalkki.png");
 }
 
