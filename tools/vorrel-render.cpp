@@ -1,7 +1,6 @@
 // Writes a level's picture as the start sequence shows it, or as it stands
 // after replaying a tape, as a PNG: for previews, the README and the docs.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
