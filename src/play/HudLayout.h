@@ -11,7 +11,7 @@ constexpr int kBandHeight = 64;   // times the level's scale
 constexpr int kWhiteLineUp = 63;  // rows above the screen's bottom edge
 constexpr int kGreyLineUp = 61;
 constexpr int kIconY = 418;
-constexpr int kIconSpacing = 6;   // each icon this far right of the one before
+constexpr int kIconSpacing = 6;  // each icon this far right of the one before
 constexpr int kBarX = 64;
 constexpr int kBarY = 416;
 // The bomb icon's tile in "gfx/tileset.png".
