@@ -7,7 +7,7 @@
 #include "audio/SoundBank.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
-#include "gfx/PngWrite.h"
+#include "common/PngWrite.h"
 #include "level/Level.h"
 #include "level/LoadError.h"
 #include "common/Tape.h"
