@@ -79,7 +79,7 @@ TEST(AudioBank, EntriesKeepTheirIndicesAndLoadingStopsAtAnUnknownKind) {
     EXPECT_EQ(Mix_PlayingMusic(), 0);
     bank.playEffect(3, 0);  // one second long
     EXPECT_GE(Mix_Playing(-1), 1);
-    bank.playMusic(0, -1);
+    bank.playMusic(0);
     EXPECT_EQ(Mix_PlayingMusic(), 1);
     Mix_HaltChannel(-1);
     Mix_HaltMusic();

@@ -67,7 +67,6 @@ struct FontText : ::testing::Test {
 using Markers = std::vector<std::pair<int, int>>;
 
 TEST_F(FontText, GlyphsCloseUpAfterEachOne) {
-    EXPECT_EQ(font.glyphWidth, 16);
     EXPECT_TRUE(font.surface->flags & SDL_SRCCOLORKEY);
 
     drawText(target, font, 20, 5, "10");

@@ -515,23 +515,44 @@ TEST(PlayerPush, RealBoxesAndHeavyBoxes) {
 
 // ---- drawing ---------------------------------------------------------------
 
-TEST(PlayerDraw, DrawsEveryBombAndSurvivesPositionsOffTheSurface) {
+TEST(PlayerDraw, StepUpFrameIsClippedAtTheSurfaceEdge) {
     testsupport::screen();
     SDL_Surface* target = SDL_CreateRGBSurface(SDL_SWSURFACE, 64, 64, 32, 0xFF0000, 0xFF00, 0xFF, 0);
     World w({"..", "##"});
     AnimStrip step;
     step.surface = SDL_CreateRGBSurface(SDL_SWSURFACE, 9 * 64, 64, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+    SDL_FillRect(step.surface, nullptr, 0xFF0000);
+    SDL_Rect last = {8 * 64, 0, 64, 64};
+    SDL_FillRect(step.surface, &last, 0x00FF00);
     step.frameCount = 9;
     step.frameDuration = 3;
     step.currentFrame = 8;
     w.player.setStrip(StepUpLeft, step);
     w.player.steppingUp = true;
     w.player.facing = -1;
-    w.player.setPosition(0, 0);  // the frame starts a cell up and to the left
+    auto green = [&](int x, int y) {
+        Uint8 r, g, b;
+        testsupport::pixelRGB(target, x, y, r, g, b);
+        return r == 0 && g == 255 && b == 0;
+    };
+
+    // The 64x64 frame starts a cell up and to the left: a quarter shows.
+    SDL_FillRect(target, nullptr, 0);
+    w.player.setPosition(0, 0);
     w.player.draw(target, 1);
+    EXPECT_TRUE(green(0, 0));
+    EXPECT_TRUE(green(31, 31));
+    EXPECT_FALSE(green(32, 32));
+
+    // At scale 2 the frame lies past the strip's end: nothing is drawn.
+    SDL_FillRect(target, nullptr, 0);
     w.player.draw(target, 2);
+    EXPECT_FALSE(green(0, 0));
+
+    // A strip without a picture draws nothing.
     w.player.steppingUp = false;
-    w.player.draw(target, 1);  // a strip without a picture draws nothing
+    w.player.draw(target, 1);
+    EXPECT_FALSE(green(0, 0));
     SDL_FreeSurface(step.surface);
     SDL_FreeSurface(target);
 }

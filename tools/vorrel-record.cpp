@@ -1,7 +1,6 @@
 // Records a play of one level in a real window: the measured frame time and
 // the held keys of every pass, as a tape that vorrel-replay plays back.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>

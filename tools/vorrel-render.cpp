@@ -1,14 +1,13 @@
 // Writes a level's picture as the start sequence shows it, or as it stands
 // after replaying a tape, as a PNG: for previews, the README and the docs.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "audio/SoundBank.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
-#include "gfx/PngWrite.h"
+#include "common/PngWrite.h"
 #include "level/Level.h"
 #include "level/LoadError.h"
 #include "common/Tape.h"

@@ -1,7 +1,6 @@
 // Replays a tape over a level with the game's own loader and play loop, and
 // prints how the play ended.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 

@@ -59,7 +59,7 @@ void SoundBank::playEffect(int index, int loops) {
     Mix_PlayChannelTimed(-1, chunks[index], loops, -1);
 }
 
-void SoundBank::playMusic(int index, int /*loops*/) {
+void SoundBank::playMusic(int index) {
     if (index < 0 || static_cast<size_t>(index) >= music.size() || !music[index]) return;
     Mix_PlayMusic(music[index], -1);
 }

@@ -15,7 +15,8 @@ public:
     // output and ends the reading; blank lines are skipped.
     void load(const std::string& path);
     void playEffect(int index, int loops);
-    void playMusic(int index, int loops = -1);
+    // Always loops for ever.
+    void playMusic(int index);
     void fadeInMusic(int index, int loops, int ms);
     void toggleMute();
     void changeVolume(int step);

@@ -121,11 +121,7 @@ void Bomb::update(uint32_t& dt, bool) {
         if (old->item) old->item->destroy();
         if (!fresh) continue;  // no rubble to leave: the cell stays as it was
         fresh->ladder = old->ladder;
-        fresh->item = nullptr;
-        if (old->item) {
-            old->item->isDestroyed();
-            fresh->item = old->item;  // survivors (heavy boxes, goals) stay put
-        }
+        fresh->item = old->item;  // survivors (heavy boxes, goals) stay put
         level->setCell(c, r, fresh);
         rubble[i] = old;
     }

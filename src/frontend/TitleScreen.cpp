@@ -36,7 +36,6 @@ bool runTitleScreen(SDL_Surface* screen, SoundBank& sounds, bool returning) {
     }
 
     platform::pumpEvents();
-    const uint8_t* keys = platform::keyState();
     uint32_t t0 = platform::ticks();
 
     // Both buffers of the double-buffered screen get the first picture.
@@ -52,7 +51,7 @@ bool runTitleScreen(SDL_Surface* screen, SoundBank& sounds, bool returning) {
     for (;;) {
         const uint32_t now = platform::ticks();
         platform::pumpEvents();
-        keys = platform::keyState();
+        const uint8_t* keys = platform::keyState();
         checkVolumeKeys(sounds);
 
         bool playing;

@@ -2,6 +2,7 @@
 
 #include "entities/Player.h"
 #include "level/Level.h"
+#include "play/HudLayout.h"
 #include "play/View.h"
 
 namespace {
@@ -23,11 +24,10 @@ bool makeScreenLike(SDL_Surface*& surface, SDL_Surface* screen, int w, int h) {
 
 // The first row of the heads-up display, or -1 when what drawHud draws is
 // not one opaque band at the bottom of the screen: the bar is black across
-// its full width, and the icons (row 418) and the status bar (row 416) must
-// lie inside it.
+// its full width, and the icons and the status bar must lie inside it.
 int hudTop(const Level& level) {
-    const int top = level.screen->h - 64 * level.scale;
-    return top >= 0 && top <= 416 && level.scale >= 1 ? top : -1;
+    const int top = level.screen->h - hud::kBandHeight * level.scale;
+    return top >= 0 && top <= hud::kFixedTop && level.scale >= 1 ? top : -1;
 }
 
 } // namespace

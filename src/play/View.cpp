@@ -7,6 +7,7 @@
 #include "gfx/BitmapFont.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
+#include "play/HudLayout.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ void setMagentaKey(SDL_Surface* image) {
 void makeBombIcon() {
     SDL_Surface* tiles = loadImage("gfx/tileset.png");
     if (!tiles) return;
-    bombIcon = cutStrip(tiles, 0, 8, 1, 1, 1000, 32, 32, 0);
+    bombIcon = cutStrip(tiles, hud::kIconTileColumn, hud::kIconTileRow, 1, 1, 1000, 32, 32, 0);
     SDL_FreeSurface(tiles);
 }
 
@@ -93,16 +94,17 @@ void drawHud(Level& level) {
 
     const int w = screen->w;
     const int h = screen->h;
-    fillRect(screen, 0, h - 64 * level.scale, w, 64 * level.scale, SDL_MapRGB(screen->format, 0, 0, 0));
-    fillRect(screen, 0, h - 63, w, 1, SDL_MapRGB(screen->format, 255, 255, 255));
-    fillRect(screen, 0, h - 61, w, 1, SDL_MapRGB(screen->format, 64, 64, 64));
+    const int band = hud::kBandHeight * level.scale;
+    fillRect(screen, 0, h - band, w, band, SDL_MapRGB(screen->format, 0, 0, 0));
+    fillRect(screen, 0, h - hud::kWhiteLineUp, w, 1, SDL_MapRGB(screen->format, 255, 255, 255));
+    fillRect(screen, 0, h - hud::kGreyLineUp, w, 1, SDL_MapRGB(screen->format, 64, 64, 64));
 
     // Icons past the right edge would not be seen; stopping there also keeps
     // a miscounted bomb total from spinning through billions of blits.
     if (bombIcon.surface)
-        for (unsigned i = 0; i < bombs && 6 * static_cast<long long>(i) < w; ++i)
-            blitWhole(bombIcon.surface, screen, static_cast<int>(6 * i), 418);
-    blitWhole(level.hudBar, screen, 64, 416);
+        for (unsigned i = 0; i < bombs && hud::kIconSpacing * static_cast<long long>(i) < w; ++i)
+            blitWhole(bombIcon.surface, screen, static_cast<int>(hud::kIconSpacing * i), hud::kIconY);
+    blitWhole(level.hudBar, screen, hud::kBarX, hud::kBarY);
 }
 
 void drawSelectionOverlay(Level& level, int availableLevels, int page) {

@@ -1,6 +1,5 @@
 #include "common/Tape.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 

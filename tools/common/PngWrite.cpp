@@ -1,4 +1,4 @@
-#include "gfx/PngWrite.h"
+#include "common/PngWrite.h"
 
 #include <png.h>
 
