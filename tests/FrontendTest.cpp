@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +20,7 @@
 #include "gfx/Surface.h"
 #include "level/LoadError.h"
 #include "platform/Platform.h"
+#include "platform/Signals.h"
 
 namespace fs = std::filesystem;
 using testsupport::ScratchDir;
@@ -449,6 +451,50 @@ TEST_F(CampaignFixture, ThePageSurvivesLeavingTheMap) {
     EXPECT_EQ(selectionPage, 10);
     runLevelSelection(testsupport::screen(), sounds, 1, true);  // Escape at once
     EXPECT_EQ(selectionPage, 10);
+}
+
+TEST_F(CampaignFixture, ReachingALevelIsStoredAtOnceSoAStopKeepsIt) {
+    dir.writeFile(kProgressPath, "1");
+    dir.writeFile(kLastLevelPath, "3");
+    writeMap(4);  // the door of level 1
+    writeWonLevel(1);
+    writeWonLevel(2);
+    writeLevel(levelPath(3), "plr 1 2\ngoal 10 2\n");
+    platform::VirtualInput input;
+    PumpScript script(input, [](platform::VirtualInput& in) {
+        in.keyboard.state[SDLK_SPACE] = 1;
+        // Stopped from outside while level 3 plays: the run never ends.
+        if (readProgress() == 3) platform::requestStop(SIGTERM);
+    });
+    try {
+        runLevelSelection(testsupport::screen(), sounds, 1, true);
+        ADD_FAILURE() << "the stop request was not seen";
+    } catch (const platform::StopRequested& stop) {
+        EXPECT_EQ(stop.signal, SIGTERM);
+    }
+    platform::clearStop();
+    EXPECT_EQ(fileText(kProgressPath), "3");
+    EXPECT_FALSE(fs::exists(kProgressTempPath));
+}
+
+TEST_F(CampaignFixture, ALevelFileOnItsOwnEndsWithAWinOrEscapeAndReplaysAfterR) {
+    dir.writeFile(kProgressPath, "1");
+    writeWonLevel(7);
+    {
+        platform::VirtualInput input;
+        EXPECT_TRUE(playLevelFile(levelPath(7), testsupport::screen(), sounds));
+    }
+    writeLevel("mine.lev", "plr 1 2\ngoal 10 2\n");
+    platform::VirtualInput input;
+    PumpScript script(input, [](platform::VirtualInput& in) {
+        // R in the first play; Escape once the level has started again.
+        in.keyboard.state[SDLK_r] = in.clock.now < 4000;
+        in.keyboard.state[SDLK_ESCAPE] = in.clock.now > 9500;
+    });
+    EXPECT_FALSE(playLevelFile("mine.lev", testsupport::screen(), sounds));
+    // Start fade, aftermath, a second start fade, the quit fade.
+    EXPECT_GT(input.clock.now, 3000u + 6000u + 3000u + 2000u);
+    EXPECT_EQ(fileText(kProgressPath), "1");
 }
 
 // ---------------------------------------------------------------- entry point

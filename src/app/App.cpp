@@ -1,12 +1,17 @@
 #include "app/App.h"
 
+#include <SDL/SDL_mixer.h>
+
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "audio/SoundBank.h"
 #include "frontend/Frontend.h"
 #include "level/LoadError.h"
+#include "platform/Gamepad.h"
+#include "platform/Signals.h"
 
 SDL_Cursor* hiddenCursor = nullptr;
 
@@ -123,13 +128,15 @@ int reportVideoFailure() {
 
 } // namespace
 
-int runGame(int argc, char** argv) {
-    // The sound bank comes first, before the command line is looked at.
-    QuietStandardError quiet;
-    SoundBank sounds;
-    quiet.restore();
+namespace {
+
+// "NAME --play FILE [fullscreen]": one level file on its own.
+bool isPlayForm(int argc, char** argv) { return argc >= 4 && std::strcmp(argv[2], "--play") == 0; }
+
+int runWithSounds(int argc, char** argv, SoundBank& sounds) {
     sounds.load("./zik/data.txt");
     if (argc == 1) return 1;
+    platform::throwIfStopRequested();
 
     std::printf("Loading %s.\n", argv[1]);
     std::fflush(stdout);
@@ -143,11 +150,15 @@ int runGame(int argc, char** argv) {
         QuietStandardError quietInit;
         initialised = SDL_Init(0xFFFF);
     }
+    // SDL puts its own handlers in when none of ours were there; ours win.
+    platform::installStopSignals();
     if (initialised < 0 && !SDL_WasInit(SDL_INIT_VIDEO)) return reportVideoFailure();
     SDL_WM_SetCaption("Vorrel by Quillmoor", nullptr);
+    platform::openGamepad();
 
+    const bool playForm = isPlayForm(argc, argv);
     SDL_Surface* screen;
-    if (argc == 3) {
+    if (argc == 3 || (playForm && argc >= 5)) {
         screen = SDL_SetVideoMode(640, 480, 32, 0xC0010001);
     } else {
         hiddenCursor = buildCursor(kCursorPicture);
@@ -160,17 +171,45 @@ int runGame(int argc, char** argv) {
         status = reportVideoFailure();
     } else {
         try {
-            bool returning = false;
-            while (runTitleScreen(screen, sounds, returning)) {
-                returning = true;
-                runLevelSelection(screen, sounds, 1, true);
+            if (playForm) {
+                status = playLevelFile(argv[3], screen, sounds) ? 0 : 1;
+            } else {
+                bool returning = false;
+                while (runTitleScreen(screen, sounds, returning)) {
+                    returning = true;
+                    runLevelSelection(screen, sounds, 1, true);
+                }
             }
         } catch (const LoadError& error) {
             status = reportLoadError(error);
+        } catch (const platform::StopRequested& stop) {
+            status = platform::stopExitStatus(stop.signal);
         }
     }
 
     SDL_FreeCursor(hiddenCursor);
     hiddenCursor = nullptr;
+    return status;
+}
+
+} // namespace
+
+int runGame(int argc, char** argv) {
+    // From the very start, so that a stop during loading is not lost either.
+    platform::installStopSignals();
+    int status;
+    {
+        // The sound bank comes first, before the command line is looked at.
+        QuietStandardError quiet;
+        SoundBank sounds;
+        quiet.restore();
+        try {
+            status = runWithSounds(argc, argv, sounds);
+        } catch (const platform::StopRequested& stop) {
+            status = platform::stopExitStatus(stop.signal);
+        }
+    }
+    // The bank's sounds are freed; the device is closed before the process ends.
+    Mix_CloseAudio();
     return status;
 }

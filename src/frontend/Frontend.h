@@ -10,6 +10,9 @@ bool runTitleScreen(SDL_Surface* screen, SoundBank& sounds, bool returning);
 void runLevelSelection(SDL_Surface* screen, SoundBank& sounds, int scale, bool startMusic);
 int playLevelRun(int first, int last, SDL_Surface* screen, SoundBank& sounds, int scale, bool startMusic);
 int readProgress();
+// Plays one level file until it is won (true) or left with Escape (false);
+// R and a death play it again. The progress file is not touched.
+bool playLevelFile(const std::string& path, SDL_Surface* screen, SoundBank& sounds);
 // Writes the progress atomically (temporary file, flush, rename). Returns
 // false, after one line on standard output, when it cannot be written.
 bool writeProgress(int value);

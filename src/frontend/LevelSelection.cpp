@@ -37,6 +37,9 @@ void fadeToBlack(SDL_Surface* screen) {
 int playLevelRun(int first, int last, SDL_Surface* screen, SoundBank& sounds, int scale, bool startMusic) {
     for (;;) {
         if (first > last) return last;
+        // Reaching a level is progress at once, so a run that is killed or
+        // stopped keeps it: the larger of the stored number and this level.
+        if (first > readProgress()) writeProgress(first);
         std::unique_ptr<Level> level(new Level(levelPath(first), screen, &sounds, scale, startMusic));
         const PlayOutcome outcome = runPlayLoop(*level, selectionPage, false, nullptr, kCampaignAvailable);
         switch (outcome) {

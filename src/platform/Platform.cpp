@@ -2,13 +2,23 @@
 
 #include <cstring>
 
+#include "platform/Gamepad.h"
+#include "platform/Signals.h"
+
 namespace platform {
 namespace {
 
 class SdlClock : public Clock {
 public:
     uint32_t ticks() override { return SDL_GetTicks(); }
-    void delay(uint32_t ms) override { SDL_Delay(ms); }
+    // Long waits are cut into frames so that a stop request ends them soon.
+    void delay(uint32_t ms) override {
+        while (ms > 0 && !stopSignal()) {
+            const uint32_t step = ms < 20 ? ms : 20;
+            SDL_Delay(step);
+            ms -= step;
+        }
+    }
 };
 
 class SdlKeyboard : public Keyboard {
@@ -28,9 +38,17 @@ Keyboard* currentKeyboard = &sdlKeyboard;
 } // namespace
 
 uint32_t ticks() { return currentClock->ticks(); }
-void delay(uint32_t ms) { currentClock->delay(ms); }
-void pumpEvents() { currentKeyboard->pump(); }
-uint8_t* keyState() { return currentKeyboard->keys(); }
+// Every loop waits and pumps: that is where a stop request is seen.
+void delay(uint32_t ms) {
+    currentClock->delay(ms);
+    throwIfStopRequested();
+}
+void pumpEvents() {
+    throwIfStopRequested();
+    currentKeyboard->pump();
+    pollGamepad();
+}
+uint8_t* keyState() { return foldedKeys(currentKeyboard->keys()); }
 
 void setClock(Clock* clock) { currentClock = clock ? clock : &sdlClock; }
 void setKeyboard(Keyboard* keyboard) { currentKeyboard = keyboard ? keyboard : &sdlKeyboard; }

@@ -1,5 +1,6 @@
 #pragma once
-// The one seam between the game and the passage of time and the keyboard.
+// The one seam between the game and the passage of time and the keyboard
+// (with a gamepad folded into it, see Gamepad.h; stop requests, Signals.h).
 // The game runs on SDL's clock and key state; tests and replays install a
 // virtual clock and a scripted keyboard so that every run is reproducible and
 // a six-second sequence takes milliseconds.
@@ -25,6 +26,7 @@ public:
 };
 
 uint32_t ticks();
+// delay and pumpEvents throw StopRequested once a stop has been requested.
 void delay(uint32_t ms);
 void pumpEvents();
 uint8_t* keyState();

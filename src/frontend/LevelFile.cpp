@@ -1,0 +1,26 @@
+// One level file played on its own, outside the campaign (no map, no progress).
+#include "frontend/Frontend.h"
+
+#include <memory>
+
+#include "level/Level.h"
+#include "play/PlayLoop.h"
+
+bool playLevelFile(const std::string& path, SDL_Surface* screen, SoundBank& sounds) {
+    bool startMusic = true;
+    for (;;) {
+        std::unique_ptr<Level> level(new Level(path, screen, &sounds, 1, startMusic));
+        // The music goes on through restarts, as in a campaign run.
+        startMusic = false;
+        int page = 0;
+        switch (runPlayLoop(*level, page, false, nullptr, 4)) {
+        case Completed:
+            return true;
+        case Quit:
+            return false;
+        case Died:
+        case Restart:
+            break;
+        }
+    }
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Stopping from outside: SIGTERM and SIGINT become a request that every loop
+// sees at the platform seam (each delay and each event pump), so the game
+// unwinds to its entry point, closes the audio and exits with 128 + signal.
+namespace platform {
+
+// Thrown by the seam once a stop has been requested; caught by the entry point.
+struct StopRequested {
+    int signal;
+};
+
+// Installs our own handlers for SIGTERM and SIGINT. Call after SDL_Init too:
+// SDL would otherwise turn them into a quit event that nobody reads.
+void installStopSignals();
+
+// What the handlers do; tests call it to script a stop.
+void requestStop(int signal);
+// The requesting signal, or 0.
+int stopSignal();
+// Forgets a request (tests).
+void clearStop();
+// Throws StopRequested when a stop has been requested.
+void throwIfStopRequested();
+
+// The exit status for a stop by this signal (128 + its number).
+inline int stopExitStatus(int signal) { return 128 + signal; }
+
+} // namespace platform
