@@ -1,5 +1,6 @@
 #include "level/ItemRecords.h"
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 
@@ -83,6 +84,8 @@ void placeItem(Level& level, const std::string& name, const std::vector<std::str
         const int bombs = parseInt(attributes[0]);
         if (bombs < 0) throw LoadError(negativeBombMessage(bombs), true);
         if (bombs == 0) return;
+        if (static_cast<size_t>(bombs) > kMaxItems - std::min(kMaxItems, level.items.size()))
+            throw LoadError(tooManyItemsMessage(name));
         const Cell* rubble = level.spriteTable.findPrototype(kRubbleKey);
         if (!rubble) throw LoadError(noRubbleMessage());
         SDL_Surface* tiles = sheet->get();
@@ -97,6 +100,8 @@ void placeItem(Level& level, const std::string& name, const std::vector<std::str
         }
         return;
     }
+
+    if (name != "plr" && level.items.size() >= kMaxItems) throw LoadError(tooManyItemsMessage(name));
 
     const int column = parseInt(attributes[0]);
     const int row = parseInt(attributes[1]);

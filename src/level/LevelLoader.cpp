@@ -218,7 +218,7 @@ void loadLevelFile(Level& level, const std::string& path) { loadLevelText(level,
 void loadLevelText(Level& level, const LevelText& text) {
     identifySprites(level.spriteTable, text.tilesetPath, *level.player, level.scale);
 
-    size_t previousLength = 0;
+    size_t previousLength = 0, cells = 0;
     unsigned i = 0;
     for (const GridLine& gridLine : text.grid) {
         ++i;
@@ -231,6 +231,7 @@ void loadLevelText(Level& level, const LevelText& text) {
         for (char byte : line) {
             const Cell* prototype = level.spriteTable.findPrototype(static_cast<unsigned char>(byte));
             if (!prototype) continue;  // no such key: the row gets one cell fewer
+            if (++cells > kMaxCells) throw LoadError(tooManyCellsMessage());
             Cell* cell = new Cell(*prototype);
             cell->item = nullptr;
             row.push_back(cell);

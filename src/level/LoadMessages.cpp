@@ -1,8 +1,6 @@
 // The load messages, worded once for the loader and the level check.
 #include "level/LoadMessages.h"
 
-#include <cstring>
-
 bool isKnownRecord(const std::string& name, size_t attributes) {
     for (const RecordKind& kind : kRecordKinds)
         if (name == kind.name && attributes == kind.attributes) return true;
@@ -59,4 +57,12 @@ std::string maskMissingMessage() { return std::string("Background mask ") + kBac
 
 std::string maskTooSmallMessage() {
     return std::string("Background mask ") + kBackdropMaskPath + " is smaller than the screen.";
+}
+
+std::string tooManyCellsMessage() {
+    return "ERROR: Level is too large! It has more than " + std::to_string(kMaxCells) + " cells.";
+}
+
+std::string tooManyItemsMessage(const std::string& name) {
+    return "Error while parsing item " + name + ". A level holds at most " + std::to_string(kMaxItems) + " items.";
 }

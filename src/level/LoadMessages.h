@@ -18,6 +18,12 @@ constexpr int kPlayerSheetHeight = 544;
 // 32 times it (at any scale the game uses) stays far inside int.
 constexpr int kFarthestCell = static_cast<int>(fileread::kTextCap);
 
+// What one level may hold. A level is one screen of 20 by 13 cells; these
+// leave room for far more, and keep the load of any file within the size
+// cap quick and small (every item cuts pictures of its own).
+constexpr size_t kMaxCells = 65536;
+constexpr size_t kMaxItems = 512;
+
 // The records a level file may hold, by name and number of attributes.
 struct RecordKind {
     const char* name;
@@ -42,4 +48,6 @@ std::string bgitemKeyMessage(const std::string& word);
 std::string noSuchCellMessage(const std::string& name, int column, int row);
 std::string backgroundMissingMessage(const std::string& path);
 std::string maskMissingMessage();
+std::string tooManyCellsMessage();
+std::string tooManyItemsMessage(const std::string& name);
 std::string maskTooSmallMessage();
