@@ -360,7 +360,7 @@ void Linter::grid(const LevelText& text, const std::string& path, bool usable) {
             largeTold = true;
             report(path, number, true, tooManyCellsMessage());
         }
-        cells.push_back(std::move(row));
+        if (!largeTold) cells.push_back(std::move(row));  // past the cap the loader has stopped
         if (!loaderFault && previousLength != 0 && previousLength != bytes.size()) {
             loaderFault = i;
             report(path, number, true,
