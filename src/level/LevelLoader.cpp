@@ -11,7 +11,6 @@
 #include "level/LoadMessages.h"
 #include "level/LoadError.h"
 #include "level/PictureCache.h"
-#include "level/TextReader.h"
 #include "level/Tileset.h"
 
 int waveTable[641];

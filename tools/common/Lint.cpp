@@ -399,7 +399,7 @@ void Linter::records(const LevelText& text, const std::string& path, bool usable
                        std::string("picture \"") + kItemSheetPath + "\" cannot be read: the items are cut from it");
             }
         }
-        if (name != "plr" && !crowdTold) {
+        if ((isPlacedRecord(name) || name == "bgitem" || name == "bomb") && !crowdTold) {
             items += name == "bomb" ? std::max(n, 0) : 1;
             if (items > static_cast<long long>(kMaxItems)) {
                 crowdTold = true;
