@@ -17,6 +17,8 @@
 #include "level/TextReader.h"
 #include "platform/FileRead.h"
 
+static_assert(fileread::kTextCap == 1048576, "the messages name the cap");
+
 namespace {
 
 constexpr int kVisibleColumns = 20;
@@ -109,8 +111,7 @@ std::string refusal(const std::string& path) {
     case fileread::FileCheck::Fine: return std::string();
     case fileread::FileCheck::Missing: return "does not exist";
     case fileread::FileCheck::NotRegular: return "is not a regular file";
-    case fileread::FileCheck::TooLarge:
-        return "is larger than " + std::to_string(fileread::kTextCap) + " bytes, the most the game reads";
+    case fileread::FileCheck::TooLarge: return "is larger than 1048576 bytes, the most the game reads";
     default: return "cannot be read";
     }
 }
@@ -518,6 +519,17 @@ bool hasErrors(const std::vector<LintMessage>& messages) {
 std::vector<LintMessage> lintLevelText(const LevelText& text, const std::string& file, SDL_Surface* screen,
                                        SoundBank* sounds) {
     std::vector<LintMessage> messages;
+    if (text.fileState != LevelFileState::Read) {
+        static const char* const causes[] = {"", "does not exist", "is not a regular file",
+                                             "is larger than 1048576 bytes, the most the game reads",
+                                             "cannot be read"};
+        LintMessage message;
+        message.file = file;
+        message.line = 1;
+        message.error = true;
+        message.text = std::string("the level file ") + causes[static_cast<int>(text.fileState)];
+        return {message};
+    }
     Linter(messages).level(text, file);
     if (!screen) return messages;
 
