@@ -267,6 +267,9 @@ TEST_F(ItemRecords, ItemsAndCellsAreCapped) {
                                     std::string(kMaxCells / 2 + 1, '#') + "\n");
     EXPECT_EQ(loadErrorOf([&] { Level big(text, testsupport::screen(), nullptr, 1, false); }),
               "ERROR: Level is too large! It has more than 65536 cells.");
+    const LevelText lines = parseLevelText("desc.txt\nback.png\n0\n" + std::string(kMaxRecordLines + 1, '\n'));
+    EXPECT_EQ(lines.records.size(), kMaxRecordLines);
+    EXPECT_EQ(lines.overflowLine, kMaxRecordLines + 4);
     text.grid[1].bytes.pop_back();
     text.records.assign(kMaxItems + 1, RecordLine{"goal", {"0", "0"}, 9});
     std::string errors;

@@ -240,8 +240,11 @@ void loadLevelText(Level& level, const LevelText& text) {
         previousLength = line.size();
     }
 
+    if (text.overflowLine && text.overflowInGrid) throw LoadError(tooManyLinesMessage(true));
+
     ItemSheet sheet;
     for (const RecordLine& record : text.records) placeItem(level, record.name, record.attributes, &sheet);
+    if (text.overflowLine) throw LoadError(tooManyLinesMessage(false));
 
     SDL_Surface* background = cachedPicture(text.backgroundPath);
     if (!background) throw LoadError(backgroundMissingMessage(text.backgroundPath));

@@ -104,6 +104,11 @@ LevelText parseLevelText(const std::string& fileBytes) {
             level.gridShort = true;
             break;
         }
+        if (level.grid.size() == kMaxGridLines) {
+            level.overflowLine = number;
+            level.overflowInGrid = true;
+            return level;
+        }
         level.grid.push_back(GridLine{line, number});
         if (i == count) break;  // the count may be the largest unsigned
     }
@@ -111,6 +116,10 @@ LevelText parseLevelText(const std::string& fileBytes) {
     while (true) {
         const unsigned number = lines.lineAt();
         if (!reader.getLine(line)) break;
+        if (level.records.size() == kMaxRecordLines) {
+            level.overflowLine = number;
+            break;
+        }
         RecordLine record;
         record.line = number;
         splitRecord(line, record.name, record.attributes);

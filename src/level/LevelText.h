@@ -18,6 +18,12 @@ struct RecordLine {
     unsigned line = 0;  // 1-based line of the file
 };
 
+// The most grid lines and item records a level may have. Far beyond any
+// real level, they keep what a file within the size cap costs small; the
+// parser keeps no more and notes where it stopped.
+constexpr size_t kMaxGridLines = 65536;
+constexpr size_t kMaxRecordLines = 65536;
+
 // Why a level file could not be read; every cause reads as an empty file.
 enum class LevelFileState { Read, Missing, NotRegular, TooLarge, Unreadable };
 
@@ -36,6 +42,8 @@ struct LevelText {
     bool countNegative = false;  // it was written with a minus sign
     std::string countRest;       // what follows the number on its line (ignored)
     bool gridShort = false;      // the file ended before the announced grid lines
+    unsigned overflowLine = 0;   // the first line past the limits above, 0 if none
+    bool overflowInGrid = false; // that line was a grid line
 };
 
 // Same level: paths, grid bytes and records. Line numbers and the parser's

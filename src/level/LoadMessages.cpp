@@ -1,6 +1,8 @@
 // The load messages, worded once for the loader and the level check.
 #include "level/LoadMessages.h"
 
+#include "level/LevelText.h"
+
 bool isKnownRecord(const std::string& name, size_t attributes) {
     for (const RecordKind& kind : kRecordKinds)
         if (name == kind.name && attributes == kind.attributes) return true;
@@ -65,4 +67,10 @@ std::string tooManyCellsMessage() {
 
 std::string tooManyItemsMessage(const std::string& name) {
     return "Error while parsing item " + name + ". A level holds at most " + std::to_string(kMaxItems) + " items.";
+}
+
+std::string tooManyLinesMessage(bool gridLines) {
+    return gridLines ? "ERROR: Level is too large! It has more than " + std::to_string(kMaxGridLines) + " grid lines."
+                     : "ERROR: Level is too large! It has more than " + std::to_string(kMaxRecordLines) +
+                           " item records.";
 }

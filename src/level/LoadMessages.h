@@ -49,5 +49,6 @@ std::string noSuchCellMessage(const std::string& name, int column, int row);
 std::string backgroundMissingMessage(const std::string& path);
 std::string maskMissingMessage();
 std::string tooManyCellsMessage();
+std::string tooManyLinesMessage(bool gridLines);
 std::string tooManyItemsMessage(const std::string& name);
 std::string maskTooSmallMessage();

@@ -293,6 +293,10 @@ void Linter::level(const LevelText& text, const std::string& path) {
                "a negative number of grid lines reads as " + std::to_string(text.countValue));
 
     grid(text, path, usable);
+    if (text.overflowInGrid) {
+        report(path, static_cast<int>(text.overflowLine), true, tooManyLinesMessage(true));
+        return;
+    }
     if (text.gridShort) {
         report(path, static_cast<int>(text.lineCount), false,
                "the file ends after " + std::to_string(text.grid.size()) + " of " +
@@ -300,6 +304,7 @@ void Linter::level(const LevelText& text, const std::string& path) {
         return;
     }
     records(text, path, usable);
+    if (text.overflowLine) report(path, static_cast<int>(text.overflowLine), true, tooManyLinesMessage(false));
 }
 
 void Linter::grid(const LevelText& text, const std::string& path, bool usable) {
