@@ -105,14 +105,25 @@ std::string keyText(unsigned char key) {
 // Looked up without opening: opening a FIFO would wait for a writer.
 bool fileExists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
 
-// Why a file the game reads as text cannot be used, or empty when it can.
+// Why a file the game reads as text cannot be used.
+const char* causeOf(LevelFileState state) {
+    switch (state) {
+    case LevelFileState::Read: return "";
+    case LevelFileState::Missing: return "does not exist";
+    case LevelFileState::NotRegular: return "is not a regular file";
+    case LevelFileState::TooLarge: return "is larger than 1048576 bytes, the most the game reads";
+    default: return "cannot be read";
+    }
+}
+
+// The same for a path, or empty when it can be used.
 std::string refusal(const std::string& path) {
     switch (fileread::checkFile(path, fileread::kTextCap)) {
     case fileread::FileCheck::Fine: return std::string();
-    case fileread::FileCheck::Missing: return "does not exist";
-    case fileread::FileCheck::NotRegular: return "is not a regular file";
-    case fileread::FileCheck::TooLarge: return "is larger than 1048576 bytes, the most the game reads";
-    default: return "cannot be read";
+    case fileread::FileCheck::Missing: return causeOf(LevelFileState::Missing);
+    case fileread::FileCheck::NotRegular: return causeOf(LevelFileState::NotRegular);
+    case fileread::FileCheck::TooLarge: return causeOf(LevelFileState::TooLarge);
+    default: return causeOf(LevelFileState::Unreadable);
     }
 }
 
@@ -525,14 +536,11 @@ std::vector<LintMessage> lintLevelText(const LevelText& text, const std::string&
                                        SoundBank* sounds) {
     std::vector<LintMessage> messages;
     if (text.fileState != LevelFileState::Read) {
-        static const char* const causes[] = {"", "does not exist", "is not a regular file",
-                                             "is larger than 1048576 bytes, the most the game reads",
-                                             "cannot be read"};
         LintMessage message;
         message.file = file;
         message.line = 1;
         message.error = true;
-        message.text = std::string("the level file ") + causes[static_cast<int>(text.fileState)];
+        message.text = std::string("the level file ") + causeOf(text.fileState);
         return {message};
     }
     Linter(messages).level(text, file);
