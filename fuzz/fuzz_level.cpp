@@ -2,7 +2,9 @@
 // the level text, a "--8<--" line, and the tileset description the level may
 // name as "tiles.txt". A load error is a normal outcome; a level that loads
 // is then played for a few passes of the frame loop with changing keys.
+// Every level text also goes through the writer and back: the same level.
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "FuzzSupport.h"
@@ -10,6 +12,7 @@
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "level/Level.h"
+#include "level/LevelText.h"
 #include "level/LoadError.h"
 #include "platform/Platform.h"
 #include "play/PlayLoop.h"
@@ -69,6 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> parts = fuzzsupport::split(data, size, 2);
     const std::string& levelText = parts[0];
     const std::string& tilesText = parts[1];
+    const LevelText parsed = parseLevelText(levelText);
+    const std::string written = writeLevelText(parsed);
+    if (parseLevelText(written) != parsed || writeLevelText(parseLevelText(written)) != written) std::abort();
     // The four lines that name files.
     for (const std::string& path : {fuzzsupport::lineOf(levelText, 0), fuzzsupport::lineOf(levelText, 1),
                                     fuzzsupport::lineOf(tilesText, 0), fuzzsupport::lineOf(tilesText, 2)})

@@ -11,7 +11,10 @@
 #include "entities/Goal.h"
 #include "entities/Player.h"
 #include "level/ItemRecords.h"
+#include "common/Lint.h"
 #include "level/Level.h"
+#include "level/LevelText.h"
+#include "level/LoadMessages.h"
 
 using namespace leveldata;
 using testsupport::ScratchDir;
@@ -250,3 +253,27 @@ TEST_F(ItemRecords, OneSheetServesEveryRecordAlike) {
 }
 
 } // namespace
+
+// A level's items and cells are capped, so that no file within the size
+// cap costs seconds or hundreds of megabytes; the lint says the same.
+TEST_F(ItemRecords, ItemsAndCellsAreCapped) {
+    for (size_t i = 1; i < kMaxItems; ++i) EXPECT_EQ(place("bgitem", {"1", "1", "#"}), "");
+    EXPECT_EQ(place("bomb", {"2"}), "Error while parsing item bomb. A level holds at most 512 items.");
+    EXPECT_EQ(place("treasure", {"1", "1"}), "");
+    EXPECT_EQ(place("treasure", {"1", "1"}), "Error while parsing item treasure. A level holds at most 512 items.");
+    EXPECT_EQ(place("plr", {"1", "1"}), "");
+
+    LevelText text = parseLevelText("desc.txt\nback.png\n2\n" + std::string(kMaxCells / 2, '#') + "\n" +
+                                    std::string(kMaxCells / 2 + 1, '#') + "\n");
+    EXPECT_EQ(loadErrorOf([&] { Level big(text, testsupport::screen(), nullptr, 1, false); }),
+              "ERROR: Level is too large! It has more than 65536 cells.");
+    const LevelText lines = parseLevelText("desc.txt\nback.png\n0\n" + std::string(kMaxRecordLines + 1, '\n'));
+    EXPECT_EQ(lines.records.size(), kMaxRecordLines);
+    EXPECT_EQ(lines.overflowLine, kMaxRecordLines + 4);
+    text.grid[1].bytes.pop_back();
+    text.records.assign(kMaxItems + 1, RecordLine{"goal", {"0", "0"}, 9});
+    std::string errors;
+    for (const LintMessage& message : lintLevelText(text, "big.lev"))
+        if (message.error) errors += formatLintMessage(message) + "\n";
+    EXPECT_EQ(errors, "big.lev:9: error: Error while parsing item goal. A level holds at most 512 items.\n");
+}

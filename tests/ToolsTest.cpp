@@ -115,13 +115,15 @@ TEST(LintTest, FindsEveryWarning) {
     LintFolder folder;
     // 14 rows of 21 cells; a byte without a prototype on grid line 2 (file
     // line 5); the player inside the wall; a treasure beyond column 19; an
-    // item record whose word is no number; no goal; a missing tileset image.
+    // item record whose word is no number; no goal; a missing tileset image,
+    // the one error, since every cell would be drawn black.
     std::string grid = LintFolder::grid(14, 21);
     grid[22 + 5] = 'X';
     folder.dir.writeFile("tiles.txt", "gfx/none.png\n32 32\ngfx/player.png\n# 0 0 0\n. 1 1 0\n");
     auto messages = folder.lint("tiles.txt\ngfx/back.png\n14\n" + grid + "treasure 20 5\nwooden_box x 3\nplr 0 0\n");
-    EXPECT_FALSE(hasErrors(messages)) << dump(messages);
-    EXPECT_TRUE(has(messages, "tiles.txt", 1, false, "\"gfx/none.png\" does not exist")) << dump(messages);
+    EXPECT_EQ(std::count_if(messages.begin(), messages.end(), [](const LintMessage& m) { return m.error; }), 1)
+        << dump(messages);
+    EXPECT_TRUE(has(messages, "tiles.txt", 1, true, "\"gfx/none.png\" does not exist")) << dump(messages);
     EXPECT_TRUE(has(messages, "test.lev", 5, false, "grid byte 'X'"));
     EXPECT_TRUE(has(messages, "test.lev", 4, false, "has 21 cells; only the first 20 are visible"));
     EXPECT_FALSE(has(messages, "test.lev", 5, false, "visible"));  // that row has one cell fewer
@@ -130,6 +132,7 @@ TEST(LintTest, FindsEveryWarning) {
     EXPECT_TRUE(has(messages, "test.lev", 19, false, "\"x\" is not a number"));
     EXPECT_TRUE(has(messages, "test.lev", 20, false, "inside a wall"));
     EXPECT_TRUE(has(messages, "test.lev", 1, false, "no goal"));
+    folder.dir.writeFile("tiles.txt", "gfx/tiles.png\n32 32\ngfx/player.png\n# 0 0 0\n. 1 1 0\n\xa7 1 2 0\n");
 
     // Without a plr record the player starts at column 1, row 0: the top wall.
     messages = folder.lint("tiles.txt\ngfx/back.png\n13\n" + LintFolder::grid(13, 20) + "goal 3 11\n");
@@ -177,10 +180,43 @@ TEST(LintTest, ReportsEveryErrorWithTheLoadersMessage) {
     EXPECT_TRUE(has(messages, "test.lev", 2, true, "Background mask ./gfx/maski.png not found.")) << dump(messages);
 }
 
+TEST(LintTest, OneDiagnosticPerFaultAndTheFirstCauseNamed) {
+    LintFolder folder;
+    // Grid line 3 one byte short: one error, not a second for the line after.
+    // A UTF-8 character in the grid, control bytes shown escaped, two plr
+    // records, no gem.
+    std::string grid = LintFolder::grid(6, 20);
+    grid.erase(2 * 21 + 3, 1);
+    grid.replace(4 * 21 + 2, 2, "\xC2\xA7");
+    auto messages = folder.lint("tiles.txt\ngfx/back.png\n6\n" + grid +
+                                "plr 1 4\ngoal 2 4\nplr 3 4\nfr\x01g\n");
+    EXPECT_TRUE(has(messages, "test.lev", 6, true, "The width of line 3doesn't match. (20 vs 19)")) << dump(messages);
+    EXPECT_FALSE(has(messages, "test.lev", 7, true, "")) << dump(messages);
+    EXPECT_TRUE(has(messages, "test.lev", 8, false, "save the file as Latin-1"));
+    EXPECT_TRUE(has(messages, "test.lev", 12, false, "second plr record"));
+    EXPECT_TRUE(has(messages, "test.lev", 1, false, "no gem"));
+    EXPECT_NE(dump(messages).find("item fr\\x01g with 0"), std::string::npos) << dump(messages);
+
+    // A tileset description that is missing says so once: no word about every grid byte.
+    messages = folder.lint("gone.txt\ngfx/back.png\n6\n" + LintFolder::grid(6, 20) + "plr 1 4\ngoal 2 4\ntreasure 3 4\n");
+    ASSERT_EQ(messages.size(), 1u) << dump(messages);
+    EXPECT_TRUE(has(messages, "test.lev", 1, true, "\"gone.txt\" does not exist, so the game stops with: Player sprite  not found."));
+    // No plr record, the start being fine otherwise.
+    messages = folder.lint("tiles.txt\ngfx/back.png\n3\n#..\n#..\n###\ngoal 2 1\ntreasure 1 1\n");
+    EXPECT_TRUE(has(messages, "test.lev", 1, false, "no plr record: the player starts at column 1, row 0"))
+        << dump(messages);
+    // A level file that cannot be used is named as such, with its cause.
+    EXPECT_EQ(dump(lintLevel("nowhere.lev")), "nowhere.lev:1: error: the level file does not exist\n");
+    EXPECT_EQ(dump(lintLevel(".")), ".:1: error: the level file is not a regular file\n");
+    folder.dir.writeFile("nul.lev", std::string("tiles.txt\0\n", 11));
+    EXPECT_EQ(dump(lintLevel("nul.lev")), "nul.lev:1: error: the level file is not text (it holds a NUL byte)\n");
+}
+
 TEST(LintTest, ToolPrintsFileLineKindAndExitsOneOnError) {
     REQUIRE_TOOL("vorrel-lint");
     LintFolder folder;
-    folder.dir.writeFile("good.lev", "tiles.txt\ngfx/back.png\n13\n" + LintFolder::grid(13, 20) + "plr 2 11\ngoal 4 11\n");
+    folder.dir.writeFile("good.lev", "tiles.txt\ngfx/back.png\n13\n" + LintFolder::grid(13, 20) +
+                                         "plr 2 11\ngoal 4 11\ntreasure 3 11\n");
     folder.dir.writeFile("bad.lev", "tiles.txt\ngfx/back.png\n2\n###\n##\nfrog 1\n");
     ToolRun good = run(folder.dir.path(), tool("vorrel-lint").string() + " good.lev");
     EXPECT_EQ(good.status, 0);
@@ -195,6 +231,17 @@ TEST(LintTest, ToolPrintsFileLineKindAndExitsOneOnError) {
               std::string::npos);
     EXPECT_NE(bad.output.find("bad.lev:1: warning: the level has no goal\n"), std::string::npos);
     EXPECT_EQ(bad.output.find("Picture"), std::string::npos);  // the loader's own output is kept quiet
+
+    // --print: the canonical text alone on standard output, or the problems.
+    folder.dir.writeFile("untidy.lev", "tiles.txt\r\ngfx/back.png\n 13 rows\n" + LintFolder::grid(13, 20) +
+                                           "plr\t2  11 \ngoal 4 11\ntreasure 3 11");
+    ToolRun printed = run(folder.dir.path(), tool("vorrel-lint").string() + " --print untidy.lev");
+    EXPECT_EQ(printed.status, 0);
+    EXPECT_EQ(printed.output, "tiles.txt\ngfx/back.png\n13\n" + LintFolder::grid(13, 20) +
+                                  "plr 2 11\ngoal 4 11\ntreasure 3 11\n");
+    ToolRun refused = run(folder.dir.path(), tool("vorrel-lint").string() + " --print bad.lev");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.output.find("bad.lev:5: error:"), std::string::npos) << refused.output;
 }
 
 TEST(ReplayToolTest, ReportTraceAndExitStatuses) {

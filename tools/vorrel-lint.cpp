@@ -1,5 +1,6 @@
 // Lists every problem of level files and the tileset descriptions they name,
-// one "FILE:LINE: error|warning: message" per line.
+// one "FILE:LINE: error|warning: message" per line; with --print, writes a
+// level that the game can use in the canonical layout instead.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -7,10 +8,13 @@
 #include "audio/SoundBank.h"
 #include "common/Lint.h"
 #include "common/Tape.h"
+#include "level/LevelText.h"
+#include "platform/FileRead.h"
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: vorrel-lint LEVEL...\n");
+    const bool print = argc >= 2 && std::strcmp(argv[1], "--print") == 0;
+    if (argc < 2 || (print && argc != 3)) {
+        std::fprintf(stderr, "usage: vorrel-lint LEVEL...\n       vorrel-lint --print LEVEL\n");
         return 2;
     }
     // The check shows nothing: no window even when there is a display.
@@ -19,10 +23,19 @@ int main(int argc, char** argv) {
     SoundBank sounds;
     SDL_Surface* screen = openGameScreen("Vorrel lint");
     bool errors = false;
-    for (int i = 1; i < argc; ++i) {
+    for (int i = print ? 2 : 1; i < argc; ++i) {
         std::vector<LintMessage> messages = lintLevel(argv[i], screen, &sounds);
-        for (const LintMessage& message : messages) std::printf("%s\n", formatLintMessage(message).c_str());
         errors = errors || hasErrors(messages);
+        // Printing, the canonical text alone goes to standard output, so
+        // warnings go to standard error; problems that stop it take its place.
+        FILE* out = print && !errors ? stderr : stdout;
+        for (const LintMessage& message : messages) std::fprintf(out, "%s\n", formatLintMessage(message).c_str());
+    }
+    if (print && !errors) {
+        std::string bytes;
+        fileread::readFile(argv[2], fileread::kTextCap, bytes);
+        const std::string text = writeLevelText(parseLevelText(bytes));
+        std::fwrite(text.data(), 1, text.size(), stdout);
     }
     std::fflush(stdout);
     SDL_Quit();

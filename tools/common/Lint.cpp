@@ -6,11 +6,18 @@
 
 #include <cstdio>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "level/ItemRecords.h"
 #include "level/Level.h"
+#include "level/LevelText.h"
 #include "level/LoadError.h"
+#include "level/LoadMessages.h"
 #include "level/TextReader.h"
 #include "platform/FileRead.h"
+
+static_assert(fileread::kTextCap == 1048576, "the messages name the cap");
 
 namespace {
 
@@ -98,6 +105,38 @@ std::string keyText(unsigned char key) {
 // Looked up without opening: opening a FIFO would wait for a writer.
 bool fileExists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
 
+// Why a file the game reads as text cannot be used.
+const char* causeOf(LevelFileState state) {
+    switch (state) {
+    case LevelFileState::Read: return "";
+    case LevelFileState::Missing: return "does not exist";
+    case LevelFileState::NotRegular: return "is not a regular file";
+    case LevelFileState::TooLarge: return "is larger than 1048576 bytes, the most the game reads";
+    default: return "cannot be read";
+    }
+}
+
+// The same for a path, or empty when it can be used.
+std::string refusal(const std::string& path) {
+    switch (fileread::checkFile(path, fileread::kTextCap)) {
+    case fileread::FileCheck::Fine: return std::string();
+    case fileread::FileCheck::Missing: return causeOf(LevelFileState::Missing);
+    case fileread::FileCheck::NotRegular: return causeOf(LevelFileState::NotRegular);
+    case fileread::FileCheck::TooLarge: return causeOf(LevelFileState::TooLarge);
+    default: return causeOf(LevelFileState::Unreadable);
+    }
+}
+
+// A lead byte of a UTF-8 character of several bytes, with its continuation.
+bool utf8Sequence(const std::string& bytes, size_t at) {
+    const unsigned char lead = static_cast<unsigned char>(bytes[at]);
+    size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    if (!length || at + length > bytes.size()) return false;
+    for (size_t k = 1; k < length; ++k)
+        if ((static_cast<unsigned char>(bytes[at + k]) & 0xC0) != 0x80) return false;
+    return true;
+}
+
 struct PictureInfo {
     bool exists = false;
     bool readable = false;
@@ -129,7 +168,7 @@ class Linter {
 public:
     explicit Linter(std::vector<LintMessage>& out) : out(out) {}
 
-    void level(const std::string& path);
+    void level(const LevelText& text, const std::string& path);
 
 private:
     void report(const std::string& file, int line, bool error, const std::string& text) {
@@ -140,7 +179,10 @@ private:
         message.text = text;
         out.push_back(message);
     }
-    void tileset(const std::string& levelPath, const std::string& path);
+    // False when the description cannot be used at all.
+    bool tileset(const std::string& levelPath, const std::string& path);
+    void grid(const LevelText& text, const std::string& path, bool usable);
+    void records(const LevelText& text, const std::string& path, bool usable);
     void checkNumbers(const std::string& file, int line, const std::vector<std::string>& words, size_t count);
     bool cellExists(long column, long row) const {
         return row >= 0 && row < static_cast<long>(cells.size()) && column >= 0 &&
@@ -150,25 +192,28 @@ private:
     std::vector<LintMessage>& out;
     Prototype prototypes[256];
     std::vector<std::vector<Prototype>> cells;
-    bool tilesetPictureChecked = false;
 };
 
-void Linter::tileset(const std::string& levelPath, const std::string& path) {
+bool Linter::tileset(const std::string& levelPath, const std::string& path) {
     TextFile file = readLines(path);
     if (!file.opened) {
+        const std::string why = refusal(path);
         report(levelPath, 1, true,
-               "Player sprite  not found. (the tileset description \"" + path + "\" cannot be opened)");
-        return;
+               "the tileset description \"" + path + "\" " + (why.empty() ? "cannot be read" : why) +
+                   ", so the game stops with: " + playerSheetMissingMessage(""));
+        return false;
     }
     const std::vector<std::string>& lines = file.lines;
     auto line = [&](size_t i) { return i < lines.size() ? lines[i] : std::string(); };
 
     const std::string image = line(0);
     PictureInfo sheet = probePicture(image);
+    // The game loads the level all the same, with every cell drawn black.
     if (!sheet.exists)
-        report(path, 1, false, "tileset image \"" + image + "\" does not exist");
+        report(path, 1, true, "tileset image \"" + image + "\" does not exist: every cell would be drawn black");
     else if (!sheet.readable)
-        report(path, 1, false, "tileset image \"" + image + "\" cannot be read as a picture");
+        report(path, 1, true,
+               "tileset image \"" + image + "\" cannot be read as a picture: every cell would be drawn black");
 
     unsigned long stepX = 0, stepY = 0;
     size_t pos = 0;
@@ -179,12 +224,14 @@ void Linter::tileset(const std::string& levelPath, const std::string& path) {
     const std::string playerPath = line(2);
     PictureInfo player = probePicture(playerPath);
     if (!player.readable) {
-        report(path, 3, true, "Player sprite " + playerPath + " not found.");
-    } else if (player.width < 576 || player.height < 544) {
+        report(path, 3, true, playerSheetMissingMessage(playerPath));
+        return false;
+    }
+    if (player.width < kPlayerSheetWidth || player.height < kPlayerSheetHeight)
         report(path, 3, false,
                "player sheet \"" + playerPath + "\" is " + std::to_string(player.width) + " x " +
-                   std::to_string(player.height) + "; the player's animations need 576 x 544");
-    }
+                   std::to_string(player.height) + "; the player's animations need " +
+                   std::to_string(kPlayerSheetWidth) + " x " + std::to_string(kPlayerSheetHeight));
 
     // Entries, read with the loader's own field rules: a field that a line
     // does not supply keeps the previous value.
@@ -200,19 +247,18 @@ void Linter::tileset(const std::string& levelPath, const std::string& path) {
         fields.readInt(column);
         fields.readInt(row);
         std::vector<std::string> words = splitWords(text);
-        if (gotKey && key >= 0xC2 && key <= 0xDF && !words.empty() && words[0].size() > 1 &&
-            (static_cast<unsigned char>(words[0][1]) & 0xC0) == 0x80)
+        if (gotKey && !words.empty() && utf8Sequence(words[0], 0))
             report(path, number, false,
-                   "key " + keyText(key) + " is the first byte of a UTF-8 character; a key is one byte (the "
-                   "rubble key is the Latin-1 byte 0xA7)");
-        if (words.size() < 4 || (gotKey && words[0].size() > 1))
+                   "key " + keyText(key) + " is the first byte of a UTF-8 character; a key is one byte: save the "
+                   "file as Latin-1 (the rubble key is the Latin-1 byte 0xA7)");
+        else if (words.size() < 4 || (gotKey && words[0].size() > 1))
             report(path, number, false,
                    "an entry is a key, passable (0 or 1), column and row; fields missing here keep the "
                    "previous entry's values");
         else if (words[1] != "0" && words[1] != "1")
             report(path, number, false, "passable should be 0 or 1, not \"" + words[1] + "\"");
         if (prototypes[key].defined) {
-            report(path, number, true, std::string("Identified -") + static_cast<char>(key) + "- is not unique!.");
+            report(path, number, true, keyNotUniqueMessage(key));
             continue;
         }
         prototypes[key].defined = true;
@@ -223,85 +269,91 @@ void Linter::tileset(const std::string& levelPath, const std::string& path) {
                    "the tile of key " + keyText(key) + " (column " + std::to_string(column) + ", row " +
                        std::to_string(row) + ") lies outside the tileset image");
     }
+    return true;
 }
 
 void Linter::checkNumbers(const std::string& file, int line, const std::vector<std::string>& words, size_t count) {
     long value;
-    for (size_t i = 1; i <= count && i < words.size(); ++i)
+    for (size_t i = 0; i < count && i < words.size(); ++i)
         if (!numberWord(words[i], value))
             report(file, line, false, "attribute \"" + words[i] + "\" is not a number; it reads as 0");
 }
 
-void Linter::level(const std::string& path) {
-    TextFile file = readLines(path);
-    if (!file.opened) {
-        report(path, 1, true, "Player sprite  not found. (the level file cannot be opened)");
-        return;
-    }
-    const std::vector<std::string>& lines = file.lines;
-    auto line = [&](size_t i) { return i < lines.size() ? lines[i] : std::string(); };
+void Linter::level(const LevelText& text, const std::string& path) {
+    const bool usable = tileset(path, text.tilesetPath);
 
-    tileset(path, line(0));
-
-    const std::string background = line(1);
+    const std::string& background = text.backgroundPath;
     PictureInfo backgroundInfo = probePicture(background);
     if (!backgroundInfo.readable || backgroundInfo.width <= 0 || backgroundInfo.height <= 0)
-        report(path, 2, true, "Background " + background + " not found.");
-    PictureInfo mask = probePicture("./gfx/maski.png");
+        report(path, 2, true, backgroundMissingMessage(background));
+    PictureInfo mask = probePicture(kBackdropMaskPath);
     if (!mask.readable)
-        report(path, 2, true, "Background mask ./gfx/maski.png not found.");
+        report(path, 2, true, maskMissingMessage());
     else if (mask.width < 640 || mask.height < 480)
-        report(path, 2, true, "Background mask ./gfx/maski.png is smaller than the screen.");
+        report(path, 2, true, maskTooSmallMessage());
 
-    // The count is read as the loader reads it: white space first, line ends
-    // included, then a sign (taken modulo 2^32, as a stream takes it) and
-    // digits; the rest of that line is dropped.
-    size_t countLine = 2;
-    size_t pos = 0;
-    while (countLine < lines.size()) {
-        const std::string& text = lines[countLine];
-        while (pos < text.size() && isSpace(text[pos])) ++pos;
-        if (pos < text.size()) break;
-        ++countLine;
-        pos = 0;
-    }
-    const std::string countText = line(countLine);
-    bool negative = false;
-    if (pos < countText.size() && (countText[pos] == '+' || countText[pos] == '-')) negative = countText[pos++] == '-';
-    unsigned long rowsAnnounced = 0;
-    const bool haveRows = pos < countText.size() && countText[pos] >= '0' && countText[pos] <= '9' &&
-                          leadingUnsigned(countText, pos, rowsAnnounced);
-    if (!haveRows) {
+    if (!text.countRead) {
         report(path, 3, false, "line 3 does not begin with the number of grid lines: the level has no rows "
                                "and no item records are read");
         return;
     }
-    if (countLine != 2)
-        report(path, static_cast<int>(countLine) + 1, false, "line 3 is blank: the number of grid lines is read here");
-    if (negative) {
-        rowsAnnounced = rowsAnnounced == 0 ? 0 : 0x100000000ul - (rowsAnnounced & 0xFFFFFFFFul);
-        report(path, static_cast<int>(countLine) + 1, false,
-               "a negative number of grid lines reads as " + std::to_string(rowsAnnounced));
-    }
+    const int countLine = static_cast<int>(text.countLine);
+    if (countLine != 3) report(path, countLine, false, "line 3 is blank: the number of grid lines is read here");
+    if (text.countNegative)
+        report(path, countLine, false,
+               "a negative number of grid lines reads as " + std::to_string(text.countValue));
 
-    // Grid.
-    size_t next = countLine + 1;
-    size_t previousLength = 0;
-    bool gridComplete = true;
-    for (unsigned long i = 1; i <= rowsAnnounced; ++i) {
-        if (next >= lines.size()) {
-            report(path, static_cast<int>(lines.size()), false,
-                   "the file ends after " + std::to_string(i - 1) + " of " + std::to_string(rowsAnnounced) +
-                       " grid lines; there are no item records");
-            gridComplete = false;
-            break;
+    grid(text, path, usable);
+    if (text.overflowInGrid) {
+        report(path, static_cast<int>(text.overflowLine), true, tooManyLinesMessage(true));
+        return;
+    }
+    if (text.gridShort) {
+        report(path, static_cast<int>(text.lineCount), false,
+               "the file ends after " + std::to_string(text.grid.size()) + " of " +
+                   std::to_string(text.countValue) + " grid lines; there are no item records");
+        return;
+    }
+    records(text, path, usable);
+    if (text.overflowLine) report(path, static_cast<int>(text.overflowLine), true, tooManyLinesMessage(false));
+}
+
+void Linter::grid(const LevelText& text, const std::string& path, bool usable) {
+    // The width most lines share: a line that differs from it is the fault,
+    // reported once, not again for the line after it.
+    std::vector<std::pair<size_t, size_t>> widths;
+    for (const GridLine& row : text.grid) {
+        auto it = std::find_if(widths.begin(), widths.end(), [&](const auto& w) { return w.first == row.bytes.size(); });
+        if (it == widths.end())
+            widths.emplace_back(row.bytes.size(), 1);
+        else
+            ++it->second;
+    }
+    size_t common = 0, most = 0;
+    for (const auto& w : widths)
+        if (w.second > most) {
+            most = w.second;
+            common = w.first;
         }
-        const std::string& text = lines[next];
-        const int number = static_cast<int>(next) + 1;
-        ++next;
+
+    size_t previousLength = 0;
+    size_t loaderFault = 0;  // the grid line the loader stops at, 1-based
+    bool warned[256] = {};
+    bool utf8Told = false, wideTold = false, lowTold = false, largeTold = false;
+    size_t cellCount = 0;
+    for (size_t i = 1; i <= text.grid.size(); ++i) {
+        const std::string& bytes = text.grid[i - 1].bytes;
+        const int number = static_cast<int>(text.grid[i - 1].line);
         std::vector<Prototype> row;
-        bool warned[256] = {};
-        for (unsigned char byte : text) {
+        for (size_t b = 0; b < bytes.size(); ++b) {
+            const unsigned char byte = static_cast<unsigned char>(bytes[b]);
+            if (!utf8Told && utf8Sequence(bytes, b)) {
+                utf8Told = true;
+                report(path, number, false,
+                       "grid line " + std::to_string(i) + " holds a UTF-8 character of several bytes; a key is "
+                       "one byte: save the file as Latin-1");
+            }
+            if (!usable) continue;  // the description's own fault says it all
             if (prototypes[byte].defined) {
                 row.push_back(prototypes[byte]);
             } else if (!warned[byte]) {
@@ -310,76 +362,105 @@ void Linter::level(const std::string& path) {
                        "grid byte " + keyText(byte) + " is no key of the tileset description: it makes no cell");
             }
         }
-        if (row.size() > static_cast<size_t>(kVisibleColumns))
+        if (usable && !wideTold && row.size() > static_cast<size_t>(kVisibleColumns)) {
+            wideTold = true;
             report(path, number, false,
                    "grid line " + std::to_string(i) + " has " + std::to_string(row.size()) +
                        " cells; only the first 20 are visible");
-        if (i > static_cast<unsigned long>(kVisibleRows) && !row.empty())
+        }
+        if (!lowTold && i > static_cast<size_t>(kVisibleRows) && !bytes.empty()) {
+            lowTold = true;
             report(path, number, false, "grid line " + std::to_string(i) + " lies below the visible 13 rows");
-        cells.push_back(row);
-        if (previousLength != 0 && previousLength != text.size())
+        }
+        cellCount += row.size();
+        if (!largeTold && cellCount > kMaxCells) {
+            largeTold = true;
+            report(path, number, true, tooManyCellsMessage());
+        }
+        if (!largeTold) cells.push_back(std::move(row));  // past the cap the loader has stopped
+        if (!loaderFault && previousLength != 0 && previousLength != bytes.size()) {
+            loaderFault = i;
             report(path, number, true,
-                   "ERROR: Level must be rectanguar! The width of line " + std::to_string(i) + "doesn't match. (" +
-                       std::to_string(previousLength) + " vs " + std::to_string(text.size()) + ")");
-        previousLength = text.size();
+                   rectangularityMessage(static_cast<unsigned>(i), previousLength, bytes.size()));
+        } else if (loaderFault && bytes.size() != common && i != loaderFault) {
+            report(path, number, true,
+                   "grid line " + std::to_string(i) + " is " + std::to_string(bytes.size()) +
+                       " bytes wide; the other lines are " + std::to_string(common));
+        }
+        previousLength = bytes.size();
     }
-    if (!gridComplete) return;
+}
 
-    // Item records.
-    bool goal = false;
-    bool tilesetWarned = false;
+void Linter::records(const LevelText& text, const std::string& path, bool usable) {
+    bool goal = false, gem = false, itemSheetLooked = false, crowdTold = false;
     long playerColumn = 1, playerRow = 0;
     int playerLine = 0;
-    for (size_t i = next; i < lines.size(); ++i) {
-        const int number = static_cast<int>(i) + 1;
-        std::vector<std::string> words = splitWords(lines[i]);
-        const std::string name = words.empty() ? std::string() : words[0];
-        const size_t count = words.empty() ? 0 : words.size() - 1;
-        const bool placed = name == "treasure" || name == "goal" || name == "wooden_box" || name == "heavy_box";
-        const bool known = (count == 2 && (placed || name == "plr" || name == "box" || name == "water")) ||
-                           (count == 1 && name == "bomb") || (name == "bgitem" && (count == 3 || count == 4));
-        if (!known) {
-            report(path, number, true,
-                   "Error while parsing item " + name + " with " + std::to_string(count) +
-                       " attributes. Unknown item.");
+    long long items = 0;
+    for (const RecordLine& record : text.records) {
+        const int number = static_cast<int>(record.line);
+        const std::string& name = record.name;
+        const std::vector<std::string>& words = record.attributes;
+        const size_t count = words.size();
+        if (!isKnownRecord(name, count)) {
+            report(path, number, true, unknownRecordMessage(name, count));
             continue;
         }
         if (name == "water") continue;
         checkNumbers(path, number, words, name == "bgitem" ? 2 : count);
-        const long n = count >= 1 ? parseInt(words[1]) : 0;
-        const long m = count >= 2 ? parseInt(words[2]) : 0;
-        if ((placed || name == "bomb") && !tilesetWarned && !fileExists("./gfx/tileset.png")) {
-            tilesetWarned = true;
-            report(path, number, false, "picture \"./gfx/tileset.png\" does not exist (the items are cut from it)");
+        const int n = count >= 1 ? parseInt(words[0]) : 0;
+        const int m = count >= 2 ? parseInt(words[1]) : 0;
+        if ((isPlacedRecord(name) || (name == "bomb" && n > 0)) && !itemSheetLooked) {
+            itemSheetLooked = true;
+            if (!probePicture(kItemSheetPath).readable) {
+                report(path, number, true,
+                       std::string("picture \"") + kItemSheetPath + "\" cannot be read: the items are cut from it");
+            }
+        }
+        if ((isPlacedRecord(name) || name == "bgitem" || name == "bomb") && !crowdTold) {
+            items += name == "bomb" ? std::max(n, 0) : 1;
+            if (items > static_cast<long long>(kMaxItems)) {
+                crowdTold = true;
+                report(path, number, true, tooManyItemsMessage(name));
+            }
+        }
+        if ((name == "plr" || name == "bgitem") &&
+            (n > kFarthestCell || n < -kFarthestCell || m > kFarthestCell || m < -kFarthestCell)) {
+            report(path, number, true, tooFarMessage(name, n, m));
+            continue;
         }
         const std::string where = "column " + std::to_string(n) + ", row " + std::to_string(m);
         if (name == "plr") {
+            if (playerLine)
+                report(path, number, false,
+                       "a second plr record: this later one decides where the player starts (the first is on "
+                       "line " + std::to_string(playerLine) + ")");
             playerColumn = n;
             playerRow = m;
             playerLine = number;
         } else if (name == "bomb") {
             if (n < 0)
-                report(path, number, true,
-                       "Negative bomb count " + std::to_string(n) + ". (the game ends without a message)");
-            else if (n > 0 && !prototypes[0xA7].defined)
-                report(path, number, true,
-                       "Error while parsing item bomb. The tileset defines no rubble cell (key 167).");
-        } else if (placed) {
+                report(path, number, true, negativeBombMessage(n) + " (the game ends without a message)");
+            else if (n > 0 && usable && !prototypes[kRubbleKey].defined)
+                report(path, number, true, noRubbleMessage());
+        } else if (isPlacedRecord(name)) {
             if (name == "goal") goal = true;
+            if (name == "treasure") gem = true;
+            if (!usable) continue;
             if (!cellExists(n, m))
-                report(path, number, true,
-                       "Error while parsing item " + name + " at " + where + ". There is no such cell.");
+                report(path, number, true, noSuchCellMessage(name, n, m));
             else if (n >= kVisibleColumns || m >= kVisibleRows)
                 report(path, number, false, name + " at " + where + " lies outside the visible 20 x 13 cells");
         } else if (name == "bgitem") {
-            if (count == 3 && !prototypes[static_cast<unsigned char>(words[3][0])].defined)
-                report(path, number, true,
-                       "Error while parsing item bgitem with key " + words[3] + ". The tileset does not define it.");
+            if (usable && count == 3 && !prototypes[static_cast<unsigned char>(words[2][0])].defined)
+                report(path, number, true, bgitemKeyMessage(words[2]));
             if (n < 0 || m < 0 || n >= kVisibleColumns || m >= kVisibleRows)
                 report(path, number, false, "bgitem at " + where + " lies outside the visible 20 x 13 cells");
         }
     }
     if (!goal) report(path, 1, false, "the level has no goal");
+    // The map is played to choose a door: nothing is collected there.
+    if (!gem && std::filesystem::path(path).filename() != "select.lev")
+        report(path, 1, false, "the level has no gem (treasure record): the goal counts at once");
 
     const std::string start = "the player starts at column " + std::to_string(playerColumn) + ", row " +
                               std::to_string(playerRow);
@@ -387,10 +468,12 @@ void Linter::level(const std::string& path) {
     const std::string unplaced = playerLine ? "" : " (no plr record)";
     if (playerColumn < 0 || playerRow < 0 || playerColumn >= kVisibleColumns || playerRow >= kVisibleRows)
         report(path, startLine, false, start + unplaced + ", outside the visible 20 x 13 cells");
-    else if (!cellExists(playerColumn, playerRow))
+    else if (usable && !cellExists(playerColumn, playerRow))
         report(path, startLine, false, start + unplaced + ", outside the grid");
-    else if (!cells[playerRow][playerColumn].passable)
+    else if (usable && !cells[playerRow][playerColumn].passable)
         report(path, startLine, false, start + unplaced + ", inside a wall");
+    else if (!playerLine)
+        report(path, 1, false, "the level has no plr record: the player starts at column 1, row 0");
 }
 
 // The game's loader writes "Picture ... not found." and the like on standard
@@ -421,8 +504,26 @@ private:
 } // namespace
 
 std::string formatLintMessage(const LintMessage& message) {
-    return message.file + ":" + std::to_string(message.line) + ": " + (message.error ? "error" : "warning") + ": " +
-           message.text;
+    const std::string raw = message.file + ":" + std::to_string(message.line) + ": " +
+                            (message.error ? "error" : "warning") + ": " + message.text;
+    // Printable ASCII and whole UTF-8 characters pass; any other byte is shown
+    // as \xNN.
+    std::string out;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const unsigned char byte = static_cast<unsigned char>(raw[i]);
+        if (byte >= 0x20 && byte < 0x7F) {
+            out += raw[i];
+        } else if (utf8Sequence(raw, i)) {
+            const size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+            out.append(raw, i, length);
+            i += length - 1;
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+        }
+    }
+    return out;
 }
 
 bool hasErrors(const std::vector<LintMessage>& messages) {
@@ -431,9 +532,18 @@ bool hasErrors(const std::vector<LintMessage>& messages) {
     return false;
 }
 
-std::vector<LintMessage> lintLevel(const std::string& path, SDL_Surface* screen, SoundBank* sounds) {
+std::vector<LintMessage> lintLevelText(const LevelText& text, const std::string& file, SDL_Surface* screen,
+                                       SoundBank* sounds) {
     std::vector<LintMessage> messages;
-    Linter(messages).level(path);
+    if (text.fileState != LevelFileState::Read) {
+        LintMessage message;
+        message.file = file;
+        message.line = 1;
+        message.error = true;
+        message.text = std::string("the level file ") + causeOf(text.fileState);
+        return {message};
+    }
+    Linter(messages).level(text, file);
     if (!screen) return messages;
 
     std::string loaderError;
@@ -441,7 +551,7 @@ std::vector<LintMessage> lintLevel(const std::string& path, SDL_Surface* screen,
     {
         SilenceStdout quiet;
         try {
-            Level level(path, screen, sounds, 1, false);
+            Level level(text, screen, sounds, 1, false);
         } catch (const LoadError& error) {
             failed = true;
             loaderError = error.silent ? std::string() : error.what();
@@ -449,14 +559,36 @@ std::vector<LintMessage> lintLevel(const std::string& path, SDL_Surface* screen,
     }
     if (!failed) return messages;
     for (const LintMessage& message : messages)
-        if (message.error && (loaderError.empty() || message.text.compare(0, loaderError.size(), loaderError) == 0))
+        if (message.error && (loaderError.empty() || message.text.find(loaderError) != std::string::npos))
             return messages;
     LintMessage message;
-    message.file = path;
+    message.file = file;
     message.line = 1;
     message.error = true;
     message.text = (loaderError.empty() ? std::string("the game refuses the level without a message")
                                         : loaderError) + " (the game's loader)";
     messages.push_back(message);
     return messages;
+}
+
+std::vector<LintMessage> lintLevel(const std::string& path, SDL_Surface* screen, SoundBank* sounds) {
+    // A file that cannot be used is named as such, before anything the
+    // game would go on to say about the empty level it reads instead.
+    std::string bytes;
+    std::string why;
+    if (!fileread::readFile(path, fileread::kTextCap, bytes)) {
+        why = refusal(path);
+        if (why.empty()) why = "cannot be read";
+    } else if (bytes.find('\0') != std::string::npos) {
+        why = "is not text (it holds a NUL byte)";
+    }
+    if (!why.empty()) {
+        LintMessage message;
+        message.file = path;
+        message.line = 1;
+        message.error = true;
+        message.text = "the level file " + why;
+        return {message};
+    }
+    return lintLevelText(parseLevelText(bytes), path, screen, sounds);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 class SoundBank;
+struct LevelText;
 
 struct LintMessage {
     std::string file;
@@ -17,7 +18,8 @@ struct LintMessage {
     std::string text;
 };
 
-// "FILE:LINE: error|warning: message"
+// "FILE:LINE: error|warning: message", with bytes that are not printable
+// text written as \xNN so that nothing binary reaches a terminal.
 std::string formatLintMessage(const LintMessage& message);
 
 // Checks the level file at path (relative to the working directory, like
@@ -26,5 +28,9 @@ std::string formatLintMessage(const LintMessage& message);
 // never passes a level that the game refuses.
 std::vector<LintMessage> lintLevel(const std::string& path, SDL_Surface* screen = nullptr,
                                    SoundBank* sounds = nullptr);
+// The same for a level held in memory (an unsaved one); file names the level
+// in the messages.
+std::vector<LintMessage> lintLevelText(const LevelText& text, const std::string& file,
+                                       SDL_Surface* screen = nullptr, SoundBank* sounds = nullptr);
 
 bool hasErrors(const std::vector<LintMessage>& messages);
