@@ -172,13 +172,20 @@ namespace {
 // The step up counts its strip's frames; every other strip is only shown.
 bool stripIsRead(int index) { return index == StepUpLeft || index == StepUpRight; }
 
+// Standing still on a column, the player's facing is only shown: every
+// action sets it before reading it, and the fall check's rounding cannot
+// tip over from a whole column.
+bool standsStill(const Player& p) {
+    return !(p.walking || p.jumping || p.pushing || p.falling || p.steppingUp || p.placingBomb || p.onLadder) &&
+           std::fmod(p.x, 32.0) == 0.0;
+}
+
 } // namespace
 
 void Player::saveState(StateWriter& out) const {
     out.put(x);
     out.put(y);
     out.put(fallSpeed);
-    out.put(facing);
     out.put(walking);
     out.put(jumping);
     out.put(pushing);
@@ -187,6 +194,10 @@ void Player::saveState(StateWriter& out) const {
     out.put(reachedGoal);
     out.put(placingBomb);
     out.put(onLadder);
+    if (standsStill(*this))
+        out.look(facing);
+    else
+        out.put(facing);
     out.put(progress);
     out.item(pushedItem);
     out.put(bombsUsed);
@@ -210,7 +221,6 @@ void Player::loadState(StateReader& in) {
     in.get(x);
     in.get(y);
     in.get(fallSpeed);
-    in.get(facing);
     in.get(walking);
     in.get(jumping);
     in.get(pushing);
@@ -219,6 +229,10 @@ void Player::loadState(StateReader& in) {
     in.get(reachedGoal);
     in.get(placingBomb);
     in.get(onLadder);
+    if (standsStill(*this))
+        in.look(facing);
+    else
+        in.get(facing);
     in.get(progress);
     in.item(pushedItem);
     in.get(bombsUsed);

@@ -3,11 +3,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/Lint.h"
 #include "entities/Bomb.h"
 #include "entities/Box.h"
 #include "entities/Goal.h"
 #include "entities/Player.h"
 #include "level/Level.h"
+#include "level/LoadError.h"
 #include "play/Headless.h"
 #include "play/PlayLoop.h"
 
@@ -204,9 +206,13 @@ void Solver::push(uint32_t node) {
         fifo.push_back(node);
         return;
     }
-    // Fewer gems left and nearer the next target first; among equals, the
-    // fewer actions, then the older.
-    const int64_t priority = static_cast<int64_t>(estimate()) * 4 + nodes[node].moves;
+    // A burning bomb makes every later state new (its timer is part of it),
+    // so the states without one come first: only when they are spent does
+    // the search light a fuse. Then fewer gems left and nearer the next
+    // target; among equals, the fewer actions, then the older.
+    int64_t burning = 0;
+    for (const Bomb* bomb : level.player->bombs) burning += bomb->placed && !bomb->exploded;
+    const int64_t priority = (burning << 24) + static_cast<int64_t>(estimate()) * 4 + nodes[node].moves;
     best.push({-(priority << 32 | static_cast<int64_t>(node)), node});
 }
 
@@ -352,4 +358,27 @@ std::string formatSolveReport(const Solver& solver) {
     std::snprintf(line, sizeof line, "states %llu\nseconds %.2f\n", static_cast<unsigned long long>(solver.states()),
                   solver.seconds());
     return out + line;
+}
+
+LintMessage solveVerdict(const std::string& path, SDL_Surface* screen, const SolveLimits& limits) {
+    LintMessage message;
+    message.file = path;
+    try {
+        Level level(path, screen, nullptr, 1, false);
+        Solver solver(level, limits);
+        while (solver.step(2000) == SolveStatus::Running) {
+        }
+        char counts[96];
+        std::snprintf(counts, sizeof counts, " (%llu states, %.2f s)", static_cast<unsigned long long>(solver.states()),
+                      solver.seconds());
+        if (solver.status() == SolveStatus::Unsolvable) {
+            message.error = true;
+            message.text = std::string("the solver finds no way to complete this level") + counts;
+        } else if (solver.status() == SolveStatus::Unknown) {
+            message.text = std::string("the solver reached its limits before deciding whether this level can be completed") + counts;
+        }
+    } catch (const LoadError&) {
+        // The lint has reported why the level does not load.
+    }
+    return message;
 }

@@ -98,6 +98,12 @@ private:
     class HeadlessPlay* play = nullptr;  // while a step runs
 };
 
+// The lint's line for a level's verdict (vorrel-lint --solve): unsolvable
+// is an error, unknown (a limit came first) a warning, solved nothing (an
+// empty text). The level must load.
+struct LintMessage;
+LintMessage solveVerdict(const std::string& path, SDL_Surface* screen, const SolveLimits& limits = {});
+
 // The solver's report: "result", then moves and passes when solved, states
 // and seconds; one line each.
 std::string formatSolveReport(const Solver& solver);
