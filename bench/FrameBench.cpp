@@ -306,7 +306,7 @@ int main(int argc, char** argv) {
         auto it = reporter.rows.find(entry.name);
         if (it == reporter.rows.end()) continue;
         const Row& r = it->second;
-        std::printf("| %s | %.3f | %.3f | %.2f | %.2f | %.0f | %.3f | %.3f | %.3f | %.0f |\n", entry.name.c_str(),
+        std::printf("| %s | %.3f | %.3f | %.2f | %.2f | %.0f | %.3f | %.4f | %.3f | %.0f |\n", entry.name.c_str(),
                     r.frame, r.floor, r.floor > 0 ? r.frame / r.floor : 0.0, r.load, r.allocs, r.pass * 1000,
                     r.frame > 0 ? r.pass / r.frame : 0.0, r.snapshot * 1000, r.headlessAllocs);
     }
