@@ -326,15 +326,16 @@ SolveStatus Solver::step(uint64_t stateBudget) {
 
     uint64_t budget = stateBudget;
     while (state == SolveStatus::Running && budget > 0) {
+        if (limits.shortest ? fifo.empty() : best.empty()) {
+            state = SolveStatus::Unsolvable;
+            break;
+        }
         if (examined >= limits.maxStates || spent() >= limits.maxSeconds) {
             state = SolveStatus::Unknown;
             break;
         }
         uint32_t n;
-        if (!pop(n)) {
-            state = SolveStatus::Unsolvable;
-            break;
-        }
+        pop(n);
         --budget;
         ++examined;
         std::unique_ptr<Snapshot> from = std::move(nodes[n].snapshot);
