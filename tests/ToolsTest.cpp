@@ -309,4 +309,12 @@ TEST(ToolsTest, SolveReportsAndWritesAReplayableTape) {
     EXPECT_EQ(run(tapeFolder(), solve + " --max-seconds x level/collect.lev " + out).status, 2);
     EXPECT_EQ(run(tapeFolder(), solve + " level/collect.lev").status, 2);
     EXPECT_EQ(run(tapeFolder(), solve + " level/missing.lev " + out).status, 3);
+
+    REQUIRE_TOOL("vorrel-lint");
+    const std::string lint = tool("vorrel-lint").string() + " --solve ";
+    ToolRun verdict = run(tapeFolder(), lint + "level/sealed.lev");
+    EXPECT_EQ(verdict.status, 1);
+    EXPECT_NE(verdict.output.find("level/sealed.lev:0: error: the solver finds no way"), std::string::npos)
+        << verdict.output;
+    EXPECT_EQ(run(tapeFolder(), lint + "level/collect.lev").output, "");
 }

@@ -1,3 +1,4 @@
+// The solver: settled states, macro actions, the search and its verification.
 #include "common/Solver.h"
 
 #include <cmath>
