@@ -7,14 +7,18 @@
 
 #include "audio/SoundBank.h"
 #include "common/Lint.h"
+#include "common/Solver.h"
 #include "common/Tape.h"
 #include "level/LevelText.h"
 #include "platform/FileRead.h"
 
 int main(int argc, char** argv) {
+    // --print LEVEL writes the level's canonical text; --solve adds the
+    // solver's verdict on every level that loads.
     const bool print = argc >= 2 && std::strcmp(argv[1], "--print") == 0;
-    if (argc < 2 || (print && argc != 3)) {
-        std::fprintf(stderr, "usage: vorrel-lint LEVEL...\n       vorrel-lint --print LEVEL\n");
+    const bool solve = argc >= 2 && std::strcmp(argv[1], "--solve") == 0;
+    if (argc < 2 + (print || solve) || (print && argc != 3)) {
+        std::fprintf(stderr, "usage: vorrel-lint [--solve] LEVEL...\n       vorrel-lint --print LEVEL\n");
         return 2;
     }
     // The check shows nothing: no window even when there is a display.
@@ -23,8 +27,12 @@ int main(int argc, char** argv) {
     SoundBank sounds;
     SDL_Surface* screen = openGameScreen("Vorrel lint");
     bool errors = false;
-    for (int i = print ? 2 : 1; i < argc; ++i) {
+    for (int i = print || solve ? 2 : 1; i < argc; ++i) {
         std::vector<LintMessage> messages = lintLevel(argv[i], screen, &sounds);
+        if (solve && !hasErrors(messages)) {
+            LintMessage verdict = solveVerdict(argv[i], screen);
+            if (!verdict.text.empty()) messages.push_back(verdict);
+        }
         errors = errors || hasErrors(messages);
         // Printing, the canonical text alone goes to standard output, so
         // warnings go to standard error; problems that stop it take its place.
