@@ -12,6 +12,8 @@
 #include "level/Level.h"
 #include "level/LoadError.h"
 
+extern "C" void webShowFrames(int on);
+
 namespace {
 
 SDL_Surface* screen = nullptr;
@@ -61,7 +63,9 @@ EMSCRIPTEN_KEEPALIVE const char* webReplay(const char* dataDir, const char* leve
     SoundBank sounds;
     Level* level = openLevel(dataDir, levelPath, sounds);
     if (!level) return answer.c_str();
+    webShowFrames(0);
     answer = formatReport(replayTape(*level, tape, optionsFor(select, page)));
+    webShowFrames(1);
     delete level;
     return answer.c_str();
 }
@@ -79,6 +83,7 @@ EMSCRIPTEN_KEEPALIVE const char* webRender(const char* dataDir, const char* leve
     platform::VirtualClock clock;
     int timeOffset = 3000;
     if (taped) {
+        webShowFrames(0);
         ReplayResult result = replayTape(*level, tape, options);
         page = result.page;
         clock.now = result.endTicks;
@@ -86,6 +91,7 @@ EMSCRIPTEN_KEEPALIVE const char* webRender(const char* dataDir, const char* leve
     } else {
         clock.now = 20;
     }
+    webShowFrames(1);
     platform::setClock(&clock);
     drawPicture(*level, timeOffset, options, page);
     platform::setClock(nullptr);

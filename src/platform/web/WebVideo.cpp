@@ -110,6 +110,33 @@ void blit(SDL_Surface* src, const SDL_Rect& sr, SDL_Surface* dst, int dx, int dy
             }
             continue;
         }
+        if (same && rgb == 0xFFFFFF && !pixelAlpha) {
+            // The common cases in tight loops: keyed copies and SDL's own
+            // packed blend for 8-bit channels, carries and all.
+            const uint32_t fill = df->Amask & ~sf->Amask;
+            if (!surfaceAlpha) {
+                for (int x = 0; x < sr.w; ++x)
+                    if ((in[x] & rgb) != key) out[x] = in[x] | fill;
+            } else if (alpha == 128) {
+                for (int x = 0; x < sr.w; ++x) {
+                    const uint32_t p = in[x], d = out[x];
+                    if (keyed && (p & rgb) == key) continue;
+                    out[x] = ((((p & 0xFEFEFE) + (d & 0xFEFEFE)) >> 1) + (p & d & 0x010101)) | (d & df->Amask);
+                }
+            } else {
+                for (int x = 0; x < sr.w; ++x) {
+                    const uint32_t p = in[x], d = out[x];
+                    if (keyed && (p & rgb) == key) continue;
+                    uint32_t s1 = p & 0xFF00FF, d1 = d & 0xFF00FF;
+                    d1 = (d1 + ((s1 - d1) * alpha >> 8)) & 0xFF00FF;
+                    const uint32_t s2 = p & 0xFF00;
+                    uint32_t d2 = d & 0xFF00;
+                    d2 = (d2 + ((s2 - d2) * alpha >> 8)) & 0xFF00;
+                    out[x] = d1 | d2 | (d & df->Amask);
+                }
+            }
+            continue;
+        }
         for (int x = 0; x < sr.w; ++x) {
             const uint32_t p = in[x];
             if (keyed && (p & rgb) == key) continue;
@@ -122,20 +149,6 @@ void blit(SDL_Surface* src, const SDL_Rect& sr, SDL_Surface* dst, int dx, int dy
             if (pixelAlpha && a == 0) continue;
             if (pixelAlpha && a == 255) {
                 out[x] = join(s.r, s.g, s.b, 255, df) | (out[x] & df->Amask);
-                continue;
-            }
-            if (surfaceAlpha && same && rgb == 0xFFFFFF) {
-                // SDL's own packed blend for 8-bit channels, carries and all.
-                const uint32_t d = out[x], keep = d & df->Amask;
-                if (a == 128) {
-                    out[x] = ((((p & 0xFEFEFE) + (d & 0xFEFEFE)) >> 1) + (p & d & 0x010101)) | keep;
-                    continue;
-                }
-                uint32_t s1 = p & 0xFF00FF, d1 = d & 0xFF00FF;
-                d1 = (d1 + ((s1 - d1) * a >> 8)) & 0xFF00FF;
-                uint32_t s2 = p & 0xFF00, d2 = d & 0xFF00;
-                d2 = (d2 + ((s2 - d2) * a >> 8)) & 0xFF00;
-                out[x] = d1 | d2 | keep;
                 continue;
             }
             Channels d = split(out[x], df);
@@ -162,6 +175,7 @@ EM_JS(void, showOnCanvas, (const uint8_t* rgba, int w, int h), {
 });
 
 uint8_t* canvasPixels = nullptr;
+bool presenting = true;
 
 } // namespace
 
@@ -199,7 +213,7 @@ SDL_Surface* SDL_SetVideoMode(int width, int height, int, Uint32) {
 SDL_Surface* SDL_GetVideoSurface(void) { return screen; }
 
 int SDL_Flip(SDL_Surface* s) {
-    if (!s || s != screen) return 0;
+    if (!s || s != screen || !presenting) return 0;
     const size_t n = static_cast<size_t>(s->w) * s->h;
     const uint32_t* from = static_cast<const uint32_t*>(s->pixels);
     const SDL_PixelFormat* f = s->format;
@@ -358,5 +372,8 @@ SDL_Surface* SDL_DisplayFormatAlpha(SDL_Surface* src) {
     f.Amask = 0xFF000000;
     return SDL_ConvertSurface(src, &f, SDL_SRCCOLORKEY | SDL_SRCALPHA);
 }
+
+// The replay page runs whole plays at once: their frames need not be shown.
+EMSCRIPTEN_KEEPALIVE void webShowFrames(int on) { presenting = on != 0; }
 
 } // extern "C"
