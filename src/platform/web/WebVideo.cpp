@@ -88,7 +88,8 @@ void blit(SDL_Surface* src, const SDL_Rect& sr, SDL_Surface* dst, int dx, int dy
     const SDL_PixelFormat* sf = src->format;
     const SDL_PixelFormat* df = dst->format;
     const bool pixelAlpha = (src->flags & SDL_SRCALPHA) && sf->Amask;
-    const bool surfaceAlpha = (src->flags & SDL_SRCALPHA) && !sf->Amask;
+    // As in SDL 1.2, an overall alpha of 255 is no blending at all.
+    const bool surfaceAlpha = (src->flags & SDL_SRCALPHA) && !sf->Amask && extraOf(src)->alpha != 255;
     const bool keyed = (src->flags & SDL_SRCCOLORKEY) && !pixelAlpha;
     const uint32_t rgb = sf->Rmask | sf->Gmask | sf->Bmask;
     const uint32_t key = extraOf(src)->key & rgb;
