@@ -29,8 +29,8 @@ Keyboard* currentKeyboard = &sdlKeyboard;
 
 uint32_t ticks() { return currentClock->ticks(); }
 void delay(uint32_t ms) {
-    // SDL's sleep is called directly, not through the clock's virtual call:
-    // the browser build then finds every call path that can sleep.
+    // SDL's sleep is called directly, not through the clock's virtual call,
+    // so that a browser build following only direct calls sees every sleep.
     if (currentClock == &sdlClock)
         SDL_Delay(ms);
     else
