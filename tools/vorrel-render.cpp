@@ -5,13 +5,11 @@
 #include <string>
 
 #include "audio/SoundBank.h"
-#include "entities/Item.h"
-#include "entities/Player.h"
 #include "common/PngWrite.h"
 #include "level/Level.h"
 #include "level/LoadError.h"
+#include "common/Picture.h"
 #include "common/Tape.h"
-#include "play/View.h"
 
 namespace {
 
@@ -19,16 +17,6 @@ int usage(const char* message) {
     std::fprintf(stderr, "vorrel-render: %s\n", message);
     std::fprintf(stderr, "usage: vorrel-render LEVEL OUT.png [--tape TAPE] [--select AVAILABLE] [--page P]\n");
     return 2;
-}
-
-// The picture of one moment, composed as the start sequence composes it.
-void drawPicture(Level& level, int timeOffset, const ReplayOptions& options, int page) {
-    SDL_BlitSurface(level.backdrop, nullptr, level.screen, nullptr);
-    if (options.selectMode) drawSelectionOverlay(level, options.available, page);
-    for (Item* item : level.items) item->draw(level.scale);
-    level.player->draw(level.screen, 1);
-    drawCells(level, timeOffset);
-    drawHud(level);
 }
 
 } // namespace

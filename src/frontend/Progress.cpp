@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "platform/FileRead.h"
+#include "platform/Storage.h"
 
 const char* const kSelectionMapPath = "level/main/select.lev";
 const char* const kLastLevelPath = "level/main/absolute.max";
@@ -73,5 +74,6 @@ bool writeProgress(int value) {
         fsync(folder);
         close(folder);
     }
+    platform::fileWritten(kProgressPath);
     return true;
 }

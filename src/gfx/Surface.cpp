@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "gfx/SurfaceFields.h"
 #include "platform/FileRead.h"
 #include "platform/Platform.h"
 
@@ -72,11 +73,11 @@ SDL_Surface* scratchFor(SDL_Surface* source, int w, int h) {
 void matchTransparency(SDL_Surface* copy, SDL_Surface* source) {
     Uint32 keyFlag = source->flags & SDL_SRCCOLORKEY;
     if ((copy->flags & SDL_SRCCOLORKEY) != keyFlag ||
-        (keyFlag && copy->format->colorkey != source->format->colorkey))
-        SDL_SetColorKey(copy, keyFlag, source->format->colorkey);
+        (keyFlag && colorKeyOf(copy) != colorKeyOf(source)))
+        SDL_SetColorKey(copy, keyFlag, colorKeyOf(source));
     Uint32 alphaFlag = source->flags & SDL_SRCALPHA;
-    if ((copy->flags & SDL_SRCALPHA) != alphaFlag || copy->format->alpha != source->format->alpha)
-        SDL_SetAlpha(copy, alphaFlag, source->format->alpha);
+    if ((copy->flags & SDL_SRCALPHA) != alphaFlag || overallAlphaOf(copy) != overallAlphaOf(source))
+        SDL_SetAlpha(copy, alphaFlag, overallAlphaOf(source));
     const SDL_Palette* from = source->format->palette;
     const SDL_Palette* to = copy->format->palette;
     if (from && to &&
@@ -176,7 +177,7 @@ int fillRect(SDL_Surface* target, int x, int y, int w, int h, uint32_t colour) {
 
 void encodeForScreen(SDL_Surface* sprite) {
     if (!sprite || !(sprite->flags & SDL_SRCCOLORKEY)) return;
-    SDL_SetColorKey(sprite, SDL_SRCCOLORKEY | SDL_RLEACCEL, sprite->format->colorkey);
+    SDL_SetColorKey(sprite, SDL_SRCCOLORKEY | SDL_RLEACCEL, colorKeyOf(sprite));
     SDL_Surface* screen = SDL_GetVideoSurface();
     if (!screen) return;
     SDL_Rect none = makeRect(0, 0, 0, 0), at = makeRect(0, 0, 0, 0);

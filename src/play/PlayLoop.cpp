@@ -21,8 +21,8 @@ constexpr int KeyReturn = 13;
 constexpr int KeyEscape = 27;
 constexpr int KeySpace = 32;
 constexpr int KeyR = 114;
-constexpr int KeyRight = 275;
-constexpr int KeyLeft = 276;
+constexpr int KeyRight = SDLK_RIGHT;
+constexpr int KeyLeft = SDLK_LEFT;
 
 // A position this far off the map cannot stand at a door (and would not fit
 // an int when truncated).

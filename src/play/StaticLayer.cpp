@@ -1,6 +1,7 @@
 #include "play/StaticLayer.h"
 
 #include "entities/Player.h"
+#include "gfx/SurfaceFields.h"
 #include "level/Level.h"
 #include "play/HudLayout.h"
 #include "play/View.h"
@@ -72,7 +73,7 @@ void StaticLayer::noteSprite(SDL_Surface* sprite) {
     for (const auto& seen : sprites)
         if (seen.first == sprite) return;
     bool opaque = !(sprite->flags & SDL_SRCCOLORKEY);
-    const uint32_t key = sprite->format->colorkey;
+    const uint32_t key = colorKeyOf(sprite);
     for (int y = 0; y < sprite->h && !opaque; ++y)
         for (int x = 0; x < sprite->w && !opaque; ++x) opaque = getPixel(sprite, x, y) != key;
     sprites.emplace_back(sprite, opaque);

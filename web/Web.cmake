@@ -1,0 +1,45 @@
+# The browser build, configured by scripts/build-web with Emscripten: the game
+# (vorrel.html) and the replay page the browser test drives
+# (vorrel-web-replay.html), both from the game's own sources. The web SDL
+# stands in for SDL, SDL_image and SDL_mixer; the few pieces it lacks or does
+# differently live in src/platform/web/ in place of their desktop files.
+set(WEB_DIR ${CMAKE_SOURCE_DIR}/web)
+file(GLOB_RECURSE CORE_SOURCES CONFIGURE_DEPENDS src/*.cpp)
+list(FILTER CORE_SOURCES EXCLUDE REGEX
+  "src/(app/main|platform/web/WebMain|gfx/SurfaceFields|platform/Storage)\\.cpp$")
+add_library(vorrel_core STATIC ${CORE_SOURCES})
+target_include_directories(vorrel_core PUBLIC src)
+target_compile_options(vorrel_core PUBLIC -fexceptions
+  "SHELL:-include ${CMAKE_SOURCE_DIR}/src/platform/web/WebCompat.h")
+set_source_files_properties(src/platform/web/WebImage.cpp PROPERTIES
+  INCLUDE_DIRECTORIES ${EMSCRIPTEN_ROOT_PATH}/third_party COMPILE_OPTIONS -Wno-unused-function)
+
+set(WEB_LINK -fexceptions -sALLOW_MEMORY_GROWTH=1 -sFORCE_FILESYSTEM=1 -sMINIFY_HTML=0
+  -sEXPORTED_RUNTIME_METHODS=[ccall,FS,callMain] -sENVIRONMENT=web)
+
+# The game: blocking loops that sleep, so ASYNCIFY. (Ignoring indirect calls
+# would save 40 % of the wasm, but the exception trampolines around the
+# menus are such calls, and a sleep under them then cannot resume.)
+add_executable(vorrel src/platform/web/WebMain.cpp)
+set_target_properties(vorrel PROPERTIES SUFFIX .html)
+target_link_libraries(vorrel PRIVATE vorrel_core)
+target_link_options(vorrel PRIVATE ${WEB_LINK} -lidbfs.js -sASYNCIFY=1
+  --shell-file ${WEB_DIR}/shell.html --pre-js ${WEB_DIR}/pre.js --post-js ${WEB_DIR}/post.js -sEXPORTED_FUNCTIONS=[_main] -sEXIT_RUNTIME=1
+  "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/data"
+  "SHELL:--exclude-file *progress.wp*" "SHELL:--exclude-file *.raw")
+set_property(TARGET vorrel APPEND PROPERTY LINK_DEPENDS ${WEB_DIR}/shell.html ${WEB_DIR}/pre.js ${WEB_DIR}/post.js)
+
+# The replay page: the tape runner's replay and the renderer's picture over
+# the packed data and test tapes, called from the browser test. A replay
+# never sleeps (its clock is virtual), so no ASYNCIFY.
+file(GLOB TOOLS_COMMON_SOURCES CONFIGURE_DEPENDS tools/common/*.cpp)
+list(FILTER TOOLS_COMMON_SOURCES EXCLUDE REGEX "(Lint|PngWrite)\\.cpp$")
+add_executable(vorrel-web-replay tools/web/WebReplay.cpp ${TOOLS_COMMON_SOURCES})
+set_target_properties(vorrel-web-replay PROPERTIES SUFFIX .html)
+target_include_directories(vorrel-web-replay PRIVATE tools)
+target_link_libraries(vorrel-web-replay PRIVATE vorrel_core)
+target_link_options(vorrel-web-replay PRIVATE ${WEB_LINK}
+  -sEXPORTED_FUNCTIONS=[_main,_webReplay,_webRender]
+  "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/data"
+  "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/tests/tapes@/tapes"
+  "SHELL:--exclude-file *progress.wp*" "SHELL:--exclude-file *.raw")
