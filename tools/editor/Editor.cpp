@@ -357,7 +357,8 @@ void Editor::cycleTheme() {
 }
 
 bool Editor::save() {
-    if (dirty) refresh(needRebuild);
+    // Checked again here, whatever the last pass saw.
+    refresh(needRebuild);
     for (const Problem& problem : problems)
         if (problem.message.error) {
             say("Not saved: the game would refuse this level: " + problem.message.text);
@@ -703,8 +704,18 @@ void Editor::drawHelp() {
     const int h = lines * 11 + 16;
     fillRect(screen, 40, 24, 560, h, rgb(screen, 10, 10, 20));
     frame(screen, 40, 24, 560, h, rgb(screen, 255, 220, 0));
-    for (int i = 0; i < lines; ++i)
-        drawSmallText(screen, 52, 32 + i * 11, kHelp[i], i == 0 ? rgb(screen, 255, 220, 0) : rgb(screen, 230, 230, 230));
+    for (int i = 0; i < lines; ++i) {
+        // "KEYS   what they do": the second column starts at one place.
+        const std::string line = kHelp[i];
+        const size_t gap = line.find("  ");
+        const Uint32 colour = i == 0 ? rgb(screen, 255, 220, 0) : rgb(screen, 230, 230, 230);
+        if (gap == std::string::npos) {
+            drawSmallText(screen, 52, 32 + i * 11, line, colour);
+            continue;
+        }
+        drawSmallText(screen, 52, 32 + i * 11, line.substr(0, gap), rgb(screen, 150, 200, 255));
+        drawSmallText(screen, 200, 32 + i * 11, line.substr(line.find_first_not_of(' ', gap)), colour);
+    }
 }
 
 void Editor::drawProblems() {
