@@ -117,7 +117,7 @@ TEST(EditorTest, NewLevelStrokesUndoRedoSave) {
     editor->choose({PieceKind::Cell, '#'});
     s.events.drag(2 * 32 + 5, 5 * 32 + 5, 12 * 32 + 5, 5 * 32 + 5);
     s.run(*editor);
-    EXPECT_EQ("#..........#", editor->doc.text.grid[5].substr(1, 12));
+    EXPECT_EQ(".###########.", editor->doc.text.grid[5].substr(1, 13));
     EXPECT_EQ(1u, editor->history.undoCount());
     editor->choose({PieceKind::Gem, 0});
     s.events.click(4 * 32 + 3, 4 * 32 + 3);
