@@ -11,13 +11,14 @@
 #include "gfx/AnimStrip.h"
 #include "level/Level.h"
 #include "level/LoadError.h"
+#include "level/LoadMessages.h"
 #include "level/PictureCache.h"
 #include "platform/FileRead.h"
 
 ItemSheet::~ItemSheet() = default;
 
 SDL_Surface* ItemSheet::get() {
-    if (!tileset && !tried) tileset = cachedPicture("./gfx/tileset.png");
+    if (!tileset && !tried) tileset = cachedPicture(kItemSheetPath);
     tried = true;
     return tileset;
 }
@@ -40,24 +41,6 @@ int parseInt(const std::string& word) {
 }
 
 namespace {
-
-// A level file within the text cap cannot hold a row or column this far, and
-// 32 times it (at any scale the game uses) stays far inside int.
-constexpr int kFarthestCell = static_cast<int>(fileread::kTextCap);
-
-// The records a level file may hold, by name and number of attributes.
-struct RecordKind {
-    const char* name;
-    size_t attributes;
-};
-constexpr RecordKind kRecords[] = {
-    {"plr", 2},      {"box", 2},       {"water", 2},     {"treasure", 2}, {"goal", 2},
-    {"wooden_box", 2}, {"heavy_box", 2}, {"bomb", 1},    {"bgitem", 3},   {"bgitem", 4},
-};
-
-std::string recordError(const std::string& name, size_t count) {
-    return "Error while parsing item " + name + " with " + std::to_string(count) + " attributes. Unknown item.";
-}
 
 void setItemReferences(Level& level) {
     Item::currentPlayer = level.player;
@@ -82,9 +65,7 @@ AnimStrip cut(SDL_Surface* sheet, unsigned column, unsigned row, int frames, int
 void placeItem(Level& level, const std::string& name, const std::vector<std::string>& attributes,
                ItemSheet* sheet) {
     const size_t count = attributes.size();
-    bool known = false;
-    for (const RecordKind& kind : kRecords) known = known || (name == kind.name && count == kind.attributes);
-    if (!known) throw LoadError(recordError(name, count));
+    if (!isKnownRecord(name, count)) throw LoadError(unknownRecordMessage(name, count));
 
     if (name == "water") return;
     if (name == "box") {
@@ -100,11 +81,10 @@ void placeItem(Level& level, const std::string& name, const std::vector<std::str
 
     if (name == "bomb") {
         const int bombs = parseInt(attributes[0]);
-        if (bombs < 0) throw LoadError("Negative bomb count " + std::to_string(bombs) + ".", true);
+        if (bombs < 0) throw LoadError(negativeBombMessage(bombs), true);
         if (bombs == 0) return;
-        const Cell* rubble = level.spriteTable.findPrototype(0xA7);
-        if (!rubble)
-            throw LoadError("Error while parsing item bomb. The tileset defines no rubble cell (key 167).");
+        const Cell* rubble = level.spriteTable.findPrototype(kRubbleKey);
+        if (!rubble) throw LoadError(noRubbleMessage());
         SDL_Surface* tiles = sheet->get();
         const AnimStrip waiting = cut(tiles, 2, 3, 5, 1000, 32, 32, scale);
         const AnimStrip blast = cut(tiles, 0, 10, 9, 100, 96, 64, scale);
@@ -128,8 +108,7 @@ void placeItem(Level& level, const std::string& name, const std::vector<std::str
     // level file can hold a grid this wide, so no real position is refused.
     if ((name == "plr" || name == "bgitem") &&
         (column > kFarthestCell || column < -kFarthestCell || row > kFarthestCell || row < -kFarthestCell))
-        throw LoadError("Error while parsing item " + name + " at column " + std::to_string(column) + ", row " +
-                        std::to_string(row) + ". The position is too far outside the level.");
+        throw LoadError(tooFarMessage(name, column, row));
 
     if (name == "plr") {
         level.player->setPosition(x, y);
@@ -143,8 +122,7 @@ void placeItem(Level& level, const std::string& name, const std::vector<std::str
             const unsigned char key = attributes[2].empty() ? 0 : static_cast<unsigned char>(attributes[2][0]);
             const Cell* prototype = attributes[2].empty() ? nullptr : level.spriteTable.findPrototype(key);
             if (!prototype)
-                throw LoadError("Error while parsing item bgitem with key " + attributes[2] +
-                                ". The tileset does not define it.");
+                throw LoadError(bgitemKeyMessage(attributes[2]));
             AnimStrip strip;
             strip.surface = prototype->sprite;  // borrowed from the prototype
             strip.width = strip.height = 32 * scale;
@@ -159,8 +137,7 @@ void placeItem(Level& level, const std::string& name, const std::vector<std::str
     // The placed items stand in a cell of the grid, which must exist.
     if (row < 0 || row >= static_cast<int>(level.grid.size()) || column < 0 ||
         column >= static_cast<int>(level.grid[row].size()))
-        throw LoadError("Error while parsing item " + name + " at column " + std::to_string(column) + ", row " +
-                        std::to_string(row) + ". There is no such cell.");
+        throw LoadError(noSuchCellMessage(name, column, row));
 
     SDL_Surface* tiles = sheet->get();
     Item* item = nullptr;

@@ -5,6 +5,7 @@
 
 #include "level/Cell.h"
 
+struct LevelText;
 class Item;
 class Player;
 class Treasure;
@@ -21,6 +22,9 @@ public:
     Level(SDL_Surface* screen, SoundBank* sounds, int scale);
     // Builds the level from a level file. Throws LoadError on a broken file.
     Level(const std::string& path, SDL_Surface* screen, SoundBank* sounds, int scale, bool startMusic);
+    // Builds the level from a parsed level file (an unsaved one, say), as
+    // the file construction does. Throws LoadError.
+    Level(const LevelText& text, SDL_Surface* screen, SoundBank* sounds, int scale, bool startMusic);
     ~Level();
     Level(const Level&) = delete;
     Level& operator=(const Level&) = delete;
@@ -53,5 +57,8 @@ public:
 
 // The loader proper (level file format); run once by the file construction.
 void loadLevelFile(Level& level, const std::string& path);
+// The same from a parsed level file: sprites, grid, records in file order,
+// backdrop, each raising its message as it comes.
+void loadLevelText(Level& level, const LevelText& text);
 // Tiles the background over the screen and shades it through "./gfx/maski.png".
 void buildBackdrop(Level& level, SDL_Surface* background);

@@ -7,6 +7,8 @@
 #include "level/Backdrop.h"
 #include "level/ItemRecords.h"
 #include "level/Level.h"
+#include "level/LevelText.h"
+#include "level/LoadMessages.h"
 #include "level/LoadError.h"
 #include "level/PictureCache.h"
 #include "level/TextReader.h"
@@ -32,32 +34,19 @@ Level::Level(const std::string& path, SDL_Surface* screen, SoundBank* sounds, in
     loadLevelFile(*this, path);
 }
 
+Level::Level(const LevelText& text, SDL_Surface* screen, SoundBank* sounds, int scale, bool startMusic)
+    : Level(screen, sounds, scale) {
+    if (startMusic && sounds) sounds->playMusic(MusicLevel);
+    fillWaveTable();
+    loadLevelText(*this, text);
+}
+
 namespace {
 
 struct SurfaceFree {
     void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
 };
 using SurfaceHolder = std::unique_ptr<SDL_Surface, SurfaceFree>;
-
-// Splits a record line at white space into its name and attributes.
-void splitRecord(const std::string& line, std::string& name, std::vector<std::string>& attributes) {
-    name.clear();
-    attributes.clear();
-    size_t pos = 0;
-    bool first = true;
-    while (true) {
-        while (pos < line.size() && isBlank(static_cast<unsigned char>(line[pos]))) ++pos;
-        if (pos >= line.size()) break;
-        size_t end = pos;
-        while (end < line.size() && !isBlank(static_cast<unsigned char>(line[end]))) ++end;
-        if (first)
-            name.assign(line, pos, end - pos);
-        else
-            attributes.emplace_back(line, pos, end - pos);
-        first = false;
-        pos = end;
-    }
-}
 
 // A colour channel of a pixel value, as SDL_GetRGB gives it for 8-bit channels.
 inline Uint32 channel(Uint32 pixel, Uint32 mask, Uint8 shift) { return (pixel & mask) >> shift; }
@@ -215,33 +204,25 @@ void buildBackdrop(Level& level, SDL_Surface* background) {
     if (!screen) return;
     if (!background || background->w <= 0 || background->h <= 0) throw LoadError("Background not found.");
 
-    SDL_Surface* mask = cachedPicture("./gfx/maski.png");
-    if (!mask) throw LoadError("Background mask ./gfx/maski.png not found.");
-    if (mask->w < screen->w || mask->h < screen->h)
-        throw LoadError("Background mask ./gfx/maski.png is smaller than the screen.");
+    SDL_Surface* mask = cachedPicture(kBackdropMaskPath);
+    if (!mask) throw LoadError(maskMissingMessage());
+    if (mask->w < screen->w || mask->h < screen->h) throw LoadError(maskTooSmallMessage());
 
     SDL_Surface* backdrop = composeBackdrop(screen->w, screen->h, background, mask);
     SDL_FreeSurface(level.backdrop);
     level.backdrop = backdrop;
 }
 
-void loadLevelFile(Level& level, const std::string& path) {
-    TextReader reader = TextReader::fromFile(path);
+void loadLevelFile(Level& level, const std::string& path) { loadLevelText(level, readLevelText(path)); }
 
-    std::string tilesetPath;
-    reader.getLine(tilesetPath);
-    identifySprites(level.spriteTable, tilesetPath, *level.player, level.scale);
+void loadLevelText(Level& level, const LevelText& text) {
+    identifySprites(level.spriteTable, text.tilesetPath, *level.player, level.scale);
 
-    std::string backgroundPath;
-    reader.getLine(backgroundPath);
-
-    unsigned lineCount = 0;
-    reader.readUnsigned(lineCount);
-    reader.skipLine();
-
-    std::string line;
     size_t previousLength = 0;
-    for (unsigned i = 1; i <= lineCount && reader.getLine(line); ++i) {
+    unsigned i = 0;
+    for (const GridLine& gridLine : text.grid) {
+        ++i;
+        const std::string& line = gridLine.bytes;
         // The row joins the grid before it is filled so that the level owns
         // every cell at once.
         level.grid.emplace_back();
@@ -255,23 +236,15 @@ void loadLevelFile(Level& level, const std::string& path) {
             row.push_back(cell);
         }
         if (previousLength != 0 && previousLength != line.size())
-            throw LoadError("ERROR: Level must be rectanguar! The width of line " + std::to_string(i) +
-                            "doesn't match. (" + std::to_string(previousLength) + " vs " +
-                            std::to_string(line.size()) + ")");
+            throw LoadError(rectangularityMessage(i, previousLength, line.size()));
         previousLength = line.size();
-        if (i == lineCount) break;  // the count may be the largest unsigned
     }
 
     ItemSheet sheet;
-    std::string name;
-    std::vector<std::string> attributes;
-    while (reader.getLine(line)) {
-        splitRecord(line, name, attributes);
-        placeItem(level, name, attributes, &sheet);
-    }
+    for (const RecordLine& record : text.records) placeItem(level, record.name, record.attributes, &sheet);
 
-    SDL_Surface* background = cachedPicture(backgroundPath);
-    if (!background) throw LoadError("Background " + backgroundPath + " not found.");
+    SDL_Surface* background = cachedPicture(text.backgroundPath);
+    if (!background) throw LoadError(backgroundMissingMessage(text.backgroundPath));
     buildBackdrop(level, background);
 
     level.rowCount = static_cast<int>(level.grid.size());

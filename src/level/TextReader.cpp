@@ -59,10 +59,16 @@ bool TextReader::readUnsigned(unsigned& value) {
     return true;
 }
 
-void TextReader::skipLine() {
+void TextReader::skipLine(std::string* dropped) {
     if (fail) return;
     size_t end = text.find('\n', pos);
-    pos = end == std::string::npos ? text.size() : end + 1;
+    const size_t next = end == std::string::npos ? text.size() : end + 1;
+    if (dropped) {
+        if (end == std::string::npos) end = text.size();
+        if (end > pos && text[end - 1] == '\r') --end;
+        dropped->assign(text, pos, end - pos);
+    }
+    pos = next;
 }
 
 bool FieldReader::skipSpace() {

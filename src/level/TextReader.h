@@ -20,9 +20,13 @@ public:
     // An unsigned decimal number after any white space. Fails (and stops the
     // reader) when none follows; a sign is taken as the stream takes it.
     bool readUnsigned(unsigned& value);
-    // Drops the rest of the current line, line feed included.
-    void skipLine();
+    // Drops the rest of the current line, line feed included; hands it
+    // over (without the line end) when asked.
+    void skipLine(std::string* dropped = nullptr);
     bool failed() const { return fail; }
+    // Where the next read starts, as a byte offset into the text.
+    size_t offset() const { return pos; }
+    const std::string& bytes() const { return text; }
 
 private:
     std::string text;

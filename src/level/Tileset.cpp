@@ -7,6 +7,7 @@
 #include "gfx/AnimStrip.h"
 #include "gfx/Surface.h"
 #include "level/LoadError.h"
+#include "level/LoadMessages.h"
 #include "level/PictureCache.h"
 #include "level/TextReader.h"
 
@@ -30,6 +31,14 @@ constexpr StripLayout kPlayerStrips[] = {
     {PushLeft, 480, 32, 32, 6, 3},        {PushRight, 448, 32, 32, 6, 3},
     {LadderStrip, 512, 32, 32, 6, 11},
 };
+
+constexpr bool sheetHoldsEveryStrip() {
+    for (const StripLayout& layout : kPlayerStrips)
+        if (layout.frames * layout.frameWidth > kPlayerSheetWidth || layout.top + layout.frameHeight > kPlayerSheetHeight)
+            return false;
+    return true;
+}
+static_assert(sheetHoldsEveryStrip(), "the smallest player sheet must hold every strip");
 
 // One tile of the tileset image as a colour-keyed display-format sprite. The
 // square is copied unscaled: at a larger scale it fills the top-left corner.
@@ -75,7 +84,7 @@ void identifySprites(SpriteTable& table, const std::string& path, Player& player
     std::string sheetPath;
     reader.getLine(sheetPath);
     SDL_Surface* sheet = cachedPicture(sheetPath);
-    if (!sheet) throw LoadError("Player sprite " + sheetPath + " not found.");
+    if (!sheet) throw LoadError(playerSheetMissingMessage(sheetPath));
 
     buildPlayerStrips(sheet, player, scale);
     for (const AnimStrip& strip : player.strips)
@@ -94,7 +103,7 @@ void identifySprites(SpriteTable& table, const std::string& path, Player& player
         fields.readInt(row);
 
         if (table.findPrototype(key))
-            throw LoadError("Identified -" + std::string(1, static_cast<char>(key)) + "- is not unique!.");
+            throw LoadError(keyNotUniqueMessage(key));
 
         auto prototype = std::make_unique<Cell>();
         prototype->sprite = cutTile(tileset, static_cast<long long>(column) * stepX,

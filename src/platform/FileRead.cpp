@@ -21,6 +21,14 @@ bool isReadable(const std::string& path, size_t cap) {
     return stat(path.c_str(), &info) == 0 && regularWithin(info, cap);
 }
 
+FileCheck checkFile(const std::string& path, size_t cap) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) return errno == ENOENT || errno == ENOTDIR ? FileCheck::Missing : FileCheck::Unreadable;
+    if (!S_ISREG(info.st_mode)) return FileCheck::NotRegular;
+    if (info.st_size < 0 || static_cast<unsigned long long>(info.st_size) > cap) return FileCheck::TooLarge;
+    return access(path.c_str(), R_OK) == 0 ? FileCheck::Fine : FileCheck::Unreadable;
+}
+
 bool readFile(const std::string& path, size_t cap, std::string& bytes) {
     bytes.clear();
     // Looked at before opening: opening a FIFO waits for a writer, and

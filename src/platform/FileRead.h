@@ -20,6 +20,10 @@ constexpr size_t kSoundCap = size_t(32) << 20;    // music and sound effects
 // a path themselves.
 bool isReadable(const std::string& path, size_t cap);
 
+// Why a path cannot be read, for messages that name the cause.
+enum class FileCheck { Fine, Missing, NotRegular, TooLarge, Unreadable };
+FileCheck checkFile(const std::string& path, size_t cap);
+
 // The whole file into bytes. False, with bytes empty, when the path is not a
 // regular file, cannot be opened or holds more than cap bytes.
 bool readFile(const std::string& path, size_t cap, std::string& bytes);
