@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "level/LevelText.h"
 #include "level/LoadError.h"
 
 namespace {
@@ -30,9 +31,8 @@ int attributeNumber(const std::string& word) { return std::atoi(word.c_str()); }
 } // namespace
 
 std::unique_ptr<Level> buildLevel(const EditText& text, SDL_Surface* screen, SoundBank* sounds, std::string& error) {
-    ScratchFile file(writeEditText(text));
     try {
-        return std::unique_ptr<Level>(new Level(file.path, screen, sounds, 1, false));
+        return std::unique_ptr<Level>(new Level(toLevelText(text), screen, sounds, 1, false));
     } catch (const LoadError& failure) {
         error = failure.silent ? "The game refuses this level" : failure.what();
         return nullptr;

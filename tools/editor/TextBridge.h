@@ -16,7 +16,9 @@ struct EditText {
     std::vector<EditRecord> records;
 };
 
-// False with the reader's one line when the text is not a level text.
+struct LevelText;
+LevelText toLevelText(const EditText& text);
+// Every text reads as a level; the loader and the lint say what is wrong.
 bool readEditText(const std::string& bytes, EditText& out, std::string& error);
 // The canonical text of the level.
 std::string writeEditText(const EditText& text);
