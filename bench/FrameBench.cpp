@@ -23,7 +23,9 @@
 #include "gfx/Surface.h"
 #include "level/Level.h"
 #include "platform/Platform.h"
+#include "play/Headless.h"
 #include "play/PlayLoop.h"
+#include "play/Snapshot.h"
 #include "common/Tape.h"
 
 // ---------------------------------------------------------------------------
@@ -124,6 +126,36 @@ void frameBench(benchmark::State& state, const LevelEntry* entry) {
     state.counters["allocs_per_frame"] = static_cast<double>(passes.total) / static_cast<double>(counted);
 }
 
+// One pass advanced without drawing, no key held, 20 ms; allocations
+// counted after the first.
+void passBench(benchmark::State& state, const LevelEntry* entry) {
+    Level level(entry->path, screen, sounds, 1, false);
+    HeadlessPlay play(level);
+    PlayOutcome outcome;
+    play.pass(20, outcome);
+    const unsigned long long mark = allocations.load();
+    counting = true;
+    for (auto _ : state) play.pass(20, outcome);
+    counting = false;
+    state.counters["allocs"] = static_cast<double>(allocations.load() - mark);
+}
+
+// One snapshot taken and put back; the first capture sizes the snapshot.
+void snapshotBench(benchmark::State& state, const LevelEntry* entry) {
+    Level level(entry->path, screen, sounds, 1, false);
+    Rewinder rewinder(level);
+    Snapshot snapshot;
+    rewinder.capture(snapshot);
+    const unsigned long long mark = allocations.load();
+    counting = true;
+    for (auto _ : state) {
+        rewinder.capture(snapshot);
+        rewinder.restore(snapshot);
+    }
+    counting = false;
+    state.counters["allocs"] = static_cast<double>(allocations.load() - mark);
+}
+
 // A display-format picture the size of the screen, for the floors.
 SDL_Surface* floorPicture() {
     SDL_Surface* plain = SDL_CreateRGBSurface(SDL_SWSURFACE, screen->w, screen->h, 32, 0x00FF0000, 0x0000FF00,
@@ -166,7 +198,7 @@ void loadBench(benchmark::State& state, const LevelEntry* entry) {
 }
 
 struct Row {
-    double frame = 0, floor = 0, load = 0, allocs = -1;
+    double frame = 0, floor = 0, load = 0, allocs = -1, pass = 0, snapshot = 0, headlessAllocs = 0;
 };
 
 // Keeps every run for the table and prints the usual console lines.
@@ -190,6 +222,12 @@ public:
                 row.floor = ms;
             } else if (kind == "load") {
                 row.load = ms;
+            } else if (kind == "pass" || kind == "snapshot") {
+                // Processor time: microseconds of work that a busy machine's
+                // waits would swamp.
+                (kind == "pass" ? row.pass : row.snapshot) = run.GetAdjustedCPUTime();
+                auto it = run.counters.find("allocs");
+                if (it != run.counters.end()) row.headlessAllocs += it->second.value;
             } else if (kind == "floor_rows") {
                 rowCopyFloor = ms;
             }
@@ -225,19 +263,25 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)->UseRealTime();
         benchmark::RegisterBenchmark(("load/" + entry.name).c_str(), loadBench, &entry)
             ->Unit(benchmark::kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark(("pass/" + entry.name).c_str(), passBench, &entry)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("snapshot/" + entry.name).c_str(), snapshotBench, &entry)
+            ->Unit(benchmark::kMillisecond);
     }
     benchmark::RegisterBenchmark("floor_rows/screen", rowCopyFloorBench)->Unit(benchmark::kMillisecond)->UseRealTime();
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    std::printf("\n| level | frame (ms) | floor (ms) | ratio | load (ms) | allocations per frame |\n");
-    std::printf("|---|---:|---:|---:|---:|---:|\n");
+    std::printf("\n| level | frame (ms) | floor (ms) | ratio | load (ms) | allocations per frame "
+                "| headless pass (us) | pass / frame | snapshot + restore (us) | headless allocations |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const LevelEntry& entry : levels) {
         auto it = reporter.rows.find(entry.name);
         if (it == reporter.rows.end()) continue;
         const Row& r = it->second;
-        std::printf("| %s | %.3f | %.3f | %.2f | %.2f | %.0f |\n", entry.name.c_str(), r.frame, r.floor,
-                    r.floor > 0 ? r.frame / r.floor : 0.0, r.load, r.allocs);
+        std::printf("| %s | %.3f | %.3f | %.2f | %.2f | %.0f | %.3f | %.3f | %.3f | %.0f |\n", entry.name.c_str(),
+                    r.frame, r.floor, r.floor > 0 ? r.frame / r.floor : 0.0, r.load, r.allocs, r.pass * 1000,
+                    r.frame > 0 ? r.pass / r.frame : 0.0, r.snapshot * 1000, r.headlessAllocs);
     }
     if (reporter.rowCopyFloor > 0)
         std::printf("\nThe floor's copy done with the C library's row copy, as the play loop copies: %.3f ms\n",

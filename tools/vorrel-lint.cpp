@@ -6,11 +6,14 @@
 
 #include "audio/SoundBank.h"
 #include "common/Lint.h"
+#include "common/Solver.h"
 #include "common/Tape.h"
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: vorrel-lint LEVEL...\n");
+    // --solve adds the solver's verdict on every level that loads.
+    const bool solve = argc > 1 && !std::strcmp(argv[1], "--solve");
+    if (argc < 2 + solve) {
+        std::fprintf(stderr, "usage: vorrel-lint [--solve] LEVEL...\n");
         return 2;
     }
     // The check shows nothing: no window even when there is a display.
@@ -19,8 +22,12 @@ int main(int argc, char** argv) {
     SoundBank sounds;
     SDL_Surface* screen = openGameScreen("Vorrel lint");
     bool errors = false;
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1 + solve; i < argc; ++i) {
         std::vector<LintMessage> messages = lintLevel(argv[i], screen, &sounds);
+        if (solve && !hasErrors(messages)) {
+            LintMessage verdict = solveVerdict(argv[i], screen);
+            if (!verdict.text.empty()) messages.push_back(verdict);
+        }
         for (const LintMessage& message : messages) std::printf("%s\n", formatLintMessage(message).c_str());
         errors = errors || hasErrors(messages);
     }

@@ -9,6 +9,9 @@ public:
     void draw(int scale) override;
     void update(uint32_t& dt, bool won) override;
     bool moveBy(double dx, double dy, bool& result) override;
+    // A decoration never changes: nothing to keep.
+    void saveState(StateWriter&) const override {}
+    void loadState(StateReader&) override {}
 
     AnimStrip strip;
 };

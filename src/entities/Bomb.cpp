@@ -7,6 +7,7 @@
 #include "audio/SoundBank.h"
 #include "entities/Box.h"
 #include "entities/Player.h"
+#include "entities/ItemState.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
 
@@ -188,4 +189,36 @@ bool Bomb::moveBy(double dx, double, bool& result) {
     }
     if (Item* above = itemAt(level, old, r - 1)) return above->moveBy(dx, 0, result);
     return true;
+}
+
+void Bomb::saveState(StateWriter& out) const {
+    Item::saveState(out);
+    out.put(column);
+    out.put(row);
+    out.put(placed);
+    out.put(exploded);
+    out.put(timer);
+    out.put(fuse);
+    out.put(soundPlayed);
+    out.put(fallSpeed);
+    for (const Cell* cell : rubble) out.cell(cell);
+    out.strip(strip);
+    out.strip(blastStrip);
+    out.look(finished);
+}
+
+void Bomb::loadState(StateReader& in) {
+    Item::loadState(in);
+    in.get(column);
+    in.get(row);
+    in.get(placed);
+    in.get(exploded);
+    in.get(timer);
+    in.get(fuse);
+    in.get(soundPlayed);
+    in.get(fallSpeed);
+    for (Cell*& cell : rubble) in.cell(cell);
+    in.strip(strip);
+    in.strip(blastStrip);
+    in.look(finished);
 }

@@ -17,6 +17,8 @@ public:
     bool canMoveTo(int column, int row, bool byPlayer) override;
     void placeAtX(double newX) override { x = newX; }
     void placeAt(double px, double py);
+    void saveState(StateWriter& out) const override;
+    void loadState(StateReader& in) override;
     // Can the next update with this frame time set the bomb off (and so
     // change cells of the grid)?
     bool mayGoOffWithin(uint32_t dt) const { return !exploded && static_cast<uint64_t>(timer) + dt >= fuse; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "entities/ItemState.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
 
@@ -136,4 +137,18 @@ void Box::destroy() {
     clearIfHolds(level, c, r, this);
     clearIfHolds(level, rounded, r, this);
     clearIfHolds(level, c, r + 1, this);
+}
+
+void Box::saveState(StateWriter& out) const {
+    Item::saveState(out);
+    out.put(fallSpeed);
+    out.put(destroyed);
+    out.strip(strip);
+}
+
+void Box::loadState(StateReader& in) {
+    Item::loadState(in);
+    in.get(fallSpeed);
+    in.get(destroyed);
+    in.strip(strip);
 }

@@ -22,6 +22,8 @@ public:
     bool isDestroyed() override { return destroyed; }
     bool isFalling() override;
     bool isBox() override { return true; }
+    void saveState(StateWriter& out) const override;
+    void loadState(StateReader& in) override;
 
     double fallSpeed = 0;
     AnimStrip strip;

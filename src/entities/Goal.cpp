@@ -1,5 +1,6 @@
 #include "entities/Goal.h"
 
+#include "entities/ItemState.h"
 #include "entities/Player.h"
 #include "gfx/Surface.h"
 
@@ -38,4 +39,17 @@ void Goal::draw(int scale) {
 bool Goal::moveBy(double, double, bool& result) {
     result = true;
     return false;
+}
+
+// The door opens only in the closing sequence; it is kept with the frames.
+void Goal::saveState(StateWriter& out) const {
+    Item::saveState(out);
+    out.strip(strip);
+    out.look(opened);
+}
+
+void Goal::loadState(StateReader& in) {
+    Item::loadState(in);
+    in.strip(strip);
+    in.look(opened);
 }

@@ -8,6 +8,8 @@ public:
     void draw(int scale) override;
     void update(uint32_t& dt, bool won) override;
     bool moveBy(double dx, double dy, bool& result) override;
+    void saveState(StateWriter& out) const override;
+    void loadState(StateReader& in) override;
 
     AnimStrip strip;
     bool opened = false;
@@ -20,6 +22,8 @@ public:
     void draw(int scale) override;
     void update(uint32_t& dt, bool won) override;
     bool moveBy(double dx, double dy, bool& result) override;
+    void saveState(StateWriter& out) const override;
+    void loadState(StateReader& in) override;
 
     double fallSpeed = 0;
     AnimStrip baseStrip;

@@ -1,5 +1,7 @@
 #include "entities/Item.h"
 
+#include "entities/ItemState.h"
+
 SDL_Surface* Item::screen = nullptr;
 Level* Item::currentLevel = nullptr;
 Player* Item::currentPlayer = nullptr;
@@ -14,4 +16,16 @@ void advanceStrip(AnimStrip& strip, int amount) {
         strip.elapsed = strip.elapsed * (1 - q);
         if (strip.currentFrame >= strip.frameCount) strip.currentFrame = 0;
     }
+}
+
+void Item::saveState(StateWriter& out) const {
+    out.put(collected);
+    out.put(x);
+    out.put(y);
+}
+
+void Item::loadState(StateReader& in) {
+    in.get(collected);
+    in.get(x);
+    in.get(y);
 }

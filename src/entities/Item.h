@@ -7,6 +7,8 @@
 class Level;
 class Player;
 class SoundBank;
+class StateReader;
+class StateWriter;
 
 // Advances a strip by an amount in the caller's unit. The frame changes only
 // when elapsed exceeds the duration; elapsed then becomes elapsed * (1 - q),
@@ -31,6 +33,10 @@ public:
     virtual bool isFalling() { return false; }
     virtual bool isBox() { return false; }
     virtual int top() { return static_cast<int>(y); }
+    // The fields a play changes, for snapshots of the world; every kind
+    // with fields of its own writes and reads them after its base's.
+    virtual void saveState(StateWriter& out) const;
+    virtual void loadState(StateReader& in);
 
     SoundBank* sounds;
     bool collected = false;

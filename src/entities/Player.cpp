@@ -4,6 +4,7 @@
 
 #include "entities/Bomb.h"
 #include "entities/Item.h"
+#include "entities/ItemState.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
 #include "platform/Platform.h"
@@ -164,4 +165,93 @@ void Player::draw(SDL_Surface* target, int scale) {
     // Placed bombs are drawn again in front of the player.
     for (Bomb* bomb : bombs)
         if (bomb) bomb->draw(scale);
+}
+
+namespace {
+
+// The step up counts its strip's frames; every other strip is only shown.
+bool stripIsRead(int index) { return index == StepUpLeft || index == StepUpRight; }
+
+// Standing still on a column, the player's facing is only shown: every
+// action sets it before reading it, and the fall check's rounding cannot
+// tip over from a whole column.
+bool standsStill(const Player& p) {
+    return !(p.walking || p.jumping || p.pushing || p.falling || p.steppingUp || p.placingBomb || p.onLadder) &&
+           std::fmod(p.x, 32.0) == 0.0;
+}
+
+} // namespace
+
+void Player::saveState(StateWriter& out) const {
+    out.put(x);
+    out.put(y);
+    out.put(fallSpeed);
+    out.put(walking);
+    out.put(jumping);
+    out.put(pushing);
+    out.put(falling);
+    out.put(steppingUp);
+    out.put(reachedGoal);
+    out.put(placingBomb);
+    out.put(onLadder);
+    if (standsStill(*this))
+        out.look(facing);
+    else
+        out.put(facing);
+    out.put(progress);
+    out.item(pushedItem);
+    out.put(bombsUsed);
+    out.put(dead);
+    // The curve of a jump that is over is read by nothing.
+    const double curve[5] = {jumpX0, jumpX1, jumpA, jumpB, jumpC};
+    if (jumping)
+        out.put(curve);
+    else
+        out.look(curve);
+    out.put(rerunDepth);
+    for (int i = 0; i < PlayerStripCount; ++i) {
+        if (stripIsRead(i))
+            out.ruleStrip(strips[i]);
+        else
+            out.strip(strips[i]);
+    }
+}
+
+void Player::loadState(StateReader& in) {
+    in.get(x);
+    in.get(y);
+    in.get(fallSpeed);
+    in.get(walking);
+    in.get(jumping);
+    in.get(pushing);
+    in.get(falling);
+    in.get(steppingUp);
+    in.get(reachedGoal);
+    in.get(placingBomb);
+    in.get(onLadder);
+    if (standsStill(*this))
+        in.look(facing);
+    else
+        in.get(facing);
+    in.get(progress);
+    in.item(pushedItem);
+    in.get(bombsUsed);
+    in.get(dead);
+    double curve[5];
+    if (jumping)
+        in.get(curve);
+    else
+        in.look(curve);
+    jumpX0 = curve[0];
+    jumpX1 = curve[1];
+    jumpA = curve[2];
+    jumpB = curve[3];
+    jumpC = curve[4];
+    in.get(rerunDepth);
+    for (int i = 0; i < PlayerStripCount; ++i) {
+        if (stripIsRead(i))
+            in.ruleStrip(strips[i]);
+        else
+            in.strip(strips[i]);
+    }
 }

@@ -9,6 +9,8 @@ class Level;
 class Item;
 class Bomb;
 class SoundBank;
+class StateReader;
+class StateWriter;
 
 enum PlayerStrip {
     WalkRight = 0, WalkLeft, JumpLeft, JumpRight, PlaceBombLeft, PlaceBombRight,
@@ -33,6 +35,9 @@ public:
     void setReachedGoal(bool reached) { reachedGoal = reached; }
     void setStrip(int index, const AnimStrip& strip) { strips[index] = strip; }
     AnimStrip& currentStrip();
+    // The fields a play changes, for snapshots of the world.
+    void saveState(StateWriter& out) const;
+    void loadState(StateReader& in);
 
     // The actions, tried by update in this order; each returns whether it
     // acted (which ends the update for this frame).

@@ -4,6 +4,7 @@
 #include "audio/SoundBank.h"
 #include "entities/Box.h"
 #include "entities/Goal.h"
+#include "entities/ItemState.h"
 #include "entities/Player.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
@@ -66,4 +67,18 @@ void Treasure::draw(int scale) {
 bool Treasure::moveBy(double, double, bool& result) {
     result = true;
     return false;
+}
+
+void Treasure::saveState(StateWriter& out) const {
+    Item::saveState(out);
+    out.put(fallSpeed);
+    out.strip(baseStrip);
+    out.strip(treasureStrip);
+}
+
+void Treasure::loadState(StateReader& in) {
+    Item::loadState(in);
+    in.get(fallSpeed);
+    in.strip(baseStrip);
+    in.strip(treasureStrip);
 }

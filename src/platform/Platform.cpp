@@ -34,6 +34,7 @@ uint8_t* keyState() { return currentKeyboard->keys(); }
 
 void setClock(Clock* clock) { currentClock = clock ? clock : &sdlClock; }
 void setKeyboard(Keyboard* keyboard) { currentKeyboard = keyboard ? keyboard : &sdlKeyboard; }
+Keyboard* installedKeyboard() { return currentKeyboard; }
 
 ScriptedKeyboard::ScriptedKeyboard() { releaseAll(); }
 

@@ -98,14 +98,31 @@ bool checkSelectionInput(Level& level, const uint8_t* keys, int& page, int* chos
     return true;
 }
 
+void updateWorld(Level& level, uint32_t dt, bool draw) {
+    level.player->update(dt);
+    // Items that appear during an update (none do in the game) wait for the
+    // next pass.
+    const std::size_t count = level.items.size();
+    for (std::size_t i = 0; i < count && i < level.items.size(); ++i) {
+        Item* item = level.items[i];
+        if (!item) continue;
+        item->update(dt, false);
+        if (draw) item->draw(level.scale);
+    }
+}
+
+bool advancePass(Level& level, const uint8_t* keys, uint32_t dt, PlayOutcome& outcome) {
+    if (checkPlayEnd(level, keys, outcome)) return true;
+    updateWorld(level, dt, false);
+    return false;
+}
+
 PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLevel, int availableLevels,
                         PlayHooks* hooks) {
     runLevelStart(level, page, availableLevels, selectMode);
 
     PlayOutcome outcome = Quit;
     uint32_t last = platform::ticks();
-    // Items that appear during the play (none do in the game) are not visited.
-    const std::size_t count = level.items.size();
     SDL_Surface* screen = level.screen;
     const bool plain = hooks && hooks->plainDrawing;
     // Made here, so that the frames themselves allocate nothing.
@@ -131,14 +148,9 @@ PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLev
         // otherwise layer by layer.
         const bool composed = !plain && !bombMayGoOff(level, dt) && layer.drawUnder(selectMode, availableLevels, page);
         if (!composed && level.backdrop) blitRect(level.backdrop, screen, 0, 0, screen->w, screen->h, 0, 0);
-        level.player->update(dt);
+        // The overlay shows the map alone, so it can go before the updates.
         if (selectMode && !composed) drawSelectionOverlay(level, availableLevels, page);
-        for (std::size_t i = 0; i < count && i < level.items.size(); ++i) {
-            Item* item = level.items[i];
-            if (!item) continue;
-            item->update(dt, false);
-            item->draw(level.scale);
-        }
+        updateWorld(level, dt, true);
         level.player->draw(screen, 1);
         if (composed)
             layer.drawOver(0);

@@ -1,0 +1,45 @@
+#pragma once
+// Snapshots of a play: the whole changing state of a level's world (player,
+// items, the grid's cells as blasts change them) copied out and put back,
+// without reading a file or making a surface.
+#include <SDL/SDL.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "entities/ItemState.h"
+
+class Level;
+class Player;
+struct Cell;
+class Item;
+
+struct Snapshot {
+    // What the rules read, then what only the pictures show; see ItemState.h.
+    std::vector<uint8_t> rules;
+    std::vector<uint8_t> looks;
+    // Item's class-wide references when the snapshot was taken.
+    SDL_Surface* screen = nullptr;
+    Level* level = nullptr;
+    Player* player = nullptr;
+};
+
+// Takes and restores snapshots of one level. Made once per level (it numbers
+// the items and cells); the first capture into a snapshot sizes it, later
+// captures and restores allocate nothing.
+class Rewinder {
+public:
+    explicit Rewinder(Level& level);
+    void capture(Snapshot& out) const;
+    // Puts the world back, Item's class-wide references included.
+    void restore(const Snapshot& in) const;
+
+private:
+    Level& level;
+    WorldIds ids;
+    // Every grid square, its cell and the cell's item when this was made:
+    // a snapshot lists only the squares that differ from these.
+    std::vector<Cell**> squares;
+    std::vector<Cell*> firstCells;
+    std::vector<Item*> firstItems;
+};

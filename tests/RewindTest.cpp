@@ -1,0 +1,151 @@
+// Every tape played with drawing and without gives the same world after
+// every pass, and a snapshot restored in the middle of a play replays the
+// rest exactly.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "common/Tape.h"
+#include "entities/Bomb.h"
+#include "entities/Box.h"
+#include "entities/Player.h"
+#include "level/Level.h"
+#include "play/Headless.h"
+#include "play/Snapshot.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TapeCase {
+    fs::path folder;  // the data folder the tape plays in
+    Tape tape;
+};
+
+std::vector<TapeCase> everyTape() {
+    std::vector<TapeCase> cases;
+    const fs::path root = fs::path(VORREL_SOURCE_DATA).parent_path();
+    for (const char* top : {"tests/tapes", "data"})
+        for (const auto& entry : fs::recursive_directory_iterator(root / top)) {
+            if (!entry.is_regular_file() || entry.path().extension() != ".tape") continue;
+            fs::path dir = entry.path().parent_path();
+            while (!fs::is_directory(dir / "gfx") && dir != dir.parent_path()) dir = dir.parent_path();
+            cases.push_back({dir, loadTape(entry.path().string())});
+        }
+    return cases;
+}
+
+std::unique_ptr<Level> load(const Tape& tape) {
+    return std::make_unique<Level>(tape.level, testsupport::screen(), &testsupport::sounds(), 1, false);
+}
+
+std::vector<uint16_t> framesOf(const Tape& tape) {
+    std::vector<uint16_t> keys;
+    for (const TapeRun& run : tape.runs) keys.insert(keys.end(), run.frames, run.keys);
+    return keys;
+}
+std::vector<uint32_t> timesOf(const Tape& tape) {
+    std::vector<uint32_t> times;
+    for (const TapeRun& run : tape.runs) times.insert(times.end(), run.frames, run.dt);
+    return times;
+}
+
+// The replay driver, keeping a snapshot of the world after every pass.
+class SnapshotEveryPass : public ReplayDriver {
+public:
+    SnapshotEveryPass(const Tape& tape, Level& level) : ReplayDriver(tape, level), rewinder(level) {}
+    void afterUpdates(unsigned pass, uint32_t dt) override {
+        ReplayDriver::afterUpdates(pass, dt);
+        states.emplace_back();
+        rewinder.capture(states.back());
+    }
+    Rewinder rewinder;
+    std::vector<Snapshot> states;
+};
+
+bool sameWorld(const Snapshot& a, const Snapshot& b) { return a.rules == b.rules && a.looks == b.looks; }
+
+bool boxFalling(const Level& level) {
+    for (Item* item : level.items)
+        if (item && item->isBox() && item->isFalling()) return true;
+    return false;
+}
+bool bombBurning(const Level& level) {
+    for (const Bomb* bomb : level.player->bombs)
+        if (bomb->placed && !bomb->exploded) return true;
+    return false;
+}
+
+} // namespace
+
+// Every tape of the project ends as its header says (CI runs this).
+TEST(TapeFilesTest, EveryTapeEndsAsExpectedDrawnHeadlessAndFromSnapshots) {
+    bool seen[3] = {};  // a snapshot taken mid-jump, with a bomb burning, with a box falling
+    const std::vector<TapeCase> cases = everyTape();
+    ASSERT_GE(cases.size(), 8u);
+    for (const TapeCase& c : cases) {
+        SCOPED_TRACE(c.tape.level);
+        testsupport::InFolder in(c.folder);
+        const bool select = c.tape.select >= 0;
+        std::vector<Snapshot> drawn;
+        int drawnOutcome;
+        {
+            auto level = load(c.tape);
+            int page = c.tape.page, chosen = -1;
+            SnapshotEveryPass driver(c.tape, *level);
+            drawnOutcome = runPlayLoop(*level, page, select, &chosen, c.tape.select, &driver);
+            if (driver.ranOut()) drawnOutcome = kUnfinished;
+            drawn = std::move(driver.states);
+        }
+        EXPECT_EQ(outcomeName(drawnOutcome), c.tape.expect);
+        ASSERT_FALSE(drawn.empty());
+
+        auto level = load(c.tape);
+        Rewinder rewinder(*level);
+        HeadlessPlay play(*level);
+        const std::vector<uint16_t> keys = framesOf(c.tape);
+        const std::vector<uint32_t> times = timesOf(c.tape);
+        ASSERT_GE(keys.size(), drawn.size());
+        std::vector<std::pair<size_t, Snapshot>> marks;  // pass, world before it
+        Snapshot now;
+        PlayOutcome outcome;
+        size_t pass = 0;
+        for (; pass < drawn.size(); ++pass) {
+            const bool marks3[3] = {level->player->jumping, bombBurning(*level), boxFalling(*level)};
+            for (int k = 0; k < 3; ++k)
+                if (marks3[k] && !seen[k] && marks.size() < 3) {
+                    seen[k] = true;
+                    marks.emplace_back(pass, Snapshot{});
+                    rewinder.capture(marks.back().second);
+                }
+            applyKeyMask(keys[pass], play.keyboard.state);
+            ASSERT_FALSE(play.pass(times[pass], outcome)) << "pass " << pass;
+            rewinder.capture(now);
+            ASSERT_TRUE(sameWorld(now, drawn[pass])) << "pass " << pass;
+        }
+        // The pass that ended the drawn play ends this one the same way (the
+        // map's doors are the selection's, not the world's).
+        if (!select && pass < keys.size()) {
+            applyKeyMask(keys[pass], play.keyboard.state);
+            EXPECT_TRUE(play.pass(times[pass], outcome));
+            EXPECT_EQ(static_cast<int>(outcome), drawnOutcome);
+        }
+
+        for (const auto& [from, snapshot] : marks) {
+            SCOPED_TRACE("restored before pass " + std::to_string(from));
+            rewinder.restore(snapshot);
+            EXPECT_EQ(Item::currentLevel, level.get());
+            for (size_t p = from; p < drawn.size(); ++p) {
+                applyKeyMask(keys[p], play.keyboard.state);
+                ASSERT_FALSE(play.pass(times[p], outcome));
+                rewinder.capture(now);
+                ASSERT_TRUE(sameWorld(now, drawn[p])) << "pass " << p;
+            }
+        }
+    }
+    EXPECT_TRUE(seen[0] && seen[1] && seen[2]) << "no tape jumps, burns a bomb and drops a box";
+}

@@ -1,0 +1,95 @@
+// The solver's pieces that can break quietly: the state hash, the proof that
+// a world can no longer be won, and levels that have no solution.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "TestSupport.h"
+#include "common/Solver.h"
+#include "entities/Item.h"
+#include "entities/Player.h"
+#include "level/Level.h"
+#include "play/Headless.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path tapeFolder() { return fs::path(VORREL_SOURCE_DATA).parent_path() / "tests" / "tapes"; }
+
+std::unique_ptr<Level> load(const char* path) {
+    return std::make_unique<Level>(path, testsupport::screen(), nullptr, 1, false);
+}
+
+SolveStatus solve(Level& level, const SolveLimits& limits = {}) {
+    Solver solver(level, limits);
+    while (solver.step(1000) == SolveStatus::Running) {
+    }
+    return solver.status();
+}
+
+} // namespace
+
+TEST(SolverTest, HashFollowsTheRulesNotThePictures) {
+    testsupport::InFolder in(tapeFolder());
+    auto first = load("level/collect.lev");
+    auto second = load("level/collect.lev");
+    Snapshot a, b;
+    Rewinder(*first).capture(a);
+    Rewinder rewinder(*second);
+    rewinder.capture(b);
+    EXPECT_EQ(stateHash(a), stateHash(b));  // two loads, one state
+
+    second->player->strips[WalkRight].currentFrame += 1;  // only shown
+    rewinder.capture(b);
+    EXPECT_EQ(stateHash(a), stateHash(b));
+    EXPECT_NE(a.looks, b.looks);
+
+    {
+        HeadlessPlay play(*second);
+        play.keyboard.press(SDLK_RIGHT);
+        PlayOutcome outcome;
+        for (int i = 0; i < 20; ++i) play.pass(20, outcome);
+    }
+    rewinder.capture(b);
+    EXPECT_NE(stateHash(a), stateHash(b));
+}
+
+TEST(SolverTest, ProvesLostWorldsOnlyWhenNoBlastCanChangeThem) {
+    testsupport::InFolder in(tapeFolder());
+    auto sealed = load("level/sealed.lev");
+    EXPECT_FALSE(Solver(*sealed).mayStillWin());
+    auto open = load("level/collect.lev");
+    EXPECT_TRUE(Solver(*open).mayStillWin());
+    // Walled in, but with a bomb in the pocket.
+    auto walled = load("level/one-bomb-short.lev");
+    EXPECT_TRUE(Solver(*walled).mayStillWin());
+    walled->player->bombsUsed = 1;
+    EXPECT_FALSE(Solver(*walled).mayStillWin());
+}
+
+TEST(SolverTest, LevelsWithoutASolutionAreUnsolvableAndSolvedOnesAreVerified) {
+    testsupport::InFolder in(tapeFolder());
+    for (const char* path : {"level/sealed.lev", "level/one-bomb-short.lev", "level/box-into-water.lev"}) {
+        SCOPED_TRACE(path);
+        auto level = load(path);
+        EXPECT_EQ(solve(*level), SolveStatus::Unsolvable);
+    }
+    auto level = load("level/collect.lev");
+    Item* const* items = level->items.data();
+    Solver solver(*level);
+    while (solver.step(100) == SolveStatus::Running) {
+    }
+    ASSERT_EQ(solver.status(), SolveStatus::Solved);
+    EXPECT_GT(solver.moves(), 0u);
+    // The level is left as it was loaded, the class-wide references too.
+    EXPECT_EQ(level->items.data(), items);
+    EXPECT_EQ(level->player->x, 64);
+    EXPECT_EQ(Item::currentLevel, level.get());
+    // A state limit reached first is no verdict.
+    auto again = load("level/one-bomb-short.lev");
+    SolveLimits tight;
+    tight.maxStates = 3;
+    EXPECT_EQ(solve(*again, tight), SolveStatus::Unknown);
+}

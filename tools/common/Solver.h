@@ -1,0 +1,109 @@
+#pragma once
+// The solver: searches a level with the game's own rules (the real world
+// advanced pass by pass without drawing, rewound through snapshots) for a
+// play that completes it, or shows that no play within its model of actions
+// does. It works in slices (step), so a frame loop can run it between frames.
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <queue>
+#include <unordered_set>
+#include <vector>
+
+#include "common/Tape.h"
+#include "play/Snapshot.h"
+
+class Level;
+
+struct SolveLimits {
+    double maxSeconds = 60;
+    uint64_t maxStates = 5000000;
+    bool shortest = false;
+};
+
+enum class SolveStatus { Running, Solved, Unsolvable, Unknown };
+
+// The macro actions tried from every settled state (the player still on the
+// grid, nothing falling): a key combination held for one pass, then no key
+// until the world settles again; waiting lets the next bomb go off.
+enum SolveAction : uint8_t { ActLeft, ActRight, ActJumpLeft, ActJumpRight, ActUp, ActDown, ActBomb, ActWait,
+                             ActionCount };
+
+// A 64-bit hash of the rules' part of a snapshot (animation frames left out).
+uint64_t stateHash(const Snapshot& snapshot);
+
+class Solver {
+public:
+    // level: freshly loaded, not yet played; borrowed for the solver's life,
+    // and left in its starting state whenever step returns. Load it without
+    // a sound bank, or the search plays its sounds.
+    explicit Solver(Level& level, const SolveLimits& limits = {});
+    ~Solver();
+    Solver(const Solver&) = delete;
+    Solver& operator=(const Solver&) = delete;
+
+    // Examines up to stateBudget more settled states; Running until decided.
+    // Item's class-wide references and the platform's keyboard are as they
+    // were when it returns.
+    SolveStatus step(uint64_t stateBudget);
+    SolveStatus status() const { return state; }
+    uint64_t states() const { return examined; }
+    double seconds() const { return elapsed; }
+    // The verified winning tape when Solved (frame time 20 ms throughout).
+    const Tape& tape() const { return solution; }
+    // The winning play's number of actions.
+    unsigned moves() const { return solutionMoves; }
+
+    // Can a settled world still be won? False only when the grid proves it
+    // cannot: no bomb left to change the grid, and a gem or the door lies
+    // outside every cell the player could ever reach.
+    bool mayStillWin() const;
+
+private:
+    struct Node {
+        uint32_t parent;
+        uint32_t passes;  // of the action that led here
+        uint32_t moves;
+        uint8_t action;
+        std::unique_ptr<Snapshot> snapshot;  // dropped once expanded
+    };
+    // Runs one action from the world as it stands; returns false when it
+    // does nothing, kills the player or never settles; won tells a win.
+    bool act(SolveAction action, uint32_t& passes, bool& won);
+    bool settled() const;
+    bool nothingFalling() const;
+    int estimate() const;
+    void push(uint32_t node);
+    bool pop(uint32_t& node);
+    void finish(uint32_t node, uint32_t lastPasses, SolveAction lastAction);
+    Tape tapeTo(uint32_t node, uint32_t lastPasses, SolveAction lastAction) const;
+    bool verify(const Tape& tape);
+
+    Level& level;
+    SolveLimits limits;
+    Rewinder rewinder;
+    Snapshot root;
+    Snapshot scratch;
+    std::vector<Node> nodes;
+    std::unordered_set<uint64_t> seen;
+    std::deque<uint32_t> fifo;
+    std::priority_queue<std::pair<int64_t, uint32_t>> best;  // (-priority, node)
+    uint64_t pushed = 0;
+    SolveStatus state = SolveStatus::Running;
+    uint64_t examined = 0;
+    double elapsed = 0;
+    Tape solution;
+    unsigned solutionMoves = 0;
+    class HeadlessPlay* play = nullptr;  // while a step runs
+};
+
+// The lint's line for a level's verdict (vorrel-lint --solve): unsolvable
+// is an error, unknown (a limit came first) a warning, solved nothing (an
+// empty text). The level must load.
+struct LintMessage;
+LintMessage solveVerdict(const std::string& path, SDL_Surface* screen, const SolveLimits& limits = {});
+
+// The solver's report: "result", then moves and passes when solved, states
+// and seconds; one line each.
+std::string formatSolveReport(const Solver& solver);
