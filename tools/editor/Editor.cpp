@@ -577,7 +577,8 @@ void Editor::solve() {
         return;
     }
     std::string error;
-    std::unique_ptr<Level> work = buildLevel(doc.text, screen, sounds, error);
+    // Without sounds: the search would play them.
+    std::unique_ptr<Level> work = buildLevel(doc.text, screen, nullptr, error);
     if (!work) {
         say("Cannot solve: " + error);
         return;
