@@ -1,5 +1,7 @@
 #include "editor/Editor.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -112,11 +114,17 @@ Editor::~Editor() {
 bool Editor::open(const std::string& themeName, std::string& error) {
     std::string bytes;
     existedOnDisk = fileread::readFile(path, fileread::kTextCap, bytes);
-    if (existedOnDisk) {
+    // Something there that cannot be read as a level file (a folder, say)
+    // is not taken for a new level: the loader says what it makes of it.
+    if (existedOnDisk || access(path.c_str(), F_OK) == 0) {
         try {
             Level check(path, screen, sounds, 1, false);
         } catch (const LoadError& failure) {
             error = failure.silent ? "" : failure.what();
+            return false;
+        }
+        if (!existedOnDisk) {
+            error = "vorrel-edit: cannot read " + path;
             return false;
         }
         if (!readEditText(bytes, doc.text, error)) return false;
