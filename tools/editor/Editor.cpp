@@ -12,6 +12,7 @@
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "gfx/Surface.h"
+#include "level/ItemRecords.h"
 #include "level/LoadError.h"
 #include "level/PictureCache.h"
 #include "platform/Events.h"
@@ -276,8 +277,28 @@ void Editor::applyAt(int column, int row) {
         delete old;
         patched = true;
     }
-    if (!patched) needRebuild = true;
+    if (!patched && !(level && !needRebuild && before.grid == doc.text.grid && replaceItems())) needRebuild = true;
     changed();
+}
+
+bool Editor::replaceItems() {
+    // Items only: the drawn level keeps its backdrop, sprites and cells, and
+    // its items are placed anew by the game's own record handling.
+    for (auto& row : level->grid)
+        for (Cell* cell : row) cell->item = nullptr;
+    for (Item* item : level->items) delete item;
+    level->items.clear();
+    level->treasures.clear();
+    level->player->bombs.clear();
+    level->player->bombsUsed = 0;
+    level->player->setPosition(32, 0);
+    try {
+        ItemSheet sheet;
+        for (const EditRecord& record : doc.text.records) placeItem(*level, record.name, record.attributes, &sheet);
+    } catch (const LoadError&) {
+        return false;
+    }
+    return true;
 }
 
 void Editor::mouseDown(const SDL_MouseButtonEvent& event) {

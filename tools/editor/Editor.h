@@ -76,6 +76,7 @@ private:
     void mouseMotion(int x, int y);
     void applyAt(int column, int row);
     void changed();
+    bool replaceItems();
     void refresh(bool rebuild);
     void rebuildPalette();
     void cyclePalette(int step);
