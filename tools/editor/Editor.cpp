@@ -36,7 +36,7 @@ const char* const kHelp[] = {
     "middle, ctrl+left   pick up what is in the cell",
     "tab, shift+tab      next, previous in the palette (also the wheel)",
     "click the palette   choose",
-    "+  -                the player's bombs, 0 to 9",
+    "+ and -             the player's bombs, 0 to 9",
     "t                   next theme",
     "ctrl+z              undo",
     "ctrl+y, ctrl+shift+z  redo",
