@@ -26,6 +26,7 @@
 #include "play/Headless.h"
 #include "play/PlayLoop.h"
 #include "play/Snapshot.h"
+#include "common/Solver.h"
 #include "common/Tape.h"
 
 // ---------------------------------------------------------------------------
@@ -156,6 +157,21 @@ void snapshotBench(benchmark::State& state, const LevelEntry* entry) {
     state.counters["allocs"] = static_cast<double>(allocations.load() - mark);
 }
 
+// The solver's speed: settled states examined per second of a breadth-first
+// search (which examines the most states), at most 2000 states a run.
+void solveBench(benchmark::State& state, const char* path) {
+    Level level(path, screen, nullptr, 1, false);
+    uint64_t states = 0;
+    for (auto _ : state) {
+        SolveLimits limits;
+        limits.shortest = true;
+        Solver solver(level, limits);
+        solver.step(2000);
+        states += solver.states();
+    }
+    state.counters["states"] = benchmark::Counter(static_cast<double>(states), benchmark::Counter::kIsRate);
+}
+
 // A display-format picture the size of the screen, for the floors.
 SDL_Surface* floorPicture() {
     SDL_Surface* plain = SDL_CreateRGBSurface(SDL_SWSURFACE, screen->w, screen->h, 32, 0x00FF0000, 0x0000FF00,
@@ -228,6 +244,9 @@ public:
                 (kind == "pass" ? row.pass : row.snapshot) = run.GetAdjustedCPUTime();
                 auto it = run.counters.find("allocs");
                 if (it != run.counters.end()) row.headlessAllocs += it->second.value;
+            } else if (kind == "solve") {
+                auto it = run.counters.find("states");
+                if (it != run.counters.end()) solveRates[name.substr(slash + 1, end - slash - 1)] = it->second.value;
             } else if (kind == "floor_rows") {
                 rowCopyFloor = ms;
             }
@@ -235,6 +254,7 @@ public:
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, Row> rows;
+    std::map<std::string, double> solveRates;
     double rowCopyFloor = 0;
 };
 
@@ -269,6 +289,13 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond);
     }
     benchmark::RegisterBenchmark("floor_rows/screen", rowCopyFloorBench)->Unit(benchmark::kMillisecond)->UseRealTime();
+    // Three kinds of level for the solver: boxes, bombs, ladders.
+    static const char* const solveLevels[][3] = {{"level12", "level/main/level12.lev", "boxes"},
+                                                 {"level17", "level/main/level17.lev", "bombs"},
+                                                 {"level2", "level/main/level2.lev", "ladders"}};
+    for (const auto& s : solveLevels)
+        benchmark::RegisterBenchmark((std::string("solve/") + s[0]).c_str(), solveBench, s[1])
+            ->Unit(benchmark::kMillisecond)->UseRealTime();
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
@@ -279,9 +306,16 @@ int main(int argc, char** argv) {
         auto it = reporter.rows.find(entry.name);
         if (it == reporter.rows.end()) continue;
         const Row& r = it->second;
-        std::printf("| %s | %.3f | %.3f | %.2f | %.2f | %.0f | %.3f | %.3f | %.3f | %.0f |\n", entry.name.c_str(),
+        std::printf("| %s | %.3f | %.3f | %.2f | %.2f | %.0f | %.3f | %.4f | %.3f | %.0f |\n", entry.name.c_str(),
                     r.frame, r.floor, r.floor > 0 ? r.frame / r.floor : 0.0, r.load, r.allocs, r.pass * 1000,
                     r.frame > 0 ? r.pass / r.frame : 0.0, r.snapshot * 1000, r.headlessAllocs);
+    }
+    if (!reporter.solveRates.empty()) {
+        std::printf("\n| level | kind | solver states per second |\n|---|---|---:|\n");
+        for (const auto& s : solveLevels) {
+            auto it = reporter.solveRates.find(s[0]);
+            if (it != reporter.solveRates.end()) std::printf("| %s | %s | %.0f |\n", s[0], s[2], it->second);
+        }
     }
     if (reporter.rowCopyFloor > 0)
         std::printf("\nThe floor's copy done with the C library's row copy, as the play loop copies: %.3f ms\n",

@@ -281,3 +281,40 @@ TEST(RenderToolTest, StartPictureAndPictureAfterATape) {
     EXPECT_EQ(run(tapeFolder(), render + " level/walk.lev").status, 2);
     EXPECT_EQ(run(tapeFolder(), render + " level/walk.lev /nonexistent/dir/out.png").status, 2);
 }
+
+// The solver's report, exit statuses and tape: solved levels replay to
+// Completed, a sealed gem is unsolvable, bad arguments and broken levels fail.
+TEST(ToolsTest, SolveReportsAndWritesAReplayableTape) {
+    REQUIRE_TOOL("vorrel-solve");
+    REQUIRE_TOOL("vorrel-replay");
+    testsupport::ScratchDir scratch;
+    const std::string solve = tool("vorrel-solve").string();
+    const std::string out = scratch.path() + "/out.tape";
+    ToolRun solved = run(tapeFolder(), solve + " level/collect.lev " + out);
+    ASSERT_EQ(solved.status, 0) << solved.output;
+    std::vector<std::string> report = lines(solved.output);
+    ASSERT_EQ(report.size(), 5u);
+    EXPECT_EQ(report[0], "result solved");
+    EXPECT_EQ(report[1].rfind("moves ", 0), 0u);
+    EXPECT_EQ(report[2].rfind("passes ", 0), 0u);
+    EXPECT_EQ(report[3].rfind("states ", 0), 0u);
+    EXPECT_EQ(report[4].rfind("seconds ", 0), 0u);
+    EXPECT_EQ(run(tapeFolder(), tool("vorrel-replay").string() + " --expect Completed level/collect.lev " + out).status, 0);
+
+    ToolRun sealed = run(tapeFolder(), solve + " level/sealed.lev " + scratch.path() + "/none.tape");
+    EXPECT_EQ(sealed.status, 1);
+    EXPECT_EQ(sealed.output.rfind("result unsolvable\nstates ", 0), 0u) << sealed.output;
+    EXPECT_FALSE(fs::exists(scratch.path() + "/none.tape"));
+    EXPECT_EQ(run(tapeFolder(), solve + " --max-states 2 level/one-bomb-short.lev " + out).status, 4);
+    EXPECT_EQ(run(tapeFolder(), solve + " --max-seconds x level/collect.lev " + out).status, 2);
+    EXPECT_EQ(run(tapeFolder(), solve + " level/collect.lev").status, 2);
+    EXPECT_EQ(run(tapeFolder(), solve + " level/missing.lev " + out).status, 3);
+
+    REQUIRE_TOOL("vorrel-lint");
+    const std::string lint = tool("vorrel-lint").string() + " --solve ";
+    ToolRun verdict = run(tapeFolder(), lint + "level/sealed.lev");
+    EXPECT_EQ(verdict.status, 1);
+    EXPECT_NE(verdict.output.find("level/sealed.lev:0: error: the solver finds no way"), std::string::npos)
+        << verdict.output;
+    EXPECT_EQ(run(tapeFolder(), lint + "level/collect.lev").output, "");
+}

@@ -17,11 +17,12 @@ public:
 
     // One pass with the keyboard's keys held; true when the play ended at
     // the pass's end check (outcome says how).
-    bool pass(uint32_t dt, PlayOutcome& outcome) { return advancePass(level, keyboard.state, dt, outcome); }
+    bool pass(uint32_t dt, PlayOutcome& outcome) { return advancePass(level, keyboard.state, dt, items, outcome); }
 
     Level& level;
     platform::ScriptedKeyboard keyboard;
 
 private:
     platform::Keyboard* previous;
+    std::size_t items;  // those the play started with, as in the play loop
 };

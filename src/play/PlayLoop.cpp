@@ -98,12 +98,9 @@ bool checkSelectionInput(Level& level, const uint8_t* keys, int& page, int* chos
     return true;
 }
 
-void updateWorld(Level& level, uint32_t dt, bool draw) {
+void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, bool draw) {
     level.player->update(dt);
-    // Items that appear during an update (none do in the game) wait for the
-    // next pass.
-    const std::size_t count = level.items.size();
-    for (std::size_t i = 0; i < count && i < level.items.size(); ++i) {
+    for (std::size_t i = 0; i < itemCount && i < level.items.size(); ++i) {
         Item* item = level.items[i];
         if (!item) continue;
         item->update(dt, false);
@@ -111,9 +108,9 @@ void updateWorld(Level& level, uint32_t dt, bool draw) {
     }
 }
 
-bool advancePass(Level& level, const uint8_t* keys, uint32_t dt, PlayOutcome& outcome) {
+bool advancePass(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, PlayOutcome& outcome) {
     if (checkPlayEnd(level, keys, outcome)) return true;
-    updateWorld(level, dt, false);
+    updateWorld(level, dt, itemCount, false);
     return false;
 }
 
@@ -123,6 +120,7 @@ PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLev
 
     PlayOutcome outcome = Quit;
     uint32_t last = platform::ticks();
+    const std::size_t count = level.items.size();
     SDL_Surface* screen = level.screen;
     const bool plain = hooks && hooks->plainDrawing;
     // Made here, so that the frames themselves allocate nothing.
@@ -150,7 +148,7 @@ PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLev
         if (!composed && level.backdrop) blitRect(level.backdrop, screen, 0, 0, screen->w, screen->h, 0, 0);
         // The overlay shows the map alone, so it can go before the updates.
         if (selectMode && !composed) drawSelectionOverlay(level, availableLevels, page);
-        updateWorld(level, dt, true);
+        updateWorld(level, dt, count, true);
         level.player->draw(screen, 1);
         if (composed)
             layer.drawOver(0);

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 class Level;
@@ -22,16 +23,17 @@ struct PlayHooks {
 PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLevel, int availableLevels,
                         PlayHooks* hooks = nullptr);
 
-// The world's share of a pass: the player, then every item in order, move
-// by one frame time. The play loop draws each item right after its update;
-// a pass without a screen draws nothing. The player reads the held keys
-// through the platform's keyboard.
-void updateWorld(Level& level, uint32_t dt, bool draw);
+// The world's share of a pass: the player, then the first itemCount items in
+// order (those the play started with: items that appear during a play, none
+// do in the game, are never visited), move by one frame time. The play loop
+// draws each item right after its update; a pass without a screen draws
+// nothing. The player reads the held keys through the platform's keyboard.
+void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, bool draw);
 // A whole pass without drawing, as the play loop runs it: the end check with
 // these keys held, then the world's updates. The platform's keyboard must
 // hold the same keys (HeadlessPlay sees to that). Returns true when the play
 // ended at the check (outcome says how); nothing moved then.
-bool advancePass(Level& level, const uint8_t* keys, uint32_t dt, PlayOutcome& outcome);
+bool advancePass(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, PlayOutcome& outcome);
 
 // The end check of one pass: sets outcome and returns true when the play ends.
 bool checkPlayEnd(Level& level, const uint8_t* keys, PlayOutcome& outcome);

@@ -1,3 +1,4 @@
+// Snapshots of a play: the changing fields written out by number and read back.
 #include "play/Snapshot.h"
 
 #include "entities/Bomb.h"

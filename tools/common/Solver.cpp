@@ -1,3 +1,4 @@
+// The solver: settled states, macro actions, the search and its verification.
 #include "common/Solver.h"
 
 #include <cmath>
@@ -26,6 +27,24 @@ constexpr uint16_t kLeft = 1, kRight = 2, kUp = 4, kDown = 8, kX = 16, kZ = 32;
 constexpr uint16_t kActionKeys[ActionCount] = {kLeft, kRight, kX | kLeft, kX | kRight, kUp, kDown, kZ, 0};
 
 const uint8_t kNoKeys[SDLK_LAST] = {};
+
+// What a bomb burning to no purpose costs in the best-first order (a gem
+// left costs 64).
+constexpr int64_t kIdlePenalty = int64_t{1} << 24;
+// And one that will break something.
+constexpr int64_t kLitPenalty = 32;
+
+// Would the bomb's blast, where the bomb stands now, change more than air
+// into rubble: a wall, water, or an item other than the bomb in its reach?
+bool blastChangesAnything(const Level& level, const Bomb& bomb) {
+    const int reach[4][2] = {{0, 0}, {-1, 0}, {0, -1}, {1, 0}};
+    for (const auto& d : reach) {
+        const Cell* cell = level.cellAt(bomb.column + d[0], bomb.row + d[1]);
+        if (!cell) continue;
+        if (!cell->passable || cell->deadly || cell->liquid || (cell->item && cell->item != &bomb)) return true;
+    }
+    return false;
+}
 
 bool onGrid(double v) { return std::fmod(v, 32.0) == 0.0; }
 
@@ -206,13 +225,14 @@ void Solver::push(uint32_t node) {
         fifo.push_back(node);
         return;
     }
-    // A burning bomb makes every later state new (its timer is part of it),
-    // so the states without one come first: only when they are spent does
-    // the search light a fuse. Then fewer gems left and nearer the next
-    // target; among equals, the fewer actions, then the older.
-    int64_t burning = 0;
-    for (const Bomb* bomb : level.player->bombs) burning += bomb->placed && !bomb->exploded;
-    const int64_t priority = (burning << 24) + static_cast<int64_t>(estimate()) * 4 + nodes[node].moves;
+    // A burning bomb makes every later state new (its timer is part of it).
+    // One whose blast would only turn air into rubble is lit last: the
+    // search spends the states without it first. Then fewer gems left and
+    // nearer the next target; among equals, the fewer actions, then the older.
+    int64_t penalty = 0;
+    for (const Bomb* bomb : level.player->bombs)
+        if (bomb->placed && !bomb->exploded) penalty += blastChangesAnything(level, *bomb) ? kLitPenalty : kIdlePenalty;
+    const int64_t priority = penalty + static_cast<int64_t>(estimate()) * 4 + nodes[node].moves;
     best.push({-(priority << 32 | static_cast<int64_t>(node)), node});
 }
 
@@ -307,15 +327,16 @@ SolveStatus Solver::step(uint64_t stateBudget) {
 
     uint64_t budget = stateBudget;
     while (state == SolveStatus::Running && budget > 0) {
+        if (limits.shortest ? fifo.empty() : best.empty()) {
+            state = SolveStatus::Unsolvable;
+            break;
+        }
         if (examined >= limits.maxStates || spent() >= limits.maxSeconds) {
             state = SolveStatus::Unknown;
             break;
         }
         uint32_t n;
-        if (!pop(n)) {
-            state = SolveStatus::Unsolvable;
-            break;
-        }
+        pop(n);
         --budget;
         ++examined;
         std::unique_ptr<Snapshot> from = std::move(nodes[n].snapshot);
