@@ -574,7 +574,7 @@ void Editor::drainEvents() {
 
 void Editor::testPlay() {
     std::string error;
-    std::unique_ptr<Level> play = buildLevel(doc.text, screen, sounds, error);
+    std::unique_ptr<Level> play = buildLevel(doc.text, screen, sounds, error, sounds != nullptr);
     if (!play) {
         say("Cannot play: " + error);
         return;
@@ -586,6 +586,7 @@ void Editor::testPlay() {
     const PlayOutcome outcome = runPlayLoop(*play, page, false, nullptr, 0, &recorder);
     recorder.finish();
     platform::setKeyboard(previous);
+    if (sounds) Mix_HaltMusic();
     play.reset();
     drainEvents();
     // The items of the drawn level find their level through class-wide

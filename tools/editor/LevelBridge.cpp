@@ -30,9 +30,10 @@ int attributeNumber(const std::string& word) { return std::atoi(word.c_str()); }
 
 } // namespace
 
-std::unique_ptr<Level> buildLevel(const EditText& text, SDL_Surface* screen, SoundBank* sounds, std::string& error) {
+std::unique_ptr<Level> buildLevel(const EditText& text, SDL_Surface* screen, SoundBank* sounds, std::string& error,
+                                  bool music) {
     try {
-        return std::unique_ptr<Level>(new Level(toLevelText(text), screen, sounds, 1, false));
+        return std::unique_ptr<Level>(new Level(toLevelText(text), screen, sounds, 1, music));
     } catch (const LoadError& failure) {
         error = failure.silent ? "The game refuses this level" : failure.what();
         return nullptr;

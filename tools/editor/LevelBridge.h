@@ -14,8 +14,10 @@
 class SoundBank;
 
 // A Level built by the game's loader from the text; null with the loader's
-// one line in error when the game would refuse it.
-std::unique_ptr<Level> buildLevel(const EditText& text, SDL_Surface* screen, SoundBank* sounds, std::string& error);
+// one line in error when the game would refuse it. With music, the level's
+// music starts as it does in the game.
+std::unique_ptr<Level> buildLevel(const EditText& text, SDL_Surface* screen, SoundBank* sounds, std::string& error,
+                                  bool music = false);
 
 // Every problem of the text, each with the cell it is about when it has one.
 struct Problem {

@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
 
     SoundBank sounds;
     sounds.load("./zik/data.txt");
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) != 0) {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "vorrel-edit: %s\n", SDL_GetError());
         return 2;
     }
