@@ -14,6 +14,7 @@
 #include "level/LevelText.h"
 #include "level/LoadError.h"
 #include "level/LoadMessages.h"
+#include "level/PictureCache.h"
 #include "level/TextReader.h"
 #include "platform/FileRead.h"
 
@@ -150,11 +151,12 @@ PictureInfo probePicture(const std::string& path) {
     info.exists = true;
     // The game refuses what is not a regular file or is above the picture cap.
     if (!fileread::isReadable(path, fileread::kPictureCap)) return info;
-    if (SDL_Surface* surface = IMG_Load(path.c_str())) {
+    // Through the loader's cache: the editor checks after every change, and
+    // decoding the same pictures each time would cost more than the rest.
+    if (SDL_Surface* surface = cachedPicture(path)) {
         info.readable = true;
         info.width = surface->w;
         info.height = surface->h;
-        SDL_FreeSurface(surface);
     }
     return info;
 }

@@ -1,0 +1,75 @@
+#include "platform/Events.h"
+
+namespace platform {
+namespace {
+
+class SdlEvents : public EventSource {
+public:
+    bool poll(SDL_Event& event) override { return SDL_PollEvent(&event) != 0; }
+};
+
+SdlEvents sdlEvents;
+EventSource* current = &sdlEvents;
+
+} // namespace
+
+bool pollEvent(SDL_Event& event) { return current->poll(event); }
+void setEventSource(EventSource* source) { current = source ? source : &sdlEvents; }
+
+bool ScriptedEvents::poll(SDL_Event& event) {
+    if (queue.empty()) return false;
+    event = queue.front();
+    queue.pop_front();
+    return true;
+}
+
+void ScriptedEvents::key(SDLKey sym, SDLMod mod, Uint16 unicode) {
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = sym;
+    event.key.keysym.mod = mod;
+    event.key.keysym.unicode = unicode;
+    queue.push_back(event);
+    event.type = SDL_KEYUP;
+    event.key.state = SDL_RELEASED;
+    queue.push_back(event);
+}
+
+void ScriptedEvents::button(int x, int y, Uint8 which, bool down) {
+    SDL_Event event{};
+    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    event.button.button = which;
+    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.button.x = static_cast<Uint16>(x);
+    event.button.y = static_cast<Uint16>(y);
+    queue.push_back(event);
+}
+
+void ScriptedEvents::click(int x, int y, Uint8 which) {
+    button(x, y, which, true);
+    button(x, y, which, false);
+}
+
+void ScriptedEvents::motion(int x, int y, Uint8 held) {
+    SDL_Event event{};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.state = held;
+    event.motion.x = static_cast<Uint16>(x);
+    event.motion.y = static_cast<Uint16>(y);
+    queue.push_back(event);
+}
+
+void ScriptedEvents::drag(int x0, int y0, int x1, int y1, Uint8 which) {
+    button(x0, y0, which, true);
+    motion(x1, y1, SDL_BUTTON(which));
+    button(x1, y1, which, false);
+}
+
+void ScriptedEvents::quit() {
+    SDL_Event event{};
+    event.type = SDL_QUIT;
+    queue.push_back(event);
+}
+
+} // namespace platform

@@ -1,0 +1,374 @@
+#include "editor/EditDoc.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// The game's reading of a number attribute: sign and digits at the start,
+// anything else 0.
+int attributeNumber(const std::string& word) {
+    errno = 0;
+    char* end = nullptr;
+    long value = std::strtol(word.c_str(), &end, 10);
+    if (end == word.c_str() || errno == ERANGE || value < INT_MIN || value > INT_MAX) return 0;
+    return static_cast<int>(value);
+}
+
+bool isPlacedName(const std::string& name) {
+    return name == "plr" || name == "goal" || name == "treasure" || name == "wooden_box" || name == "heavy_box";
+}
+
+bool standsAt(const EditRecord& record, int column, int row) {
+    return record.attributes.size() >= 2 && attributeNumber(record.attributes[0]) == column &&
+           attributeNumber(record.attributes[1]) == row;
+}
+
+EditRecord makeRecord(const char* name, int column, int row) {
+    EditRecord record;
+    record.name = name;
+    record.attributes = {std::to_string(column), std::to_string(row)};
+    return record;
+}
+
+} // namespace
+
+const char* recordNameOf(PieceKind kind) {
+    switch (kind) {
+    case PieceKind::Player: return "plr";
+    case PieceKind::Goal: return "goal";
+    case PieceKind::Gem: return "treasure";
+    case PieceKind::Crate: return "wooden_box";
+    case PieceKind::Heavy: return "heavy_box";
+    default: return "";
+    }
+}
+
+const char* pieceNoun(PieceKind kind) {
+    switch (kind) {
+    case PieceKind::Player: return "player";
+    case PieceKind::Goal: return "goal";
+    case PieceKind::Gem: return "gem";
+    case PieceKind::Crate: return "crate";
+    case PieceKind::Heavy: return "heavy rock";
+    case PieceKind::Bombs: return "bombs";
+    case PieceKind::Decoration: return "decoration";
+    default: return "cell";
+    }
+}
+
+bool EditDoc::inside(int column, int row) const {
+    return row >= 0 && row < rows() && column >= 0 && column < static_cast<int>(text.grid[row].size());
+}
+
+char EditDoc::keyAt(int column, int row) const { return inside(column, row) ? text.grid[row][column] : 0; }
+
+const ThemeKey* EditDoc::findKey(char key) const {
+    for (const ThemeKey& k : keys)
+        if (k.key == key) return &k;
+    return nullptr;
+}
+
+bool EditDoc::passable(char key) const {
+    const ThemeKey* k = findKey(key);
+    return k && k->passable;
+}
+
+char EditDoc::openKey() const {
+    if (passable('.')) return '.';
+    for (const ThemeKey& k : keys)
+        if (k.passable && k.key != '$' && k.key != '?') return k.key;
+    return '.';
+}
+
+std::string EditDoc::nameOf(char key) const {
+    if (keyName) return keyName(*this, key);
+    return std::string("key '") + key + "'";
+}
+
+std::string EditDoc::nameOf(const Piece& piece) const {
+    if (piece.kind == PieceKind::Cell) return nameOf(piece.key);
+    if (piece.kind == PieceKind::Decoration) return "decoration: " + nameOf(piece.key);
+    return pieceNoun(piece.kind);
+}
+
+int EditDoc::itemAt(int column, int row) const {
+    int found = -1;
+    for (size_t i = 0; i < text.records.size(); ++i) {
+        const EditRecord& record = text.records[i];
+        if (record.name == "plr" || !isPlacedName(record.name) || record.attributes.size() != 2) continue;
+        if (standsAt(record, column, row)) found = static_cast<int>(i);
+    }
+    if (found >= 0) return found;
+    int player = -1;
+    return playerAt(column, row, &player) ? player : -1;
+}
+
+bool EditDoc::playerAt(int column, int row, int* record) const {
+    int last = -1;
+    for (size_t i = 0; i < text.records.size(); ++i)
+        if (text.records[i].name == "plr" && text.records[i].attributes.size() == 2) last = static_cast<int>(i);
+    if (record) *record = last;
+    if (last < 0) return column == 1 && row == 0;
+    return standsAt(text.records[last], column, row);
+}
+
+int EditDoc::decorationAt(int column, int row) const {
+    for (size_t i = 0; i < text.records.size(); ++i) {
+        const EditRecord& record = text.records[i];
+        if (record.name == "bgitem" && (record.attributes.size() == 3 || record.attributes.size() == 4) &&
+            standsAt(record, column, row))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+PieceKind EditDoc::kindOfRecord(int index) const {
+    const std::string& name = text.records[index].name;
+    if (name == "plr") return PieceKind::Player;
+    if (name == "goal") return PieceKind::Goal;
+    if (name == "treasure") return PieceKind::Gem;
+    if (name == "wooden_box") return PieceKind::Crate;
+    if (name == "heavy_box") return PieceKind::Heavy;
+    if (name == "bomb") return PieceKind::Bombs;
+    if (name == "bgitem") return PieceKind::Decoration;
+    return PieceKind::Cell;
+}
+
+int EditDoc::bombs() const {
+    int total = 0;
+    for (const EditRecord& record : text.records)
+        if (record.name == "bomb" && record.attributes.size() == 1) total += attributeNumber(record.attributes[0]);
+    return total;
+}
+
+EditResult EditDoc::setBombs(int count) {
+    EditResult result;
+    if (count < 0 || count > 9) {
+        result.refusal = count < 0 ? "The player carries no bombs already" : "Nine bombs at most";
+        return result;
+    }
+    if (count == bombs()) return result;
+    if (count > 0 && !findKey('\xa7')) {
+        result.refusal = "This theme has no rubble cell, so it cannot have bombs";
+        return result;
+    }
+    size_t at = text.records.size();
+    for (size_t i = text.records.size(); i-- > 0;)
+        if (text.records[i].name == "bomb" && text.records[i].attributes.size() == 1) {
+            text.records.erase(text.records.begin() + i);
+            at = i;
+        }
+    if (count > 0) {
+        EditRecord record;
+        record.name = "bomb";
+        record.attributes = {std::to_string(count)};
+        text.records.insert(text.records.begin() + std::min(at, text.records.size()), record);
+    }
+    result.changed = true;
+    return result;
+}
+
+EditResult EditDoc::paint(const Piece& piece, int column, int row) {
+    EditResult result;
+    if (!inside(column, row)) return result;
+    switch (piece.kind) {
+    case PieceKind::Cell: return paintCell(piece.key, column, row);
+    case PieceKind::Decoration: return placeDecoration(piece.key, column, row);
+    case PieceKind::Bombs:
+        result.refusal = "Bombs are carried by the player: + and - change their number";
+        return result;
+    default: return placeItem(piece.kind, column, row);
+    }
+}
+
+EditResult EditDoc::paintCell(char key, int column, int row) {
+    EditResult result;
+    if (keyAt(column, row) == key) return result;
+    if (!findKey(key)) {
+        result.refusal = "This theme has no such cell";
+        return result;
+    }
+    const int item = itemAt(column, row);
+    const bool player = playerAt(column, row);
+    if ((item >= 0 || player) && !passable(key)) {
+        const PieceKind kind = player ? PieceKind::Player : kindOfRecord(item);
+        result.refusal = (kind == PieceKind::Player ? std::string("The player") : std::string("A ") + pieceNoun(kind)) +
+                         " cannot stand inside " + nameOf(key) + ": move it first";
+        return result;
+    }
+    text.grid[row][column] = key;
+    result.changed = true;
+    return result;
+}
+
+EditResult EditDoc::placeItem(PieceKind kind, int column, int row) {
+    EditResult result;
+    const std::string noun = pieceNoun(kind);
+    if (!passable(keyAt(column, row))) {
+        result.refusal = std::string(kind == PieceKind::Player ? "The player" : "A " + noun) +
+                         " cannot stand inside " + nameOf(keyAt(column, row));
+        return result;
+    }
+    int playerRecord = -1;
+    const bool playerHere = playerAt(column, row, &playerRecord);
+    if (kind == PieceKind::Player) {
+        if (playerHere) return result;
+        int other = itemAt(column, row);
+        if (other >= 0) {
+            result.refusal = std::string("A ") + pieceNoun(kindOfRecord(other)) +
+                             " stands there: each item needs a cell of its own";
+            return result;
+        }
+        if (playerRecord >= 0)
+            text.records[playerRecord] = makeRecord("plr", column, row);
+        else
+            text.records.insert(text.records.begin(), makeRecord("plr", column, row));
+        result.changed = true;
+        return result;
+    }
+    if (playerHere) {
+        result.refusal = "The player stands there: each item needs a cell of its own";
+        return result;
+    }
+    const int other = itemAt(column, row);
+    if (other >= 0 && kindOfRecord(other) == kind) return result;
+    // Placing over another item replaces it: still one item per cell.
+    if (other >= 0) text.records.erase(text.records.begin() + other);
+    text.records.push_back(makeRecord(recordNameOf(kind), column, row));
+    result.changed = true;
+    return result;
+}
+
+EditResult EditDoc::placeDecoration(char key, int column, int row) {
+    EditResult result;
+    if (!findKey(key)) {
+        result.refusal = "This theme has no such decoration";
+        return result;
+    }
+    const int at = decorationAt(column, row);
+    EditRecord record = makeRecord("bgitem", column, row);
+    record.attributes.push_back(std::string(1, key));
+    if (at >= 0) {
+        if (text.records[at].attributes.size() == 3 && text.records[at].attributes[2][0] == key) return result;
+        text.records[at] = record;
+    } else {
+        text.records.push_back(record);
+    }
+    result.changed = true;
+    return result;
+}
+
+EditResult EditDoc::erase(int column, int row) {
+    EditResult result;
+    if (!inside(column, row)) return result;
+    const int item = itemAt(column, row);
+    if (item >= 0 && kindOfRecord(item) == PieceKind::Player) {
+        result.refusal = "There is always one player: place it elsewhere to move it";
+        return result;
+    }
+    if (item < 0 && playerAt(column, row)) {
+        result.refusal = "There is always one player: place it elsewhere to move it";
+        return result;
+    }
+    if (item >= 0) {
+        text.records.erase(text.records.begin() + item);
+        result.changed = true;
+        return result;
+    }
+    const int decoration = decorationAt(column, row);
+    if (decoration >= 0) {
+        text.records.erase(text.records.begin() + decoration);
+        result.changed = true;
+        return result;
+    }
+    return paintCell(openKey(), column, row);
+}
+
+Piece EditDoc::pick(int column, int row) const {
+    Piece piece;
+    const int item = itemAt(column, row);
+    if (item >= 0) {
+        piece.kind = kindOfRecord(item);
+        return piece;
+    }
+    if (playerAt(column, row)) {
+        piece.kind = PieceKind::Player;
+        return piece;
+    }
+    const int decoration = decorationAt(column, row);
+    if (decoration >= 0 && text.records[decoration].attributes.size() == 3) {
+        piece.kind = PieceKind::Decoration;
+        piece.key = text.records[decoration].attributes[2][0];
+        return piece;
+    }
+    piece.key = keyAt(column, row);
+    return piece;
+}
+
+std::vector<ThemeKey> readThemeKeys(const std::string& path) {
+    std::vector<ThemeKey> keys;
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    for (int i = 0; i < 3 && std::getline(in, line); ++i) {}
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::istringstream words(line);
+        char key = 0;
+        int passable = 0;
+        if (!(words >> key)) continue;
+        words >> passable;
+        bool seen = false;
+        for (const ThemeKey& k : keys) seen = seen || k.key == key;
+        if (!seen) keys.push_back({key, passable != 0});
+    }
+    return keys;
+}
+
+std::string themeKeyName(const EditDoc& doc, char key) {
+    struct Names {
+        const char* theme;
+        const char* names[8];  // # % & = - d p v
+    };
+    static const Names table[] = {
+        {"cave", {"rock", "crystal rock", "dark rock", "rock ledge", "deep rock", "crystals", "mushrooms", "stalactites"}},
+        {"forest", {"earth", "log planks", "mossy stone", "grass", "deep earth", "bush", "flowers", "vines"}},
+        {"castle", {"small bricks", "large blocks", "cracked bricks", "stone ledge", "dark bricks", "banner", "window", "chains"}},
+    };
+    switch (key) {
+    case '.': return "open air";
+    case '?': return "ladder";
+    case '$': return "water";
+    case '\xa7': return "rubble";
+    case 't': return "torch";
+    default: break;
+    }
+    static const char order[] = "#%&=-dpv";
+    for (const Names& names : table) {
+        if (doc.text.tilesetPath.find(names.theme) == std::string::npos) continue;
+        for (int i = 0; i < 8; ++i)
+            if (order[i] == key) return names.names[i];
+    }
+    if (static_cast<unsigned char>(key) > 32 && static_cast<unsigned char>(key) < 127)
+        return std::string("cell '") + key + "'";
+    return "cell " + std::to_string(static_cast<unsigned char>(key));
+}
+
+EditText newLevelText(const std::string& tilesetPath, const std::string& backgroundPath) {
+    EditText text;
+    text.tilesetPath = tilesetPath;
+    text.backgroundPath = backgroundPath;
+    for (int row = 0; row < 13; ++row) {
+        if (row == 0 || row >= 11)
+            text.grid.push_back(std::string(20, '#'));
+        else
+            text.grid.push_back("#" + std::string(18, '.') + "#");
+    }
+    text.records.push_back(makeRecord("plr", 2, 10));
+    text.records.push_back(makeRecord("treasure", 10, 10));
+    text.records.push_back(makeRecord("goal", 17, 10));
+    return text;
+}

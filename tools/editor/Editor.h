@@ -1,0 +1,128 @@
+#pragma once
+// One editing session in a window: the level drawn as the game draws it,
+// the palette and status line below it, and everything the keys and the
+// mouse do (painting, undo, checks, test-play, solving, saving, recovery).
+#include <SDL/SDL.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/Tape.h"
+#include "editor/EditDoc.h"
+#include "editor/History.h"
+#include "editor/LevelBridge.h"
+#include "platform/Platform.h"
+
+class SoundBank;
+
+struct Theme {
+    std::string name;
+    std::string tileset;
+    std::string background;
+};
+// The themes found in the data folder (the working directory), the game's
+// own first.
+std::vector<Theme> findThemes();
+
+struct PaletteEntry {
+    Piece piece;
+    SDL_Surface* icon = nullptr;  // 24 x 24, owned
+};
+
+class Editor {
+public:
+    Editor(SDL_Surface* screen, SoundBank* sounds, const std::string& path);
+    ~Editor();
+    Editor(const Editor&) = delete;
+    Editor& operator=(const Editor&) = delete;
+
+    // Opens the level (a new one in the theme when the file does not exist).
+    // False with the loader's one line when the game cannot load the file,
+    // or with a reason when the theme is unknown.
+    bool open(const std::string& themeName, std::string& error);
+    // Until the editor is closed: events, then a picture, each pass.
+    void run();
+    // One pass: every waiting event, the checks after a change, the
+    // recovery file when due, and the picture. False once closed.
+    bool pass();
+    void handle(const SDL_Event& event);
+    void draw();
+
+    bool modified() const;
+    bool closed() const { return done; }
+    const std::string& message() const { return note; }
+    std::string lintSummary() const;
+    const Piece& choice() const { return current; }
+    void choose(const Piece& piece);
+    int paletteIndex() const;
+    const std::vector<PaletteEntry>& paletteEntries() const { return palette; }
+
+    EditDoc doc;
+    History history;
+    std::vector<Problem> problems;
+    // Milliseconds between recovery files.
+    uint32_t recoveryInterval = 30000;
+    // The keys test-play reads; null is the real keyboard.
+    platform::Keyboard* playKeyboard = nullptr;
+
+private:
+    enum class Ask { None, Quit, Recover, KeepTape };
+
+    void key(const SDL_KeyboardEvent& event);
+    void answer(SDLKey sym);
+    void mouseDown(const SDL_MouseButtonEvent& event);
+    void mouseMotion(int x, int y);
+    void applyAt(int column, int row);
+    void changed();
+    bool replaceItems();
+    void refresh(bool rebuild);
+    void rebuildPalette();
+    void cyclePalette(int step);
+    void cycleTheme();
+    void undo();
+    void redo();
+    bool save();
+    void requestQuit();
+    void writeRecovery();
+    void testPlay();
+    void solve();
+    void playSolution();
+    void drainEvents();
+    void drawToolbar();
+    void drawHelp();
+    void drawProblems();
+    void say(const std::string& text) { note = text; }
+
+    SDL_Surface* screen;
+    SoundBank* sounds;
+    std::string path;
+    std::vector<Theme> themes;
+    std::unique_ptr<Level> level;
+    std::string levelError;
+    std::vector<PaletteEntry> palette;
+    Piece current;
+    std::string note;
+    std::string savedBytes;
+    bool existedOnDisk = false;
+    std::string recoveredBytes;
+    uint32_t lastRecovery = 0;
+    std::string recoveryWritten;
+    Ask asking = Ask::None;
+    bool done = false;
+    bool helpShown = false;
+    bool problemsShown = false;
+    // The stroke under way: which button, the last cell, and whether it has
+    // made its step of the history yet.
+    int strokeButton = 0;
+    bool strokePick = false;
+    int strokeColumn = -1, strokeRow = -1;
+    bool strokeRecorded = false;
+    int hoverColumn = -1, hoverRow = -1;
+    bool dirty = false;
+    bool needRebuild = false;
+    Tape playedTape;
+    Tape solution;
+    bool haveSolution = false;
+};

@@ -1,0 +1,16 @@
+#pragma once
+// The editor's files beside the level: the level itself, written atomically
+// with the previous version kept as LEVEL.bak, the recovery file
+// LEVEL.recover, and the kept tape LEVEL.tape.
+#include <string>
+
+// Writes bytes to a temporary file in the same folder, flushes it to the
+// disk and renames it over path. False with the reason in error.
+bool writeAtomically(const std::string& path, const std::string& bytes, std::string& error);
+// Saves the level: the file that was there becomes path + ".bak", then the
+// new bytes replace it atomically.
+bool saveLevelFile(const std::string& path, const std::string& bytes, std::string& error);
+
+std::string recoveryPath(const std::string& levelPath);
+// LEVEL with ".tape" for ".lev" (".tape" added when it does not end in ".lev").
+std::string tapePathFor(const std::string& levelPath);

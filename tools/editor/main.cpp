@@ -1,0 +1,72 @@
+// vorrel-edit: the level editor. Run from the data folder, like the game.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "audio/SoundBank.h"
+#include "editor/Editor.h"
+#include "level/LoadError.h"
+
+namespace {
+
+int usage(const char* message) {
+    std::fprintf(stderr, "vorrel-edit: %s\n", message);
+    std::fprintf(stderr, "usage: vorrel-edit [--theme NAME] [--fullscreen] LEVEL\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string theme;
+    const char* path = nullptr;
+    bool fullscreen = false;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--theme")) {
+            if (i + 1 >= argc) return usage("--theme needs a name");
+            theme = argv[++i];
+        } else if (!std::strcmp(argv[i], "--fullscreen")) {
+            fullscreen = true;
+        } else if (argv[i][0] == '-' && argv[i][1] == '-') {
+            return usage((std::string("unknown option ") + argv[i]).c_str());
+        } else if (path) {
+            return usage("one LEVEL only");
+        } else {
+            path = argv[i];
+        }
+    }
+    if (!path) return usage("LEVEL is needed");
+
+    SoundBank sounds;
+    sounds.load("./zik/data.txt");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "vorrel-edit: %s\n", SDL_GetError());
+        return 2;
+    }
+    SDL_WM_SetCaption("Vorrel Level Editor", "Vorrel Level Editor");
+    SDL_Surface* screen = SDL_SetVideoMode(640, 480, 32, SDL_SWSURFACE | (fullscreen ? SDL_FULLSCREEN : 0));
+    if (!screen) {
+        std::fprintf(stderr, "vorrel-edit: no video mode: %s\n", SDL_GetError());
+        SDL_Quit();
+        return 2;
+    }
+    int status = 0;
+    {
+        Editor editor(screen, &sounds, path);
+        std::string error;
+        if (!editor.open(theme, error)) {
+            if (error.rfind("vorrel-edit:", 0) == 0) {
+                std::fprintf(stderr, "%s\n", error.c_str());
+                status = 2;
+            } else {
+                if (!error.empty()) std::printf("%s\n", error.c_str());
+                std::fflush(stdout);
+                status = kLoadFailureExit;
+            }
+        } else {
+            editor.run();
+        }
+    }
+    SDL_Quit();
+    return status;
+}
