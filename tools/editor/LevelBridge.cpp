@@ -1,7 +1,5 @@
 #include "editor/LevelBridge.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -10,21 +8,8 @@
 
 namespace {
 
-// The loader and the lint read files; the text goes through a private file
-// that lives only for the call.
-class ScratchFile {
-public:
-    explicit ScratchFile(const std::string& bytes) {
-        const char* dir = std::getenv("TMPDIR");
-        path = std::string(dir && *dir ? dir : "/tmp") + "/vorrel-edit-" + std::to_string(getpid()) + ".lev";
-        if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-            std::fwrite(bytes.data(), 1, bytes.size(), file);
-            std::fclose(file);
-        }
-    }
-    ~ScratchFile() { std::remove(path.c_str()); }
-    std::string path;
-};
+// The name the messages about the unsaved text carry.
+const char* const kUnsaved = "(unsaved level)";
 
 int attributeNumber(const std::string& word) { return std::atoi(word.c_str()); }
 
@@ -41,12 +26,13 @@ std::unique_ptr<Level> buildLevel(const EditText& text, SDL_Surface* screen, Sou
 }
 
 std::vector<Problem> lintText(const EditText& text) {
-    ScratchFile file(writeEditText(text));
+    // The canonical text parsed again, so the lint sees exactly what a save
+    // would write, with its line numbers.
     std::vector<Problem> problems;
-    for (const LintMessage& message : lintLevel(file.path)) {
+    for (const LintMessage& message : lintLevelText(parseLevelText(writeEditText(text)), kUnsaved)) {
         Problem problem;
         problem.message = message;
-        if (message.file == file.path) {
+        if (message.file == kUnsaved) {
             problem.message.file.clear();
             const int firstGrid = 4, firstRecord = 4 + static_cast<int>(text.grid.size());
             if (message.line >= firstGrid && message.line < firstRecord) {
