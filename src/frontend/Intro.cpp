@@ -30,9 +30,12 @@ void resetIntroData() {
 }
 
 void runIntro(SDL_Surface* screen, SoundBank& sounds) {
-    SDL_Surface* stars = loadImage("./gfx/tahteet.png");
-    SDL_Surface* maker = loadImage("./gfx/quillmoor.png");
-    SDL_Surface* title = loadImage("./gfx/logo1.png");
+    SurfaceHolder starSheet(loadImage("./gfx/tahteet.png"));
+    SurfaceHolder makerPicture(loadImage("./gfx/quillmoor.png"));
+    SurfaceHolder titlePicture(loadImage("./gfx/logo1.png"));
+    SDL_Surface* stars = starSheet.get();
+    SDL_Surface* maker = makerPicture.get();
+    SDL_Surface* title = titlePicture.get();
     const uint32_t t0 = platform::ticks();
 
     const int frameCount = stars ? stars->w / kStarSize : 0;
@@ -44,6 +47,15 @@ void runIntro(SDL_Surface* screen, SoundBank& sounds) {
     // A picture too narrow for one frame has no star to show.
     AnimStrip strips[5];
     const bool haveStars = frameCount > 0;
+    // The strips are freed however the intro ends, a stop request included.
+    struct StripsFree {
+        AnimStrip* strips;
+        bool cut;
+        ~StripsFree() {
+            if (cut)
+                for (int i = 0; i < 5; ++i) freeStrip(strips[i]);
+        }
+    } stripsFree{strips, haveStars};
     if (haveStars)
         for (int i = 0; i < 5; ++i)
             strips[i] = cutStrip(stars, 0, 0, frameCount, 1, kStarCycle / frameCount, kStarSize, kStarSize,
@@ -89,9 +101,4 @@ void runIntro(SDL_Surface* screen, SoundBank& sounds) {
         platform::delay(20);
     }
 
-    SDL_FreeSurface(maker);
-    SDL_FreeSurface(title);
-    SDL_FreeSurface(stars);
-    if (haveStars)
-        for (AnimStrip& strip : strips) freeStrip(strip);
 }

@@ -18,18 +18,15 @@ namespace {
 const int kCampaignAvailable = 4;
 
 void fadeToMask(SDL_Surface* screen, uint32_t duration) {
-    SDL_Surface* mask = loadImage("./gfx/maski_b.png");
-    if (mask) fadeTo(screen, mask, duration);
-    SDL_FreeSurface(mask);
+    SurfaceHolder mask(loadImage("./gfx/maski_b.png"));
+    if (mask) fadeTo(screen, mask.get(), duration);
 }
 
 void fadeToBlack(SDL_Surface* screen) {
-    SDL_Surface* black = makeBlackSurface(screen->w, screen->h);
+    SurfaceHolder black(makeBlackSurface(screen->w, screen->h));
     if (!black) return;
-    SDL_Surface* converted = SDL_ConvertSurface(black, screen->format, SDL_HWSURFACE | SDL_SRCALPHA);
-    if (converted) fadeTo(screen, converted, 5000);
-    SDL_FreeSurface(converted);
-    SDL_FreeSurface(black);
+    SurfaceHolder converted(SDL_ConvertSurface(black.get(), screen->format, SDL_HWSURFACE | SDL_SRCALPHA));
+    if (converted) fadeTo(screen, converted.get(), 5000);
 }
 
 } // namespace
@@ -66,10 +63,9 @@ void runLevelSelection(SDL_Surface* screen, SoundBank& sounds, int scale, bool s
         const PlayOutcome outcome = runPlayLoop(*map, selectionPage, true, &chosen, available);
 
         if (outcome == Quit) {
-            SDL_Surface* mask = loadImage("./gfx/maski_b.png");
+            SurfaceHolder mask(loadImage("./gfx/maski_b.png"));
             Mix_FadeOutMusic(2000);
-            if (mask) fadeTo(screen, mask, 2000);
-            SDL_FreeSurface(mask);
+            if (mask) fadeTo(screen, mask.get(), 2000);
             return;
         }
         if (outcome == Completed && chosen >= 0) {

@@ -23,16 +23,16 @@ void setAlpha(SDL_Surface* picture, uint32_t alpha) {
 } // namespace
 
 bool runTitleScreen(SDL_Surface* screen, SoundBank& sounds, bool returning) {
-    SDL_Surface* pictures[3] = {loadImage("./gfx/logo1.png"), loadImage("./gfx/logo2.png"),
-                                loadImage("./gfx/quillmoor.png")};
+    SurfaceHolder held[3] = {SurfaceHolder(loadImage("./gfx/logo1.png")), SurfaceHolder(loadImage("./gfx/logo2.png")),
+                             SurfaceHolder(loadImage("./gfx/quillmoor.png"))};
+    SDL_Surface* pictures[3] = {held[0].get(), held[1].get(), held[2].get()};
 
     if (!returning) {
         runIntro(screen, sounds);
     } else {
-        SDL_Surface* mask = loadImage("./gfx/maski_b.png");
+        SurfaceHolder mask(loadImage("./gfx/maski_b.png"));
         sounds.fadeInMusic(MusicTitle, -1, 3000);
-        if (mask && pictures[0]) crossFade(screen, mask, pictures[0], 3000);
-        SDL_FreeSurface(mask);
+        if (mask && pictures[0]) crossFade(screen, mask.get(), pictures[0], 3000);
     }
 
     platform::pumpEvents();
@@ -87,12 +87,11 @@ bool runTitleScreen(SDL_Surface* screen, SoundBank& sounds, bool returning) {
         if (leaving || playing) break;
     }
 
-    for (SDL_Surface* picture : pictures) SDL_FreeSurface(picture);
+    for (SurfaceHolder& picture : held) picture.reset();
 
     Mix_FadeOutMusic(3000);
-    SDL_Surface* mask = loadImage("./gfx/maski_b.png");
-    if (mask) fadeTo(screen, mask, 3000);
-    SDL_FreeSurface(mask);
+    SurfaceHolder mask(loadImage("./gfx/maski_b.png"));
+    if (mask) fadeTo(screen, mask.get(), 3000);
 
     return !leaving;
 }

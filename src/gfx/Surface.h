@@ -2,6 +2,7 @@
 // Small free functions over SDL surfaces shared by every drawing routine.
 #include <SDL/SDL.h>
 #include <cstdint>
+#include <memory>
 
 // Same bits per pixel and channel masks: a blit between them is a plain copy.
 bool sameLayout(const SDL_PixelFormat* a, const SDL_PixelFormat* b);
@@ -44,3 +45,10 @@ void fadeTo(SDL_Surface* screen, SDL_Surface* image, uint32_t duration);
 // IMG_Load that reports a picture it cannot load once per path on standard
 // output ("Picture PATH not found.") and returns null.
 SDL_Surface* loadImage(const char* path);
+
+// Owns a surface: it is freed however its scope ends, also when a stop
+// request (SIGTERM, SIGINT) unwinds a fade that was showing it.
+struct SurfaceFree {
+    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+};
+using SurfaceHolder = std::unique_ptr<SDL_Surface, SurfaceFree>;

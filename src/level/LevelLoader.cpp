@@ -42,11 +42,6 @@ Level::Level(const LevelText& text, SDL_Surface* screen, SoundBank* sounds, int 
 
 namespace {
 
-struct SurfaceFree {
-    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
-};
-using SurfaceHolder = std::unique_ptr<SDL_Surface, SurfaceFree>;
-
 // A colour channel of a pixel value, as SDL_GetRGB gives it for 8-bit channels.
 inline Uint32 channel(Uint32 pixel, Uint32 mask, Uint8 shift) { return (pixel & mask) >> shift; }
 

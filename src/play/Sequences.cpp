@@ -52,11 +52,9 @@ void runLevelStart(Level& level, int page, int availableLevels, bool selectMode)
     SDL_Surface* copy = SDL_CreateRGBSurface(0x10001, screen->w, screen->h, 32, 0x000000FF, 0x0000FF00,
                                              0x00FF0000, 0xFF000000);
     if (copy) blitRect(screen, copy, 0, 0, screen->w, screen->h, 0, 0);
-    SDL_Surface* picture = displayCopy(copy);
-    SDL_Surface* black = displayCopy(makeBlackSurface(640, 480));
-    if (picture && black) crossFade(screen, black, picture, 3000);
-    SDL_FreeSurface(picture);
-    SDL_FreeSurface(black);
+    SurfaceHolder picture(displayCopy(copy));
+    SurfaceHolder black(displayCopy(makeBlackSurface(640, 480)));
+    if (picture && black) crossFade(screen, black.get(), picture.get(), 3000);
 }
 
 void runExitSequence(Level& level, int page, int availableLevels, bool selectMode) {
@@ -152,7 +150,6 @@ void drawBlockTransition(Level& level, uint32_t elapsed) {
 }
 
 void runQuitFade(Level& level) {
-    SDL_Surface* mask = loadImage("./gfx/maski_b.png");
-    if (mask) fadeTo(level.screen, mask, 2000);
-    SDL_FreeSurface(mask);
+    SurfaceHolder mask(loadImage("./gfx/maski_b.png"));
+    if (mask) fadeTo(level.screen, mask.get(), 2000);
 }
