@@ -49,23 +49,19 @@ TextFile readLines(const std::string& path) {
     return file;
 }
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
-
+// The words of a line, split at blanks exactly as the level grammar splits
+// an item record.
 std::vector<std::string> splitWords(const std::string& line) {
+    std::string name;
     std::vector<std::string> words;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && isSpace(line[i])) ++i;
-        size_t start = i;
-        while (i < line.size() && !isSpace(line[i])) ++i;
-        if (i > start) words.push_back(line.substr(start, i - start));
-    }
+    splitRecord(line, name, words);
+    if (!name.empty()) words.insert(words.begin(), name);
     return words;
 }
 
 // Leading decimal digits after optional blanks; false when there are none.
 bool leadingUnsigned(const std::string& text, size_t& pos, unsigned long& value) {
-    while (pos < text.size() && isSpace(text[pos])) ++pos;
+    while (pos < text.size() && isBlank(static_cast<unsigned char>(text[pos]))) ++pos;
     size_t start = pos;
     value = 0;
     while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
