@@ -18,6 +18,7 @@
 #include "entities/Player.h"
 #include "level/Level.h"
 #include "common/Lint.h"
+#include "level/LevelText.h"
 #include "level/LoadError.h"
 #include "play/PlayLoop.h"
 #include "common/Tape.h"
@@ -159,7 +160,8 @@ TEST(CampaignTest, EveryLevelLoadsFitsTheScreenAndLintsClean) {
     std::ifstream maxFile(dataFolder() / "level/main/absolute.max");
     int last = 0;
     ASSERT_TRUE(maxFile >> last);
-    EXPECT_GE(last, static_cast<int>(levels.size()));
+    // Every door of the map leads to a level.
+    EXPECT_EQ(last, static_cast<int>(levels.size()));
     // No numbered level lies past the campaign's end, where no door leads.
     EXPECT_FALSE(fs::exists(dataFolder() / levelPath(last + 1)));
 
@@ -261,19 +263,55 @@ TEST(CampaignTest, SelectionMapReachesEveryDoorAndBothEdges) {
     }
 }
 
-TEST(CampaignTest, DoorOneTapeEntersTheFirstLevel) {
+// The first door on the first page, and the last door on the map's last
+// page, each entered by walking there.
+TEST(CampaignTest, DoorTapesEnterTheFirstAndLastLevel) {
     InData folder;
-    Tape tape = loadTape((dataFolder() / "level/main/tapes/select-door1.tape").string());
-    ASSERT_EQ(tape.level, "level/main/select.lev");
-    ASSERT_GE(tape.select, 1);
-    auto map = loadCampaignLevel(tape.level);
-    ReplayOptions options;
-    options.selectMode = true;
-    options.available = tape.select;
-    ReplayResult result = replayTape(*map, tape, options);
-    EXPECT_EQ(result.outcome, Completed);
-    EXPECT_EQ(result.chosen, 1);
-    EXPECT_EQ(result.page, 0);
+    const std::pair<const char*, int> doors[] = {{"select-door1.tape", 1}, {"select-door40.tape", 40}};
+    for (const auto& [name, number] : doors) {
+        SCOPED_TRACE(name);
+        Tape tape = loadTape((dataFolder() / "level/main/tapes" / name).string());
+        ASSERT_EQ(tape.level, "level/main/select.lev");
+        ASSERT_GE(tape.select, number);
+        auto map = loadCampaignLevel(tape.level);
+        ReplayOptions options;
+        options.selectMode = true;
+        options.available = tape.select;
+        options.page = tape.page;
+        ReplayResult result = replayTape(*map, tape, options);
+        EXPECT_EQ(result.outcome, Completed);
+        EXPECT_EQ(result.chosen, number);
+        EXPECT_EQ(result.page, (number - 1) / 10 * 10);
+    }
+}
+
+// No two levels share a layout, not even mirrored, and from level 16 on the
+// play reaches into the top half of the screen: something to take, push or
+// start from stands there.
+TEST(CampaignTest, LayoutsAreTheirOwnAndUseTheWholeScreen) {
+    std::vector<std::pair<int, std::vector<std::string>>> layouts;
+    for (int n : campaignLevels()) {
+        SCOPED_TRACE(levelPath(n));
+        const LevelText text = readLevelText((dataFolder() / levelPath(n)).string());
+        std::vector<std::string> grid, mirrored;
+        for (const GridLine& line : text.grid) {
+            grid.push_back(line.bytes);
+            mirrored.emplace_back(line.bytes.rbegin(), line.bytes.rend());
+        }
+        for (const auto& [other, layout] : layouts) {
+            EXPECT_NE(layout, grid) << "same layout as level " << other;
+            EXPECT_NE(layout, mirrored) << "mirrored layout of level " << other;
+        }
+        layouts.emplace_back(n, grid);
+        if (n < 16) continue;
+        bool topHalf = false;
+        for (const RecordLine& record : text.records) {
+            const bool thing = record.name == "plr" || record.name == "treasure" || record.name == "goal" ||
+                               record.name == "wooden_box" || record.name == "heavy_box";
+            if (thing && record.attributes.size() >= 2 && std::atoi(record.attributes[1].c_str()) <= 5) topHalf = true;
+        }
+        EXPECT_TRUE(topHalf) << "nothing to play in rows 0 to 5";
+    }
 }
 
 TEST(CampaignTest, EveryLevelHasItsSolutionTape) {
