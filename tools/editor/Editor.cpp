@@ -9,6 +9,7 @@
 #include "editor/LevelFiles.h"
 #include "editor/SolveJob.h"
 #include "editor/TextDraw.h"
+#include "entities/Goal.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "gfx/Surface.h"
@@ -207,6 +208,7 @@ void Editor::refresh(bool rebuild) {
         // A level the game refuses keeps the last picture; the problem is named below.
         if (fresh) level = std::move(fresh);
         else if (level) level.reset();
+        placedKnown = false;
     }
     problems = lintText(doc.text);
     if (!levelError.empty()) {
@@ -281,24 +283,82 @@ void Editor::applyAt(int column, int row) {
     changed();
 }
 
+namespace {
+
+bool sameRecord(const EditRecord& a, const EditRecord& b) { return a.name == b.name && a.attributes == b.attributes; }
+
+} // namespace
+
 bool Editor::replaceItems() {
     // Items only: the drawn level keeps its backdrop, sprites and cells, and
-    // its items are placed anew by the game's own record handling.
-    for (auto& row : level->grid)
-        for (Cell* cell : row) cell->item = nullptr;
-    for (Item* item : level->items) delete item;
-    level->items.clear();
-    level->treasures.clear();
-    level->player->bombs.clear();
-    level->player->bombsUsed = 0;
-    level->player->setPosition(32, 0);
+    // the game's own record handling places the records that changed. Only
+    // those: cutting every item's sprites again made an edit on a busy level
+    // cost milliseconds.
+    const std::vector<EditRecord>& records = doc.text.records;
+    size_t head = 0, tail = 0;
+    if (placedKnown) {
+        while (head < records.size() && head < placedRecords.size() && sameRecord(records[head], placedRecords[head]))
+            ++head;
+        while (tail < records.size() - head && tail < placedRecords.size() - head &&
+               sameRecord(records[records.size() - 1 - tail], placedRecords[placedRecords.size() - 1 - tail]))
+            ++tail;
+        // Bombs belong to the player's list as well: those records place all anew.
+        for (size_t i = head; i < placedRecords.size() - tail; ++i)
+            if (placedRecords[i].name == "bomb") placedKnown = false;
+        for (size_t i = head; i < records.size() - tail; ++i)
+            if (records[i].name == "bomb") placedKnown = false;
+    }
+    if (!placedKnown) head = tail = 0;
+    // The items of the unchanged records before and after the change.
+    size_t firstGone = 0, gone = 0;
+    if (placedKnown) {
+        for (size_t i = 0; i < head; ++i) firstGone += placedCounts[i];
+        for (size_t i = head; i < placedRecords.size() - tail; ++i) gone += placedCounts[i];
+    } else {
+        gone = level->items.size();
+    }
+    for (size_t i = firstGone; i < firstGone + gone; ++i) {
+        Item* item = level->items[i];
+        for (auto& row : level->grid)
+            for (Cell* cell : row)
+                if (cell->item == item) cell->item = nullptr;
+        delete item;
+    }
+    std::vector<Item*> after(level->items.begin() + static_cast<long>(firstGone + gone), level->items.end());
+    level->items.resize(firstGone);
+    if (!placedKnown) {
+        level->player->bombs.clear();
+        level->player->bombsUsed = 0;
+    }
+    std::vector<size_t> counts(placedCounts.begin(), placedCounts.begin() + static_cast<long>(head));
+    bool placed = true;
     try {
         ItemSheet sheet;
-        for (const EditRecord& record : doc.text.records) placeItem(*level, record.name, record.attributes, &sheet);
+        for (size_t i = head; i < records.size() - tail; ++i) {
+            const size_t before = level->items.size();
+            placeItem(*level, records[i].name, records[i].attributes, &sheet);
+            counts.push_back(level->items.size() - before);
+        }
     } catch (const LoadError&) {
-        return false;
+        placed = false;
     }
-    return true;
+    level->items.insert(level->items.end(), after.begin(), after.end());
+    try {
+        // The player stands where the last of its records puts it.
+        level->player->setPosition(32, 0);
+        for (const EditRecord& record : records)
+            if (record.name == "plr") placeItem(*level, record.name, record.attributes);
+    } catch (const LoadError&) {
+        placed = false;
+    }
+    if (placedKnown) counts.insert(counts.end(), placedCounts.end() - static_cast<long>(tail), placedCounts.end());
+    level->treasures.clear();
+    for (Item* item : level->items)
+        if (Treasure* treasure = dynamic_cast<Treasure*>(item)) level->treasures.push_back(treasure);
+    placedKnown = placed;
+    placedRecords = records;
+    placedCounts = counts;
+    return placed;
 }
 
 void Editor::mouseDown(const SDL_MouseButtonEvent& event) {
