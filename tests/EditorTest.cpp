@@ -107,12 +107,23 @@ TEST(EditDocTest, PaintingFollowsTheGamesRules) {
     EXPECT_TRUE(doc.paint({PieceKind::Decoration, 'd'}, 3, 3).changed);
     EXPECT_FALSE(doc.paint({PieceKind::Decoration, 'd'}, 3, 3).changed);
     EXPECT_TRUE(doc.pick(3, 3) == (Piece{PieceKind::Decoration, 'd'}));
+
+    // A cell whose picture covers it hides a decoration: neither is allowed.
+    doc.keys[1].hides = true;
+    EXPECT_EQ("A decoration stands there and earth would hide it: clear it first",
+              doc.paint({PieceKind::Cell, '#'}, 3, 3).refusal);
+    EXPECT_EQ("A decoration behind earth is never seen", doc.paint({PieceKind::Decoration, 'd'}, 0, 0).refusal);
+    EXPECT_LT(doc.decorationAt(0, 0), 0);
 }
 
 TEST(EditorTest, NewLevelStrokesUndoRedoSave) {
     Session s;
     auto editor = s.open("forest");
     EXPECT_TRUE(editor->problems.empty()) << editor->lintSummary();
+    // Which cells hide what is behind them comes from their pictures.
+    EXPECT_TRUE(editor->doc.findKey('#')->hides);
+    EXPECT_FALSE(editor->doc.findKey('.')->hides);
+    EXPECT_FALSE(editor->doc.findKey('?')->hides);
     EXPECT_TRUE(editor->modified());
     const std::string fresh = writeEditText(editor->doc.text);
 

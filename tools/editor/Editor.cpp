@@ -62,6 +62,23 @@ void frame(SDL_Surface* surface, int x, int y, int w, int h, Uint32 colour) {
     fillRect(surface, x + w - 1, y, 1, h, colour);
 }
 
+// Held around many getPixel calls: each would otherwise lock and unlock the
+// surface, and unlocking a run-length encoded surface encodes it again.
+class PixelLock {
+public:
+    explicit PixelLock(SDL_Surface* surface) : surface(surface) {
+        if (surface && SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) < 0) this->surface = nullptr;
+    }
+    ~PixelLock() {
+        if (surface && SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    }
+    PixelLock(const PixelLock&) = delete;
+    PixelLock& operator=(const PixelLock&) = delete;
+
+private:
+    SDL_Surface* surface;
+};
+
 // A 24 x 24 picture of the w x h area at (sx, sy) of source, see-through
 // pixels left as background; null source gives a plain square of fallback.
 SDL_Surface* makeIcon(SDL_Surface* screen, SDL_Surface* source, int sx, int sy, int w, int h, Uint32 background,
@@ -72,6 +89,7 @@ SDL_Surface* makeIcon(SDL_Surface* screen, SDL_Surface* source, int sx, int sy, 
     fillRect(icon, 0, 0, kIconSize, kIconSize, background);
     bool drawn = false;
     if (source) {
+        PixelLock lock(source);
         for (int y = 0; y < kIconSize; ++y)
             for (int x = 0; x < kIconSize; ++x) {
                 const int px = sx + x * w / kIconSize, py = sy + y * h / kIconSize;
@@ -85,6 +103,20 @@ SDL_Surface* makeIcon(SDL_Surface* screen, SDL_Surface* source, int sx, int sy, 
     }
     if (!drawn) fillRect(icon, 4, 4, kIconSize - 8, kIconSize - 8, fallback);
     return icon;
+}
+
+// Whether a cell's picture covers all of its 32 x 32 pixels: the cell layer
+// is drawn over the items, so nothing behind such a cell shows.
+bool coversCell(SDL_Surface* sprite) {
+    if (!sprite || sprite->w < 32 || sprite->h < 32) return false;
+    PixelLock lock(sprite);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            Uint8 r, g, b;
+            SDL_GetRGB(getPixel(sprite, x, y), sprite->format, &r, &g, &b);
+            if (r == 255 && g == 0 && b == 255) return false;
+        }
+    return true;
 }
 
 bool decorationKey(const ThemeKey& k) {
@@ -209,6 +241,10 @@ void Editor::refresh(bool rebuild) {
         if (fresh) level = std::move(fresh);
         else if (level) level.reset();
         placedKnown = false;
+        for (ThemeKey& k : doc.keys) {
+            const Cell* prototype = level ? level->spriteTable.findPrototype(static_cast<unsigned char>(k.key)) : nullptr;
+            k.hides = prototype && !prototype->liquid && coversCell(prototype->sprite);
+        }
     }
     problems = lintText(doc.text);
     if (!levelError.empty()) {
