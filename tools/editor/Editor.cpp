@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -712,8 +713,15 @@ void Editor::solve() {
     std::unique_ptr<SolveJob> job(new SolveJob(*work, 60));
     SolveJob::State state = SolveJob::Running;
     bool cancelled = false;
+    // Slices of about a tenth of a second, whatever the level's speed, so
+    // the count moves and Escape answers at once.
+    uint64_t budget = 200;
     while (state == SolveJob::Running && !cancelled) {
-        state = job->step(20000);
+        const double before = job->seconds();
+        state = job->step(budget);
+        const double spent = job->seconds() - before;
+        if (spent < 0.05) budget = std::min<uint64_t>(budget * 2, 1000000);
+        else if (spent > 0.2 && budget > 1) budget /= 2;
         SDL_Event event;
         while (platform::pollEvent(event))
             if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) cancelled = true;
