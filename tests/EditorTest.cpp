@@ -291,6 +291,13 @@ TEST(EditorTest, RecoveryFileQuitQuestionAndTestPlay) {
     EXPECT_TRUE(editor->modified());
 }
 
+TEST(EditorTest, KeptTapeGoesToTheTapesFolderWhenThereIsOne) {
+    Session s;
+    EXPECT_EQ(s.folder.string() + "/mine.tape", tapePathFor(s.level));
+    fs::create_directories(s.folder / "tapes");
+    EXPECT_EQ(s.folder.string() + "/tapes/mine.tape", tapePathFor(s.level));
+}
+
 TEST(EditorTest, UnloadableFileGivesTheLoadersLine) {
     Session s;
     std::ofstream(s.level) << "gfx/forest.txt\ngfx/bg_forest.png\n2\n####\n###\n";
