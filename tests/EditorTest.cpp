@@ -5,11 +5,14 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <typeinfo>
 
 #include "TestSupport.h"
 #include "editor/EditDoc.h"
 #include "editor/Editor.h"
 #include "editor/LevelFiles.h"
+#include "entities/Item.h"
+#include "entities/Player.h"
 #include "platform/Events.h"
 #include "platform/FileRead.h"
 #include "platform/Platform.h"
@@ -104,12 +107,23 @@ TEST(EditDocTest, PaintingFollowsTheGamesRules) {
     EXPECT_TRUE(doc.paint({PieceKind::Decoration, 'd'}, 3, 3).changed);
     EXPECT_FALSE(doc.paint({PieceKind::Decoration, 'd'}, 3, 3).changed);
     EXPECT_TRUE(doc.pick(3, 3) == (Piece{PieceKind::Decoration, 'd'}));
+
+    // A cell whose picture covers it hides a decoration: neither is allowed.
+    doc.keys[1].hides = true;
+    EXPECT_EQ("A decoration stands there and earth would hide it: clear it first",
+              doc.paint({PieceKind::Cell, '#'}, 3, 3).refusal);
+    EXPECT_EQ("A decoration behind earth is never seen", doc.paint({PieceKind::Decoration, 'd'}, 0, 0).refusal);
+    EXPECT_LT(doc.decorationAt(0, 0), 0);
 }
 
 TEST(EditorTest, NewLevelStrokesUndoRedoSave) {
     Session s;
     auto editor = s.open("forest");
     EXPECT_TRUE(editor->problems.empty()) << editor->lintSummary();
+    // Which cells hide what is behind them comes from their pictures.
+    EXPECT_TRUE(editor->doc.findKey('#')->hides);
+    EXPECT_FALSE(editor->doc.findKey('.')->hides);
+    EXPECT_FALSE(editor->doc.findKey('?')->hides);
     EXPECT_TRUE(editor->modified());
     const std::string fresh = writeEditText(editor->doc.text);
 
@@ -149,6 +163,75 @@ TEST(EditorTest, NewLevelStrokesUndoRedoSave) {
     s.run(*editor);
     EXPECT_EQ(0u, editor->message().rfind("Not saved", 0)) << editor->message();
     EXPECT_EQ(std::string::npos, readAll(s.level).find("tresure"));
+}
+
+// What the drawn level holds, item by item in drawing order.
+std::string describeItems(const Level& level) {
+    std::ostringstream out;
+    for (const Item* item : level.items) out << typeid(*item).name() << ' ' << item->x << ',' << item->y << ';';
+    out << " gems " << level.treasures.size() << " player " << level.player->x << ',' << level.player->y << " bombs "
+        << level.player->bombs.size();
+    return out.str();
+}
+
+TEST(EditorTest, ItemEditsDrawWhatTheLoaderWouldBuild) {
+    // Item edits re-place only the records they change; the drawn level must
+    // still hold what a fresh load of the text holds, in the same order.
+    Session s;
+    fs::copy_file(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level15.lev", s.level);
+    auto editor = s.open();
+    auto check = [&](const char* step) {
+        std::string error;
+        std::unique_ptr<Level> fresh = buildLevel(editor->doc.text, testsupport::screen(), nullptr, error);
+        ASSERT_TRUE(fresh && editor->drawnLevel()) << step << ": " << error;
+        EXPECT_EQ(describeItems(*fresh), describeItems(*editor->drawnLevel())) << step;
+    };
+    int column = -1, row = -1;
+    for (int r = 0; r < editor->doc.rows() && column < 0; ++r)
+        for (int c = 1; c < editor->doc.columns(); ++c)
+            if (editor->doc.passable(editor->doc.keyAt(c, r)) && editor->doc.itemAt(c, r) < 0 &&
+                editor->doc.decorationAt(c, r) < 0 && !editor->doc.playerAt(c, r)) {
+                column = c;
+                row = r;
+                break;
+            }
+    ASSERT_GE(column, 0);
+    const int x = column * 32 + 5, y = row * 32 + 5;
+    editor->choose({PieceKind::Crate, 0});
+    s.events.click(x, y);
+    s.run(*editor);
+    check("crate placed");
+    editor->choose({PieceKind::Gem, 0});
+    s.events.click(x, y);  // replaces the crate
+    s.run(*editor);
+    check("gem over the crate");
+    editor->choose({PieceKind::Player, 0});
+    s.events.click(x + 32, y);
+    s.run(*editor);
+    check("player moved");
+    s.events.click(x, y, SDL_BUTTON_RIGHT);
+    s.run(*editor);
+    check("gem cleared");
+    // A decoration changed in place: its record keeps its place in the file.
+    const int decoration = editor->doc.decorationAt(3, 4);
+    ASSERT_GE(decoration, 0);
+    editor->choose({PieceKind::Decoration, editor->doc.text.records[decoration].attributes[2][0] == 'v' ? 'p' : 'v'});
+    s.events.click(3 * 32 + 5, 4 * 32 + 5);
+    s.run(*editor);
+    EXPECT_EQ(decoration, editor->doc.decorationAt(3, 4));
+    check("decoration changed");
+    // The first record of the file cleared, then the same again after an undo.
+    const int first = editor->doc.text.records[0].name == "plr" ? 1 : 0;
+    const EditRecord record = editor->doc.text.records[first];
+    ASSERT_GE(record.attributes.size(), 2u);
+    const int fc = std::atoi(record.attributes[0].c_str()), fr = std::atoi(record.attributes[1].c_str());
+    s.events.click(fc * 32 + 5, fr * 32 + 5, SDL_BUTTON_RIGHT);
+    s.run(*editor);
+    check("first record cleared");
+    s.events.key(SDLK_z, KMOD_LCTRL);
+    s.events.click(fc * 32 + 5, fr * 32 + 5, SDL_BUTTON_RIGHT);
+    s.run(*editor);
+    check("undone and cleared again");
 }
 
 TEST(EditorTest, FiveHundredStepsOfUndo) {
@@ -206,6 +289,13 @@ TEST(EditorTest, RecoveryFileQuitQuestionAndTestPlay) {
     s.run(*editor);
     EXPECT_EQ("gfx/castle.txt", editor->doc.text.tilesetPath);
     EXPECT_TRUE(editor->modified());
+}
+
+TEST(EditorTest, KeptTapeGoesToTheTapesFolderWhenThereIsOne) {
+    Session s;
+    EXPECT_EQ(s.folder.string() + "/mine.tape", tapePathFor(s.level));
+    fs::create_directories(s.folder / "tapes");
+    EXPECT_EQ(s.folder.string() + "/tapes/mine.tape", tapePathFor(s.level));
 }
 
 TEST(EditorTest, UnloadableFileGivesTheLoadersLine) {

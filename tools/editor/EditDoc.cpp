@@ -194,6 +194,11 @@ EditResult EditDoc::paintCell(char key, int column, int row) {
     }
     const int item = itemAt(column, row);
     const bool player = playerAt(column, row);
+    const ThemeKey* painted = findKey(key);
+    if (painted->hides && decorationAt(column, row) >= 0) {
+        result.refusal = "A decoration stands there and " + nameOf(key) + " would hide it: clear it first";
+        return result;
+    }
     if ((item >= 0 || player) && !passable(key)) {
         const PieceKind kind = player ? PieceKind::Player : kindOfRecord(item);
         result.refusal = (kind == PieceKind::Player ? std::string("The player") : std::string("A ") + pieceNoun(kind)) +
@@ -247,6 +252,11 @@ EditResult EditDoc::placeDecoration(char key, int column, int row) {
     EditResult result;
     if (!findKey(key)) {
         result.refusal = "This theme has no such decoration";
+        return result;
+    }
+    const ThemeKey* cell = findKey(keyAt(column, row));
+    if (cell && cell->hides) {
+        result.refusal = "A decoration behind " + nameOf(keyAt(column, row)) + " is never seen";
         return result;
     }
     const int at = decorationAt(column, row);

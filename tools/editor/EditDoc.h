@@ -28,6 +28,8 @@ const char* pieceNoun(PieceKind kind);
 struct ThemeKey {
     char key = 0;
     bool passable = false;
+    // Its picture covers the whole cell, so a decoration there is never seen.
+    bool hides = false;
 };
 
 struct EditResult {

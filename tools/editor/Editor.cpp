@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -9,6 +10,7 @@
 #include "editor/LevelFiles.h"
 #include "editor/SolveJob.h"
 #include "editor/TextDraw.h"
+#include "entities/Goal.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "gfx/Surface.h"
@@ -61,6 +63,23 @@ void frame(SDL_Surface* surface, int x, int y, int w, int h, Uint32 colour) {
     fillRect(surface, x + w - 1, y, 1, h, colour);
 }
 
+// Held around many getPixel calls: each would otherwise lock and unlock the
+// surface, and unlocking a run-length encoded surface encodes it again.
+class PixelLock {
+public:
+    explicit PixelLock(SDL_Surface* surface) : surface(surface) {
+        if (surface && SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) < 0) this->surface = nullptr;
+    }
+    ~PixelLock() {
+        if (surface && SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    }
+    PixelLock(const PixelLock&) = delete;
+    PixelLock& operator=(const PixelLock&) = delete;
+
+private:
+    SDL_Surface* surface;
+};
+
 // A 24 x 24 picture of the w x h area at (sx, sy) of source, see-through
 // pixels left as background; null source gives a plain square of fallback.
 SDL_Surface* makeIcon(SDL_Surface* screen, SDL_Surface* source, int sx, int sy, int w, int h, Uint32 background,
@@ -71,6 +90,7 @@ SDL_Surface* makeIcon(SDL_Surface* screen, SDL_Surface* source, int sx, int sy, 
     fillRect(icon, 0, 0, kIconSize, kIconSize, background);
     bool drawn = false;
     if (source) {
+        PixelLock lock(source);
         for (int y = 0; y < kIconSize; ++y)
             for (int x = 0; x < kIconSize; ++x) {
                 const int px = sx + x * w / kIconSize, py = sy + y * h / kIconSize;
@@ -84,6 +104,20 @@ SDL_Surface* makeIcon(SDL_Surface* screen, SDL_Surface* source, int sx, int sy, 
     }
     if (!drawn) fillRect(icon, 4, 4, kIconSize - 8, kIconSize - 8, fallback);
     return icon;
+}
+
+// Whether a cell's picture covers all of its 32 x 32 pixels: the cell layer
+// is drawn over the items, so nothing behind such a cell shows.
+bool coversCell(SDL_Surface* sprite) {
+    if (!sprite || sprite->w < 32 || sprite->h < 32) return false;
+    PixelLock lock(sprite);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            Uint8 r, g, b;
+            SDL_GetRGB(getPixel(sprite, x, y), sprite->format, &r, &g, &b);
+            if (r == 255 && g == 0 && b == 255) return false;
+        }
+    return true;
 }
 
 bool decorationKey(const ThemeKey& k) {
@@ -207,6 +241,11 @@ void Editor::refresh(bool rebuild) {
         // A level the game refuses keeps the last picture; the problem is named below.
         if (fresh) level = std::move(fresh);
         else if (level) level.reset();
+        placedKnown = false;
+        for (ThemeKey& k : doc.keys) {
+            const Cell* prototype = level ? level->spriteTable.findPrototype(static_cast<unsigned char>(k.key)) : nullptr;
+            k.hides = prototype && !prototype->liquid && coversCell(prototype->sprite);
+        }
     }
     problems = lintText(doc.text);
     if (!levelError.empty()) {
@@ -281,24 +320,82 @@ void Editor::applyAt(int column, int row) {
     changed();
 }
 
+namespace {
+
+bool sameRecord(const EditRecord& a, const EditRecord& b) { return a.name == b.name && a.attributes == b.attributes; }
+
+} // namespace
+
 bool Editor::replaceItems() {
     // Items only: the drawn level keeps its backdrop, sprites and cells, and
-    // its items are placed anew by the game's own record handling.
-    for (auto& row : level->grid)
-        for (Cell* cell : row) cell->item = nullptr;
-    for (Item* item : level->items) delete item;
-    level->items.clear();
-    level->treasures.clear();
-    level->player->bombs.clear();
-    level->player->bombsUsed = 0;
-    level->player->setPosition(32, 0);
+    // the game's own record handling places the records that changed. Only
+    // those: cutting every item's sprites again made an edit on a busy level
+    // cost milliseconds.
+    const std::vector<EditRecord>& records = doc.text.records;
+    size_t head = 0, tail = 0;
+    if (placedKnown) {
+        while (head < records.size() && head < placedRecords.size() && sameRecord(records[head], placedRecords[head]))
+            ++head;
+        while (tail < records.size() - head && tail < placedRecords.size() - head &&
+               sameRecord(records[records.size() - 1 - tail], placedRecords[placedRecords.size() - 1 - tail]))
+            ++tail;
+        // Bombs belong to the player's list as well: those records place all anew.
+        for (size_t i = head; i < placedRecords.size() - tail; ++i)
+            if (placedRecords[i].name == "bomb") placedKnown = false;
+        for (size_t i = head; i < records.size() - tail; ++i)
+            if (records[i].name == "bomb") placedKnown = false;
+    }
+    if (!placedKnown) head = tail = 0;
+    // The items of the unchanged records before and after the change.
+    size_t firstGone = 0, gone = 0;
+    if (placedKnown) {
+        for (size_t i = 0; i < head; ++i) firstGone += placedCounts[i];
+        for (size_t i = head; i < placedRecords.size() - tail; ++i) gone += placedCounts[i];
+    } else {
+        gone = level->items.size();
+    }
+    for (size_t i = firstGone; i < firstGone + gone; ++i) {
+        Item* item = level->items[i];
+        for (auto& row : level->grid)
+            for (Cell* cell : row)
+                if (cell->item == item) cell->item = nullptr;
+        delete item;
+    }
+    std::vector<Item*> after(level->items.begin() + static_cast<long>(firstGone + gone), level->items.end());
+    level->items.resize(firstGone);
+    if (!placedKnown) {
+        level->player->bombs.clear();
+        level->player->bombsUsed = 0;
+    }
+    std::vector<size_t> counts(placedCounts.begin(), placedCounts.begin() + static_cast<long>(head));
+    bool placed = true;
     try {
         ItemSheet sheet;
-        for (const EditRecord& record : doc.text.records) placeItem(*level, record.name, record.attributes, &sheet);
+        for (size_t i = head; i < records.size() - tail; ++i) {
+            const size_t before = level->items.size();
+            placeItem(*level, records[i].name, records[i].attributes, &sheet);
+            counts.push_back(level->items.size() - before);
+        }
     } catch (const LoadError&) {
-        return false;
+        placed = false;
     }
-    return true;
+    level->items.insert(level->items.end(), after.begin(), after.end());
+    try {
+        // The player stands where the last of its records puts it.
+        level->player->setPosition(32, 0);
+        for (const EditRecord& record : records)
+            if (record.name == "plr") placeItem(*level, record.name, record.attributes);
+    } catch (const LoadError&) {
+        placed = false;
+    }
+    if (placedKnown) counts.insert(counts.end(), placedCounts.end() - static_cast<long>(tail), placedCounts.end());
+    level->treasures.clear();
+    for (Item* item : level->items)
+        if (Treasure* treasure = dynamic_cast<Treasure*>(item)) level->treasures.push_back(treasure);
+    placedKnown = placed;
+    placedRecords = records;
+    placedCounts = counts;
+    return placed;
 }
 
 void Editor::mouseDown(const SDL_MouseButtonEvent& event) {
@@ -616,8 +713,15 @@ void Editor::solve() {
     std::unique_ptr<SolveJob> job(new SolveJob(*work, 60));
     SolveJob::State state = SolveJob::Running;
     bool cancelled = false;
+    // Slices of about a tenth of a second, whatever the level's speed, so
+    // the count moves and Escape answers at once.
+    uint64_t budget = 200;
     while (state == SolveJob::Running && !cancelled) {
-        state = job->step(20000);
+        const double before = job->seconds();
+        state = job->step(budget);
+        const double spent = job->seconds() - before;
+        if (spent < 0.05) budget = std::min<uint64_t>(budget * 2, 1000000);
+        else if (spent > 0.2 && budget > 1) budget /= 2;
         SDL_Event event;
         while (platform::pollEvent(event))
             if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) cancelled = true;

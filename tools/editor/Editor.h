@@ -58,6 +58,8 @@ public:
     void choose(const Piece& piece);
     int paletteIndex() const;
     const std::vector<PaletteEntry>& paletteEntries() const { return palette; }
+    // The level as drawn (null when the game refuses the text).
+    const Level* drawnLevel() const { return level.get(); }
 
     EditDoc doc;
     History history;
@@ -122,6 +124,11 @@ private:
     int hoverColumn = -1, hoverRow = -1;
     bool dirty = false;
     bool needRebuild = false;
+    // The records the drawn level's items were placed from, and how many
+    // items each made, once an edit has placed them (not after a rebuild).
+    std::vector<EditRecord> placedRecords;
+    std::vector<size_t> placedCounts;
+    bool placedKnown = false;
     Tape playedTape;
     Tape solution;
     bool haveSolution = false;

@@ -1,6 +1,7 @@
 #include "editor/LevelFiles.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -71,7 +72,14 @@ std::string recoveryPath(const std::string& levelPath) { return levelPath + ".re
 
 std::string tapePathFor(const std::string& levelPath) {
     const std::string ext = ".lev";
+    std::string tape = levelPath + ".tape";
     if (levelPath.size() > ext.size() && levelPath.compare(levelPath.size() - ext.size(), ext.size(), ext) == 0)
-        return levelPath.substr(0, levelPath.size() - ext.size()) + ".tape";
-    return levelPath + ".tape";
+        tape = levelPath.substr(0, levelPath.size() - ext.size()) + ".tape";
+    // A folder of levels with a tapes folder (the campaign's) keeps its tapes there.
+    const size_t slash = tape.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : tape.substr(0, slash + 1);
+    struct stat info;
+    if (stat((folder + "tapes").c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        return folder + "tapes/" + tape.substr(folder.size());
+    return tape;
 }
