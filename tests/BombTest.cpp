@@ -213,6 +213,37 @@ TEST(Bomb, IsPushedLikeABoxButBlocksNothing) {
     EXPECT_EQ(bomb->x, 64);
 }
 
+// A push to the left overshoots its cell by a fraction of a pixel before the
+// player snaps it back; the bomb must burn where it ends, and once spent it
+// must not drop into the hole it blew and stand there as an invisible item.
+TEST(Bomb, PushedLeftItBurnsWhereItStandsAndSpentItStaysOutOfTheGrid) {
+    Grid g({"######",
+            "#....#",
+            "######"});
+    Bomb* bomb = newBomb(g);
+    bomb->placeAt(96, 32);
+    bool flag = false;
+    for (int i = 0; i < 13; ++i) ASSERT_TRUE(bomb->moveBy(-2.5, 0, flag));  // 32.5 pixels
+    bomb->placeAtX(64);
+    EXPECT_EQ(bomb->column, 2);
+    EXPECT_EQ(g.itemAt(2, 1), bomb);
+    Cell* below = g.at(2, 2);
+    explode(*bomb);
+    EXPECT_TRUE(g.at(2, 0)->passable);  // the wall above the bomb, not the one left of it
+    EXPECT_FALSE(g.at(1, 0)->passable);
+    EXPECT_FALSE(g.at(0, 1)->passable);
+    EXPECT_EQ(g.at(2, 2), below);
+
+    // Open the floor under the spent bomb: it stays where it burnt.
+    Cell air(*g.at(1, 1));
+    air.item = nullptr;
+    g.level.setCell(2, 2, &air);
+    Grid::run(*bomb, 50);
+    EXPECT_EQ(bomb->y, 32);
+    EXPECT_EQ(g.itemAt(2, 2), nullptr);
+    g.level.setCell(2, 2, below);
+}
+
 TEST(Bomb, SharedStripsAreFreedOnlyByTheirOwner) {
     AnimStrip a = burning();
     AnimStrip b = blast();

@@ -74,8 +74,9 @@ void Bomb::update(uint32_t& dt, bool) {
     if (!level) return;
 
     // An unplaced bomb is still in the player's pocket: it must not drop
-    // through the level from its parking place at (0, 0).
-    if (placed) {
+    // through the level from its parking place at (0, 0). A spent one is
+    // gone: falling, it would enter cells as an invisible pushable item.
+    if (placed && !exploded) {
         int c = static_cast<int>(x / 32);
         if (level->isFree(c, static_cast<int>(std::floor(y / 32)) + 1, this) && onColumnEdge(x)) {
             fallSpeed = std::min(fallSpeed + dt * 0.01, maxFallStep);

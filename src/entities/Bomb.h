@@ -15,7 +15,12 @@ public:
     bool moveBy(double dx, double dy, bool& result) override;
     bool isPassable() override { return true; }
     bool canMoveTo(int column, int row, bool byPlayer) override;
-    void placeAtX(double newX) override { x = newX; }
+    // The push overshoots by a fraction of a pixel: a bomb pushed left must
+    // still burn in the cell it ends in.
+    void placeAtX(double newX) override {
+        x = newX;
+        column = static_cast<int32_t>(x / 32);
+    }
     void placeAt(double px, double py);
     void saveState(StateWriter& out) const override;
     void loadState(StateReader& in) override;
