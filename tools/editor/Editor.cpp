@@ -695,7 +695,10 @@ void Editor::testPlay() {
     if (outcome == Completed) {
         playedTape = recorder.tape;
         asking = Ask::KeepTape;
-        say("Won! Keep these keys as the level's tape (" + tapePathFor(path) + ")? y/n");
+        const std::string tapePath = tapePathFor(path);
+        const bool replaces = access(tapePath.c_str(), F_OK) == 0;
+        say("Won! Keep these keys as the level's tape (" + tapePath + (replaces ? ", replacing the one there" : "") +
+            ")? y/n");
     } else {
         say(outcome == Died ? "Test-play: the player died" : outcome == Restart ? "Test-play: restarted" : "Test-play ended");
     }
