@@ -92,4 +92,16 @@ TEST(SolverTest, LevelsWithoutASolutionAreUnsolvableAndSolvedOnesAreVerified) {
     SolveLimits tight;
     tight.maxStates = 3;
     EXPECT_EQ(solve(*again, tight), SolveStatus::Unknown);
+    // Given more, a search stopped at its limit goes on to the verdict
+    // (the editor's F6 again after "Not decided").
+    auto collect = load("level/collect.lev");
+    Solver stopped(*collect, tight);
+    while (stopped.step(1) == SolveStatus::Running) {
+    }
+    ASSERT_EQ(stopped.status(), SolveStatus::Unknown);
+    stopped.extend(SolveLimits{});
+    while (stopped.step(100) == SolveStatus::Running) {
+    }
+    EXPECT_EQ(stopped.status(), SolveStatus::Solved);
+    EXPECT_GT(stopped.states(), 3u);
 }

@@ -130,6 +130,7 @@ TEST(LintTest, FindsEveryWarning) {
     EXPECT_TRUE(has(messages, "test.lev", 17, false, "grid line 14 lies below the visible 13 rows"));
     EXPECT_TRUE(has(messages, "test.lev", 18, false, "treasure at column 20, row 5 lies outside the visible"));
     EXPECT_TRUE(has(messages, "test.lev", 19, false, "\"x\" is not a number"));
+    EXPECT_TRUE(has(messages, "test.lev", 19, false, "wooden_box at column 0, row 3 is inside a wall"));
     EXPECT_TRUE(has(messages, "test.lev", 20, false, "inside a wall"));
     EXPECT_TRUE(has(messages, "test.lev", 1, false, "no goal"));
     folder.dir.writeFile("tiles.txt", "gfx/tiles.png\n32 32\ngfx/player.png\n# 0 0 0\n. 1 1 0\n\xa7 1 2 0\n");

@@ -391,6 +391,9 @@ void Linter::grid(const LevelText& text, const std::string& path, bool usable) {
 
 void Linter::records(const LevelText& text, const std::string& path, bool usable) {
     bool goal = false, gem = false, itemSheetLooked = false, crowdTold = false;
+    // The map is played to choose a door: nothing is collected there, and its
+    // goal is parked out of reach.
+    const bool map = std::filesystem::path(path).filename() == "select.lev";
     long playerColumn = 1, playerRow = 0;
     int playerLine = 0;
     long long items = 0;
@@ -448,6 +451,8 @@ void Linter::records(const LevelText& text, const std::string& path, bool usable
                 report(path, number, true, noSuchCellMessage(name, n, m));
             else if (n >= kVisibleColumns || m >= kVisibleRows)
                 report(path, number, false, name + " at " + where + " lies outside the visible 20 x 13 cells");
+            else if (!cells[m][n].passable && !(name == "goal" && map))
+                report(path, number, false, name + " at " + where + " is inside a wall");
         } else if (name == "bgitem") {
             if (usable && count == 3 && !prototypes[static_cast<unsigned char>(words[2][0])].defined)
                 report(path, number, true, bgitemKeyMessage(words[2]));
@@ -456,8 +461,7 @@ void Linter::records(const LevelText& text, const std::string& path, bool usable
         }
     }
     if (!goal) report(path, 1, false, "the level has no goal");
-    // The map is played to choose a door: nothing is collected there.
-    if (!gem && std::filesystem::path(path).filename() != "select.lev")
+    if (!gem && !map)
         report(path, 1, false, "the level has no gem (treasure record): the goal counts at once");
 
     const std::string start = "the player starts at column " + std::to_string(playerColumn) + ", row " +

@@ -367,6 +367,12 @@ SolveStatus Solver::step(uint64_t stateBudget) {
     return state;
 }
 
+void Solver::extend(const SolveLimits& more) {
+    limits.maxSeconds = more.maxSeconds;
+    limits.maxStates = more.maxStates;
+    if (state == SolveStatus::Unknown) state = SolveStatus::Running;
+}
+
 std::string formatSolveReport(const Solver& solver) {
     static const char* const names[] = {"unknown", "solved", "unsolvable", "unknown"};
     std::string out = std::string("result ") + names[static_cast<int>(solver.status())] + "\n";

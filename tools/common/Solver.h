@@ -47,6 +47,9 @@ public:
     // Item's class-wide references and the platform's keyboard are as they
     // were when it returns.
     SolveStatus step(uint64_t stateBudget);
+    // A search that reached its limits goes on, up to the new time and
+    // state limits (the kind of search stays as it began).
+    void extend(const SolveLimits& more);
     SolveStatus status() const { return state; }
     uint64_t states() const { return examined; }
     double seconds() const { return elapsed; }

@@ -29,6 +29,8 @@ constexpr int kLevelHeight = 416;
 constexpr int kIconSize = 24;
 constexpr int kIconStep = 26;
 constexpr int kIconTop = 421;
+// Seconds of one F6 search; F6 again after an undecided one adds as many.
+constexpr double kSolveSeconds = 60;
 
 const char* const kHelp[] = {
     "vorrel level editor: keys and mouse",
@@ -46,7 +48,7 @@ const char* const kHelp[] = {
     "f1                  this help",
     "f2                  every problem, with its cells marked",
     "f5                  test-play (escape, a win or a death comes back)",
-    "f6                  solve: can the level be won? (escape cancels)",
+    "f6                  solve: can the level be won? (escape cancels; f6 again goes on)",
     "f7                  play the solver's solution",
     "escape, ctrl+q      close (asks when there are unsaved changes)",
     "",
@@ -278,6 +280,7 @@ std::string Editor::lintSummary() const {
 void Editor::changed() {
     dirty = true;
     haveSolution = false;
+    dropSolve();
 }
 
 void Editor::applyAt(int column, int row) {
@@ -692,7 +695,10 @@ void Editor::testPlay() {
     if (outcome == Completed) {
         playedTape = recorder.tape;
         asking = Ask::KeepTape;
-        say("Won! Keep these keys as the level's tape (" + tapePathFor(path) + ")? y/n");
+        const std::string tapePath = tapePathFor(path);
+        const bool replaces = access(tapePath.c_str(), F_OK) == 0;
+        say("Won! Keep these keys as the level's tape (" + tapePath + (replaces ? ", replacing the one there" : "") +
+            ")? y/n");
     } else {
         say(outcome == Died ? "Test-play: the player died" : outcome == Restart ? "Test-play: restarted" : "Test-play ended");
     }
@@ -703,23 +709,30 @@ void Editor::solve() {
         say("The solver is not available");
         return;
     }
-    std::string error;
-    // Without sounds: the search would play them.
-    std::unique_ptr<Level> work = buildLevel(doc.text, screen, nullptr, error);
-    if (!work) {
-        say("Cannot solve: " + error);
-        return;
+    if (solveJob) {
+        // The search the last F6 left undecided, on this very text: on from where it stopped.
+        solveJob->extend(kSolveSeconds);
+    } else {
+        std::string error;
+        // Without sounds: the search would play them.
+        std::unique_ptr<Level> work = buildLevel(doc.text, screen, nullptr, error);
+        if (!work) {
+            say("Cannot solve: " + error);
+            return;
+        }
+        solveLevel = std::move(work);
+        solveJob.reset(new SolveJob(*solveLevel, kSolveSeconds));
     }
-    std::unique_ptr<SolveJob> job(new SolveJob(*work, 60));
+    SolveJob& job = *solveJob;
     SolveJob::State state = SolveJob::Running;
     bool cancelled = false;
     // Slices of about a tenth of a second, whatever the level's speed, so
     // the count moves and Escape answers at once.
     uint64_t budget = 200;
     while (state == SolveJob::Running && !cancelled) {
-        const double before = job->seconds();
-        state = job->step(budget);
-        const double spent = job->seconds() - before;
+        const double before = job.seconds();
+        state = job.step(budget);
+        const double spent = job.seconds() - before;
         if (spent < 0.05) budget = std::min<uint64_t>(budget * 2, 1000000);
         else if (spent > 0.2 && budget > 1) budget /= 2;
         SDL_Event event;
@@ -727,28 +740,35 @@ void Editor::solve() {
             if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) cancelled = true;
         char line[160];
         std::snprintf(line, sizeof line, "Solving: %llu states, %.1f seconds (escape cancels)",
-                      static_cast<unsigned long long>(job->states()), job->seconds());
+                      static_cast<unsigned long long>(job.states()), job.seconds());
         say(line);
         draw();
         SDL_Flip(screen);
     }
     char verdict[160];
     haveSolution = false;
+    bool undecided = false;
     if (cancelled) {
-        std::snprintf(verdict, sizeof verdict, "Solving cancelled after %.1f seconds", job->seconds());
-    } else if (state == SolveJob::Solved && job->tape()) {
-        solution = *job->tape();
+        std::snprintf(verdict, sizeof verdict, "Solving cancelled after %.1f seconds (f6 goes on)", job.seconds());
+        undecided = true;
+    } else if (state == SolveJob::Solved && job.tape()) {
+        solution = *job.tape();
         haveSolution = true;
-        std::snprintf(verdict, sizeof verdict, "Solvable in %u moves (f7 shows how)", job->moves());
+        std::snprintf(verdict, sizeof verdict, "Solvable in %u moves (f7 shows how)", job.moves());
     } else if (state == SolveJob::Unsolvable) {
         std::snprintf(verdict, sizeof verdict, "Cannot be won");
     } else {
-        std::snprintf(verdict, sizeof verdict, "Not decided in %.0f seconds", job->seconds());
+        std::snprintf(verdict, sizeof verdict, "Not decided in %.0f seconds (f6 goes on)", job.seconds());
+        undecided = true;
     }
-    job.reset();
-    work.reset();
+    if (!undecided) dropSolve();
     refresh(true);
     say(verdict);
+}
+
+void Editor::dropSolve() {
+    solveJob.reset();
+    solveLevel.reset();
 }
 
 namespace {

@@ -16,6 +16,7 @@
 #include "platform/Platform.h"
 
 class SoundBank;
+class SolveJob;
 
 struct Theme {
     std::string name;
@@ -90,6 +91,7 @@ private:
     void writeRecovery();
     void testPlay();
     void solve();
+    void dropSolve();
     void playSolution();
     void drainEvents();
     void drawToolbar();
@@ -132,4 +134,7 @@ private:
     Tape playedTape;
     Tape solution;
     bool haveSolution = false;
+    // An undecided search and the level it works on, kept until the text changes.
+    std::unique_ptr<Level> solveLevel;
+    std::unique_ptr<SolveJob> solveJob;
 };

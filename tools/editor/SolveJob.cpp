@@ -6,13 +6,14 @@
 #include "common/Solver.h"
 
 struct SolveJob::Impl {
-    Impl(Level& level, double maxSeconds) : solver(level, limits(maxSeconds)) {}
+    Impl(Level& level, double maxSeconds) : solver(level, limits(maxSeconds)), maxSeconds(maxSeconds) {}
     static SolveLimits limits(double maxSeconds) {
         SolveLimits l;
         l.maxSeconds = maxSeconds;
         return l;
     }
     Solver solver;
+    double maxSeconds;
 };
 
 bool SolveJob::available() { return true; }
@@ -24,6 +25,10 @@ SolveJob::State SolveJob::step(uint64_t budget) {
     case SolveStatus::Unsolvable: return Unsolvable;
     default: return Unknown;
     }
+}
+void SolveJob::extend(double seconds) {
+    impl->maxSeconds = impl->solver.seconds() + seconds;
+    impl->solver.extend(Impl::limits(impl->maxSeconds));
 }
 uint64_t SolveJob::states() const { return impl->solver.states(); }
 double SolveJob::seconds() const { return impl->solver.seconds(); }
@@ -38,6 +43,7 @@ struct SolveJob::Impl {};
 bool SolveJob::available() { return false; }
 SolveJob::SolveJob(Level&, double) {}
 SolveJob::State SolveJob::step(uint64_t) { return Unknown; }
+void SolveJob::extend(double) {}
 uint64_t SolveJob::states() const { return 0; }
 double SolveJob::seconds() const { return 0; }
 unsigned SolveJob::moves() const { return 0; }

@@ -15,6 +15,8 @@ public:
     SolveJob(Level& level, double maxSeconds);
     ~SolveJob();
     State step(uint64_t stateBudget);
+    // After Unknown: the search goes on for that many seconds more.
+    void extend(double seconds);
     uint64_t states() const;
     double seconds() const;
     unsigned moves() const;
