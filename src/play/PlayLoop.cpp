@@ -1,4 +1,5 @@
 #include "play/PlayLoop.h"
+#include <algorithm>
 
 #include <cmath>
 #include <cstddef>
@@ -99,6 +100,10 @@ bool checkSelectionInput(Level& level, const uint8_t* keys, int& page, int* chos
 }
 
 void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, bool draw) {
+    // After a stall (the machine busy, the window dragged) the world moves
+    // as if less time had passed: past about a third of a second a push
+    // would carry a box over the next cell into one already taken.
+    dt = std::min<uint32_t>(dt, kLongestFrame);
     level.player->update(dt);
     for (std::size_t i = 0; i < itemCount && i < level.items.size(); ++i) {
         Item* item = level.items[i];

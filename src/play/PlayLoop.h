@@ -23,9 +23,13 @@ struct PlayHooks {
 PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLevel, int availableLevels,
                         PlayHooks* hooks = nullptr);
 
+// The longest frame time the world moves by in one pass (milliseconds).
+constexpr uint32_t kLongestFrame = 300;
+
 // The world's share of a pass: the player, then the first itemCount items in
 // order (those the play started with: items that appear during a play, none
-// do in the game, are never visited), move by one frame time. The play loop
+// do in the game, are never visited), move by one frame time (at most
+// kLongestFrame). The play loop
 // draws each item right after its update; a pass without a screen draws
 // nothing. The player reads the held keys through the platform's keyboard.
 void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, bool draw);
