@@ -107,9 +107,8 @@ void Bomb::update(uint32_t& dt, bool) {
         }
         if (blastStrip.currentFrame >= blastStrip.frameCount - 1) finished = true;
         advance(blastStrip, static_cast<int>(dt));
-        // The flame has reached the powder: nothing rests on the bomb any
-        // more. A box pushed into its cell since holds that cell: keep it.
-        if (!exploded && itemAt(level, column, row) == this) setItem(level, column, row, nullptr);
+        // The flame has reached the powder: nothing rests on the bomb any more.
+        if (!exploded) setItem(level, column, row, nullptr);
     }
 
     if (exploded || timer < fuse) return;
