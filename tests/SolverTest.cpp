@@ -105,3 +105,25 @@ TEST(SolverTest, LevelsWithoutASolutionAreUnsolvableAndSolvedOnesAreVerified) {
     EXPECT_EQ(stopped.status(), SolveStatus::Solved);
     EXPECT_GT(stopped.states(), 3u);
 }
+
+// After a stall the world moves by at most kLongestFrame: a push caught by a
+// second-long frame must not carry the rock over its next cell into the
+// crate's. (Lives here beside the other headless plays.)
+TEST(SolverTest, AStallInMidPushLeavesTheCrateItsCell) {
+    testsupport::InFolder in(tapeFolder());
+    auto level = load("level/push-stall.lev");
+    Item* rock = level->cellAt(3, 11)->item;
+    Item* crate = level->cellAt(5, 11)->item;
+    ASSERT_TRUE(rock && crate);
+    HeadlessPlay play(*level);
+    play.keyboard.press(SDLK_RIGHT);
+    PlayOutcome outcome;
+    for (int i = 0; i < 200 && rock->x < 96 + 30; ++i) play.pass(20, outcome);
+    ASSERT_GE(rock->x, 96 + 30);
+    play.pass(1000, outcome);
+    play.keyboard.release(SDLK_RIGHT);
+    for (int i = 0; i < 50; ++i) play.pass(20, outcome);
+    EXPECT_EQ(rock->x, 128);
+    EXPECT_EQ(level->cellAt(4, 11)->item, rock);
+    EXPECT_EQ(level->cellAt(5, 11)->item, crate);
+}
