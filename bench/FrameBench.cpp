@@ -27,6 +27,7 @@
 #include "play/PlayLoop.h"
 #include "play/Snapshot.h"
 #include "common/Solver.h"
+#include "common/GameScreen.h"
 #include "common/Tape.h"
 
 // ---------------------------------------------------------------------------

@@ -19,6 +19,7 @@
 #include "frontend/Frontend.h"
 #include "gfx/Surface.h"
 #include "level/LoadError.h"
+#include "platform/FileWrite.h"
 #include "platform/Platform.h"
 #include "platform/Signals.h"
 
@@ -99,7 +100,7 @@ TEST(FrontendProgress, WriteReplacesTheWholeFileWithItsDigits) {
     dir.writeFile("level/main/progress.wp", "123456\n");
     EXPECT_TRUE(writeProgress(7));
     EXPECT_EQ(fileText(kProgressPath), "7");
-    EXPECT_FALSE(fs::exists(kProgressTempPath));
+    EXPECT_FALSE(fs::exists(filewrite::temporaryPathFor(kProgressPath)));
     EXPECT_EQ(readProgress(), 7);
     EXPECT_TRUE(writeProgress(42));
     EXPECT_EQ(fileText(kProgressPath), "42");
@@ -109,7 +110,7 @@ TEST(FrontendProgress, AFailedWriteIsReportedAndKeepsTheOldFile) {
     ScratchDir dir;
     dir.writeFile("level/main/progress.wp", "5");
     // The temporary file cannot be made where a folder already stands.
-    fs::create_directories(kProgressTempPath);
+    fs::create_directories(filewrite::temporaryPathFor(kProgressPath));
     testing::internal::CaptureStdout();
     EXPECT_FALSE(writeProgress(9));
     std::string out = testing::internal::GetCapturedStdout();
@@ -416,7 +417,7 @@ TEST_F(CampaignFixture, CompletingTheLastLevelStoresIt) {
     });
     runLevelSelection(testsupport::screen(), sounds, 1, true);
     EXPECT_EQ(fileText(kProgressPath), "2");
-    EXPECT_FALSE(fs::exists(kProgressTempPath));
+    EXPECT_FALSE(fs::exists(filewrite::temporaryPathFor(kProgressPath)));
 }
 
 TEST_F(CampaignFixture, ADoorAboveTheLastLevelPlaysNothing) {
@@ -474,7 +475,7 @@ TEST_F(CampaignFixture, ReachingALevelIsStoredAtOnceSoAStopKeepsIt) {
     }
     platform::clearStop();
     EXPECT_EQ(fileText(kProgressPath), "3");
-    EXPECT_FALSE(fs::exists(kProgressTempPath));
+    EXPECT_FALSE(fs::exists(filewrite::temporaryPathFor(kProgressPath)));
 }
 
 TEST_F(CampaignFixture, ALevelFileOnItsOwnEndsWithAWinOrEscapeAndReplaysAfterR) {

@@ -13,6 +13,7 @@
 #include "TestSupport.h"
 #include "audio/SoundBank.h"
 #include "common/Lint.h"
+#include "platform/FileRead.h"
 
 namespace fs = std::filesystem;
 
@@ -365,4 +366,43 @@ TEST(ToolsTest, SolveReportsAndWritesAReplayableTape) {
     EXPECT_NE(verdict.output.find("level/sealed.lev:0: error: the solver finds no way"), std::string::npos)
         << verdict.output;
     EXPECT_EQ(run(tapeFolder(), lint + "level/collect.lev").output, "");
+}
+
+// Every program takes --help and --version from the one parser; an unknown
+// option is a usage error; nothing is written over a folder, and a recording
+// that never started leaves the old tape as it was.
+TEST(ToolsTest, CommandLinesAndWhatTheToolsWrite) {
+    testsupport::ScratchDir scratch;
+    for (const char* name :
+         {"vorrel", "vorrel-replay", "vorrel-record", "vorrel-lint", "vorrel-render", "vorrel-solve", "vorrel-edit"}) {
+        if (!fs::exists(tool(name))) continue;
+        const std::string program = tool(name).string();
+        ToolRun help = run(scratch.path(), program + " --help");
+        EXPECT_EQ(help.status, 0) << name;
+        EXPECT_EQ(help.output.rfind(std::string("usage: ") + name + " ", 0), 0u) << help.output;
+        EXPECT_NE(help.output.find("--version"), std::string::npos) << help.output;
+        ToolRun version = run(scratch.path(), program + " --version");
+        EXPECT_EQ(version.status, 0) << name;
+        EXPECT_EQ(version.output.rfind(std::string(name) + " 1.", 0), 0u) << version.output;
+        if (std::string(name) != "vorrel") {
+            EXPECT_EQ(run(scratch.path(), program + " --frobnicate a b").status, 2) << name;
+        }
+    }
+
+    REQUIRE_TOOL("vorrel-render");
+    REQUIRE_TOOL("vorrel-record");
+    const std::string render = tool("vorrel-render").string() + " level/walk.lev ";
+    EXPECT_EQ(run(tapeFolder(), render + "/dev/null").status, 2);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    fs::create_directories(scratch.path() + "/folder.png");
+    EXPECT_EQ(run(tapeFolder(), render + scratch.path() + "/folder.png").status, 2);
+    EXPECT_TRUE(fs::is_empty(scratch.path() + "/folder.png"));
+
+    scratch.writeFile("old.tape", "5 20 right\n");
+    EXPECT_EQ(run(scratch.path(), tool("vorrel-record").string() + " missing.lev old.tape").status, 3);
+    std::string kept;
+    EXPECT_TRUE(fileread::readFile(scratch.path() + "/old.tape", fileread::kTextCap, kept));
+    EXPECT_EQ(kept, "5 20 right\n");
+    // Nothing but the folder and the tape: no temporary file was left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path()), fs::directory_iterator()), 2);
 }

@@ -3,14 +3,15 @@
 // Usage: vorrel-icons DATA_DIR OUT_DIR   (writes OUT_DIR/vorrel-SIZE.png)
 #include <SDL/SDL.h>
 #include <SDL/SDL_image.h>
-#include <png.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "common/PngWrite.h"
 #include "gfx/Surface.h"
+#include "platform/CommandLine.h"
 
 namespace {
 
@@ -81,43 +82,31 @@ Picture resize(const Picture& base, int size) {
 }
 
 bool writeRgbaPng(const Picture& picture, int size, const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, info ? &info : nullptr);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, size, size, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<png_byte> row(size * 4);
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
+    return writePngFile(path, size, size, 4, [&](int y, uint8_t* row) {
+        for (int x = 0; x < size; ++x, row += 4) {
             const Rgba& c = picture[y * size + x];
-            row[x * 4] = c.r;
-            row[x * 4 + 1] = c.g;
-            row[x * 4 + 2] = c.b;
-            row[x * 4 + 3] = c.a;
+            row[0] = c.r;
+            row[1] = c.g;
+            row[2] = c.b;
+            row[3] = c.a;
         }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
+    });
 }
+
+const cmdline::Program kProgram{"vorrel-icons",
+                                "vorrel-icons DATA_DIR OUT_DIR",
+                                "Makes the desktop icons OUT_DIR/vorrel-SIZE.png from the game's pictures in DATA_DIR.",
+                                {},
+                                2,
+                                2,
+                                "DATA_DIR and OUT_DIR are needed"};
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: vorrel-icons DATA_DIR OUT_DIR\n");
-        return 2;
-    }
-    const std::string data = argv[1], out = argv[2];
+    cmdline::CommandLine line(kProgram, argc, argv);
+    if (line.done()) return line.status();
+    const std::string data = line.positionals()[0], out = line.positionals()[1];
     SDL_Surface* player = IMG_Load((data + "/gfx/player.png").c_str());
     SDL_Surface* tiles = IMG_Load((data + "/gfx/tileset.png").c_str());
     if (!player || !tiles) {

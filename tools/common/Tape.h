@@ -184,9 +184,3 @@ private:
     bool frozen = false;
     uint8_t frozenState[SDLK_LAST];
 };
-
-// The tools' setting, as the game's own: without a display (no DISPLAY) SDL's
-// dummy video and audio drivers unless the environment names others; then
-// SDL's video and the 640x480x32 mode.
-void useDummyDriversWithoutDisplay();
-SDL_Surface* openGameScreen(const char* caption);

@@ -1,41 +1,32 @@
 // vorrel-edit: the level editor. Run from the data folder, like the game.
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "audio/SoundBank.h"
 #include "editor/Editor.h"
 #include "level/LoadError.h"
+#include "platform/CommandLine.h"
 
 namespace {
 
-int usage(const char* message) {
-    std::fprintf(stderr, "vorrel-edit: %s\n", message);
-    std::fprintf(stderr, "usage: vorrel-edit [--theme NAME] [--fullscreen] LEVEL\n");
-    return 2;
-}
+const cmdline::Program kProgram{"vorrel-edit",
+                                "vorrel-edit [--theme NAME] [--fullscreen] LEVEL",
+                                "Opens LEVEL in the level editor (a new level when the file does not exist yet).",
+                                {{"--theme", "NAME", "the theme of a new level"},
+                                 {"--fullscreen", nullptr, "edit on the whole screen"}},
+                                1,
+                                1,
+                                "LEVEL is needed",
+                                "one LEVEL only"};
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string theme;
-    const char* path = nullptr;
-    bool fullscreen = false;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--theme")) {
-            if (i + 1 >= argc) return usage("--theme needs a name");
-            theme = argv[++i];
-        } else if (!std::strcmp(argv[i], "--fullscreen")) {
-            fullscreen = true;
-        } else if (argv[i][0] == '-' && argv[i][1] == '-') {
-            return usage((std::string("unknown option ") + argv[i]).c_str());
-        } else if (path) {
-            return usage("one LEVEL only");
-        } else {
-            path = argv[i];
-        }
-    }
-    if (!path) return usage("LEVEL is needed");
+    cmdline::CommandLine line(kProgram, argc, argv);
+    if (line.done()) return line.status();
+    const std::string theme = line.value("--theme") ? line.value("--theme") : "";
+    const bool fullscreen = line.has("--fullscreen");
+    const char* path = line.positionals()[0];
 
     SoundBank sounds;
     sounds.load("./zik/data.txt");
