@@ -11,7 +11,7 @@
 
 #include "common/PngWrite.h"
 #include "gfx/Surface.h"
-#include "platform/CommandLine.h"
+#include "common/CommandLine.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "common/Solver.h"
 #include "common/GameScreen.h"
 #include "level/LevelText.h"
-#include "platform/CommandLine.h"
+#include "common/CommandLine.h"
 #include "platform/FileRead.h"
 
 namespace {

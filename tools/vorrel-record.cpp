@@ -11,7 +11,7 @@
 #include "common/LevelLoad.h"
 #include "common/Tape.h"
 #include "level/Level.h"
-#include "platform/CommandLine.h"
+#include "common/CommandLine.h"
 #include "platform/FileWrite.h"
 #include "play/PlayLoop.h"
 

@@ -10,7 +10,7 @@
 #include "common/PngWrite.h"
 #include "common/Tape.h"
 #include "level/Level.h"
-#include "platform/CommandLine.h"
+#include "common/CommandLine.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "common/LevelLoad.h"
 #include "common/Tape.h"
 #include "level/Level.h"
-#include "platform/CommandLine.h"
+#include "common/CommandLine.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "common/Solver.h"
 #include "common/Tape.h"
 #include "level/Level.h"
-#include "platform/CommandLine.h"
+#include "common/CommandLine.h"
 #include "platform/FileWrite.h"
 
 namespace {

@@ -9,7 +9,6 @@ list(FILTER CORE_SOURCES EXCLUDE REGEX
   "src/(app/main|platform/web/WebMain|gfx/SurfaceFields|platform/Storage)\\.cpp$")
 add_library(vorrel_core STATIC ${CORE_SOURCES})
 target_include_directories(vorrel_core PUBLIC src)
-target_compile_definitions(vorrel_core PRIVATE VORREL_VERSION="${PROJECT_VERSION}")
 target_compile_options(vorrel_core PUBLIC -fexceptions
   "SHELL:-include ${CMAKE_SOURCE_DIR}/src/platform/web/WebCompat.h")
 set_source_files_properties(src/platform/web/WebImage.cpp PROPERTIES
@@ -34,7 +33,7 @@ set_property(TARGET vorrel APPEND PROPERTY LINK_DEPENDS ${WEB_DIR}/shell.html ${
 # the packed data and test tapes, called from the browser test. A replay
 # never sleeps (its clock is virtual), so no ASYNCIFY.
 file(GLOB TOOLS_COMMON_SOURCES CONFIGURE_DEPENDS tools/common/*.cpp)
-list(FILTER TOOLS_COMMON_SOURCES EXCLUDE REGEX "(Lint|PngWrite|SurfacePng)\\.cpp$")
+list(FILTER TOOLS_COMMON_SOURCES EXCLUDE REGEX "(Lint|PngWrite|SurfacePng|CommandLine)\\.cpp$")
 add_executable(vorrel-web-replay tools/web/WebReplay.cpp ${TOOLS_COMMON_SOURCES})
 set_target_properties(vorrel-web-replay PROPERTIES SUFFIX .html)
 target_include_directories(vorrel-web-replay PRIVATE tools)

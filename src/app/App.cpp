@@ -10,7 +10,6 @@
 #include "audio/SoundBank.h"
 #include "frontend/Frontend.h"
 #include "level/LoadError.h"
-#include "platform/CommandLine.h"
 #include "platform/Gamepad.h"
 #include "platform/Signals.h"
 
@@ -131,12 +130,6 @@ int reportVideoFailure() {
 
 namespace {
 
-const cmdline::Program kGame{"vorrel",
-                             "vorrel NAME [FULLSCREEN]\nvorrel NAME --play FILE [FULLSCREEN]",
-                             "The game: NAME is shown in the greeting, any further argument means full screen;\n"
-                             "--play FILE plays one level file on its own (status 0 when it is won).",
-                             {}};
-
 // "NAME --play FILE [fullscreen]": one level file on its own.
 bool isPlayForm(int argc, char** argv) { return argc >= 4 && std::strcmp(argv[2], "--play") == 0; }
 
@@ -202,8 +195,6 @@ int runWithSounds(int argc, char** argv, SoundBank& sounds) {
 } // namespace
 
 int runGame(int argc, char** argv) {
-    // Only in NAME's place: a later argument is a file name or the full-screen word.
-    if (cmdline::answerHelpOrVersion(kGame, argc < 2 ? argc : 2, argv) == 0) return 0;
     // From the very start, so that a stop during loading is not lost either.
     platform::installStopSignals();
     int status;

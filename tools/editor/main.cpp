@@ -5,7 +5,7 @@
 #include "audio/SoundBank.h"
 #include "editor/Editor.h"
 #include "level/LoadError.h"
-#include "platform/CommandLine.h"
+#include "common/CommandLine.h"
 
 namespace {
 

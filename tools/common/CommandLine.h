@@ -2,8 +2,7 @@
 // The one command-line parser of the game, the editor and every tool: options
 // "--NAME" (alone or with the next argument as value) and positional
 // arguments, and for each program "--help" (usage on standard output, exit 0)
-// and "--version". It lives beside the platform seam so the game, which
-// links none of the tools' library, uses it too.
+// and "--version". (The game's own command line is free text, no options.)
 #include <string>
 #include <vector>
 
@@ -32,11 +31,6 @@ constexpr int kUsageExit = 2;
 // "NAME VERSION" and the help text, as --version and --help print them.
 std::string versionText(const Program& program);
 std::string helpText(const Program& program);
-
-// Prints the help or the version when argv holds --help or --version
-// (before any "--") and returns 0; otherwise -1. For a program whose command
-// line is not made of options (the game itself).
-int answerHelpOrVersion(const Program& program, int argc, char** argv);
 
 class CommandLine {
 public:

@@ -1,5 +1,5 @@
 // Options, positional arguments, --help and --version for every program.
-#include "platform/CommandLine.h"
+#include "common/CommandLine.h"
 
 #include <cstdio>
 #include <cstring>
@@ -51,6 +51,10 @@ std::string helpText(const Program& program) {
     return out;
 }
 
+namespace {
+
+// Prints the help or the version when argv holds --help or --version (before
+// any "--") and returns 0; otherwise -1.
 int answerHelpOrVersion(const Program& program, int argc, char** argv) {
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
         const bool help = !std::strcmp(argv[i], "--help"), version = !std::strcmp(argv[i], "--version");
@@ -62,6 +66,8 @@ int answerHelpOrVersion(const Program& program, int argc, char** argv) {
     }
     return -1;
 }
+
+}  // namespace
 
 CommandLine::CommandLine(const Program& program, int argc, char** argv) : program(program) {
     if (answerHelpOrVersion(program, argc, argv) == 0) {
