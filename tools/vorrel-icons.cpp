@@ -12,6 +12,7 @@
 #include "common/PngWrite.h"
 #include "gfx/Surface.h"
 #include "common/CommandLine.h"
+#include "common/ToolMain.h"
 
 namespace {
 
@@ -101,9 +102,7 @@ const cmdline::Program kProgram{"vorrel-icons",
                                 2,
                                 "DATA_DIR and OUT_DIR are needed"};
 
-} // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     cmdline::CommandLine line(kProgram, argc, argv);
     if (line.done()) return line.status();
     const std::string data = line.positionals()[0], out = line.positionals()[1];
@@ -131,3 +130,7 @@ int main(int argc, char** argv) {
     }
     return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return runTool(run, argc, argv); }

@@ -10,7 +10,9 @@
 #include "common/GameScreen.h"
 #include "level/LevelText.h"
 #include "common/CommandLine.h"
+#include "common/ToolMain.h"
 #include "platform/FileRead.h"
+#include "platform/Signals.h"
 
 namespace {
 
@@ -23,9 +25,7 @@ const cmdline::Program kProgram{"vorrel-lint",
                                 -1,
                                 "LEVEL is needed"};
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     cmdline::CommandLine line(kProgram, argc, argv);
     if (line.done()) return line.status();
     // --print LEVEL writes the level's canonical text; --solve adds the
@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     SDL_Surface* screen = openGameScreen("Vorrel lint");
     bool errors = false;
     for (const char* level : levels) {
+        platform::throwIfStopRequested();
         std::vector<LintMessage> messages = lintLevel(level, screen, &sounds);
         if (solve && !hasErrors(messages)) {
             LintMessage verdict = solveVerdict(level, screen);
@@ -62,3 +63,7 @@ int main(int argc, char** argv) {
     SDL_Quit();
     return errors ? 1 : 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return runTool(run, argc, argv); }

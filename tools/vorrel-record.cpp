@@ -10,6 +10,7 @@
 #include "common/GameScreen.h"
 #include "common/LevelLoad.h"
 #include "common/Tape.h"
+#include "common/ToolMain.h"
 #include "level/Level.h"
 #include "common/CommandLine.h"
 #include "platform/FileWrite.h"
@@ -38,9 +39,7 @@ bool canWrite(const std::string& path) {
     return access(folder.c_str(), W_OK) == 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     cmdline::CommandLine line(kProgram, argc, argv);
     if (line.done()) return line.status();
     int available = 0, page = 0;
@@ -96,3 +95,7 @@ int main(int argc, char** argv) {
     }
     return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return runTool(run, argc, argv); }

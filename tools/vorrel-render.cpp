@@ -9,6 +9,7 @@
 #include "common/Picture.h"
 #include "common/PngWrite.h"
 #include "common/Tape.h"
+#include "common/ToolMain.h"
 #include "level/Level.h"
 #include "common/CommandLine.h"
 
@@ -25,9 +26,7 @@ const cmdline::Program kProgram{
     2,
     "LEVEL and OUT.png are needed"};
 
-} // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     cmdline::CommandLine line(kProgram, argc, argv);
     if (line.done()) return line.status();
     const char* tapePath = line.value("--tape");
@@ -76,3 +75,7 @@ int main(int argc, char** argv) {
     }
     return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return runTool(run, argc, argv); }

@@ -7,6 +7,7 @@
 #include "common/GameScreen.h"
 #include "common/LevelLoad.h"
 #include "common/Tape.h"
+#include "common/ToolMain.h"
 #include "level/Level.h"
 #include "common/CommandLine.h"
 
@@ -24,9 +25,7 @@ const cmdline::Program kProgram{
     2,
     "LEVEL and TAPE are needed"};
 
-} // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     cmdline::CommandLine line(kProgram, argc, argv);
     if (line.done()) return line.status();
     ReplayOptions options;
@@ -67,3 +66,7 @@ int main(int argc, char** argv) {
     }
     return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return runTool(run, argc, argv); }

@@ -12,9 +12,11 @@
 #include "common/LevelLoad.h"
 #include "common/Solver.h"
 #include "common/Tape.h"
+#include "common/ToolMain.h"
 #include "level/Level.h"
 #include "common/CommandLine.h"
 #include "platform/FileWrite.h"
+#include "platform/Signals.h"
 
 namespace {
 
@@ -35,9 +37,7 @@ bool parsePositive(const char* text, double& value) {
     return *text && !*end && value > 0 && value <= 1e9;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     cmdline::CommandLine line(kProgram, argc, argv);
     if (line.done()) return line.status();
     SolveLimits limits;
@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
     const bool progress = isatty(2);
     auto lastReport = std::chrono::steady_clock::now();
     while (solver.step(2000) == SolveStatus::Running) {
+        platform::throwIfStopRequested();
         const auto now = std::chrono::steady_clock::now();
         if (progress && now - lastReport >= std::chrono::seconds(1)) {
             std::fprintf(stderr, "\rvorrel-solve: %llu states, %.0f s", static_cast<unsigned long long>(solver.states()),
@@ -104,3 +105,7 @@ int main(int argc, char** argv) {
     SDL_Quit();
     return status;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return runTool(run, argc, argv); }

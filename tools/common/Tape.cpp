@@ -131,6 +131,7 @@ void Tape::append(uint32_t dt, uint16_t keys) {
 
 Tape parseTape(const std::string& text) {
     Tape tape;
+    uint64_t passes = 0;
     size_t start = 0;
     int lineNumber = 0;
     while (start < text.size()) {
@@ -156,6 +157,9 @@ Tape parseTape(const std::string& text) {
             if (key < 0) throw TapeError(lineNumber, "unknown key '" + words[i] + "'");
             run.keys = static_cast<uint16_t>(run.keys | (1u << key));
         }
+        passes += run.frames;
+        if (passes > kTapeMostPasses)
+            throw TapeError(lineNumber, "the tape is longer than " + std::to_string(kTapeMostPasses) + " passes");
         tape.runs.push_back(run);
     }
     return tape;

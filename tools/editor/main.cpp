@@ -6,6 +6,7 @@
 #include "editor/Editor.h"
 #include "level/LoadError.h"
 #include "common/CommandLine.h"
+#include "common/ToolMain.h"
 
 namespace {
 
@@ -19,9 +20,7 @@ const cmdline::Program kProgram{"vorrel-edit",
                                 "LEVEL is needed",
                                 "one LEVEL only"};
 
-} // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     cmdline::CommandLine line(kProgram, argc, argv);
     if (line.done()) return line.status();
     const std::string theme = line.value("--theme") ? line.value("--theme") : "";
@@ -61,3 +60,7 @@ int main(int argc, char** argv) {
     SDL_Quit();
     return status;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return runTool(run, argc, argv); }
