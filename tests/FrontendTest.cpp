@@ -588,6 +588,19 @@ TEST(FrontendMain, ABrokenLevelEndsTheGameWithTheLoadFailureStatus) {
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(status, kLoadFailureExit);
     EXPECT_NE(out.find("Player sprite  not found.\n"), std::string::npos) << out;
+
+    // One file played on its own is named by what is wrong with it.
+    fs::create_directories("folder.lev");
+    for (const char* file : {"nowhere.lev", "folder.lev"}) {
+        char play[] = "--play";
+        char* playArgv[] = {name, who, play, const_cast<char*>(file), nullptr};
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(runGame(4, playArgv), kLoadFailureExit);
+        out = testing::internal::GetCapturedStdout();
+        EXPECT_NE(out.find(std::string("The level file ") + file + (file[0] == 'n' ? " does not exist.\n" : " is not a regular file.\n")),
+                  std::string::npos)
+            << out;
+    }
 }
 
 } // namespace

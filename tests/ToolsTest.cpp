@@ -284,10 +284,15 @@ TEST(ReplayToolTest, ReportTraceAndExitStatuses) {
     EXPECT_EQ(run(scratch.path(), replay + " --select many broken.lev good.tape").status, 2);
     EXPECT_EQ(run(scratch.path(), replay + " broken.lev missing.tape").status, 2);
 
-    // A level that does not load: the game's one line and its failure status.
+    // A level that does not load: its first cause in one line, and the
+    // game's failure status; the loader's own line where it names the fault.
     ToolRun broken = run(scratch.path(), replay + " broken.lev good.tape");
     EXPECT_EQ(broken.status, 3);
-    EXPECT_EQ(broken.output, "Player sprite  not found.\n");
+    EXPECT_EQ(broken.output, "broken.lev:1: error: the tileset description \"nothing.txt\" does not exist, so the game "
+                             "stops with: Player sprite  not found.\n");
+    ToolRun folder = run(scratch.path(), replay + " . good.tape");
+    EXPECT_EQ(folder.status, 3);
+    EXPECT_EQ(folder.output, ".:1: error: the level file is not a regular file\n");
 }
 
 TEST(RenderToolTest, StartPictureAndPictureAfterATape) {

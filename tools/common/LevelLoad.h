@@ -9,7 +9,8 @@
 class Level;
 class SoundBank;
 
-// The level at path, or null after printing its first fault as the game does
-// (one line on standard output); the tool then exits with kLoadFailureExit.
+// The level at path, or null after printing the first cause of its failure in
+// one line on standard output, as the lint names it (the loader's own line
+// for the faults the loader defines); the tool then exits with kLoadFailureExit.
 std::unique_ptr<Level> loadLevelOrReport(const char* path, SDL_Surface* screen, SoundBank* sounds,
                                          bool startMusic = false);
