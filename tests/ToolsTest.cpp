@@ -333,7 +333,7 @@ TEST(RenderToolTest, StartPictureAndPictureAfterATape) {
     SDL_FreeSurface(second);
 
     EXPECT_EQ(run(tapeFolder(), render + " level/walk.lev").status, 2);
-    EXPECT_EQ(run(tapeFolder(), render + " level/walk.lev /nonexistent/dir/out.png").status, 2);
+    EXPECT_EQ(run(tapeFolder(), render + " level/walk.lev /nonexistent/dir/out.png").status, 5);
 }
 
 // The solver's report, exit statuses and tape: solved levels replay to
@@ -394,12 +394,22 @@ TEST(ToolsTest, CommandLinesAndWhatTheToolsWrite) {
 
     REQUIRE_TOOL("vorrel-render");
     REQUIRE_TOOL("vorrel-record");
+    // A write refused or failed has a status of its own, 5; the input and
+    // what is not a regular file stay as they were.
     const std::string render = tool("vorrel-render").string() + " level/walk.lev ";
-    EXPECT_EQ(run(tapeFolder(), render + "/dev/null").status, 2);
+    EXPECT_EQ(run(tapeFolder(), render + "/dev/null").status, 5);
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
     fs::create_directories(scratch.path() + "/folder.png");
-    EXPECT_EQ(run(tapeFolder(), render + scratch.path() + "/folder.png").status, 2);
+    EXPECT_EQ(run(tapeFolder(), render + scratch.path() + "/folder.png").status, 5);
     EXPECT_TRUE(fs::is_empty(scratch.path() + "/folder.png"));
+    const uintmax_t levelSize = fs::file_size(tapeFolder() / "level/walk.lev");
+    EXPECT_EQ(run(tapeFolder(), render + "level/walk.lev").status, 5);
+    EXPECT_EQ(fs::file_size(tapeFolder() / "level/walk.lev"), levelSize);
+    if (fs::exists(tool("vorrel-solve"))) {
+        ToolRun solve = run(tapeFolder(), tool("vorrel-solve").string() + " level/collect.lev /dev/null", true);
+        EXPECT_EQ(solve.status, 5);
+        EXPECT_EQ(solve.output, "vorrel-solve: cannot write /dev/null: it is not a regular file\n");
+    }
 
     scratch.writeFile("old.tape", "5 20 right\n");
     EXPECT_EQ(run(scratch.path(), tool("vorrel-record").string() + " missing.lev old.tape").status, 3);

@@ -1,14 +1,12 @@
 // Records a play of one level in a real window: the measured frame time and
 // the held keys of every pass, as a tape that vorrel-replay plays back.
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
-#include <sys/stat.h>
 
 #include "audio/SoundBank.h"
 #include "common/GameScreen.h"
 #include "common/LevelLoad.h"
+#include "common/Output.h"
 #include "common/Tape.h"
 #include "common/ToolMain.h"
 #include "level/Level.h"
@@ -28,17 +26,6 @@ const cmdline::Program kProgram{"vorrel-record",
                                 2,
                                 "LEVEL and OUT.tape are needed"};
 
-// Looked at before the play, so a tape that could not be kept is not played
-// for nothing: the folder must take a new file and the target, if there,
-// must be a regular file.
-bool canWrite(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return false;
-    return access(folder.c_str(), W_OK) == 0;
-}
-
 int run(int argc, char** argv) {
     cmdline::CommandLine line(kProgram, argc, argv);
     if (line.done()) return line.status();
@@ -50,7 +37,9 @@ int run(int argc, char** argv) {
         return line.usageError(std::string("bad value '") + value + "'");
     const char* levelPath = line.positionals()[0];
     const char* tapePath = line.positionals()[1];
-    if (!canWrite(tapePath)) return line.usageError(std::string("cannot write ") + tapePath);
+    // Before the play, so a tape that could not be kept is not played for nothing.
+    if (const std::string why = outputRefusal(tapePath, {levelPath}); !why.empty())
+        return reportWriteFailure("vorrel-record", tapePath, why);
 
     SoundBank sounds;
     sounds.load("./zik/data.txt");
@@ -89,11 +78,7 @@ int run(int argc, char** argv) {
     std::fflush(stdout);
     level.reset();
     SDL_Quit();
-    if (!written) {
-        std::fprintf(stderr, "vorrel-record: cannot write %s: %s\n", tapePath, error.c_str());
-        return 2;
-    }
-    return 0;
+    return written ? 0 : reportWriteFailure("vorrel-record", tapePath, error);
 }
 
 }  // namespace

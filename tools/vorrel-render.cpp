@@ -6,6 +6,7 @@
 #include "audio/SoundBank.h"
 #include "common/GameScreen.h"
 #include "common/LevelLoad.h"
+#include "common/Output.h"
 #include "common/Picture.h"
 #include "common/PngWrite.h"
 #include "common/Tape.h"
@@ -39,6 +40,8 @@ int run(int argc, char** argv) {
         return line.usageError("bad --page value");
     const char* levelPath = line.positionals()[0];
     const char* outPath = line.positionals()[1];
+    if (const std::string why = outputRefusal(outPath, {levelPath, tapePath}); !why.empty())
+        return reportWriteFailure("vorrel-render", outPath, why);
 
     Tape tape;
     if (tapePath && !loadTapeOrReport("vorrel-render", tapePath, tape)) return 2;
@@ -66,14 +69,11 @@ int run(int argc, char** argv) {
     platform::setClock(&clock);
     drawPicture(*level, timeOffset, options, page);
     platform::setClock(nullptr);
-    const bool ok = writePng(screen, outPath);
+    std::string why;
+    const bool ok = writePng(screen, outPath, &why);
     level.reset();
     SDL_Quit();
-    if (!ok) {
-        std::fprintf(stderr, "vorrel-render: cannot write %s\n", outPath);
-        return 2;
-    }
-    return 0;
+    return ok ? 0 : reportWriteFailure("vorrel-render", outPath, why);
 }
 
 }  // namespace

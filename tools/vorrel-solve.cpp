@@ -10,6 +10,7 @@
 
 #include "common/GameScreen.h"
 #include "common/LevelLoad.h"
+#include "common/Output.h"
 #include "common/Solver.h"
 #include "common/Tape.h"
 #include "common/ToolMain.h"
@@ -56,6 +57,9 @@ int run(int argc, char** argv) {
     }
     const char* levelPath = line.positionals()[0];
     const char* outPath = line.positionals()[1];
+    // Before the search: an hour's work is not done for a tape that cannot be kept.
+    if (const std::string why = outputRefusal(outPath, {levelPath}); !why.empty())
+        return reportWriteFailure("vorrel-solve", outPath, why);
     // The search shows nothing and plays no sound.
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
@@ -92,9 +96,8 @@ int run(int argc, char** argv) {
             std::fprintf(stderr, "vorrel-solve: the solution did not replay to Completed (%s)\n",
                          outcomeName(replayed.outcome));
             status = 4;
-        } else if (!filewrite::writeFile(outPath, formatTape(tape))) {
-            std::fprintf(stderr, "vorrel-solve: cannot write %s\n", outPath);
-            status = 4;
+        } else if (std::string why; !filewrite::writeFile(outPath, formatTape(tape), &why)) {
+            status = reportWriteFailure("vorrel-solve", outPath, why);
         }
     }
     std::string report = formatSolveReport(solver);

@@ -18,4 +18,4 @@ bool writePngFile(const std::string& path, int width, int height, int channels, 
                   int compression = -1, std::string* error = nullptr);
 
 // Writes the surface as an 8-bit RGB PNG (any pixel format SDL can read back).
-bool writePng(SDL_Surface* surface, const char* path);
+bool writePng(SDL_Surface* surface, const char* path, std::string* error = nullptr);
