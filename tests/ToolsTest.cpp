@@ -419,3 +419,23 @@ TEST(ToolsTest, CommandLinesAndWhatTheToolsWrite) {
     // Nothing but the folder and the tape: no temporary file was left behind.
     EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path()), fs::directory_iterator()), 2);
 }
+
+// A display that cannot be opened, or a driver that would draw text in the
+// terminal, ends the game, the editor and the recorder at once: one line, status 4.
+TEST(ToolsTest, NoDisplayIsOneLineAndStatusFour) {
+    testsupport::ScratchDir scratch;
+    for (const char* setting : {"env -u SDL_VIDEODRIVER DISPLAY=:99 ", "SDL_VIDEODRIVER=aalib "}) {
+        for (const char* name : {"vorrel", "vorrel-edit", "vorrel-record"}) {
+            if (!fs::exists(tool(name))) continue;
+            const std::string arguments = std::string(name) == "vorrel"        ? " tester"
+                                          : std::string(name) == "vorrel-edit" ? " a.lev"
+                                                                               : " a.lev b.tape";
+            ToolRun ended = run(scratch.path(), setting + tool(name).string() + arguments, true);
+            EXPECT_EQ(ended.status, 4) << name << " " << setting << ended.output;
+            EXPECT_NE(ended.output.find(std::string(name) == "vorrel" ? "Unable to start the display: "
+                                                                      : ": cannot open the display: "),
+                      std::string::npos)
+                << ended.output;
+        }
+    }
+}

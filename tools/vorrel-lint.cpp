@@ -8,6 +8,7 @@
 #include "common/Lint.h"
 #include "common/Solver.h"
 #include "common/GameScreen.h"
+#include "platform/Display.h"
 #include "level/LevelText.h"
 #include "common/CommandLine.h"
 #include "common/ToolMain.h"
@@ -38,7 +39,8 @@ int run(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     SoundBank sounds;
-    SDL_Surface* screen = openGameScreen("Vorrel lint");
+    SDL_Surface* screen = openToolScreen("vorrel-lint", "Vorrel lint");
+    if (!screen) return platform::kNoDisplayExit;
     bool errors = false;
     for (const char* level : levels) {
         platform::throwIfStopRequested();

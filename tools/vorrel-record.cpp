@@ -5,6 +5,7 @@
 
 #include "audio/SoundBank.h"
 #include "common/GameScreen.h"
+#include "platform/Display.h"
 #include "common/LevelLoad.h"
 #include "common/Output.h"
 #include "common/Tape.h"
@@ -43,11 +44,8 @@ int run(int argc, char** argv) {
 
     SoundBank sounds;
     sounds.load("./zik/data.txt");
-    SDL_Surface* screen = openGameScreen("Vorrel - recording");
-    if (!screen) {
-        std::fprintf(stderr, "vorrel-record: no video mode: %s\n", SDL_GetError());
-        return 2;
-    }
+    SDL_Surface* screen = openToolScreen("vorrel-record", "Vorrel - recording");
+    if (!screen) return platform::kNoDisplayExit;
     std::unique_ptr<Level> level = loadLevelOrReport(levelPath, screen, &sounds, true);
     if (!level) {
         SDL_Quit();

@@ -5,6 +5,7 @@
 
 #include "audio/SoundBank.h"
 #include "common/GameScreen.h"
+#include "platform/Display.h"
 #include "common/LevelLoad.h"
 #include "common/Output.h"
 #include "common/Picture.h"
@@ -48,7 +49,8 @@ int run(int argc, char** argv) {
     useDummyDriversWithoutDisplay();
     SoundBank sounds;
     sounds.load("./zik/data.txt");
-    SDL_Surface* screen = openGameScreen("Vorrel render");
+    SDL_Surface* screen = openToolScreen("vorrel-render", "Vorrel render");
+    if (!screen) return platform::kNoDisplayExit;
     std::unique_ptr<Level> level = loadLevelOrReport(levelPath, screen, &sounds);
     if (!level) {
         SDL_Quit();

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/GameScreen.h"
+#include "platform/Display.h"
 #include "common/LevelLoad.h"
 #include "common/Output.h"
 #include "common/Solver.h"
@@ -63,7 +64,8 @@ int run(int argc, char** argv) {
     // The search shows nothing and plays no sound.
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    SDL_Surface* screen = openGameScreen("Vorrel solve");
+    SDL_Surface* screen = openToolScreen("vorrel-solve", "Vorrel solve");
+    if (!screen) return platform::kNoDisplayExit;
     std::unique_ptr<Level> level = loadLevelOrReport(levelPath, screen, nullptr);
     if (!level) {
         SDL_Quit();

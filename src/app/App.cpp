@@ -10,6 +10,7 @@
 #include "audio/SoundBank.h"
 #include "frontend/Frontend.h"
 #include "level/LoadError.h"
+#include "platform/Display.h"
 #include "platform/Gamepad.h"
 #include "platform/Signals.h"
 
@@ -145,6 +146,11 @@ int runWithSounds(int argc, char** argv, SoundBank& sounds) {
 
     // A missing sound or joystick subsystem makes SDL_Init fail too; the game
     // can do without them, not without video.
+    std::string why;
+    if (!platform::chooseVideoDriver(why)) {
+        SDL_SetError("%s", why.c_str());
+        return reportVideoFailure();
+    }
     int initialised;
     {
         QuietStandardError quietInit;

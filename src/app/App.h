@@ -1,12 +1,14 @@
 #pragma once
 #include <SDL/SDL.h>
 
+#include "platform/Display.h"
+
 // The whole program: start-up, the loop between title screen and level
 // selection, and shutdown. Returns the process exit status.
 int runGame(int argc, char** argv);
 
 // SDL_Init or SDL_SetVideoMode failed: there is no screen to draw on.
-constexpr int kVideoFailureExit = 4;
+constexpr int kVideoFailureExit = platform::kNoDisplayExit;
 
 // The invisible pointer of windowed mode; null in full screen.
 extern SDL_Cursor* hiddenCursor;

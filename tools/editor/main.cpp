@@ -5,6 +5,7 @@
 #include "audio/SoundBank.h"
 #include "editor/Editor.h"
 #include "level/LoadError.h"
+#include "platform/Display.h"
 #include "common/CommandLine.h"
 #include "common/ToolMain.h"
 
@@ -29,16 +30,21 @@ int run(int argc, char** argv) {
 
     SoundBank sounds;
     sounds.load("./zik/data.txt");
+    std::string why;
+    if (!platform::chooseVideoDriver(why)) {
+        std::fprintf(stderr, "vorrel-edit: cannot open the display: %s\n", why.c_str());
+        return platform::kNoDisplayExit;
+    }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "vorrel-edit: %s\n", SDL_GetError());
-        return 2;
+        std::fprintf(stderr, "vorrel-edit: cannot open the display: %s\n", SDL_GetError());
+        return platform::kNoDisplayExit;
     }
     SDL_WM_SetCaption("Vorrel Level Editor", "Vorrel Level Editor");
     SDL_Surface* screen = SDL_SetVideoMode(640, 480, 32, SDL_SWSURFACE | (fullscreen ? SDL_FULLSCREEN : 0));
     if (!screen) {
-        std::fprintf(stderr, "vorrel-edit: no video mode: %s\n", SDL_GetError());
+        std::fprintf(stderr, "vorrel-edit: cannot open the display: %s\n", SDL_GetError());
         SDL_Quit();
-        return 2;
+        return platform::kNoDisplayExit;
     }
     int status = 0;
     {
