@@ -439,3 +439,41 @@ TEST(ToolsTest, NoDisplayIsOneLineAndStatusFour) {
         }
     }
 }
+
+// Every manual page's SYNOPSIS names exactly the options the program's --help
+// names (the launcher's page against the launcher).
+TEST(ToolsTest, ManualSynopsesMatchHelp) {
+    const fs::path source = fs::path(VORREL_SOURCE_DATA).parent_path();
+    auto options = [](std::string text) {
+        for (size_t at; (at = text.find("\\-")) != std::string::npos;) text.replace(at, 2, "-");
+        std::vector<std::string> found;
+        for (size_t at = 0; (at = text.find("--", at)) != std::string::npos;) {
+            size_t end = at + 2;
+            while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '-'))
+                ++end;
+            found.push_back(text.substr(at, end - at));
+            at = end;
+        }
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+        return found;
+    };
+    const std::pair<const char*, fs::path> pages[] = {{"vorrel.6", fs::read_symlink("/proc/self/exe").parent_path() /
+                                                                       "packaging/vorrel"},
+                                                      {"vorrel-edit.1", tool("vorrel-edit")},
+                                                      {"vorrel-lint.1", tool("vorrel-lint")},
+                                                      {"vorrel-record.1", tool("vorrel-record")},
+                                                      {"vorrel-render.1", tool("vorrel-render")},
+                                                      {"vorrel-replay.1", tool("vorrel-replay")},
+                                                      {"vorrel-solve.1", tool("vorrel-solve")}};
+    for (const auto& [page, program] : pages) {
+        std::string man;
+        ASSERT_TRUE(fileread::readFile((source / "packaging/man" / page).string(), fileread::kTextCap, man)) << page;
+        const size_t from = man.find(".SH SYNOPSIS"), to = man.find(".SH", from + 1);
+        ASSERT_NE(from, std::string::npos) << page;
+        if (!fs::exists(program)) continue;
+        ToolRun help = run(".", "sh -c '" + program.string() + " --help'");
+        EXPECT_EQ(help.status, 0) << page;
+        EXPECT_EQ(options(man.substr(from, to - from)), options(help.output)) << page << "\n" << help.output;
+    }
+}
