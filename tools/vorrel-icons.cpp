@@ -1,10 +1,11 @@
-// Makes the desktop icons (48, 64 and 128 pixels, PNG with transparency) from
-// the game's own pictures: the player standing on a grass ledge beside a gem.
-// Usage: vorrel-icons DATA_DIR OUT_DIR   (writes OUT_DIR/vorrel-SIZE.png)
+// Makes the desktop icons (PNG with transparency, in the sizes the build asks
+// for) from the game's own pictures: the player on a grass ledge beside a gem.
+// Usage: vorrel-icons DATA_DIR OUT_DIR SIZE...   (writes OUT_DIR/vorrel-SIZE.png)
 #include <SDL/SDL.h>
 #include <SDL/SDL_image.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -95,12 +96,12 @@ bool writeRgbaPng(const Picture& picture, int size, const std::string& path) {
 }
 
 const cmdline::Program kProgram{"vorrel-icons",
-                                "vorrel-icons DATA_DIR OUT_DIR",
+                                "vorrel-icons DATA_DIR OUT_DIR SIZE...",
                                 "Makes the desktop icons OUT_DIR/vorrel-SIZE.png from the game's pictures in DATA_DIR.",
                                 {},
-                                2,
-                                2,
-                                "DATA_DIR and OUT_DIR are needed"};
+                                3,
+                                -1,
+                                "DATA_DIR, OUT_DIR and a SIZE are needed"};
 
 int run(int argc, char** argv) {
     cmdline::CommandLine line(kProgram, argc, argv);
@@ -121,7 +122,9 @@ int run(int argc, char** argv) {
     SDL_FreeSurface(player);
     SDL_FreeSurface(tiles);
 
-    for (int size : {48, 64, 128}) {
+    for (size_t i = 2; i < line.positionals().size(); ++i) {
+        const int size = std::atoi(line.positionals()[i]);
+        if (size < 1 || size > 1024) return line.usageError(std::string("bad size ") + line.positionals()[i]);
         const std::string path = out + "/vorrel-" + std::to_string(size) + ".png";
         if (!writeRgbaPng(resize(base, size), size, path)) {
             std::fprintf(stderr, "vorrel-icons: cannot write %s\n", path.c_str());
