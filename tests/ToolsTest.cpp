@@ -32,8 +32,11 @@ struct ToolRun {
 // Runs a tool in a folder with the dummy drivers; standard error is dropped
 // unless asked for.
 ToolRun run(const fs::path& folder, const std::string& arguments, bool withErrors = false) {
-    std::string command = "cd '" + folder.string() + "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " +
-                          arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
+    // The tools run where they are started: the suite's own data folder
+    // setting is not theirs.
+    std::string command = "cd '" + folder.string() +
+                          "' && unset VORREL_DATA && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " + arguments +
+                          (withErrors ? " 2>&1" : " 2>/dev/null");
     ToolRun result;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return result;
@@ -476,4 +479,17 @@ TEST(ToolsTest, ManualSynopsesMatchHelp) {
         EXPECT_EQ(help.status, 0) << page;
         EXPECT_EQ(options(man.substr(from, to - from)), options(help.output)) << page << "\n" << help.output;
     }
+}
+
+// Started outside a data folder, a tool uses the one VORREL_DATA names (or
+// the installed data), and the files given still mean the files given.
+TEST(ToolsTest, ToolsOutsideTheDataFolderFindIt) {
+    REQUIRE_TOOL("vorrel-lint");
+    testsupport::ScratchDir scratch;
+    std::string level;
+    ASSERT_TRUE(fileread::readFile(VORREL_SOURCE_DATA "/level/main/level1.lev", fileread::kTextCap, level));
+    scratch.writeFile("mine.lev", level);
+    const std::string lint = tool("vorrel-lint").string() + " mine.lev";
+    EXPECT_EQ(run(scratch.path(), "VORREL_DATA=" VORREL_SOURCE_DATA " " + lint).status, 0);
+    EXPECT_EQ(run(scratch.path(), "VORREL_DATA=/nonexistent " + lint).status, 1);
 }

@@ -7,6 +7,7 @@
 #include "audio/SoundBank.h"
 #include "common/Lint.h"
 #include "common/Solver.h"
+#include "common/DataFolder.h"
 #include "common/GameScreen.h"
 #include "platform/Display.h"
 #include "level/LevelText.h"
@@ -33,8 +34,11 @@ int run(int argc, char** argv) {
     // solver's verdict on every level that loads.
     const bool print = line.has("--print");
     const bool solve = line.has("--solve");
-    const std::vector<const char*>& levels = line.positionals();
+    std::vector<std::string> levels(line.positionals().begin(), line.positionals().end());
     if (print && (solve || levels.size() != 1)) return line.usageError("--print takes one LEVEL alone");
+    std::vector<std::string*> paths;
+    for (std::string& level : levels) paths.push_back(&level);
+    enterDataFolder(paths);
     // The check shows nothing: no window even when there is a display.
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
@@ -42,7 +46,7 @@ int run(int argc, char** argv) {
     SDL_Surface* screen = openToolScreen("vorrel-lint", "Vorrel lint");
     if (!screen) return platform::kNoDisplayExit;
     bool errors = false;
-    for (const char* level : levels) {
+    for (const std::string& level : levels) {
         platform::throwIfStopRequested();
         std::vector<LintMessage> messages = lintLevel(level, screen, &sounds);
         if (solve && !hasErrors(messages)) {

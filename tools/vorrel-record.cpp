@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/SoundBank.h"
+#include "common/DataFolder.h"
 #include "common/GameScreen.h"
 #include "platform/Display.h"
 #include "common/LevelLoad.h"
@@ -36,8 +37,10 @@ int run(int argc, char** argv) {
         return line.usageError(std::string("bad value '") + value + "'");
     if (const char* value = line.value("--page"); value && !parseOptionInteger(value, page))
         return line.usageError(std::string("bad value '") + value + "'");
-    const char* levelPath = line.positionals()[0];
-    const char* tapePath = line.positionals()[1];
+    std::string levelArg = line.positionals()[0], tapeArg = line.positionals()[1];
+    enterDataFolder({&levelArg, &tapeArg});
+    const char* levelPath = levelArg.c_str();
+    const char* tapePath = tapeArg.c_str();
     // Before the play, so a tape that could not be kept is not played for nothing.
     if (const std::string why = outputRefusal(tapePath, {levelPath}); !why.empty())
         return reportWriteFailure("vorrel-record", tapePath, why);

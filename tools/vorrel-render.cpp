@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/SoundBank.h"
+#include "common/DataFolder.h"
 #include "common/GameScreen.h"
 #include "platform/Display.h"
 #include "common/LevelLoad.h"
@@ -39,8 +40,11 @@ int run(int argc, char** argv) {
     }
     if (const char* value = line.value("--page"); value && !parseOptionInteger(value, options.page))
         return line.usageError("bad --page value");
-    const char* levelPath = line.positionals()[0];
-    const char* outPath = line.positionals()[1];
+    std::string levelArg = line.positionals()[0], outArg = line.positionals()[1], tapeArg = tapePath ? tapePath : "";
+    enterDataFolder({&levelArg, &outArg, &tapeArg});
+    const char* levelPath = levelArg.c_str();
+    const char* outPath = outArg.c_str();
+    if (tapePath) tapePath = tapeArg.c_str();
     if (const std::string why = outputRefusal(outPath, {levelPath, tapePath}); !why.empty())
         return reportWriteFailure("vorrel-render", outPath, why);
 

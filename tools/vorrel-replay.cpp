@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/SoundBank.h"
+#include "common/DataFolder.h"
 #include "common/GameScreen.h"
 #include "platform/Display.h"
 #include "common/LevelLoad.h"
@@ -42,8 +43,10 @@ int run(int argc, char** argv) {
     }
     if (const char* value = line.value("--page"); value && !parseOptionInteger(value, options.page))
         return line.usageError(std::string("bad --page value '") + value + "'");
-    const char* levelPath = line.positionals()[0];
-    const char* tapePath = line.positionals()[1];
+    std::string levelArg = line.positionals()[0], tapeArg = line.positionals()[1];
+    enterDataFolder({&levelArg, &tapeArg});
+    const char* levelPath = levelArg.c_str();
+    const char* tapePath = tapeArg.c_str();
 
     Tape tape;
     if (!loadTapeOrReport("vorrel-replay", tapePath, tape)) return 2;

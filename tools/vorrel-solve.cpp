@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/DataFolder.h"
 #include "common/GameScreen.h"
 #include "platform/Display.h"
 #include "common/LevelLoad.h"
@@ -56,8 +57,10 @@ int run(int argc, char** argv) {
         else
             limits.maxSeconds = value;
     }
-    const char* levelPath = line.positionals()[0];
-    const char* outPath = line.positionals()[1];
+    std::string levelArg = line.positionals()[0], outArg = line.positionals()[1];
+    enterDataFolder({&levelArg, &outArg});
+    const char* levelPath = levelArg.c_str();
+    const char* outPath = outArg.c_str();
     // Before the search: an hour's work is not done for a tape that cannot be kept.
     if (const std::string why = outputRefusal(outPath, {levelPath}); !why.empty())
         return reportWriteFailure("vorrel-solve", outPath, why);

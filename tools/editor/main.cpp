@@ -7,6 +7,7 @@
 #include "level/LoadError.h"
 #include "platform/Display.h"
 #include "common/CommandLine.h"
+#include "common/DataFolder.h"
 #include "common/ToolMain.h"
 
 namespace {
@@ -26,7 +27,8 @@ int run(int argc, char** argv) {
     if (line.done()) return line.status();
     const std::string theme = line.value("--theme") ? line.value("--theme") : "";
     const bool fullscreen = line.has("--fullscreen");
-    const char* path = line.positionals()[0];
+    std::string path = line.positionals()[0];
+    enterDataFolder({&path});
 
     SoundBank sounds;
     sounds.load("./zik/data.txt");
