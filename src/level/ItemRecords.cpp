@@ -14,6 +14,7 @@
 #include "level/LoadError.h"
 #include "level/LoadMessages.h"
 #include "level/PictureCache.h"
+#include "level/WholeNumber.h"
 #include "platform/FileRead.h"
 
 ItemSheet::~ItemSheet() = default;
@@ -67,8 +68,10 @@ void placeItem(Level& level, const std::string& name, const std::vector<std::str
                ItemSheet* sheet) {
     const size_t count = attributes.size();
     if (!isKnownRecord(name, count)) throw LoadError(unknownRecordMessage(name, count));
-
     if (name == "water") return;
+    // Corrupted numbers are refused, never read as another number.
+    for (size_t i = 0; i < numberAttributes(name, count); ++i)
+        if (!isWholeNumber(attributes[i])) throw LoadError(badNumberMessage(name, attributes[i]));
     if (name == "box") {
         // Read as numbers and dropped: an older kind of record kept for old files.
         (void)parseInt(attributes[0]);

@@ -12,6 +12,7 @@
 #include "level/ItemRecords.h"
 #include "level/Level.h"
 #include "level/LevelText.h"
+#include "level/WholeNumber.h"
 #include "level/LoadError.h"
 #include "level/LoadMessages.h"
 #include "level/PictureCache.h"
@@ -69,25 +70,6 @@ bool leadingUnsigned(const std::string& text, size_t& pos, unsigned long& value)
         ++pos;
     }
     return pos > start;
-}
-
-// The item-record number rule: optional sign and digits at the start.
-bool numberWord(const std::string& word, long& value) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < word.size() && (word[i] == '+' || word[i] == '-')) negative = word[i++] == '-';
-    size_t digits = i;
-    long v = 0;
-    while (i < word.size() && word[i] >= '0' && word[i] <= '9') {
-        if (v < 100000000L) v = v * 10 + (word[i] - '0');
-        ++i;
-    }
-    if (i == digits) {
-        value = 0;
-        return false;
-    }
-    value = negative ? -v : v;
-    return true;
 }
 
 std::string keyText(unsigned char key) {
@@ -170,7 +152,8 @@ private:
     bool tileset(const std::string& levelPath, const std::string& path);
     void grid(const LevelText& text, const std::string& path, bool usable);
     void records(const LevelText& text, const std::string& path, bool usable);
-    void checkNumbers(const std::string& file, int line, const std::vector<std::string>& words, size_t count);
+    void checkNumbers(const std::string& file, int line, const std::string& name,
+                      const std::vector<std::string>& words);
     bool cellExists(long column, long row) const {
         return row >= 0 && row < static_cast<long>(cells.size()) && column >= 0 &&
                column < static_cast<long>(cells[row].size());
@@ -259,11 +242,14 @@ bool Linter::tileset(const std::string& levelPath, const std::string& path) {
     return true;
 }
 
-void Linter::checkNumbers(const std::string& file, int line, const std::vector<std::string>& words, size_t count) {
-    long value;
-    for (size_t i = 0; i < count && i < words.size(); ++i)
-        if (!numberWord(words[i], value))
-            report(file, line, false, "attribute \"" + words[i] + "\" is not a number; it reads as 0");
+// The loader refuses the first number of a record that is not whole, within int.
+void Linter::checkNumbers(const std::string& file, int line, const std::string& name,
+                          const std::vector<std::string>& words) {
+    for (size_t i = 0; i < numberAttributes(name, words.size()); ++i)
+        if (!isWholeNumber(words[i])) {
+            report(file, line, true, badNumberMessage(name, words[i]));
+            return;
+        }
 }
 
 void Linter::level(const LevelText& text, const std::string& path) {
@@ -404,7 +390,7 @@ void Linter::records(const LevelText& text, const std::string& path, bool usable
             continue;
         }
         if (name == "water") continue;
-        checkNumbers(path, number, words, name == "bgitem" ? 2 : count);
+        checkNumbers(path, number, name, words);
         const int n = count >= 1 ? parseInt(words[0]) : 0;
         const int m = count >= 2 ? parseInt(words[1]) : 0;
         if ((isPlacedRecord(name) || (name == "bomb" && n > 0)) && !itemSheetLooked) {
