@@ -473,12 +473,12 @@ TEST(ToolsTest, ManualSynopsesMatchHelp) {
     };
     const std::pair<const char*, fs::path> pages[] = {{"vorrel.6", fs::read_symlink("/proc/self/exe").parent_path() /
                                                                        "packaging/vorrel"},
-                                                      {"vorrel-edit.1", tool("vorrel-edit")},
-                                                      {"vorrel-lint.1", tool("vorrel-lint")},
-                                                      {"vorrel-record.1", tool("vorrel-record")},
-                                                      {"vorrel-render.1", tool("vorrel-render")},
-                                                      {"vorrel-replay.1", tool("vorrel-replay")},
-                                                      {"vorrel-solve.1", tool("vorrel-solve")}};
+                                                      {"vorrel-edit.6", tool("vorrel-edit")},
+                                                      {"vorrel-lint.6", tool("vorrel-lint")},
+                                                      {"vorrel-record.6", tool("vorrel-record")},
+                                                      {"vorrel-render.6", tool("vorrel-render")},
+                                                      {"vorrel-replay.6", tool("vorrel-replay")},
+                                                      {"vorrel-solve.6", tool("vorrel-solve")}};
     for (const auto& [page, program] : pages) {
         std::string man;
         ASSERT_TRUE(fileread::readFile((source / "packaging/man" / page).string(), fileread::kTextCap, man)) << page;
