@@ -111,6 +111,25 @@ TEST(LintTest, CleanLevelHasNothingToSay) {
     EXPECT_TRUE(messages.empty()) << dump(messages);
 }
 
+// A door is two cells tall: under a wall its top is drawn into the wall, on
+// row 0 above the screen. Of two goals only the last is the exit.
+TEST(LintTest, DoorsNeedHeadroomAndALevelOneGoal) {
+    LintFolder folder;
+    std::string grid = LintFolder::grid(13, 20);
+    grid[21 * 10 + 15] = '#';  // over the goal at column 15, row 11
+    auto messages = folder.lint("tiles.txt\ngfx/back.png\n13\n" + grid +
+                                "plr 2 11\ngoal 15 11\ntreasure 8 11\ngoal 5 11\n");
+    EXPECT_TRUE(has(messages, "test.lev", 18, false, "goal at column 15, row 11: the cell above it is not open"))
+        << dump(messages);
+    EXPECT_FALSE(has(messages, "test.lev", 20, false, "the cell above")) << dump(messages);
+    EXPECT_TRUE(has(messages, "test.lev", 20, false,
+                    "a second goal record: only the last goal record opens the level (the first is on line 18)"));
+    EXPECT_EQ(messages.size(), 2u) << dump(messages);
+    messages = folder.lint("tiles.txt\ngfx/back.png\n1\n#.#\nplr 1 0\ngoal 1 0\ntreasure 1 0\n");
+    EXPECT_TRUE(has(messages, "test.lev", 6, false, "goal at column 1, row 0: the cell above it is not open"))
+        << dump(messages);
+}
+
 TEST(LintTest, FindsEveryWarning) {
     LintFolder folder;
     // 14 rows of 21 cells; a byte without a prototype on grid line 2 (file
