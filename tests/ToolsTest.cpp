@@ -302,6 +302,22 @@ TEST(ReplayToolTest, ReportTraceAndExitStatuses) {
     EXPECT_EQ(run(scratch.path(), replay + " --select many broken.lev good.tape").status, 2);
     EXPECT_EQ(run(scratch.path(), replay + " broken.lev missing.tape").status, 2);
 
+    // Only a page the map can show: with 5 levels open that is page 0 alone,
+    // and the refusal names it; the tape header is held to the same.
+    ToolRun page = run(tapeFolder(), replay + " --select 5 --page 10 level/select.lev select-door.tape", true);
+    EXPECT_EQ(page.status, 2);
+    EXPECT_NE(page.output.find("page 10 is not one the map shows: with 5 levels open the page (the first door's "
+                               "offset) is 0\n"),
+              std::string::npos)
+        << page.output;
+    scratch.writeFile("page.tape", "# select 40\n# page 15\n1 20\n");
+    ToolRun header = run(scratch.path(), replay + " --select 40 broken.lev page.tape", true);
+    EXPECT_EQ(header.status, 2);
+    EXPECT_NE(header.output.find("page.tape:2: page 15 is not one the map shows: with 40 levels open the page "
+                                 "(the first door's offset) is 0, 10, 20, 30 or 40"),
+              std::string::npos)
+        << header.output;
+
     // A level that does not load: the game's one line and its failure status.
     ToolRun broken = run(scratch.path(), replay + " broken.lev good.tape");
     EXPECT_EQ(broken.status, 3);
@@ -346,6 +362,9 @@ TEST(RenderToolTest, StartPictureAndPictureAfterATape) {
     SDL_FreeSurface(second);
 
     EXPECT_EQ(run(tapeFolder(), render + " level/walk.lev").status, 2);
+    ToolRun page = run(tapeFolder(), render + " level/walk.lev " + start.string() + " --select 40 --page 1", true);
+    EXPECT_EQ(page.status, 2);
+    EXPECT_NE(page.output.find("page 1 is not one the map shows"), std::string::npos) << page.output;
     EXPECT_EQ(run(tapeFolder(), render + " level/walk.lev /nonexistent/dir/out.png").status, 2);
 }
 
