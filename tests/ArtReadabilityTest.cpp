@@ -120,7 +120,8 @@ TEST(ArtReadability, WaterStandsOutAgainstEveryBackdrop) {
     SDL_Surface* screen = testsupport::screen();
     for (const char* theme : {"cave", "forest", "castle"}) {
         Level level(pools(theme), screen, nullptr, 1, false);
-        ASSERT_NE(level.backdrop, nullptr) << theme;
+        EXPECT_NE(level.backdrop, nullptr) << theme;
+        if (!level.backdrop) continue;  // the clock must be put back below
         std::vector<double> line, body;
         for (Uint32 now : {0u, 400u, 1700u}) {
             clock.now = now;
