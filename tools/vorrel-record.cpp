@@ -37,6 +37,8 @@ int run(int argc, char** argv) {
         return line.usageError(std::string("bad value '") + value + "'");
     if (const char* value = line.value("--page"); value && !parseOptionInteger(value, page))
         return line.usageError(std::string("bad value '") + value + "'");
+    const std::string refusal = pageRefusal(page, selectMode ? available : 0);
+    if (!refusal.empty()) return line.usageError("bad --page value: " + refusal);
     std::string levelArg = line.positionals()[0], tapeArg = line.positionals()[1];
     enterDataFolder({&levelArg, &tapeArg});
     const char* levelPath = levelArg.c_str();

@@ -43,6 +43,8 @@ int run(int argc, char** argv) {
     }
     if (const char* value = line.value("--page"); value && !parseOptionInteger(value, options.page))
         return line.usageError(std::string("bad --page value '") + value + "'");
+    const std::string refusal = pageRefusal(options.page, options.selectMode ? options.available : 0);
+    if (!refusal.empty()) return line.usageError("bad --page value: " + refusal);
     std::string levelArg = line.positionals()[0], tapeArg = line.positionals()[1];
     enterDataFolder({&levelArg, &tapeArg});
     const char* levelPath = levelArg.c_str();
