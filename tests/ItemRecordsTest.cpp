@@ -14,7 +14,7 @@
 #include "common/Lint.h"
 #include "level/Level.h"
 #include "level/LevelText.h"
-#include "level/LoadMessages.h"
+#include "level/Vocabulary.h"
 
 using namespace leveldata;
 using testsupport::ScratchDir;

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "level/Vocabulary.h"
+
 class Level;
 struct SDL_Surface;
 
@@ -23,7 +25,6 @@ private:
     bool tried = false;
 };
 
-int parseInt(const std::string& word);
 // Turns one item record into its effect. Throws LoadError.
 void placeItem(Level& level, const std::string& name, const std::vector<std::string>& attributes,
                ItemSheet* sheet = nullptr);

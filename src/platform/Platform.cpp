@@ -53,6 +53,7 @@ uint8_t* keyState() { return foldedKeys(currentKeyboard->keys()); }
 void setClock(Clock* clock) { currentClock = clock ? clock : &sdlClock; }
 void setKeyboard(Keyboard* keyboard) { currentKeyboard = keyboard ? keyboard : &sdlKeyboard; }
 Keyboard* installedKeyboard() { return currentKeyboard; }
+Clock* installedClock() { return currentClock; }
 
 ScriptedKeyboard::ScriptedKeyboard() { releaseAll(); }
 

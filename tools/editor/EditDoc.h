@@ -8,6 +8,8 @@
 
 #include "editor/TextBridge.h"
 
+struct SheetStrip;
+
 enum class PieceKind { Cell, Player, Goal, Gem, Crate, Heavy, Bombs, Decoration };
 
 // What the mouse paints: a kind and, for cells and decorations, a key.
@@ -23,6 +25,8 @@ struct Piece {
 const char* recordNameOf(PieceKind kind);
 // "gem", "crate", ... as the status line says it.
 const char* pieceNoun(PieceKind kind);
+// Its picture on the item sheet; null for cells and decorations.
+const SheetStrip* pictureOf(PieceKind kind);
 
 // One key of the theme's tileset description, in its order.
 struct ThemeKey {
