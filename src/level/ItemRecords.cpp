@@ -17,6 +17,11 @@
 
 ItemSheet::~ItemSheet() = default;
 
+AnimStrip cutSheetStrip(SDL_Surface* sheet, const SheetStrip& strip, int scale) {
+    return cutStrip(sheet, static_cast<unsigned>(strip.column), static_cast<unsigned>(strip.row), strip.frames, scale,
+                    strip.frameDuration, strip.width, strip.height, 0);
+}
+
 SDL_Surface* ItemSheet::get() {
     if (!tileset && !tried) tileset = cachedPicture(kItemSheetPath);
     tried = true;
@@ -36,11 +41,6 @@ template <class T>
 T* adopt(Level& level, std::unique_ptr<T> item) {
     level.items.push_back(item.get());
     return item.release();
-}
-
-AnimStrip cut(SDL_Surface* sheet, const SheetStrip& strip, int scale) {
-    return cutStrip(sheet, static_cast<unsigned>(strip.column), static_cast<unsigned>(strip.row), strip.frames, scale,
-                    strip.frameDuration, strip.width, strip.height, 0);
 }
 
 } // namespace
@@ -73,8 +73,8 @@ void placeItem(Level& level, const std::string& name, const std::vector<std::str
         const Cell* rubble = level.spriteTable.findPrototype(kRubbleKey);
         if (!rubble) throw LoadError(noRubbleMessage());
         SDL_Surface* tiles = sheet->get();
-        const AnimStrip waiting = cut(tiles, sheet::kBombWaiting, scale);
-        const AnimStrip blast = cut(tiles, sheet::kBombBlast, scale);
+        const AnimStrip waiting = cutSheetStrip(tiles, sheet::kBombWaiting, scale);
+        const AnimStrip blast = cutSheetStrip(tiles, sheet::kBombBlast, scale);
         // All bombs of the record share the two strips; the first frees them.
         for (int i = 0; i < bombs; ++i) {
             Bomb* bomb =
@@ -131,15 +131,15 @@ void placeItem(Level& level, const std::string& name, const std::vector<std::str
     SDL_Surface* tiles = sheet->get();
     Item* item = nullptr;
     if (kind == Record::Box) {
-        item = adopt(level, std::make_unique<Box>(x, y, cut(tiles, sheet::kBox, scale), &level, level.sounds));
+        item = adopt(level, std::make_unique<Box>(x, y, cutSheetStrip(tiles, sheet::kBox, scale), &level, level.sounds));
     } else if (kind == Record::Heavybox) {
         item = adopt(level,
-                     std::make_unique<Heavybox>(x, y, cut(tiles, sheet::kHeavybox, scale), &level, level.sounds));
+                     std::make_unique<Heavybox>(x, y, cutSheetStrip(tiles, sheet::kHeavybox, scale), &level, level.sounds));
     } else if (kind == Record::Goal) {
-        item = adopt(level, std::make_unique<Goal>(x, y, cut(tiles, sheet::kGoal, scale), level.sounds));
+        item = adopt(level, std::make_unique<Goal>(x, y, cutSheetStrip(tiles, sheet::kGoal, scale), level.sounds));
     } else {  // treasure
-        const AnimStrip base = cut(tiles, sheet::kTreasureBase, scale);
-        const AnimStrip treasure = cut(tiles, sheet::kTreasure, scale);
+        const AnimStrip base = cutSheetStrip(tiles, sheet::kTreasureBase, scale);
+        const AnimStrip treasure = cutSheetStrip(tiles, sheet::kTreasure, scale);
         auto owned = std::make_unique<Treasure>(x, y, base, treasure, level.sounds);
         level.treasures.push_back(owned.get());
         item = adopt(level, std::move(owned));

@@ -14,9 +14,6 @@ constexpr int kIconY = 418;
 constexpr int kIconSpacing = 6;  // each icon this far right of the one before
 constexpr int kBarX = 64;
 constexpr int kBarY = 416;
-// The bomb icon's tile in "gfx/tileset.png".
-constexpr int kIconTileColumn = 0;
-constexpr int kIconTileRow = 8;
 // The highest row drawn at a fixed place: the band must start no lower.
 constexpr int kFixedTop = kBarY < kIconY ? kBarY : kIconY;
 

@@ -6,7 +6,9 @@
 #include "gfx/AnimStrip.h"
 #include "gfx/BitmapFont.h"
 #include "gfx/Surface.h"
+#include "level/ItemRecords.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
 #include "play/HudLayout.h"
 
 namespace {
@@ -34,9 +36,9 @@ void setMagentaKey(SDL_Surface* image) {
 }
 
 void makeBombIcon() {
-    SDL_Surface* tiles = loadImage("gfx/tileset.png");
+    SDL_Surface* tiles = loadImage(kItemSheetPath);
     if (!tiles) return;
-    bombIcon = cutStrip(tiles, hud::kIconTileColumn, hud::kIconTileRow, 1, 1, 1000, 32, 32, 0);
+    bombIcon = cutSheetStrip(tiles, sheet::kBombIcon);
     SDL_FreeSurface(tiles);
 }
 
@@ -59,9 +61,9 @@ SDL_Surface* loadKeyed(const char* path) {
 // tileset is read once for both doors.
 void makeOverlayImages() {
     if (!font.surface) font = loadFont();
-    if (SDL_Surface* tiles = loadImage("gfx/tileset.png")) {
-        if (!closedDoor.surface) closedDoor = cutStrip(tiles, 3, 7, 1, 1, 1000, 32, 64, 0);
-        if (!openDoor.surface) openDoor = cutStrip(tiles, 7, 7, 1, 1, 1000, 32, 64, 0);
+    if (SDL_Surface* tiles = loadImage(kItemSheetPath)) {
+        if (!closedDoor.surface) closedDoor = cutSheetStrip(tiles, sheet::kClosedDoor);
+        if (!openDoor.surface) openDoor = cutSheetStrip(tiles, sheet::kOpenDoor);
         SDL_FreeSurface(tiles);
     }
     if (!leftArrow) leftArrow = loadKeyed("gfx/arrow_left.png");

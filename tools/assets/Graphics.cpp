@@ -5,6 +5,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "level/Vocabulary.h"
+
 namespace {
 
 const double kPi = 3.14159265358979;
@@ -607,14 +609,19 @@ Canvas buildTileset(const ArtBook& art)
         waterTile(t, at(7), y);
         rubble(t, at(8), y, th, th.seed);
     }
-    for (int s = 0; s < 5; ++s) bombFrame(t, at(2 + s), 3 * 32, 5 - s, art);
-    woodenBox(t, at(0), 6 * 32, art);
-    for (int k = 0; k < 6; ++k) treasureFrame(t, at(1 + k), 6 * 32, k, art);
-    treasureBase(t, at(8), 6 * 32, art);
-    heavyBox(t, at(1), 7 * 32, art);
-    for (int k = 0; k < 5; ++k) doorFrame(t, at(3 + k), 7 * 32, k, art);
-    bombIcon(t, at(0), 8 * 32, art);
-    for (int k = 0; k < 9; ++k) explosionFrame(t, k * 96, 10 * 32, k);
+    // The items, where the game cuts them.
+    using namespace sheet;
+    for (int s = 0; s < kBombWaiting.frames; ++s)
+        bombFrame(t, kBombWaiting.x() + s * kBombWaiting.width, kBombWaiting.y(), kBombWaiting.frames - s, art);
+    woodenBox(t, kBox.x(), kBox.y(), art);
+    for (int k = 0; k < kTreasure.frames; ++k)
+        treasureFrame(t, kTreasure.x() + k * kTreasure.width, kTreasure.y(), k, art);
+    treasureBase(t, kTreasureBase.x(), kTreasureBase.y(), art);
+    heavyBox(t, kHeavybox.x(), kHeavybox.y(), art);
+    for (int k = 0; k < kGoal.frames; ++k) doorFrame(t, kGoal.x() + k * kGoal.width, kGoal.y(), k, art);
+    bombIcon(t, kBombIcon.x(), kBombIcon.y(), art);
+    for (int k = 0; k < kBombBlast.frames; ++k)
+        explosionFrame(t, kBombBlast.x() + k * kBombBlast.width, kBombBlast.y(), k);
     return t;
 }
 

@@ -181,7 +181,7 @@ bool Linter::tileset(const std::string& levelPath, const std::string& path) {
         if (gotKey && !words.empty() && utf8Sequence(words[0], 0))
             report(path, number, false,
                    "key " + keyText(key) + " is the first byte of a UTF-8 character; a key is one byte: save the "
-                   "file as Latin-1 (the rubble key is the Latin-1 byte 0xA7)");
+                   "file as Latin-1 (the rubble key is the Latin-1 byte " + keyText(kRubbleKey) + ")");
         else if (words.size() < 4 || (gotKey && words[0].size() > 1))
             report(path, number, false,
                    "an entry is a key, passable (0 or 1), column and row; fields missing here keep the "

@@ -80,14 +80,14 @@ void Editor::mouseDown(const SDL_MouseButtonEvent& event) {
     strokePick = event.button == SDL_BUTTON_MIDDLE ||
                  (event.button == SDL_BUTTON_LEFT && ctrlHeld());
     strokeRecorded = false;
-    strokeColumn = event.x / 32;
-    strokeRow = event.y / 32;
+    strokeColumn = event.x / kCellSize;
+    strokeRow = event.y / kCellSize;
     applyAt(strokeColumn, strokeRow);
 }
 
 void Editor::mouseMotion(int x, int y) {
-    hoverColumn = y < kLevelHeight ? x / 32 : -1;
-    hoverRow = y < kLevelHeight ? y / 32 : -1;
+    hoverColumn = y < kLevelHeight ? x / kCellSize : -1;
+    hoverRow = y < kLevelHeight ? y / kCellSize : -1;
     if (!strokeButton || strokePick || hoverColumn < 0) return;
     // Every cell on the way from the last one, so a fast drag leaves no gaps.
     int c = strokeColumn, r = strokeRow;

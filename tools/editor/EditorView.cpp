@@ -98,10 +98,10 @@ bool decorationKey(const ThemeKey& k) {
 } // namespace
 
 bool editorlayout::coversCell(SDL_Surface* sprite) {
-    if (!sprite || sprite->w < 32 || sprite->h < 32) return false;
+    if (!sprite || sprite->w < kCellSize || sprite->h < kCellSize) return false;
     PixelLock lock(sprite);
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) {
+    for (int y = 0; y < kCellSize; ++y)
+        for (int x = 0; x < kCellSize; ++x) {
             Uint8 r, g, b;
             SDL_GetRGB(getPixel(sprite, x, y), sprite->format, &r, &g, &b);
             if (r == 255 && g == 0 && b == 255) return false;
@@ -182,7 +182,7 @@ void Editor::draw() {
         fillRect(screen, 0, 0, screen->w, screen->h, rgb(screen, 0, 0, 0));
     }
     if (hoverColumn >= 0 && doc.inside(hoverColumn, hoverRow) && !helpShown)
-        frame(screen, hoverColumn * 32, hoverRow * 32, 32, 32, rgb(screen, 255, 255, 255));
+        frame(screen, hoverColumn * kCellSize, hoverRow * kCellSize, kCellSize, kCellSize, rgb(screen, 255, 255, 255));
     if (problemsShown) drawProblems();
     if (helpShown) drawHelp();
     drawToolbar();
@@ -240,9 +240,9 @@ void Editor::drawProblems() {
     for (const Problem& problem : problems) {
         if (problem.row < 0) continue;
         if (problem.column >= 0)
-            frame(screen, problem.column * 32, problem.row * 32, 32, 32, red);
+            frame(screen, problem.column * kCellSize, problem.row * kCellSize, kCellSize, kCellSize, red);
         else
-            frame(screen, 0, problem.row * 32, doc.columns() * 32, 32, red);
+            frame(screen, 0, problem.row * kCellSize, doc.columns() * kCellSize, kCellSize, red);
     }
     const int shown = static_cast<int>(problems.size() < 20 ? problems.size() : 20);
     const int h = (shown ? shown : 1) * 11 + 14;
