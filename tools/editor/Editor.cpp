@@ -64,22 +64,13 @@ void Editor::changed() {
     dropSolve();
 }
 
-void Editor::undo() {
-    if (!history.undo(doc.text)) {
-        say("Nothing to undo");
+void Editor::travel(bool forward) {
+    if (!(forward ? history.redo(doc.text) : history.undo(doc.text))) {
+        say(forward ? "Nothing to redo" : "Nothing to undo");
         return;
     }
-    say("Undone (" + std::to_string(history.undoCount()) + " more steps)");
-    needRebuild = true;
-    changed();
-}
-
-void Editor::redo() {
-    if (!history.redo(doc.text)) {
-        say("Nothing to redo");
-        return;
-    }
-    say("Redone (" + std::to_string(history.redoCount()) + " more steps)");
+    const size_t more = forward ? history.redoCount() : history.undoCount();
+    say(std::string(forward ? "Redone (" : "Undone (") + std::to_string(more) + " more steps)");
     needRebuild = true;
     changed();
 }
@@ -106,9 +97,9 @@ void Editor::key(const SDL_KeyboardEvent& event) {
         return;
     }
     if (mod & KMOD_CTRL) {
-        if (sym == SDLK_z && (mod & KMOD_SHIFT)) redo();
-        else if (sym == SDLK_z) undo();
-        else if (sym == SDLK_y) redo();
+        if (sym == SDLK_z && (mod & KMOD_SHIFT)) travel(true);
+        else if (sym == SDLK_z) travel(false);
+        else if (sym == SDLK_y) travel(true);
         else if (sym == SDLK_s) save();
         else if (sym == SDLK_q) requestQuit();
         return;

@@ -87,8 +87,8 @@ private:
     void rebuildPalette();
     void cyclePalette(int step);
     void cycleTheme();
-    void undo();
-    void redo();
+    // Undo (backwards) or redo (forwards) one step of the history.
+    void travel(bool forward);
     bool save();
     void requestQuit();
     void writeRecovery();
