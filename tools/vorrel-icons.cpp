@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
     Picture base(kBase * kBase);
     stamp(base, tiles, 128, 32, 0, 32);  // forest grass ledge, two cells wide
     stamp(base, tiles, 128, 32, 32, 32);
-    stamp(base, player, 0, kPlayerStripLayouts[0].top, 2, 0);  // the player, first frame of walking right
+    stamp(base, player, 0, kPlayerStripLayouts[0].top, 2, 0);               // the player, first frame of walking right
     stamp(base, tiles, sheet::kTreasure.x(), sheet::kTreasure.y(), 32, 4);  // a treasure gem
     SDL_FreeSurface(player);
     SDL_FreeSurface(tiles);

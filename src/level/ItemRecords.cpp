@@ -131,10 +131,11 @@ void placeItem(Level& level, const std::string& name, const std::vector<std::str
     SDL_Surface* tiles = sheet->get();
     Item* item = nullptr;
     if (kind == Record::Box) {
-        item = adopt(level, std::make_unique<Box>(x, y, cutSheetStrip(tiles, sheet::kBox, scale), &level, level.sounds));
-    } else if (kind == Record::Heavybox) {
         item = adopt(level,
-                     std::make_unique<Heavybox>(x, y, cutSheetStrip(tiles, sheet::kHeavybox, scale), &level, level.sounds));
+                     std::make_unique<Box>(x, y, cutSheetStrip(tiles, sheet::kBox, scale), &level, level.sounds));
+    } else if (kind == Record::Heavybox) {
+        item = adopt(level, std::make_unique<Heavybox>(x, y, cutSheetStrip(tiles, sheet::kHeavybox, scale), &level,
+                                                       level.sounds));
     } else if (kind == Record::Goal) {
         item = adopt(level, std::make_unique<Goal>(x, y, cutSheetStrip(tiles, sheet::kGoal, scale), level.sounds));
     } else {  // treasure

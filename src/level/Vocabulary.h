@@ -76,17 +76,17 @@ struct PlayerStripLayout {
     int frameDuration;
 };
 constexpr PlayerStripLayout kPlayerStripLayouts[] = {
-    {64, 32, 32, 10, 1},   // walk right
-    {96, 32, 32, 10, 1},   // walk left
-    {416, 32, 32, 9, 6},   // jump left
-    {384, 32, 32, 9, 6},   // jump right
-    {352, 32, 32, 9, 100}, // place bomb left
-    {320, 32, 32, 9, 100}, // place bomb right
-    {256, 64, 64, 9, 3},   // step up left
-    {192, 64, 64, 9, 3},   // step up right
-    {480, 32, 32, 6, 3},   // push left
-    {448, 32, 32, 6, 3},   // push right
-    {512, 32, 32, 6, 11},  // ladder
+    {64, 32, 32, 10, 1},    // walk right
+    {96, 32, 32, 10, 1},    // walk left
+    {416, 32, 32, 9, 6},    // jump left
+    {384, 32, 32, 9, 6},    // jump right
+    {352, 32, 32, 9, 100},  // place bomb left
+    {320, 32, 32, 9, 100},  // place bomb right
+    {256, 64, 64, 9, 3},    // step up left
+    {192, 64, 64, 9, 3},    // step up right
+    {480, 32, 32, 6, 3},    // push left
+    {448, 32, 32, 6, 3},    // push right
+    {512, 32, 32, 6, 11},   // ladder
 };
 // The smallest player sheet that holds every strip, at scale 1.
 constexpr int kPlayerSheetWidth = 576;
@@ -100,9 +100,9 @@ struct RecordRule {
     Record kind;
     const char* name;
     size_t attributes;
-    bool placed;               // its item stands in a cell of the grid
-    const char* word;          // the player's word for it
-    const SheetStrip* picture; // what the tools show for it; null for none
+    bool placed;                // its item stands in a cell of the grid
+    const char* word;           // the player's word for it
+    const SheetStrip* picture;  // what the tools show for it; null for none
 };
 constexpr RecordRule kRecordRules[] = {
     {Record::Player, "plr", 2, false, "player", nullptr},

@@ -180,8 +180,10 @@ bool Linter::tileset(const std::string& levelPath, const std::string& path) {
         std::vector<std::string> words = splitWords(text);
         if (gotKey && !words.empty() && utf8Sequence(words[0], 0))
             report(path, number, false,
-                   "key " + keyText(key) + " is the first byte of a UTF-8 character; a key is one byte: save the "
-                   "file as Latin-1 (the rubble key is the Latin-1 byte " + keyText(kRubbleKey) + ")");
+                   "key " + keyText(key) +
+                       " is the first byte of a UTF-8 character; a key is one byte: save the "
+                       "file as Latin-1 (the rubble key is the Latin-1 byte " +
+                       keyText(kRubbleKey) + ")");
         else if (words.size() < 4 || (gotKey && words[0].size() > 1))
             report(path, number, false,
                    "an entry is a key, passable (0 or 1), column and row; fields missing here keep the "
@@ -297,8 +299,8 @@ void Linter::grid(const LevelText& text, const std::string& path, bool usable) {
         if (usable && !wideTold && row.size() > static_cast<size_t>(kVisibleColumns)) {
             wideTold = true;
             report(path, number, false,
-                   "grid line " + std::to_string(i) + " has " + std::to_string(row.size()) +
-                       " cells; only the first " + std::to_string(kVisibleColumns) + " are visible");
+                   "grid line " + std::to_string(i) + " has " + std::to_string(row.size()) + " cells; only the first " +
+                       std::to_string(kVisibleColumns) + " are visible");
         }
         if (!lowTold && i > static_cast<size_t>(kVisibleRows) && !bytes.empty()) {
             lowTold = true;
@@ -333,8 +335,7 @@ void Linter::records(const LevelText& text, const std::string& path, bool usable
     long playerColumn = 1, playerRow = 0;
     int playerLine = 0;
     long long items = 0;
-    const std::string visible =
-        std::to_string(kVisibleColumns) + " x " + std::to_string(kVisibleRows) + " cells";
+    const std::string visible = std::to_string(kVisibleColumns) + " x " + std::to_string(kVisibleRows) + " cells";
     for (const RecordLine& record : text.records) {
         const int number = static_cast<int>(record.line);
         const std::string& name = record.name;
@@ -374,8 +375,10 @@ void Linter::records(const LevelText& text, const std::string& path, bool usable
         if (kind == Record::Player) {
             if (playerLine)
                 report(path, number, false,
-                       std::string("a second ") + name + " record: this later one decides where the player starts "
-                       "(the first is on line " + std::to_string(playerLine) + ")");
+                       std::string("a second ") + name +
+                           " record: this later one decides where the player starts "
+                           "(the first is on line " +
+                           std::to_string(playerLine) + ")");
             playerColumn = n;
             playerRow = m;
             playerLine = number;

@@ -10,8 +10,8 @@ constexpr struct {
     PieceKind piece;
     Record record;
 } kPieceRecords[] = {
-    {PieceKind::Player, Record::Player}, {PieceKind::Goal, Record::Goal},     {PieceKind::Gem, Record::Treasure},
-    {PieceKind::Crate, Record::Box},     {PieceKind::Heavy, Record::Heavybox}, {PieceKind::Bombs, Record::Bombs},
+    {PieceKind::Player, Record::Player},     {PieceKind::Goal, Record::Goal},      {PieceKind::Gem, Record::Treasure},
+    {PieceKind::Crate, Record::Box},         {PieceKind::Heavy, Record::Heavybox}, {PieceKind::Bombs, Record::Bombs},
     {PieceKind::Decoration, Record::Bgitem},
 };
 
@@ -340,10 +340,14 @@ std::string themeKeyName(const EditDoc& doc, char key) {
         {"castle", {"small bricks", "large blocks", "cracked bricks", "stone ledge", "dark bricks", "banner", "window", "chains"}},
     };
     switch (static_cast<unsigned char>(key)) {
-    case kOpenKey: return "open air";
-    case kLadderKey: return "ladder";
-    case kWaterKey: return "water";
-    case kRubbleKey: return "rubble";
+    case kOpenKey:
+        return "open air";
+    case kLadderKey:
+        return "ladder";
+    case kWaterKey:
+        return "water";
+    case kRubbleKey:
+        return "rubble";
     case 't': return "torch";
     default: break;
     }

@@ -1,5 +1,4 @@
-// The editing session's files and questions: opening, saving, the recovery
-// file, and the answers to "save?", "recover?" and "keep the tape?".
+// The editing session: opening, saving, the recovery file and the questions.
 #include "editor/Editor.h"
 
 #include <unistd.h>
@@ -155,6 +154,7 @@ void Editor::answer(SDLKey sym) {
             say("Cannot write " + tapePath + ": " + error);
         break;
     }
-    case Ask::None: break;
+    case Ask::None:
+        break;
     }
 }

@@ -1,5 +1,4 @@
-// The mouse on the level and the palette: strokes that paint, clear or pick
-// cell after cell, each stroke one step of the history.
+// The mouse: strokes that paint, clear or pick cells, and palette clicks.
 #include "editor/Editor.h"
 
 #include "editor/EditorLayout.h"
@@ -77,8 +76,7 @@ void Editor::mouseDown(const SDL_MouseButtonEvent& event) {
         return;
     }
     strokeButton = event.button;
-    strokePick = event.button == SDL_BUTTON_MIDDLE ||
-                 (event.button == SDL_BUTTON_LEFT && ctrlHeld());
+    strokePick = event.button == SDL_BUTTON_MIDDLE || (event.button == SDL_BUTTON_LEFT && ctrlHeld());
     strokeRecorded = false;
     strokeColumn = event.x / kCellSize;
     strokeRow = event.y / kCellSize;

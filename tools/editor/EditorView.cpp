@@ -1,5 +1,4 @@
-// The editor's picture: the level as the game draws it, the palette, the
-// status lines, the help and the list of problems.
+// The editor's picture: the level, the palette, status lines, help and problems.
 #include "editor/Editor.h"
 
 #include "editor/EditorLayout.h"
@@ -126,15 +125,16 @@ void Editor::rebuildPalette() {
     const Uint32 background = rgb(screen, 24, 24, 32);
     auto cellIcon = [&](char key) {
         const Cell* prototype = level ? level->spriteTable.findPrototype(static_cast<unsigned char>(key)) : nullptr;
-        const Uint32 fallback = key == static_cast<char>(kWaterKey) ? rgb(screen, 40, 90, 200) : rgb(screen, 90, 90, 90);
+        const Uint32 fallback = key == static_cast<char>(kWaterKey) ? rgb(screen, 40, 90, 200)
+                                                                    : rgb(screen, 90, 90, 90);
         return makeIcon(screen, prototype ? prototype->sprite : nullptr, 0, 0, kCellSize, kCellSize, background,
                         fallback);
     };
     for (const ThemeKey& k : doc.keys) palette.push_back({Piece{PieceKind::Cell, k.key}, cellIcon(k.key)});
     const Uint32 grey = rgb(screen, 160, 160, 160);
-    palette.push_back({Piece{PieceKind::Player, 0}, makeIcon(screen, cachedPicture("gfx/player.png"), 0,
-                                                             kPlayerStripLayouts[0].top, kCellSize, kCellSize,
-                                                             background, grey)});
+    palette.push_back(
+        {Piece{PieceKind::Player, 0}, makeIcon(screen, cachedPicture("gfx/player.png"), 0, kPlayerStripLayouts[0].top,
+                                               kCellSize, kCellSize, background, grey)});
     // The sheet is borrowed from the cache: cut every item from it at once.
     SDL_Surface* sheet = cachedPicture(kItemSheetPath);
     for (PieceKind kind : {PieceKind::Goal, PieceKind::Gem, PieceKind::Crate, PieceKind::Heavy, PieceKind::Bombs}) {
@@ -163,12 +163,13 @@ std::string Editor::lintSummary() const {
     const LintMessage& first = problems[0].message;
     std::string where;
     if (problems[0].row >= 0) {
-        where = problems[0].column >= 0 ? "cell " + std::to_string(problems[0].column) + "," + std::to_string(problems[0].row)
-                                        : "row " + std::to_string(problems[0].row);
+        where = problems[0].column >= 0
+                    ? "cell " + std::to_string(problems[0].column) + "," + std::to_string(problems[0].row)
+                    : "row " + std::to_string(problems[0].row);
         where += ": ";
     }
-    return std::to_string(problems.size()) + (problems.size() == 1 ? " problem" : " problems") + " (f2 lists them): " +
-           (first.error ? "error: " : "warning: ") + where + first.text;
+    return std::to_string(problems.size()) + (problems.size() == 1 ? " problem" : " problems") +
+           " (f2 lists them): " + (first.error ? "error: " : "warning: ") + where + first.text;
 }
 
 void Editor::draw() {
@@ -212,7 +213,9 @@ void Editor::drawToolbar() {
         return messages;
     }());
     drawSmallText(screen, 4, 468, lintSummary(),
-                  problems.empty() ? rgb(screen, 120, 230, 120) : errors ? rgb(screen, 255, 90, 90) : rgb(screen, 255, 170, 60));
+                  problems.empty() ? rgb(screen, 120, 230, 120)
+                  : errors         ? rgb(screen, 255, 90, 90)
+                                   : rgb(screen, 255, 170, 60));
     drawSmallText(screen, screen->w - smallTextWidth("f1 help") - 4, 448, "f1 help", rgb(screen, 150, 150, 170));
 }
 
@@ -248,13 +251,16 @@ void Editor::drawProblems() {
     const int h = (shown ? shown : 1) * 11 + 14;
     fillRect(screen, 8, 8, 624, h, rgb(screen, 10, 10, 20));
     frame(screen, 8, 8, 624, h, red);
-    if (problems.empty()) drawSmallText(screen, 16, 15, "no problems: the level passes every check", rgb(screen, 120, 230, 120));
+    if (problems.empty())
+        drawSmallText(screen, 16, 15, "no problems: the level passes every check", rgb(screen, 120, 230, 120));
     for (int i = 0; i < shown; ++i) {
         const Problem& problem = problems[i];
-        std::string where = problem.row < 0 ? "" : problem.column < 0 ? "row " + std::to_string(problem.row) + ": "
-                            : "cell " + std::to_string(problem.column) + "," + std::to_string(problem.row) + ": ";
-        drawSmallText(screen, 16, 15 + i * 11, (problem.message.error ? "error: " : "warning: ") + where + problem.message.text,
+        std::string where = problem.row < 0 ? ""
+                            : problem.column < 0
+                                ? "row " + std::to_string(problem.row) + ": "
+                                : "cell " + std::to_string(problem.column) + "," + std::to_string(problem.row) + ": ";
+        drawSmallText(screen, 16, 15 + i * 11,
+                      (problem.message.error ? "error: " : "warning: ") + where + problem.message.text,
                       problem.message.error ? red : rgb(screen, 255, 170, 60));
     }
 }
-

@@ -1,6 +1,5 @@
 #include "editor/LevelBridge.h"
 
-
 #include "level/LevelText.h"
 #include "level/LoadError.h"
 #include "level/Vocabulary.h"
