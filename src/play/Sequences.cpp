@@ -8,6 +8,7 @@
 #include "entities/Player.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
 #include "platform/Platform.h"
 #include "play/View.h"
 
@@ -53,7 +54,7 @@ void runLevelStart(Level& level, int page, int availableLevels, bool selectMode)
                                              0x00FF0000, 0xFF000000);
     if (copy) blitRect(screen, copy, 0, 0, screen->w, screen->h, 0, 0);
     SurfaceHolder picture(displayCopy(copy));
-    SurfaceHolder black(displayCopy(makeBlackSurface(640, 480)));
+    SurfaceHolder black(displayCopy(makeBlackSurface(kScreenWidth, kScreenHeight)));
     if (picture && black) crossFade(screen, black.get(), picture.get(), 3000);
 }
 
