@@ -746,16 +746,19 @@ Pose walkPose(int k, int frames, double stride, double lean)
     return p;
 }
 
-// Renders `frames` poses into a strip of w x h frames at height y of the
-// sheet, and the mirror image of each frame at yMirror (if not negative).
+// Renders the poses of the player's strip `facing` (its number in the
+// game's order) where the game cuts it, and the mirror image of each frame
+// into the strip `mirror` (if not negative).
 template <typename F>
-void strip(Canvas& sheet, int y, int yMirror, int frames, int w, int h, const ArtBook& art, F poseOf)
+void strip(Canvas& sheet, int facing, int mirror, const ArtBook& art, F poseOf)
 {
-    for (int k = 0; k < frames; ++k) {
+    const PlayerStripLayout& layout = kPlayerStripLayouts[facing];
+    const int w = layout.frameWidth, h = layout.frameHeight;
+    for (int k = 0; k < layout.frames; ++k) {
         Canvas f(w, h);
         drawPose(f, poseOf(k), art, 0, 0);
-        sheet.blit(f, k * w, y);
-        if (yMirror >= 0) sheet.blit(f.mirrored(), k * w, yMirror);
+        sheet.blit(f, k * w, layout.top);
+        if (mirror >= 0) sheet.blit(f.mirrored(), k * w, kPlayerStripLayouts[mirror].top);
     }
 }
 
@@ -770,13 +773,13 @@ void makePlayerSheet(const ArtBook& art, const std::string& out)
 
 Canvas buildPlayerSheet(const ArtBook& art)
 {
-    Canvas s(576, 544);
-    // walk: right at 64, left at 96
-    strip(s, 64, 96, 10, 32, 32, art, [](int k) { return walkPose(k, 10, 4.5, 1.5); });
+    Canvas s(kPlayerSheetWidth, kPlayerSheetHeight);
+    // walk: right (strip 0), left (1)
+    strip(s, 0, 1, art, [](int k) { return walkPose(k, 10, 4.5, 1.5); });
 
-    // jump: right at 384, left at 416. Crouch, spring, tuck over the gap,
+    // jump: right (3), left (2). Crouch, spring, tuck over the gap,
     // reach down, land.
-    strip(s, 384, 416, 9, 32, 32, art, [](int k) {
+    strip(s, 3, 2, art, [](int k) {
         Pose p = standing();
         switch (k) {
         case 0:
@@ -817,8 +820,8 @@ Canvas buildPlayerSheet(const ArtBook& art)
         return p;
     });
 
-    // place a bomb: right at 320, left at 352. Kneel, set it down, rise.
-    strip(s, 320, 352, 9, 32, 32, art, [](int k) {
+    // place a bomb: right (5), left (4). Kneel, set it down, rise.
+    strip(s, 5, 4, art, [](int k) {
         const double dip[9] = {0, 2, 4, 5.5, 6.5, 6.5, 5, 3, 1};
         Pose p = standing();
         p.hip = {12, 21 + dip[k]};
@@ -834,10 +837,10 @@ Canvas buildPlayerSheet(const ArtBook& art)
         return p;
     });
 
-    // step up: right at 192, left at 256, 64 x 64 frames. The hero starts in
+    // step up: right (7), left (6), 64 x 64 frames. The hero starts in
     // the bottom-left cell, grips the ledge (its top edge is y = 32, x from
     // 32) and climbs onto the top-right cell.
-    strip(s, 192, 256, 9, 64, 64, art, [](int k) {
+    strip(s, 7, 6, art, [](int k) {
         Pose p;
         p.lean = 1;
         switch (k) {
@@ -915,8 +918,8 @@ Canvas buildPlayerSheet(const ArtBook& art)
         return p;
     });
 
-    // push: right at 448, left at 480. Leaning in, both hands on the load.
-    strip(s, 448, 480, 6, 32, 32, art, [](int k) {
+    // push: right (9), left (8). Leaning in, both hands on the load.
+    strip(s, 9, 8, art, [](int k) {
         Pose p = walkPose(k, 6, 4.0, 5);
         p.hip = {13, 22 - 0.5 * std::fabs(std::cos(2 * kPi * k / 6))};
         p.foot[0].x -= 3;
@@ -926,8 +929,8 @@ Canvas buildPlayerSheet(const ArtBook& art)
         return p;
     });
 
-    // ladder at 512: seen from behind, hands and feet taking turns.
-    strip(s, 512, -1, 6, 32, 32, art, [](int k) {
+    // ladder (10): seen from behind, hands and feet taking turns.
+    strip(s, 10, -1, art, [](int k) {
         double ph = 2 * kPi * k / 6;
         Pose p;
         p.back = true;
