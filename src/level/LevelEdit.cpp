@@ -95,7 +95,7 @@ bool ItemPlacement::place(Level& level, const std::vector<RecordLine>& records) 
     level.items.insert(level.items.end(), after.begin(), after.end());
     try {
         // The player stands where the last of its records puts it.
-        level.player->setPosition(32, 0);
+        level.player->setPosition(kPlayerStartColumn * kCellSize, kPlayerStartRow * kCellSize);
         for (const RecordLine& record : records)
             if (isKind(record, Record::Player)) placeItem(level, record.name, record.attributes);
     } catch (const LoadError&) {

@@ -28,14 +28,14 @@ static_assert(sheetHoldsEveryStrip(), "the smallest player sheet must hold every
 // One tile of the tileset image as a colour-keyed display-format sprite. The
 // square is copied unscaled: at a larger scale it fills the top-left corner.
 SDL_Surface* cutTile(SDL_Surface* tileset, long long sx, long long sy, int scale) {
-    SDL_Surface* tile = SDL_CreateRGBSurface(SDL_HWSURFACE, 32 * scale, 32 * scale, 32, 0xFF000000, 0x00FF0000,
+    SDL_Surface* tile = SDL_CreateRGBSurface(SDL_HWSURFACE, kCellSize * scale, kCellSize * scale, 32, 0xFF000000, 0x00FF0000,
                                              0x0000FF00, 0x000000FF);
     if (!tile) return nullptr;
     SDL_SetColorKey(tile, SDL_SRCCOLORKEY, SDL_MapRGB(tile->format, 255, 0, 255));
     // A place beyond the int range lies outside any picture: the tile stays
     // blank, as it does for any place outside the picture.
     const bool reachable = sx >= INT_MIN && sx <= INT_MAX && sy >= INT_MIN && sy <= INT_MAX;
-    if (tileset && reachable) blitRect(tileset, tile, static_cast<int>(sx), static_cast<int>(sy), 32, 32, 0, 0);
+    if (tileset && reachable) blitRect(tileset, tile, static_cast<int>(sx), static_cast<int>(sy), kCellSize, kCellSize, 0, 0);
     SDL_Surface* sprite = SDL_DisplayFormat(tile);
     if (!sprite) return tile;  // no video mode yet: keep the unconverted copy
     SDL_FreeSurface(tile);

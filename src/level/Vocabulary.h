@@ -15,6 +15,10 @@ constexpr int kVisibleRows = 13;
 constexpr int kScreenWidth = 640;
 constexpr int kScreenHeight = 480;
 
+// Where the player stands when the level has no player record.
+constexpr int kPlayerStartColumn = 1;
+constexpr int kPlayerStartRow = 0;
+
 // Grid keys the tileset description gives flags of their own.
 constexpr unsigned char kWaterKey = '$';   // deadly and liquid
 constexpr unsigned char kLadderKey = '?';  // climbable

@@ -332,7 +332,7 @@ void Linter::records(const LevelText& text, const std::string& path, bool usable
     // The map is played to choose a door: nothing is collected there, and its
     // goal is parked out of reach.
     const bool map = std::filesystem::path(path).filename() == "select.lev";
-    long playerColumn = 1, playerRow = 0;
+    long playerColumn = kPlayerStartColumn, playerRow = kPlayerStartRow;
     int playerLine = 0;
     long long items = 0;
     const std::string visible = std::to_string(kVisibleColumns) + " x " + std::to_string(kVisibleRows) + " cells";
@@ -422,7 +422,8 @@ void Linter::records(const LevelText& text, const std::string& path, bool usable
     else if (usable && !cells[playerRow][playerColumn].passable)
         report(path, startLine, false, start + unplaced + ", inside a wall");
     else if (!playerLine)
-        report(path, 1, false, "the level has no " + playerRecord + " record: the player starts at column 1, row 0");
+        report(path, 1, false, "the level has no " + playerRecord + " record: the player starts at column " +
+                                      std::to_string(kPlayerStartColumn) + ", row " + std::to_string(kPlayerStartRow));
 }
 
 // The game's loader writes "Picture ... not found." and the like on standard

@@ -115,7 +115,7 @@ bool EditDoc::playerAt(int column, int row, int* record) const {
     for (size_t i = 0; i < text.records.size(); ++i)
         if (isRecord(text.records[i], Record::Player)) last = static_cast<int>(i);
     if (record) *record = last;
-    if (last < 0) return column == 1 && row == 0;
+    if (last < 0) return column == kPlayerStartColumn && row == kPlayerStartRow;
     return standsAt(text.records[last], column, row);
 }
 
