@@ -47,11 +47,6 @@ EditRecord makeRecord(Record kind, int column, int row) {
 
 } // namespace
 
-const char* recordNameOf(PieceKind kind) {
-    const RecordRule* rule = ruleOfPiece(kind);
-    return rule && kind != PieceKind::Bombs && kind != PieceKind::Decoration ? rule->name : "";
-}
-
 const SheetStrip* pictureOf(PieceKind kind) {
     const RecordRule* rule = ruleOfPiece(kind);
     return rule ? rule->picture : nullptr;

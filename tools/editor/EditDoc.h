@@ -21,8 +21,6 @@ struct Piece {
     }
 };
 
-// The record name of a placed kind ("plr", "goal", ...); empty for the others.
-const char* recordNameOf(PieceKind kind);
 // "gem", "crate", ... as the status line says it.
 const char* pieceNoun(PieceKind kind);
 // Its picture on the item sheet; null for cells and decorations.

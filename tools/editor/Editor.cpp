@@ -1,3 +1,4 @@
+// The editor: its keys, the checks after a change, test-play and solving.
 #include "editor/Editor.h"
 
 #include <unistd.h>
