@@ -124,16 +124,19 @@ void drawSelectionOverlay(Level& level, int availableLevels, int page) {
         const int col = 4 + 3 * k;
         for (int r = 1; r <= 6; r += 5) {
             const int number = shown + 1 + k + (r - 1);
-            const int x = 32 * col * scale;
-            const int y = 32 * r * scale;
+            const int x = kCellSize * col * scale;
+            const int y = kCellSize * r * scale;
             if (static_cast<unsigned>(number) <= static_cast<unsigned>(availableLevels)) {
-                if (openDoor.surface) blitRect(openDoor.surface, screen, 0, 0, 32 * scale, 64 * scale, x, y);
+                if (openDoor.surface)
+                    blitRect(openDoor.surface, screen, 0, 0, sheet::kOpenDoor.width * scale,
+                             sheet::kOpenDoor.height * scale, x, y);
                 if (font.surface) {
                     numberToText(number, numberText);
                     drawText(screen, font, static_cast<unsigned>(x + 2), y + 9, numberText);
                 }
             } else if (closedDoor.surface) {
-                blitRect(closedDoor.surface, screen, 0, 0, 32 * scale, 64 * scale, x, y);
+                blitRect(closedDoor.surface, screen, 0, 0, sheet::kClosedDoor.width * scale,
+                         sheet::kClosedDoor.height * scale, x, y);
             }
         }
     }
