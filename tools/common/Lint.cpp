@@ -435,11 +435,13 @@ void Linter::goals(const LevelText& text, const std::string& path, bool usable) 
     if (std::filesystem::path(path).filename() == "select.lev") return;
     int firstLine = 0;
     for (const RecordLine& record : text.records) {
-        if (record.name != "goal" || !isKnownRecord(record.name, record.attributes.size())) continue;
+        const RecordRule* rule = findRecord(record.name, record.attributes.size());
+        if (!rule || rule->kind != Record::Goal) continue;
+        const std::string& name = record.name;
         const int number = static_cast<int>(record.line);
         if (firstLine)
             report(path, number, false,
-                   "a second goal record: only the last goal record opens the level (the first is on line " +
+                   "a second " + name + " record: only the last " + name + " record opens the level (the first is on line " +
                        std::to_string(firstLine) + ")");
         else
             firstLine = number;
@@ -448,7 +450,7 @@ void Linter::goals(const LevelText& text, const std::string& path, bool usable) 
         if (!usable || !cellExists(column, row) || !cells[row][column].passable) continue;
         if (!cellExists(column, row - 1) || !cells[row - 1][column].passable)
             report(path, number, false,
-                   "goal at column " + std::to_string(column) + ", row " + std::to_string(row) +
+                   name + " at column " + std::to_string(column) + ", row " + std::to_string(row) +
                        ": the cell above it is not open, so the door is drawn into the wall");
     }
 }
