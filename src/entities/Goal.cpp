@@ -42,14 +42,8 @@ bool Goal::moveBy(double, double, bool& result) {
 }
 
 // The door opens only in the closing sequence; it is kept with the frames.
-void Goal::saveState(StateWriter& out) const {
-    Item::saveState(out);
-    out.strip(strip);
-    out.look(opened);
-}
-
-void Goal::loadState(StateReader& in) {
-    Item::loadState(in);
-    in.strip(strip);
-    in.look(opened);
+void Goal::transferState(StateIo& io) {
+    Item::transferState(io);
+    io.strip(strip);
+    io.look(opened);
 }

@@ -18,14 +18,8 @@ void advanceStrip(AnimStrip& strip, int amount) {
     }
 }
 
-void Item::saveState(StateWriter& out) const {
-    out.put(collected);
-    out.put(x);
-    out.put(y);
-}
-
-void Item::loadState(StateReader& in) {
-    in.get(collected);
-    in.get(x);
-    in.get(y);
+void Item::transferState(StateIo& io) {
+    io.rule(collected);
+    io.rule(x);
+    io.rule(y);
 }

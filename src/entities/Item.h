@@ -7,8 +7,7 @@
 class Level;
 class Player;
 class SoundBank;
-class StateReader;
-class StateWriter;
+class StateIo;
 
 // Advances a strip by an amount in the caller's unit. The frame changes only
 // when elapsed exceeds the duration; elapsed then becomes elapsed * (1 - q),
@@ -32,11 +31,12 @@ public:
     virtual bool isDestroyed() { return false; }
     virtual bool isFalling() { return false; }
     virtual bool isBox() { return false; }
+    // The exit the player must reach.
+    virtual bool isGoal() const { return false; }
     virtual int top() { return static_cast<int>(y); }
-    // The fields a play changes, for snapshots of the world; every kind
-    // with fields of its own writes and reads them after its base's.
-    virtual void saveState(StateWriter& out) const;
-    virtual void loadState(StateReader& in);
+    // Saves or loads the fields a play changes, for snapshots of the world;
+    // every kind with fields of its own passes them after its base's.
+    virtual void transferState(StateIo& io);
 
     SoundBank* sounds;
     bool collected = false;
