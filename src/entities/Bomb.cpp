@@ -129,14 +129,7 @@ void Bomb::draw(int scale) {
 }
 
 bool Bomb::canMoveTo(int toColumn, int toRow, bool) {
-    Level* level = currentLevel;
-    if (!level) return false;
-    bool ok = level->isFree(toColumn, toRow, this);
-    if (ok) {
-        if (Item* above = itemAt(*level, static_cast<int>(x / 32), static_cast<int>(y / 32) - 1))
-            return above->canMoveTo(toColumn, toRow - 1, false);
-    }
-    return ok;
+    return currentLevel && canCarry(*currentLevel, *this, toColumn, toRow);
 }
 
 bool Bomb::moveBy(double dx, double, bool& result) {
@@ -145,16 +138,9 @@ bool Bomb::moveBy(double dx, double, bool& result) {
     int dir = dx >= 0 ? 1 : -1;
     int r = static_cast<int>(y / 32);
     if (!level->isFree(static_cast<int>(x / 32 + dir), r, this)) return false;
-    int old = static_cast<int>(std::round(x / 32));
-    x += dx;
+    const bool carried = slideBy(*level, *this, dx, r, result);
     column = static_cast<int32_t>(x / 32);
-    int now = static_cast<int>(std::round(x / 32));
-    if (now != old) {
-        holdIn(*level, old, r, nullptr);
-        holdIn(*level, now, r, this);
-    }
-    if (Item* above = itemAt(*level, old, r - 1)) return above->moveBy(dx, 0, result);
-    return true;
+    return carried;
 }
 
 void Bomb::transferState(StateIo& io) {

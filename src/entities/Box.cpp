@@ -25,16 +25,7 @@ void Box::draw(int scale) {
 
 void Box::update(uint32_t& dt, bool) { fall(dt); }
 
-bool Box::canMoveTo(int column, int row, bool) {
-    if (destroyed || !level) return false;
-    bool ok = level->isFree(column, row, this);
-    if (ok) {
-        // Whatever stands on the box has to come along.
-        if (Item* above = itemAt(*level, static_cast<int>(x / 32), static_cast<int>(y / 32) - 1))
-            return above->canMoveTo(column, row - 1, false);
-    }
-    return ok;
-}
+bool Box::canMoveTo(int column, int row, bool) { return !destroyed && level && canCarry(*level, *this, column, row); }
 
 bool Box::moveBy(double dx, double, bool& result) {
     if (destroyed || !level) return false;
@@ -45,16 +36,7 @@ bool Box::moveBy(double dx, double, bool& result) {
     // the one that matters.
     if (dir == -1 && !onColumnEdge(x)) ok = level->isFree(static_cast<int>(std::floor(x / 32)), row, this);
     if (!ok) return false;
-
-    int old = static_cast<int>(std::round(x / 32));
-    x += dx;
-    int now = static_cast<int>(std::round(x / 32));
-    if (now != old) {
-        holdIn(*level, old, row, nullptr);
-        holdIn(*level, now, row, this);
-    }
-    if (Item* above = itemAt(*level, old, row - 1)) return above->moveBy(dx, 0, result);
-    return true;
+    return slideBy(*level, *this, dx, row, result);
 }
 
 void Box::placeAtX(double newX) {

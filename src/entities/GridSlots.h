@@ -20,3 +20,11 @@ inline void releaseFrom(const Level& level, int column, int row, const Item* ite
     Cell* cell = level.cellAt(column, row);
     if (cell && cell->item == item) cell->item = nullptr;
 }
+
+// Is (column, row) free for the item, and can whatever stands on it come
+// along to the row above?
+bool canCarry(const Level& level, Item& item, int column, int row);
+
+// Moves the item sideways by dx in its row, registered in its rounded
+// column, and the stack on it along; false if the stack refused.
+bool slideBy(const Level& level, Item& item, double dx, int row, bool& result);
