@@ -15,8 +15,3 @@ void Bgitem::draw(int scale) {
 }
 
 void Bgitem::update(uint32_t&, bool) {}
-
-bool Bgitem::moveBy(double, double, bool& result) {
-    result = true;
-    return false;
-}

@@ -8,7 +8,6 @@ public:
     Bgitem(double x, double y, const AnimStrip& strip, SoundBank* sounds);
     void draw(int scale) override;
     void update(uint32_t& dt, bool won) override;
-    bool moveBy(double dx, double dy, bool& result) override;
     // A decoration never changes: nothing to keep.
     void transferState(StateIo&) override {}
 

@@ -36,11 +36,6 @@ void Goal::draw(int scale) {
              static_cast<int>(x * scale), static_cast<int>(y * scale - 32));
 }
 
-bool Goal::moveBy(double, double, bool& result) {
-    result = true;
-    return false;
-}
-
 // The door opens only in the closing sequence; it is kept with the frames.
 void Goal::transferState(StateIo& io) {
     Item::transferState(io);

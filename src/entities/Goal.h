@@ -8,7 +8,6 @@ public:
     ~Goal() override;
     void draw(int scale) override;
     void update(uint32_t& dt, bool won) override;
-    bool moveBy(double dx, double dy, bool& result) override;
     bool isGoal() const override { return true; }
     void transferState(StateIo& io) override;
 

@@ -8,6 +8,11 @@ Player* Item::currentPlayer = nullptr;
 
 bool Item::canMoveTo(int, int, bool) { return false; }
 
+bool Item::moveBy(double, double, bool& result) {
+    result = true;
+    return false;
+}
+
 void advanceStrip(AnimStrip& strip, int amount) {
     strip.elapsed += amount;
     if (strip.elapsed > strip.frameDuration) {

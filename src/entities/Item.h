@@ -23,7 +23,8 @@ public:
 
     virtual void draw(int scale) = 0;
     virtual void update(uint32_t& dt, bool won) = 0;
-    virtual bool moveBy(double dx, double dy, bool& result) = 0;
+    // A kind that never moves refuses, and tells the pusher it is done.
+    virtual bool moveBy(double dx, double dy, bool& result);
     virtual bool isPassable() { return true; }
     virtual bool canMoveTo(int column, int row, bool byPlayer);
     virtual void placeAtX(double newX) { (void)newX; }

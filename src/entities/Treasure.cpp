@@ -44,11 +44,6 @@ void Treasure::draw(int scale) {
         blitRect(treasureStrip.surface, screen, treasureStrip.currentFrame * size, 0, size, size, px, py);
 }
 
-bool Treasure::moveBy(double, double, bool& result) {
-    result = true;
-    return false;
-}
-
 void Treasure::transferState(StateIo& io) {
     Faller::transferState(io);
     io.strip(baseStrip);

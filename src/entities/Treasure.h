@@ -8,7 +8,6 @@ public:
     ~Treasure() override;
     void draw(int scale) override;
     void update(uint32_t& dt, bool won) override;
-    bool moveBy(double dx, double dy, bool& result) override;
     void transferState(StateIo& io) override;
 
     AnimStrip baseStrip;
