@@ -28,8 +28,8 @@ enum class FallHold {
 class Faller : public Item {
 public:
     Faller(SoundBank* sounds, FallHold hold) : Item(sounds), hold(hold) {}
-    // Falling, or about to fall on the next update.
     bool isFalling() override;
+    bool isDropping() const override { return fallSpeed != 0; }
     void transferState(StateIo& io) override;
 
     double fallSpeed = 0;
@@ -39,7 +39,7 @@ protected:
     bool fall(uint32_t dt);
     // The level the item falls in now, or none while it cannot fall
     // (destroyed, still in the player's pocket, spent).
-    virtual Level* fallsIn() = 0;
+    virtual Level* fallsIn() const = 0;
 
 private:
     bool unheld(const Level& level);

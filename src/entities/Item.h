@@ -30,7 +30,10 @@ public:
     virtual void placeAtX(double newX) { (void)newX; }
     virtual void destroy() {}
     virtual bool isDestroyed() { return false; }
+    // Falling, or about to fall on the next update.
     virtual bool isFalling() { return false; }
+    // Moving down in a fall under way (not one about to start).
+    virtual bool isDropping() const { return false; }
     virtual bool isBox() { return false; }
     // The exit the player must reach.
     virtual bool isGoal() const { return false; }

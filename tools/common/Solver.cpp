@@ -74,8 +74,10 @@ Solver::Solver(Level& level, const SolveLimits& limits) : level(level), limits(l
 Solver::~Solver() = default;
 
 bool Solver::nothingFalling() const {
+    // A box counts from the moment nothing holds it up, a gem or a bomb
+    // once it drops: the campaign's measured searches rest on this.
     for (Item* item : level.items)
-        if (item && item->isFalling()) return false;
+        if (item && (item->isBox() ? item->isFalling() : item->isDropping())) return false;
     return true;
 }
 
