@@ -61,7 +61,7 @@ void Bomb::update(uint32_t& dt, bool) {
     Level* level = currentLevel;
     if (!level) return;
 
-    if (fall(dt)) row = static_cast<int32_t>(std::round(y / 32));
+    if (fall(fallsIn(), dt)) row = static_cast<int32_t>(std::round(y / 32));
 
     if (placed && !exploded) {
         timer += dt;

@@ -44,5 +44,5 @@ protected:
     // An unplaced bomb is still in the player's pocket: it must not drop
     // through the level from its parking place at (0, 0). A spent one is
     // gone: falling, it would enter cells as an invisible pushable item.
-    Level* fallsIn() const override { return placed && !exploded ? currentLevel : nullptr; }
+    Level* fallsIn() const final { return placed && !exploded ? currentLevel : nullptr; }
 };

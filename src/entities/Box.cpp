@@ -23,7 +23,7 @@ void Box::draw(int scale) {
              static_cast<int>(y * scale));
 }
 
-void Box::update(uint32_t& dt, bool) { fall(dt); }
+void Box::update(uint32_t& dt, bool) { fall(fallsIn(), dt); }
 
 bool Box::canMoveTo(int column, int row, bool) { return !destroyed && level && canCarry(*level, *this, column, row); }
 

@@ -23,5 +23,5 @@ public:
     bool destroyed = false;
 
 protected:
-    Level* fallsIn() const override { return destroyed ? nullptr : level; }
+    Level* fallsIn() const final { return destroyed ? nullptr : level; }
 };

@@ -7,38 +7,31 @@
 #include "entities/GridSlots.h"
 #include "entities/ItemState.h"
 
-bool Faller::unheld(const Level& level) {
-    if (!onColumnEdge(x)) return false;
-    return level.isFree(static_cast<int>(std::round(x / 32)), static_cast<int>(std::floor(y / 32)) + 1, this);
-}
-
 bool Faller::isFalling() {
     Level* level = fallsIn();
     return level && (fallSpeed >= 0.01 || unheld(*level));
 }
 
-bool Faller::fall(uint32_t dt) {
-    Level* level = fallsIn();
-    if (!level || !unheld(*level)) return false;
+bool Faller::drop(Level& level, uint32_t dt) {
     const int column = static_cast<int>(std::round(x / 32));
     const int before = static_cast<int>(std::floor(y / 32));
     fallSpeed = std::min(fallSpeed + dt * 0.01, maxFallStep);
     y += fallSpeed;
     const int row = static_cast<int>(std::floor(y / 32));
     const int nearest = static_cast<int>(std::round(y / 32));
-    const bool lands = !level->isFree(column, row + 1, this);
+    const bool lands = !level.isFree(column, row + 1, this);
     if (lands) {
         fallSpeed = 0;
         y = nearest * 32.0;
     }
     if (hold == FallHold::EnteringRow) {
         if (!lands) {
-            releaseFrom(*level, column, row, this);
-            holdIn(*level, column, row + 1, this);
+            releaseFrom(level, column, row, this);
+            holdIn(level, column, row + 1, this);
         }
     } else if (nearest != before) {
-        releaseFrom(*level, column, before, this);
-        holdIn(*level, column, nearest, this);
+        releaseFrom(level, column, before, this);
+        holdIn(level, column, nearest, this);
     }
     return true;
 }

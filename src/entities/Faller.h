@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "entities/Item.h"
+#include "level/Level.h"
 
 // The most a falling item moves in one frame: less than half a cell, so the
 // landing snap (rounding to the nearest row) can never put it a row too low.
@@ -35,13 +36,19 @@ public:
     double fallSpeed = 0;
 
 protected:
-    // One frame of falling; false if the item did not move.
-    bool fall(uint32_t dt);
+    // One frame of falling in the level fallsIn gives; false if the item did
+    // not move. Resting is the common case, and is decided here.
+    bool fall(Level* level, uint32_t dt) { return level && unheld(*level) && drop(*level, dt); }
     // The level the item falls in now, or none while it cannot fall
     // (destroyed, still in the player's pocket, spent).
     virtual Level* fallsIn() const = 0;
 
 private:
-    bool unheld(const Level& level);
+    // On a column, with nothing under it.
+    bool unheld(const Level& level) {
+        return level.isFree(static_cast<int>(std::round(x / 32)), static_cast<int>(std::floor(y / 32)) + 1, this) &&
+               onColumnEdge(x);
+    }
+    bool drop(Level& level, uint32_t dt);
     const FallHold hold;
 };

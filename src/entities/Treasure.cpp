@@ -31,7 +31,7 @@ void Treasure::update(uint32_t& dt, bool) {
         }
     }
 
-    fall(dt);
+    fall(fallsIn(), dt);
 }
 
 void Treasure::draw(int scale) {

@@ -15,5 +15,5 @@ public:
 
 protected:
     // Picked up or not, the chest stays in the world and falls.
-    Level* fallsIn() const override { return currentLevel; }
+    Level* fallsIn() const final { return currentLevel; }
 };
