@@ -196,6 +196,16 @@ TEST(Bomb, FallsWhenPlacedInMidAirAndTakesOverTheGoalCell) {
     second->placeAt(32, 64);
     EXPECT_EQ(g.itemAt(1, 2), second);
     EXPECT_NE(g.itemAt(1, 2), goal);
+
+    // Gone off in mid-fall: spent, it falls no more.
+    Bomb* late = newBomb(g);
+    late->placeAt(32, 0);
+    late->timer = 4980;
+    Grid::run(*late, 1);
+    ASSERT_TRUE(late->exploded);
+    EXPECT_GT(late->fallSpeed, 0);
+    EXPECT_FALSE(late->isDropping());
+    EXPECT_FALSE(late->isFalling());
 }
 
 TEST(Bomb, IsPushedLikeABoxButBlocksNothing) {

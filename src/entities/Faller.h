@@ -30,7 +30,8 @@ class Faller : public Item {
 public:
     Faller(SoundBank* sounds, FallHold hold) : Item(sounds), hold(hold) {}
     bool isFalling() override;
-    bool isDropping() const override { return fallSpeed != 0; }
+    // A bomb that goes off in mid-fall keeps its speed but is gone.
+    bool isDropping() const override { return fallSpeed != 0 && fallsIn(); }
     void transferState(StateIo& io) override;
 
     double fallSpeed = 0;
