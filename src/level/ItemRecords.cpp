@@ -4,10 +4,13 @@
 #include <memory>
 
 #include "entities/Bgitem.h"
+#include "entities/Bgwater.h"
 #include "entities/Bomb.h"
 #include "entities/Box.h"
 #include "entities/Goal.h"
+#include "entities/Heavybox.h"
 #include "entities/Player.h"
+#include "entities/Treasure.h"
 #include "gfx/AnimStrip.h"
 #include "level/Level.h"
 #include "level/LoadError.h"

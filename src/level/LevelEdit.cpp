@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "entities/Goal.h"
+#include "entities/Treasure.h"
 #include "entities/Player.h"
 #include "level/ItemRecords.h"
 #include "level/Level.h"

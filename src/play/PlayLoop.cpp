@@ -6,7 +6,7 @@
 
 #include "audio/SoundBank.h"
 #include "entities/Bomb.h"
-#include "entities/Goal.h"
+#include "entities/Treasure.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "gfx/Surface.h"

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "entities/Goal.h"
+#include "entities/Treasure.h"
 #include "entities/Player.h"
 #include "level/Level.h"
 #include "platform/FileRead.h"
