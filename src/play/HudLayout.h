@@ -21,7 +21,7 @@ constexpr int kIconTileRow = 8;
 // of hints, each a word after its keys' caps (the last cap ends at
 // kCapsEnd).
 constexpr int kHintX = 22;
-constexpr int kHintSpacing = 104;
+constexpr int kHintSpacing = 120;
 constexpr int kHintRowY[2] = {8, 36};
 constexpr int kCapWidth = 18;
 constexpr int kCapHeight = 20;
