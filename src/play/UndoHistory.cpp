@@ -47,12 +47,14 @@ bool UndoHistory::attach(Level& played) {
     // passes allocate nothing.
     std::size_t squares = 0;
     for (const auto& row : played.grid) squares += row.size();
-    reserve = 2 * first.rules.size() + 16 * squares;
     for (Snapshot* s : {&pending, &beforeRetry}) {
-        s->rules.reserve(reserve);
+        s->rules.reserve(2 * first.rules.size() + 16 * squares);
         s->looks.reserve(first.looks.size());
     }
-    if (kept.empty()) kept.push_back(std::move(first));
+    if (kept.empty()) {
+        kept.push_back(std::move(first));
+        total = sizeOf(kept[0]);
+    }
     pendingTaken = retryTaken = false;
     wasHeld = false;
     if (!resumePending) return false;
@@ -151,23 +153,20 @@ bool UndoHistory::stepBack() {
     return true;
 }
 
-std::size_t UndoHistory::bytes() const {
-    std::size_t total = 0;
-    for (const Snapshot& s : kept) total += s.rules.capacity() + s.looks.capacity();
-    return total;
-}
+std::size_t UndoHistory::sizeOf(const Snapshot& s) { return sizeof s + s.rules.capacity() + s.looks.capacity(); }
 
-void UndoHistory::push(Snapshot& state) {
+void UndoHistory::push(const Snapshot& state) {
+    // A copy the size of the state (or into the buffers of a step undone):
+    // the scratch snapshots keep their room for the largest state.
     if (used < kept.size()) {
-        std::swap(kept[used], state);
+        total -= sizeOf(kept[used]);
+        kept[used] = state;
     } else {
-        kept.push_back(std::move(state));
-        state = Snapshot();
+        kept.push_back(state);
     }
+    total += sizeOf(kept[used]);
     ++used;
-    state.rules.reserve(reserve);
-    state.looks.reserve(kept[0].looks.size());
-    if (bytes() > kBudget) thin();
+    if (total > kBudget) thin();
 }
 
 void UndoHistory::thin() {
@@ -175,7 +174,9 @@ void UndoHistory::thin() {
     // older half, until the history fits: far back, a step back then skips
     // a step.
     kept.resize(used);
-    while (bytes() > kBudget && used > 3) {
+    total = 0;
+    for (const Snapshot& s : kept) total += sizeOf(s);
+    while (total > kBudget && used > 3) {
         const std::size_t half = used / 2;
         std::size_t to = 1;
         for (std::size_t from = 1; from < used; ++from) {
@@ -185,5 +186,7 @@ void UndoHistory::thin() {
         }
         kept.resize(to);
         used = to;
+        total = 0;
+        for (const Snapshot& s : kept) total += sizeOf(s);
     }
 }

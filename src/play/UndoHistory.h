@@ -63,7 +63,7 @@ public:
 
     // Steps kept beyond the first state; the bytes all snapshots hold.
     std::size_t steps() const { return used > 0 ? used - 1 : 0; }
-    std::size_t bytes() const;
+    std::size_t bytes() const { return total; }
     // What the next step back puts back (the first state when no step is kept).
     const Snapshot& target() const { return kept[used > 0 ? used - 1 : 0]; }
     unsigned long stepsBack() const { return undone; }
@@ -75,8 +75,9 @@ public:
     bool teach = false;
 
 private:
-    void push(Snapshot& state);
+    void push(const Snapshot& state);
     void thin();
+    static std::size_t sizeOf(const Snapshot& s);
     bool playerStill() const;
 
     Level* level = nullptr;
@@ -90,7 +91,7 @@ private:
     double stillX = 0, stillY = 0;  // where the player stood before the update
     Snapshot beforeRetry;  // the world before R
     bool retryTaken = false;
-    std::size_t reserve = 0;
+    std::size_t total = 0;  // bytes of kept
     bool resumePending = false;
     bool taught = false;
     // The key: held since how long, and when it repeats next.
