@@ -22,6 +22,7 @@
 #include "level/LoadError.h"
 #include "platform/Platform.h"
 #include "platform/Signals.h"
+#include "play/HudLayout.h"
 
 namespace fs = std::filesystem;
 using testsupport::ScratchDir;
@@ -511,6 +512,7 @@ TEST_F(CampaignFixture, UndoOutlivesADeathAndARetry) {
         SCOPED_TRACE(death ? "death" : "retry");
         platform::VirtualInput input;
         int phase = 0;
+        bool hinted = false;  // the undo key's cap lit after the first step of level 1
         double shown = -1;
         uint32_t endedAt = 0, backAt = 0;
         PumpScript script(input, [&](platform::VirtualInput& in) {
@@ -521,11 +523,16 @@ TEST_F(CampaignFixture, UndoOutlivesADeathAndARetry) {
                 keys[SDLK_RIGHT] = !p->walking;
                 if (p->walking) phase = 1;
                 break;
-            case 1:
+            case 1: {
+                RGB light;
+                testsupport::pixelRGB(testsupport::screen(), hud::kUndoCapX - 1, hud::kUndoCapY - 1, light.r, light.g,
+                                      light.b);
+                hinted = hinted || light == RGB{255, 214, 64};
                 if (p->walking) break;
                 keys[death ? SDLK_RIGHT : SDLK_r] = 1;  // on into the water, or R
                 phase = 2;
                 break;
+            }
             case 2:  // the closing sequence: U at once after a death, after the new start after R
                 if (death ? p->dead : p->x == 32) {
                     keys[SDLK_RIGHT] = keys[SDLK_r] = 0;
@@ -546,6 +553,7 @@ TEST_F(CampaignFixture, UndoOutlivesADeathAndARetry) {
         });
         EXPECT_EQ(playLevelRun(1, 1, testsupport::screen(), sounds, 1, false), 1);
         EXPECT_EQ(phase, 4);
+        EXPECT_TRUE(hinted);
         EXPECT_EQ(shown, 64.0);
         // After a death no aftermath to its end and no fade-in.
         if (death) EXPECT_LT(backAt - endedAt, 1000u);

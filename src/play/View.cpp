@@ -109,6 +109,10 @@ void drawHud(Level& level) {
 
 void drawUndoHint(Level& level) {
     SDL_Surface* screen = level.screen;
+    // The cap itself too, for when the closing blocks have covered the band.
+    if (level.hudBar)
+        blitRect(level.hudBar, screen, hud::kUndoCapX - hud::kBarX, hud::kUndoCapY - hud::kBarY, hud::kCapWidth,
+                 hud::kCapHeight, hud::kUndoCapX, hud::kUndoCapY);
     const uint32_t light = SDL_MapRGB(screen->format, 255, 214, 64);
     const int x = hud::kUndoCapX - 2, y = hud::kUndoCapY - 2;
     const int w = hud::kCapWidth + 4, h = hud::kCapHeight + 4;
