@@ -392,10 +392,11 @@ int main(int argc, char** argv) {
         }
     }
     if (reporter.undoTime > 0)
-        std::printf("\n| busiest level | steps of its tape | bytes per step | one step back (us) | allocations |\n"
-                    "|---|---:|---:|---:|---:|\n| %s | %.0f | %.0f | %.3f | %.0f |\n",
-                    undoFigures.level.c_str(), undoFigures.steps, undoFigures.bytesPerStep, reporter.undoTime * 1000,
-                    undoFigures.allocs);
+        std::printf(
+            "\n| busiest level | steps of its tape | bytes per step | one step back (us) | allocations |\n"
+            "|---|---:|---:|---:|---:|\n| %s | %.0f | %.0f | %.3f | %.0f |\n",
+            undoFigures.level.c_str(), undoFigures.steps, undoFigures.bytesPerStep, reporter.undoTime * 1000,
+            undoFigures.allocs);
     if (reporter.rowCopyFloor > 0)
         std::printf("\nThe floor's copy done with the C library's row copy, as the play loop copies: %.3f ms\n",
                     reporter.rowCopyFloor);

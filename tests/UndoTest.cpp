@@ -57,7 +57,7 @@ TEST(UndoTapes, StepsTakenBackLeaveTheWorldAsIfNeverTaken) {
     const fs::path tapes = fs::path(VORREL_SOURCE_DATA).parent_path() / "tests" / "tapes";
     struct Case {
         const char* name;
-        size_t firstUndone;  // the run that starts the steps the key takes back
+        size_t firstUndone;                        // the run that starts the steps the key takes back
         std::function<bool(const Level&)> before;  // holds just before the key
     };
     const Case cases[] = {

@@ -44,8 +44,8 @@ int playLevelRun(int first, int last, SDL_Surface* screen, SoundBank& sounds, in
         std::unique_ptr<Level> level(new Level(levelPath(first), screen, &sounds, scale, startMusic));
         // The first level shows where the undo key is, after the first step.
         history.teach = first == 1;
-        const PlayOutcome outcome =
-            runPlayLoop(*level, selectionPage, false, nullptr, kCampaignAvailable, nullptr, &history);
+        const PlayOutcome outcome = runPlayLoop(*level, selectionPage, false, nullptr, kCampaignAvailable, nullptr,
+                                                &history);
         switch (outcome) {
         case Completed:
             fadeToBlack(screen);

@@ -86,10 +86,10 @@ private:
     // used are snapshots undone, kept for their buffers.
     std::vector<Snapshot> kept;
     std::size_t used = 0;
-    Snapshot pending;      // the world before this pass's update
+    Snapshot pending;  // the world before this pass's update
     bool pendingTaken = false;
     double stillX = 0, stillY = 0;  // where the player stood before the update
-    Snapshot beforeRetry;  // the world before R
+    Snapshot beforeRetry;           // the world before R
     bool retryTaken = false;
     std::size_t total = 0;  // bytes of kept
     bool resumePending = false;

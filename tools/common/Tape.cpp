@@ -64,8 +64,8 @@ void readHeader(const std::vector<std::string>& words, Tape& tape) {
 
 } // namespace
 
-const char* const kTapeKeyNames[kTapeKeyCount] = {"left", "right", "up", "down", "x", "z",      "space",
-                                                   "return", "escape", "r", "m",   "l", "period", "u"};
+const char* const kTapeKeyNames[kTapeKeyCount] = {"left",   "right",  "up", "down", "x", "z",      "space",
+                                                  "return", "escape", "r",  "m",    "l", "period", "u"};
 const int kTapeKeySyms[kTapeKeyCount] = {SDLK_LEFT,   SDLK_RIGHT,  SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_z,      SDLK_SPACE,
                                          SDLK_RETURN, SDLK_ESCAPE, SDLK_r,  SDLK_m,    SDLK_l, SDLK_PERIOD, kUndoKey};
 
