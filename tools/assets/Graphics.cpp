@@ -985,7 +985,7 @@ void keyCap(Canvas& c, const ArtBook& art, int x, int y, char key)
     const int w = hud::kCapWidth, h = hud::kCapHeight;
     c.fill(x, y, w, h, face);
     c.frame(x, y, w, h, grey);
-    c.fill(x + 1, y, w - 2, 1, white);  // lit from above, as the band's top line
+    c.fill(x + 1, y, w - 2, 1, white);   // lit from above, as the band's top line
     c.set(x, y, Rgb(0, 0, 0));
     c.set(x + w - 1, y, Rgb(0, 0, 0));
     c.set(x, y + h - 1, Rgb(0, 0, 0));
