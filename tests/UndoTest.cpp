@@ -14,7 +14,9 @@
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "level/Level.h"
+#include "play/Headless.h"
 #include "play/Snapshot.h"
+#include "play/UndoHistory.h"
 
 namespace fs = std::filesystem;
 
@@ -115,4 +117,42 @@ TEST(UndoTapes, LevelOneStepsBackWalkByWalkAndHeldRepeats) {
     const Tape walks = runs(tape, 0, 4);
     EXPECT_EQ(play(plus(walks, "15 20 u\n")).result.x, firstWalk.result.x);
     EXPECT_EQ(play(plus(walks, "16 20 u\n")).result.x, start);
+}
+
+// Past its budget the history thins its oldest steps: it stays within it,
+// the latest steps stay whole and the first state stays the last.
+TEST(UndoHistoryTest, PastItsBudgetTheOldestStepsThinOut) {
+    testsupport::InFolder in(fs::path(VORREL_SOURCE_DATA).parent_path() / "tests" / "tapes");
+    Level level("level/walk.lev", testsupport::screen(), &testsupport::sounds(), 1, false);
+    const double start = level.player->x;
+    UndoHistory probe;
+    probe.attach(level);
+    Snapshot first;
+    Rewinder(level).capture(first);
+    const std::size_t budget = probe.bytes() + 40 * (sizeof first + first.rules.size() + first.looks.size());
+    UndoHistory history(budget);
+    history.attach(level);
+    HeadlessPlay play(level);
+    PlayOutcome outcome;
+    auto walk = [&](int key) {
+        play.keyboard.releaseAll();
+        play.keyboard.press(key);
+        advancePass(level, play.keyboard.state, 20, level.items.size(), outcome, &history);
+        play.keyboard.releaseAll();
+        for (int i = 0; i < 30; ++i) advancePass(level, play.keyboard.state, 20, level.items.size(), outcome, &history);
+    };
+    double before = 0;
+    for (int i = 0; i < 300; ++i) {
+        before = level.player->x;
+        walk(i % 4 < 2 ? SDLK_RIGHT : SDLK_LEFT);
+    }
+    EXPECT_LE(history.bytes(), budget);
+    EXPECT_GT(history.steps(), 20u);
+    EXPECT_LT(history.steps(), 300u);
+    ASSERT_TRUE(history.stepBack());
+    EXPECT_EQ(level.player->x, before);
+    while (history.stepBack()) {
+    }
+    EXPECT_EQ(level.player->x, start);
+    history.detach();
 }

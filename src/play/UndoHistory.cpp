@@ -21,7 +21,7 @@ bool actionKeyHeld(const uint8_t* keys) {
 
 } // namespace
 
-UndoHistory::UndoHistory() = default;
+UndoHistory::UndoHistory(std::size_t budget) : budget(budget) {}
 UndoHistory::~UndoHistory() = default;
 
 bool UndoHistory::attach(Level& played) {
@@ -166,7 +166,7 @@ void UndoHistory::push(const Snapshot& state) {
     }
     total += sizeOf(kept[used]);
     ++used;
-    if (total > kBudget) thin();
+    if (total > budget) thin();
 }
 
 void UndoHistory::thin() {
@@ -176,7 +176,7 @@ void UndoHistory::thin() {
     kept.resize(used);
     total = 0;
     for (const Snapshot& s : kept) total += sizeOf(s);
-    while (total > kBudget && used > 3) {
+    while (total > budget && used > 3) {
         const std::size_t half = used / 2;
         std::size_t to = 1;
         for (std::size_t from = 1; from < used; ++from) {

@@ -27,7 +27,7 @@ public:
     // brisk play on the busiest level needs far less).
     static constexpr std::size_t kBudget = 64u << 20;
 
-    UndoHistory();
+    explicit UndoHistory(std::size_t budget = kBudget);
     ~UndoHistory();
     UndoHistory(const UndoHistory&) = delete;
     UndoHistory& operator=(const UndoHistory&) = delete;
@@ -80,6 +80,7 @@ private:
     static std::size_t sizeOf(const Snapshot& s);
     bool playerStill() const;
 
+    const std::size_t budget;
     Level* level = nullptr;
     std::unique_ptr<Rewinder> rewinder;
     // kept[0] is the first state, kept[1..used) the steps; the slots past
