@@ -26,6 +26,7 @@
 #include "play/Headless.h"
 #include "play/PlayLoop.h"
 #include "play/Snapshot.h"
+#include "play/UndoHistory.h"
 #include "common/Solver.h"
 #include "common/Tape.h"
 
@@ -157,6 +158,73 @@ void snapshotBench(benchmark::State& state, const LevelEntry* entry) {
     state.counters["allocs"] = static_cast<double>(allocations.load() - mark);
 }
 
+// The undo key on the busiest level (the largest snapshot): its campaign
+// tape played headless with a history, then one step back at a time; the
+// bytes the history holds per step, and the allocations of the steps back.
+struct UndoFigures {
+    std::string level;
+    double steps = 0, bytesPerStep = 0, allocs = 0;
+} undoFigures;
+
+std::string busiestLevel(const std::vector<LevelEntry>& levels) {
+    std::string best;
+    size_t most = 0;
+    for (const LevelEntry& entry : levels) {
+        if (entry.selectMode) continue;
+        Level level(entry.path, screen, nullptr, 1, false);
+        Snapshot first;
+        Rewinder(level).capture(first);
+        if (first.rules.size() + first.looks.size() > most) {
+            most = first.rules.size() + first.looks.size();
+            best = entry.name;
+        }
+    }
+    return best;
+}
+
+void playWithHistory(Level& level, UndoHistory& history, const Tape& tape) {
+    history.attach(level);
+    HeadlessPlay play(level);
+    PlayOutcome outcome;
+    for (const TapeRun& run : tape.runs)
+        for (uint32_t i = 0; i < run.frames; ++i) {
+            applyKeyMask(run.keys, play.keyboard.state);
+            if (advancePass(level, play.keyboard.state, run.dt, level.items.size(), outcome, &history)) return;
+        }
+}
+
+void undoBench(benchmark::State& state, const std::string* name) {
+    const std::string path = "level/main/" + *name + ".lev";
+    const Tape tape = loadTape("level/main/tapes/" + *name + ".tape");
+    std::unique_ptr<Level> level;
+    UndoHistory history;
+    auto replay = [&]() {
+        history.detach();
+        level.reset();
+        level.reset(new Level(path, screen, nullptr, 1, false));
+        playWithHistory(*level, history, tape);
+    };
+    replay();
+    undoFigures.level = *name;
+    undoFigures.steps = static_cast<double>(history.steps());
+    undoFigures.bytesPerStep = static_cast<double>(history.bytes()) / static_cast<double>(history.steps() + 1);
+    unsigned long long counted = 0;
+    for (auto _ : state) {
+        if (history.steps() == 0) {
+            state.PauseTiming();
+            replay();
+            state.ResumeTiming();
+        }
+        const unsigned long long mark = allocations.load();
+        counting = true;
+        history.stepBack();
+        counting = false;
+        counted += allocations.load() - mark;
+    }
+    undoFigures.allocs = static_cast<double>(counted);
+    history.detach();
+}
+
 // The solver's speed: settled states examined per second of a breadth-first
 // search (which examines the most states), at most 2000 states a run.
 void solveBench(benchmark::State& state, const char* path) {
@@ -249,6 +317,8 @@ public:
                 if (it != run.counters.end()) solveRates[name.substr(slash + 1, end - slash - 1)] = it->second.value;
             } else if (kind == "floor_rows") {
                 rowCopyFloor = ms;
+            } else if (kind == "undo") {
+                undoTime = run.GetAdjustedCPUTime();
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -256,6 +326,7 @@ public:
     std::map<std::string, Row> rows;
     std::map<std::string, double> solveRates;
     double rowCopyFloor = 0;
+    double undoTime = 0;
 };
 
 } // namespace
@@ -288,6 +359,9 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("snapshot/" + entry.name).c_str(), snapshotBench, &entry)
             ->Unit(benchmark::kMillisecond);
     }
+    static const std::string busiest = busiestLevel(levels);
+    if (!busiest.empty())
+        benchmark::RegisterBenchmark("undo/busiest", undoBench, &busiest)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("floor_rows/screen", rowCopyFloorBench)->Unit(benchmark::kMillisecond)->UseRealTime();
     // Three kinds of level for the solver: boxes, bombs, ladders.
     static const char* const solveLevels[][3] = {{"level12", "level/main/level12.lev", "boxes"},
@@ -317,6 +391,12 @@ int main(int argc, char** argv) {
             if (it != reporter.solveRates.end()) std::printf("| %s | %s | %.0f |\n", s[0], s[2], it->second);
         }
     }
+    if (reporter.undoTime > 0)
+        std::printf(
+            "\n| busiest level | steps of its tape | bytes per step | one step back (us) | allocations |\n"
+            "|---|---:|---:|---:|---:|\n| %s | %.0f | %.0f | %.3f | %.0f |\n",
+            undoFigures.level.c_str(), undoFigures.steps, undoFigures.bytesPerStep, reporter.undoTime * 1000,
+            undoFigures.allocs);
     if (reporter.rowCopyFloor > 0)
         std::printf("\nThe floor's copy done with the C library's row copy, as the play loop copies: %.3f ms\n",
                     reporter.rowCopyFloor);

@@ -10,6 +10,7 @@
 #include "level/Level.h"
 #include "level/Vocabulary.h"
 #include "platform/Platform.h"
+#include "play/UndoHistory.h"
 #include "play/View.h"
 
 namespace {
@@ -99,12 +100,13 @@ void runExitSequence(Level& level, int page, int availableLevels, bool selectMod
     platform::delay(1000);
 }
 
-void runAftermath(Level& level, uint32_t& lastTick, int page, int availableLevels, bool selectMode) {
+bool runAftermath(Level& level, uint32_t& lastTick, int page, int availableLevels, bool selectMode, bool undoable) {
     SDL_Surface* screen = level.screen;
     const uint32_t start = platform::ticks();
     const std::size_t count = level.items.size();
     while (platform::ticks() - start <= 5999) {
         platform::pumpEvents();
+        if (undoable && undoHeld(platform::keyState())) return true;
         platform::delay(20);
         const uint32_t now = platform::ticks();
         uint32_t dt = now - lastTick;
@@ -118,9 +120,13 @@ void runAftermath(Level& level, uint32_t& lastTick, int page, int availableLevel
         }
         drawCells(level, 0);
         drawHud(level);
-        if (platform::ticks() - start > 2000) drawBlockTransition(level, platform::ticks() - start);
+        const uint32_t elapsed = platform::ticks() - start;
+        if (elapsed > 2000) drawBlockTransition(level, elapsed);
+        // Over the closing blocks too: the key that takes the step back.
+        if (undoable && elapsed / 250 % 2 == 0) drawUndoHint(level);
         lastTick = now;
     }
+    return false;
 }
 
 void drawBlockTransition(Level& level, uint32_t elapsed) {

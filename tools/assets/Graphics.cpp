@@ -1,6 +1,7 @@
 // Sprite sheets: the tileset with terrain and items, the player's sheet,
 // the font strip, the status bar, the page arrows and the intro stars.
 #include "Generators.h"
+#include "play/HudLayout.h"
 
 #include <cmath>
 #include <stdexcept>
@@ -1015,18 +1016,19 @@ void fontStyleText(Canvas& c, const ArtBook& art, const std::string& text, int x
     c.blit(ink, 0, 0);
 }
 
-// A key cap 18 x 20 with its top-left at (x, y): the band's white and grey
+// A key cap (18 x 20) with its top-left at (x, y): the band's white and grey
 // lines as its rim. Arrows are drawn as triangles, anything else as a glyph.
 void keyCap(Canvas& c, const ArtBook& art, int x, int y, char key)
 {
     const Rgb white(255, 255, 255), grey(64, 64, 64), face(28, 28, 28);
-    c.fill(x, y, 18, 20, face);
-    c.frame(x, y, 18, 20, grey);
-    c.fill(x + 1, y, 16, 1, white);   // lit from above, as the band's top line
+    const int w = hud::kCapWidth, h = hud::kCapHeight;
+    c.fill(x, y, w, h, face);
+    c.frame(x, y, w, h, grey);
+    c.fill(x + 1, y, w - 2, 1, white);   // lit from above, as the band's top line
     c.set(x, y, Rgb(0, 0, 0));
-    c.set(x + 17, y, Rgb(0, 0, 0));
-    c.set(x, y + 19, Rgb(0, 0, 0));
-    c.set(x + 17, y + 19, Rgb(0, 0, 0));
+    c.set(x + w - 1, y, Rgb(0, 0, 0));
+    c.set(x, y + h - 1, Rgb(0, 0, 0));
+    c.set(x + w - 1, y + h - 1, Rgb(0, 0, 0));
     const Rgb ink = art.colour('W');
     if (key == '<' || key == '>') {
         for (int i = 0; i < 6; ++i) {
@@ -1065,24 +1067,28 @@ void makeHud(const ArtBook& art, const std::string& out)
     b.fill(2, 1, 1, 63, white);
     b.fill(3, 2, 1, 62, black);
     b.fill(4, 3, 1, 61, grey);
-    // key help in two rows; the upper one level with the bomb icons
+    // key help in two rows, the upper one level with the bomb icons; undo
+    // stands where the play lights it, beside retry
     struct Hint {
         const char* keys;
         const char* word;
     };
-    const Hint rows[2][3] = {{{"x", "jump"}, {"z", "bomb"}, {"r", "retry"}},
-                             {{"<>", "walk"}, {"^v", "climb"}, {"ml", "music"}}};
+    const Hint rows[2][4] = {{{"x", "jump"}, {"z", "bomb"}, {"u", "undo"}, {"r", "retry"}},
+                             {{"<>", "walk"}, {"^v", "climb"}, {"ml", "music"}, {"", ""}}};
+    static_assert(hud::kUndoColumn == 2, "the undo hint's place in the table");
     for (int r = 0; r < 2; ++r)
-        for (int k = 0; k < 3; ++k) {
-            const int x = 22 + 124 * k, y = r == 0 ? 8 : 36;
+        for (int k = 0; k < 4; ++k) {
+            const int x = hud::kHintX + hud::kHintSpacing * k, y = hud::kHintRowY[r];
             const std::string keys = rows[r][k].keys;
-            for (size_t i = 0; i < keys.size(); ++i) keyCap(b, art, x + 42 - 21 * int(keys.size() - i), y, keys[i]);
+            for (size_t i = 0; i < keys.size(); ++i)
+                keyCap(b, art, x + hud::kCapsEnd - hud::kCapStep * int(keys.size() - i), y, keys[i]);
             fontStyleText(b, art, rows[r][k].word, x + 48, y + 3, 2);
         }
-    // the game's name at the right end
-    int w = textWidth(art, "vorrel", 3);
-    drawText(b, art, "vorrel", 576 - w - 17, 22, 3, art.colour('o'));
-    drawText(b, art, "vorrel", 576 - w - 18, 21, 3, art.colour('y'));
+    // the game's name at the right end of the lower row, in the hints' own
+    // size so that four columns of them fit beside it
+    const int w = textWidth(art, "vorrel", 2), nameY = hud::kHintRowY[1] + 3;
+    drawText(b, art, "vorrel", 576 - w - 13, nameY + 1, 2, art.colour('o'));
+    drawText(b, art, "vorrel", 576 - w - 14, nameY, 2, art.colour('y'));
     save(b, out + "/gfx/staticalapalkki.png");
 }
 
