@@ -22,6 +22,7 @@
 #include "frontend/Frontend.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
+#include "platform/Display.h"
 #include "platform/Platform.h"
 #include "play/Headless.h"
 #include "play/PlayLoop.h"
@@ -186,7 +187,7 @@ void floorBench(benchmark::State& state) {
     SDL_Surface* shown = floorPicture();
     for (auto _ : state) {
         blitRect(shown, screen, 0, 0, screen->w, screen->h, 0, 0);
-        SDL_Flip(screen);
+        platform::present(screen);
     }
     SDL_FreeSurface(shown);
 }
@@ -198,7 +199,7 @@ void rowCopyFloorBench(benchmark::State& state) {
     SDL_Surface* shown = floorPicture();
     for (auto _ : state) {
         copyRows(shown, 0, screen, 0, screen->h);
-        SDL_Flip(screen);
+        platform::present(screen);
     }
     SDL_FreeSurface(shown);
 }

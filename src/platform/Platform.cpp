@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/Display.h"
 #include "platform/Gamepad.h"
 #include "platform/Signals.h"
 
@@ -25,7 +26,11 @@ class SdlKeyboard : public Keyboard {
 public:
     void pump() override {
         SDL_Event event;
-        SDL_PollEvent(&event);
+        if (SDL_PollEvent(&event) && isFullscreenToggle(event)) {
+            toggleFullscreen();
+            // The Return of Alt+Return must not also enter a door.
+            SDL_GetKeyState(nullptr)[SDLK_RETURN] = 0;
+        }
     }
     uint8_t* keys() override { return SDL_GetKeyState(nullptr); }
 };

@@ -11,6 +11,7 @@
 #include "entities/Player.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
+#include "platform/Display.h"
 #include "platform/Platform.h"
 #include "play/Sequences.h"
 #include "play/StaticLayer.h"
@@ -146,7 +147,7 @@ PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLev
         const uint32_t now = platform::ticks();
         // One frame time for the player and every item, by reference.
         uint32_t dt = now - last;
-        SDL_Flip(screen);
+        platform::present(screen);
         // Backdrop, map overlay and cells in one blit when they hold still;
         // otherwise layer by layer.
         const bool composed = !plain && !bombMayGoOff(level, dt) && layer.drawUnder(selectMode, availableLevels, page);

@@ -17,6 +17,7 @@
 #include "level/ItemRecords.h"
 #include "level/LoadError.h"
 #include "level/PictureCache.h"
+#include "platform/Display.h"
 #include "platform/Events.h"
 #include "platform/FileRead.h"
 #include "platform/Platform.h"
@@ -657,7 +658,7 @@ bool Editor::pass() {
     if (dirty) refresh(needRebuild);
     if (platform::ticks() - lastRecovery >= recoveryInterval) writeRecovery();
     draw();
-    SDL_Flip(screen);
+    platform::present(screen);
     platform::delay(15);
     return true;
 }
@@ -743,7 +744,7 @@ void Editor::solve() {
                       static_cast<unsigned long long>(job.states()), job.seconds());
         say(line);
         draw();
-        SDL_Flip(screen);
+        platform::present(screen);
     }
     char verdict[160];
     haveSolution = false;
