@@ -169,6 +169,21 @@ async function toMap(page, map, press = (p) => hold(p, 'Space', 150)) {
   return null;
 }
 
+// Three cells right to door 1, a short step each, checked by the path row;
+// the cell the player stands at.
+async function walkToDoor1(page, step) {
+  let at = 0;
+  for (let tries = 0; at < 3 && tries < 12; tries++) {
+    await step();
+    await sleep(900);
+    for (const k of [0, 1, 2, 3, 4, 5]) {
+      const d = await compareCanvas(page, reference(`map${k}.png`), PATH_ROW);
+      if (d.clear >= 0 && d.clear <= manifest.tolerance.path) at = k;
+    }
+  }
+  return at;
+}
+
 async function play(browser) {
   const { page, ready, firstFrame, seen } = await openGame(browser, 'first visit');
   log(`data loaded after ${ready} ms; the intro's first frame ${firstFrame} ms after the page was opened`);
@@ -199,16 +214,7 @@ async function play(browser) {
   check(start.clear <= manifest.tolerance.map, `the map matches the native render within ${manifest.tolerance.map} pixels`);
   await page.screenshot({ path: path.join(work, 'browser-map.png') });
 
-  // Three cells right to door 1, a short hold each, checked by the path row.
-  let at = 0;
-  for (let tries = 0; at < 3 && tries < 12; tries++) {
-    await hold(page, 'ArrowRight', 200);
-    await sleep(900);
-    for (const k of [0, 1, 2, 3, 4, 5]) {
-      const d = await compareCanvas(page, reference(`map${k}.png`), PATH_ROW);
-      if (d.clear >= 0 && d.clear <= manifest.tolerance.path) at = k;
-    }
-  }
+  const at = await walkToDoor1(page, () => hold(page, 'ArrowRight', 200));
   if (!check(at === 3, `walked the map to door 1 with held keys (at cell ${at})`)) return page;
   await hold(page, 'Space', 300);
   let level1 = await waitForPicture(page, reference('level1.png'), manifest.tolerance.level, 15000);
@@ -254,7 +260,8 @@ async function reload(browser, first) {
 // with crisp pixels, or scaled down with its shape kept.
 async function fits(browser) {
   const sizes = [
-    [{ width: 480, height: 360 }, 0], [{ width: 1280, height: 720 }, 1], [{ width: 1920, height: 1080 }, 2], [PHONE, 0]];
+    [{ width: 480, height: 360 }, 0], [{ width: 1280, height: 720 }, 1], [{ width: 1920, height: 1080 }, 2], [PHONE, 0],
+    [{ ...PHONE, width: PHONE.height, height: PHONE.width }, 0]];
   for (const [viewport, factor] of sizes) {
     const label = `${viewport.width} x ${viewport.height}${viewport.hasTouch ? ' touch' : ''}`;
     const page = await browser.newPage();
@@ -274,6 +281,7 @@ async function fits(browser) {
       : box.w < 640 && Math.abs(box.w * 3 - box.h * 4) <= 4;
     check(inside && shape && box.vw === viewport.width,
       `${label}: the picture is wholly visible at ${factor ? `factor ${factor}, crisp` : 'a smaller size, its shape kept'} (${box.w} x ${box.h} at ${box.x},${box.y} in ${box.vw} x ${box.vh})`);
+    await page.screenshot({ path: path.join(work, `browser-fit-${viewport.width}x${viewport.height}.png`) });
     if (viewport.hasTouch) check(box.controls === 10 && box.controlsInside, `${label}: the touch controls show, all on the screen`);
     else check(box.controls === 0, `${label}: no touch controls without touch`);
     await page.close();
@@ -296,9 +304,11 @@ const heldKeys = (page) => page.evaluate(() => Object.keys(Module.touchKeys)
 
 // A phone: from the title through the map into level 1, won with touches
 // alone. Meanwhile another tab stores a higher door (3), which this tab's
-// write after the win must keep; and the tab, hidden, pauses.
+// write of door 2 after the win must keep; and the tab, hidden, pauses.
 async function touchPlay(browser) {
   const { page } = await openPage(browser, 'phone', PHONE);
+  // A player new to this browser (door 1), as the first visit.
+  await page.evaluate(() => new Promise((done) => { FS.writeFile('/save/progress.wp', '1'); FS.syncfs(false, done); }));
   const cover = await page.evaluate(() => {
     const r = document.getElementById('cover').getBoundingClientRect();
     return { x: r.x + r.width / 2, y: r.y + r.height / 2 };
@@ -319,18 +329,10 @@ async function touchPlay(browser) {
   check(both === 'right x' && left.split(' ').length === 1 && none === '',
     `touches hold keys while the fingers stay, two at once ('${both}', then '${left}', then '${none}')`);
 
-  const map = await toMap(page, reference('map0-two.png'), (p) => touch(p, 'space', 150));
+  const map = await toMap(page, reference('map0.png'), (p) => touch(p, 'space', 150));
   if (!check(map !== null, 'phone: touches lead through the intro and the title to the map')) return page;
   await sleep(600);
-  let at = 0;
-  for (let tries = 0; at < 3 && tries < 12; tries++) {
-    await touch(page, 'right', 200);
-    await sleep(900);
-    for (const k of [0, 1, 2, 3, 4, 5]) {
-      const d = await compareCanvas(page, reference(`map${k}-two.png`), PATH_ROW);
-      if (d.clear >= 0 && d.clear <= manifest.tolerance.path) at = k;
-    }
-  }
+  const at = await walkToDoor1(page, () => touch(page, 'right', 200));
   if (!check(at === 3, `phone: walked the map to door 1 with the pad (at cell ${at})`)) return page;
   await touch(page, 'space', 300);
   let level1 = await waitForPicture(page, reference('level1.png'), manifest.tolerance.level, 15000);
