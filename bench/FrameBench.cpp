@@ -219,8 +219,8 @@ void presentBench(benchmark::State& state) {
     counting = true;
     for (auto _ : state) platform::present(picture);
     counting = false;
-    state.counters["allocs_per_frame"] =
-        benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(state.iterations()));
+    state.counters["allocs_per_frame"] = benchmark::Counter(static_cast<double>(allocations) /
+                                                            static_cast<double>(state.iterations()));
     platform::closeDisplay();
     screen = openGameScreen("Vorrel benchmarks");
 }
@@ -333,8 +333,14 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("floor_rows/screen", rowCopyFloorBench)->Unit(benchmark::kMillisecond)->UseRealTime();
     // Each factor's present beside the copy it is held against.
     for (int factor = 1; factor <= 4; ++factor) {
-        benchmark::RegisterBenchmark("output_copy", outputCopyBench)->Arg(factor)->Unit(benchmark::kMillisecond)->UseRealTime();
-        benchmark::RegisterBenchmark("present", presentBench)->Arg(factor)->Unit(benchmark::kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark("output_copy", outputCopyBench)
+            ->Arg(factor)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark("present", presentBench)
+            ->Arg(factor)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
     }
     // Three kinds of level for the solver: boxes, bombs, ladders.
     static const char* const solveLevels[][3] = {{"level12", "level/main/level12.lev", "boxes"},
@@ -368,11 +374,12 @@ int main(int argc, char** argv) {
         std::printf("\nThe floor's copy done with the C library's row copy, as the play loop copies: %.3f ms\n",
                     reporter.rowCopyFloor);
     if (!reporter.presents.empty()) {
-        std::printf("\n| present | window | present (ms) | copy of the window (ms) | ratio | allocations per frame |\n");
+        std::printf(
+            "\n| present | window | present (ms) | copy of the window (ms) | ratio | allocations per frame |\n");
         std::printf("|---|---|---:|---:|---:|---:|\n");
         for (const auto& [factor, p] : reporter.presents)
-            std::printf("| x%d | %d x %d | %.3f | %.3f | %.2f | %.0f |\n", factor, 640 * factor, 480 * factor, p.present,
-                        p.copy, p.copy > 0 ? p.present / p.copy : 0.0, p.allocs);
+            std::printf("| x%d | %d x %d | %.3f | %.3f | %.2f | %.0f |\n", factor, 640 * factor, 480 * factor,
+                        p.present, p.copy, p.copy > 0 ? p.present / p.copy : 0.0, p.allocs);
     }
     benchmark::Shutdown();
     delete sounds;

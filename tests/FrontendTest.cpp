@@ -553,12 +553,21 @@ TEST(FrontendMain, NoArgumentExitsOneAndPrintsNothing) {
     EXPECT_EQ(fileText("out.txt"), "");
 }
 
-TEST(FrontendMain, GreetsThenLeavesFromTheTitleWithEscape) {
-    SDL_Surface* screen = testsupport::screen();
-    ScratchDir dir;
+namespace {
+
+// The intro's and the title's pictures, plain: enough to reach the title.
+void writeTitlePictures(const ScratchDir& dir) {
     for (const char* picture : {"gfx/tahteet.png", "gfx/quillmoor.png", "gfx/logo1.png", "gfx/logo2.png",
                                 "gfx/maski_b.png"})
         dir.writeImage(picture, 640, 480, 10, 20, 30);
+}
+
+} // namespace
+
+TEST(FrontendMain, GreetsThenLeavesFromTheTitleWithEscape) {
+    SDL_Surface* screen = testsupport::screen();
+    ScratchDir dir;
+    writeTitlePictures(dir);
     platform::VirtualInput input;
     input.keyboard.press(SDLK_ESCAPE);
     char name[] = "vorrel", who[] = "Tester";
@@ -573,9 +582,7 @@ TEST(FrontendMain, GreetsThenLeavesFromTheTitleWithEscape) {
 TEST(FrontendMain, ScaleIsTakenOutBeforeTheArgumentsAreCounted) {
     testsupport::screen();
     ScratchDir dir;
-    for (const char* picture : {"gfx/tahteet.png", "gfx/quillmoor.png", "gfx/logo1.png", "gfx/logo2.png",
-                                "gfx/maski_b.png"})
-        dir.writeImage(picture, 640, 480, 10, 20, 30);
+    writeTitlePictures(dir);
     platform::VirtualInput input;
     input.keyboard.press(SDLK_ESCAPE);
     char name[] = "vorrel", who[] = "Tester", scale[] = "--scale", two[] = "2", zero[] = "0";

@@ -76,7 +76,8 @@ void scaleInto(SDL_Surface* picture, SDL_Surface* video, const Placement& at) {
     const int f = at.factor;
     const size_t rowBytes = static_cast<size_t>(picture->w) * f * 4;
     for (int y = 0; y < picture->h; ++y) {
-        const Uint32* in = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(picture->pixels) + y * picture->pitch);
+        const Uint32* in = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(picture->pixels) +
+                                                           y * picture->pitch);
         Uint8* first = static_cast<Uint8*>(video->pixels) + (at.y + y * f) * video->pitch + at.x * 4;
         Uint32* out = reinterpret_cast<Uint32*>(first);
         switch (f) {
