@@ -45,10 +45,14 @@ TEST(Display, FactorsFitTheDesktopAndFullScreenIsCentred) {
     EXPECT_TRUE(platform::toPicture(full, 640, 480, x, y));
     EXPECT_EQ(x, 0);
     EXPECT_EQ(y, 0);
-    x = 319, y = 500;  // the black band on the left
+    x = 319, y = 500;  // the black band on the left: the nearest edge pixel
     EXPECT_FALSE(platform::toPicture(full, 640, 480, x, y));
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 220);
     x = 320 + 1280, y = 100;  // just right of the picture
     EXPECT_FALSE(platform::toPicture(full, 640, 480, x, y));
+    EXPECT_EQ(x, 639);
+    EXPECT_EQ(y, 20);
 }
 
 TEST(Display, PresentScalesEveryPixelToASquareOfTheFactor) {

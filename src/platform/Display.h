@@ -33,7 +33,7 @@ bool isFullscreenToggle(const SDL_Event& event);
 // Where the picture is on the screen now (factor 1 at 0,0 without a display).
 Placement placement();
 // A point of the screen to the picture's pixel; false on the border around
-// it. Unchanged without a display of ours.
+// it (then the nearest edge pixel). Unchanged without a display of ours.
 bool screenToPicture(int& x, int& y);
 
 } // namespace platform

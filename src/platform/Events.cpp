@@ -6,13 +6,14 @@ namespace platform {
 namespace {
 
 // The mouse as the picture sees it, whatever its scale on the screen. A
-// click on the black border around a full-screen picture is nowhere.
+// press on the black border around a full-screen picture is nowhere; a move
+// or a release there is at the nearest edge, so a drag always ends.
 bool toPictureEvent(SDL_Event& event) {
     int x, y;
     switch (event.type) {
     case SDL_MOUSEMOTION:
         x = event.motion.x, y = event.motion.y;
-        if (!screenToPicture(x, y)) return false;
+        screenToPicture(x, y);
         event.motion.xrel = Sint16(event.motion.xrel / placement().factor);
         event.motion.yrel = Sint16(event.motion.yrel / placement().factor);
         event.motion.x = Uint16(x), event.motion.y = Uint16(y);
@@ -20,7 +21,7 @@ bool toPictureEvent(SDL_Event& event) {
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         x = event.button.x, y = event.button.y;
-        if (!screenToPicture(x, y)) return false;
+        if (!screenToPicture(x, y) && event.type == SDL_MOUSEBUTTONDOWN) return false;
         event.button.x = Uint16(x), event.button.y = Uint16(y);
         return true;
     default:

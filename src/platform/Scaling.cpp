@@ -26,11 +26,12 @@ Placement centred(int screenW, int screenH, int w, int h) {
 }
 
 bool toPicture(const Placement& at, int w, int h, int& x, int& y) {
+    const int factor = at.factor > 0 ? at.factor : 1;
     const int dx = x - at.x, dy = y - at.y;
-    if (dx < 0 || dy < 0 || at.factor < 1) return false;
-    x = dx / at.factor;
-    y = dy / at.factor;
-    return x < w && y < h;
+    const bool inside = dx >= 0 && dy >= 0 && dx < w * factor && dy < h * factor;
+    x = dx < 0 ? 0 : dx >= w * factor ? w - 1 : dx / factor;
+    y = dy < 0 ? 0 : dy >= h * factor ? h - 1 : dy / factor;
+    return inside;
 }
 
 } // namespace platform

@@ -22,7 +22,8 @@ int windowFactor(int desktopW, int desktopH, int w, int h);
 Placement centred(int screenW, int screenH, int w, int h);
 
 // A point on the screen back to the picture's pixel; false when it lies on
-// the black border around the picture.
+// the black border around the picture (it is then moved to the nearest edge
+// pixel).
 bool toPicture(const Placement& at, int w, int h, int& x, int& y);
 
 } // namespace platform
