@@ -37,15 +37,20 @@ bool setWindow() {
     return false;
 }
 
-// The desktop's own resolution: no mode change for the monitor.
+// The desktop's own resolution: no mode change for the monitor. Where SDL
+// cannot tell it or refuses it, a mode of the picture's own size.
 bool setFullscreen() {
-    if (state.desktopW < state.w || state.desktopH < state.h) return false;
-    SDL_Surface* video = SDL_SetVideoMode(state.desktopW, state.desktopH, 32, kFullFlags);
-    if (!video || video->format->BytesPerPixel != 4) return false;
-    state.video = video;
-    state.at = centred(video->w, video->h, state.w, state.h);
-    state.fullscreen = true;
-    return true;
+    const int sizes[2][2] = {{state.desktopW, state.desktopH}, {state.w, state.h}};
+    for (const auto& size : sizes) {
+        if (size[0] < state.w || size[1] < state.h) continue;
+        SDL_Surface* video = SDL_SetVideoMode(size[0], size[1], 32, kFullFlags);
+        if (!video || video->format->BytesPerPixel != 4) continue;
+        state.video = video;
+        state.at = centred(video->w, video->h, state.w, state.h);
+        state.fullscreen = true;
+        return true;
+    }
+    return false;
 }
 
 bool setMode(bool fullscreen) {
