@@ -33,7 +33,6 @@ EM_JS(void, offerTouchKeys, (uint8_t* keys, int left, int right, int up, int dow
                              int back, int enter, int undo), {
     Module.touchKeys = {state: keys, left: left, right: right, up: up, down: down, x: jump, z: bomb, r: restart,
                         escape: back, space: enter, u: undo};
-    if (Module.onTouchKeys) Module.onTouchKeys();
 });
 
 } // namespace
