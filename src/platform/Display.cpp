@@ -21,7 +21,7 @@ struct State {
 State state;
 
 constexpr Uint32 kWindowFlags = SDL_HWSURFACE | SDL_DOUBLEBUF;
-constexpr Uint32 kFullFlags = SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_FULLSCREEN;
+constexpr Uint32 kFullFlags = SDL_HWSURFACE | SDL_SRCALPHA | SDL_DOUBLEBUF | SDL_FULLSCREEN;
 
 bool setWindow() {
     // A factor the display refuses falls back to the next smaller one.
