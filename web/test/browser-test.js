@@ -253,6 +253,17 @@ async function reload(browser, first) {
   check(progress === '2', `after a reload the game reads the kept progress ('${progress}')`);
   const map = await toMap(page, reference('map0-two.png'));
   check(map !== null, 'after a reload the map shows doors 1 and 2 open');
+  // Alt+Enter is the page's own: full screen and back.
+  const altEnter = async () => {
+    await page.keyboard.down('Alt');
+    await page.keyboard.press('Enter');
+    await page.keyboard.up('Alt');
+    await sleep(600);
+    return page.evaluate(() => !!document.fullscreenElement);
+  };
+  const full = await altEnter();
+  const back = await altEnter();
+  check(full && !back, `Alt+Enter switches the page to full screen and back (${full}, ${back})`);
   await page.close();
 }
 
