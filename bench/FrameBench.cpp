@@ -22,6 +22,7 @@
 #include "frontend/Frontend.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
+#include "platform/Display.h"
 #include "platform/Platform.h"
 #include "play/Headless.h"
 #include "play/PlayLoop.h"
@@ -254,7 +255,7 @@ void floorBench(benchmark::State& state) {
     SDL_Surface* shown = floorPicture();
     for (auto _ : state) {
         blitRect(shown, screen, 0, 0, screen->w, screen->h, 0, 0);
-        SDL_Flip(screen);
+        platform::present(screen);
     }
     SDL_FreeSurface(shown);
 }
@@ -266,9 +267,40 @@ void rowCopyFloorBench(benchmark::State& state) {
     SDL_Surface* shown = floorPicture();
     for (auto _ : state) {
         copyRows(shown, 0, screen, 0, screen->h);
-        SDL_Flip(screen);
+        platform::present(screen);
     }
     SDL_FreeSurface(shown);
+}
+
+// The present step at a whole factor: the picture scaled into the window and
+// flipped, against a plain copy of as many bytes as the window holds.
+void presentBench(benchmark::State& state) {
+    platform::DisplayOptions options;
+    options.scale = static_cast<int>(state.range(0));
+    SDL_Surface* picture = platform::openDisplay(640, 480, options);
+    if (!picture) {
+        state.SkipWithError("no display at this factor");
+        return;
+    }
+    SDL_FillRect(picture, nullptr, SDL_MapRGB(picture->format, 40, 80, 120));
+    allocations = 0;
+    counting = true;
+    for (auto _ : state) platform::present(picture);
+    counting = false;
+    state.counters["allocs_per_frame"] = benchmark::Counter(static_cast<double>(allocations) /
+                                                            static_cast<double>(state.iterations()));
+    platform::closeDisplay();
+    screen = openGameScreen("Vorrel benchmarks");
+}
+
+void outputCopyBench(benchmark::State& state) {
+    const size_t bytes = static_cast<size_t>(640 * 480 * 4) * state.range(0) * state.range(0);
+    std::vector<char> from(bytes, 1), to(bytes);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
 }
 
 void loadBench(benchmark::State& state, const LevelEntry* entry) {
@@ -319,6 +351,12 @@ public:
                 rowCopyFloor = ms;
             } else if (kind == "undo") {
                 undoTime = run.GetAdjustedCPUTime();
+            } else if (kind == "present" || kind == "output_copy") {
+                const int factor = std::atoi(name.c_str() + slash + 1);
+                Present& p = presents[factor];
+                (kind == "present" ? p.present : p.copy) = ms;
+                auto it = run.counters.find("allocs_per_frame");
+                if (it != run.counters.end()) p.allocs = it->second.value;
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -327,6 +365,10 @@ public:
     std::map<std::string, double> solveRates;
     double rowCopyFloor = 0;
     double undoTime = 0;
+    struct Present {
+        double present = 0, copy = 0, allocs = -1;
+    };
+    std::map<int, Present> presents;
 };
 
 } // namespace
@@ -363,6 +405,17 @@ int main(int argc, char** argv) {
     if (!busiest.empty())
         benchmark::RegisterBenchmark("undo/busiest", undoBench, &busiest)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("floor_rows/screen", rowCopyFloorBench)->Unit(benchmark::kMillisecond)->UseRealTime();
+    // Each factor's present beside the copy it is held against.
+    for (int factor = 1; factor <= 4; ++factor) {
+        benchmark::RegisterBenchmark("output_copy", outputCopyBench)
+            ->Arg(factor)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark("present", presentBench)
+            ->Arg(factor)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
     // Three kinds of level for the solver: boxes, bombs, ladders.
     static const char* const solveLevels[][3] = {{"level12", "level/main/level12.lev", "boxes"},
                                                  {"level17", "level/main/level17.lev", "bombs"},
@@ -400,6 +453,14 @@ int main(int argc, char** argv) {
     if (reporter.rowCopyFloor > 0)
         std::printf("\nThe floor's copy done with the C library's row copy, as the play loop copies: %.3f ms\n",
                     reporter.rowCopyFloor);
+    if (!reporter.presents.empty()) {
+        std::printf(
+            "\n| present | window | present (ms) | copy of the window (ms) | ratio | allocations per frame |\n");
+        std::printf("|---|---|---:|---:|---:|---:|\n");
+        for (const auto& [factor, p] : reporter.presents)
+            std::printf("| x%d | %d x %d | %.3f | %.3f | %.2f | %.0f |\n", factor, 640 * factor, 480 * factor,
+                        p.present, p.copy, p.copy > 0 ? p.present / p.copy : 0.0, p.allocs);
+    }
     benchmark::Shutdown();
     delete sounds;
     SDL_Quit();

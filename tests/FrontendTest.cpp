@@ -616,12 +616,21 @@ TEST(FrontendMain, NoArgumentExitsOneAndPrintsNothing) {
     EXPECT_EQ(fileText("out.txt"), "");
 }
 
-TEST(FrontendMain, GreetsThenLeavesFromTheTitleWithEscape) {
-    SDL_Surface* screen = testsupport::screen();
-    ScratchDir dir;
+namespace {
+
+// The intro's and the title's pictures, plain: enough to reach the title.
+void writeTitlePictures(const ScratchDir& dir) {
     for (const char* picture : {"gfx/tahteet.png", "gfx/quillmoor.png", "gfx/logo1.png", "gfx/logo2.png",
                                 "gfx/maski_b.png"})
         dir.writeImage(picture, 640, 480, 10, 20, 30);
+}
+
+} // namespace
+
+TEST(FrontendMain, GreetsThenLeavesFromTheTitleWithEscape) {
+    SDL_Surface* screen = testsupport::screen();
+    ScratchDir dir;
+    writeTitlePictures(dir);
     platform::VirtualInput input;
     input.keyboard.press(SDLK_ESCAPE);
     char name[] = "vorrel", who[] = "Tester";
@@ -631,6 +640,26 @@ TEST(FrontendMain, GreetsThenLeavesFromTheTitleWithEscape) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Loading Tester.\n\n");
     EXPECT_EQ(hiddenCursor, nullptr);
     EXPECT_EQ(SDL_GetVideoSurface(), screen);
+}
+
+TEST(FrontendMain, ScaleIsTakenOutBeforeTheArgumentsAreCounted) {
+    testsupport::screen();
+    ScratchDir dir;
+    writeTitlePictures(dir);
+    platform::VirtualInput input;
+    input.keyboard.press(SDLK_ESCAPE);
+    char name[] = "vorrel", who[] = "Tester", scale[] = "--scale", two[] = "2", zero[] = "0";
+    char* scaled[] = {name, who, scale, two, nullptr};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(runGame(4, scaled), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Loading Tester.\n\n");
+    EXPECT_EQ(SDL_GetVideoSurface()->w, 1280);  // a window, at twice the size
+
+    char* wrong[] = {name, who, scale, zero, nullptr};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(runGame(4, wrong), kUsageExit);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "--scale needs a whole factor from 1 to 8\n");
+    SDL_SetVideoMode(640, 480, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
 }
 
 TEST(FrontendMain, ABrokenLevelEndsTheGameWithTheLoadFailureStatus) {

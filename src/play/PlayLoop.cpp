@@ -11,6 +11,7 @@
 #include "entities/Player.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
+#include "platform/Display.h"
 #include "platform/Platform.h"
 #include "play/Sequences.h"
 #include "play/StaticLayer.h"
@@ -176,7 +177,7 @@ PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLev
         uint32_t dt = now - last;
         // Stepping back changes the cells, so before the picture is composed.
         const bool holding = undo && undo->holdForUndo(keys, dt);
-        SDL_Flip(screen);
+        platform::present(screen);
         // Backdrop, map overlay and cells in one blit when they hold still;
         // otherwise layer by layer.
         const bool composed = !plain && !bombMayGoOff(level, dt) && layer.drawUnder(selectMode, availableLevels, page);

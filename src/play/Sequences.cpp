@@ -9,6 +9,7 @@
 #include "gfx/Surface.h"
 #include "level/Level.h"
 #include "level/Vocabulary.h"
+#include "platform/Display.h"
 #include "platform/Platform.h"
 #include "play/UndoHistory.h"
 #include "play/View.h"
@@ -41,7 +42,7 @@ SDL_Surface* displayCopy(SDL_Surface* surface) {
 void runLevelStart(Level& level, int page, int availableLevels, bool selectMode) {
     SDL_Surface* screen = level.screen;
     platform::delay(20);
-    SDL_Flip(screen);
+    platform::present(screen);
     drawBackdrop(level);
     if (selectMode) drawSelectionOverlay(level, availableLevels, page);
     for (Item* item : level.items)
@@ -83,7 +84,7 @@ void runExitSequence(Level& level, int page, int availableLevels, bool selectMod
         platform::delay(20);
         // The items run 32 ms ahead of the clock while the player stands still.
         uint32_t dt = platform::ticks() + 32 - previous;
-        SDL_Flip(screen);
+        platform::present(screen);
         drawBackdrop(level);
         if (selectMode) drawSelectionOverlay(level, availableLevels, page);
         updateAndDrawItems(level, count, dt, true);
@@ -93,7 +94,7 @@ void runExitSequence(Level& level, int page, int availableLevels, bool selectMod
         const int dx = static_cast<int>(envelope[elapsed] * horizontal[k]);
         const int dy = static_cast<int>(envelope[elapsed] * vertical[k]);
         blitRect(screen, screen, 0, 0, screen->w, screen->h, dx, dy);
-        SDL_Flip(screen);
+        platform::present(screen);
         previous = platform::ticks();
         elapsed = previous - start;
     }
@@ -110,7 +111,7 @@ bool runAftermath(Level& level, uint32_t& lastTick, int page, int availableLevel
         platform::delay(20);
         const uint32_t now = platform::ticks();
         uint32_t dt = now - lastTick;
-        SDL_Flip(screen);
+        platform::present(screen);
         drawBackdrop(level);
         updateAndDrawItems(level, count, dt, false);
         if (selectMode) drawSelectionOverlay(level, availableLevels, page);

@@ -10,6 +10,7 @@
 #include "editor/EditorLayout.h"
 #include "editor/LevelFiles.h"
 #include "editor/SolveJob.h"
+#include "platform/Display.h"
 #include "platform/Events.h"
 #include "platform/Platform.h"
 #include "play/PlayLoop.h"
@@ -164,7 +165,7 @@ bool Editor::pass() {
     if (dirty) refresh(needRebuild);
     if (platform::ticks() - lastRecovery >= recoveryInterval) writeRecovery();
     draw();
-    SDL_Flip(screen);
+    platform::present(screen);
     platform::delay(15);
     return true;
 }
@@ -250,7 +251,7 @@ void Editor::solve() {
                       static_cast<unsigned long long>(job.states()), job.seconds());
         say(line);
         draw();
-        SDL_Flip(screen);
+        platform::present(screen);
     }
     char verdict[160];
     haveSolution = false;
