@@ -121,6 +121,15 @@ void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, bool draw) {
     }
 }
 
+// The end check, with the state before R kept as an undo step, for the
+// drawn loop and the headless pass alike.
+static bool checkEndKeepingRetry(Level& level, const uint8_t* keys, PlayOutcome& outcome, UndoHistory* undo) {
+    if (undo && keys[KeyR]) undo->noteRetryKey();
+    if (!checkPlayEnd(level, keys, outcome)) return false;
+    if (undo && outcome == Restart) undo->keepRetry();
+    return true;
+}
+
 void moveWorld(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, bool draw, UndoHistory* undo) {
     if (undo) undo->beforeUpdate(keys);
     updateWorld(level, dt, itemCount, draw);
@@ -129,11 +138,7 @@ void moveWorld(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemC
 
 bool advancePass(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, PlayOutcome& outcome,
                  UndoHistory* undo) {
-    if (undo && keys[KeyR]) undo->noteRetryKey();
-    if (checkPlayEnd(level, keys, outcome)) {
-        if (undo && outcome == Restart) undo->keepRetry();
-        return true;
-    }
+    if (checkEndKeepingRetry(level, keys, outcome, undo)) return true;
     if (undo && undo->holdForUndo(keys, dt)) return false;
     moveWorld(level, keys, dt, itemCount, false, undo);
     return false;
@@ -164,11 +169,7 @@ PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLev
         }
         platform::pumpEvents();
         const uint8_t* keys = platform::keyState();
-        if (undo && keys[KeyR]) undo->noteRetryKey();
-        if (checkPlayEnd(level, keys, outcome)) {
-            if (undo && outcome == Restart) undo->keepRetry();
-            break;
-        }
+        if (checkEndKeepingRetry(level, keys, outcome, undo)) break;
         if (selectMode && checkSelectionInput(level, keys, page, chosenLevel, availableLevels, outcome)) break;
 
         platform::delay(20);
