@@ -9,7 +9,7 @@
 #include "common/Solver.h"
 #include "common/DataFolder.h"
 #include "common/GameScreen.h"
-#include "platform/Display.h"
+#include "platform/VideoDriver.h"
 #include "level/LevelText.h"
 #include "common/CommandLine.h"
 #include "common/ToolMain.h"

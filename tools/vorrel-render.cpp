@@ -6,7 +6,7 @@
 #include "audio/SoundBank.h"
 #include "common/DataFolder.h"
 #include "common/GameScreen.h"
-#include "platform/Display.h"
+#include "platform/VideoDriver.h"
 #include "common/LevelLoad.h"
 #include "common/Output.h"
 #include "common/Picture.h"

@@ -10,7 +10,7 @@
 
 #include "common/DataFolder.h"
 #include "common/GameScreen.h"
-#include "platform/Display.h"
+#include "platform/VideoDriver.h"
 #include "common/LevelLoad.h"
 #include "common/Output.h"
 #include "common/Solver.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <SDL/SDL.h>
 
-#include "platform/Display.h"
+#include "platform/VideoDriver.h"
 
 // The whole program: start-up, the loop between title screen and level
 // selection, and shutdown. Returns the process exit status.
@@ -9,6 +9,10 @@ int runGame(int argc, char** argv);
 
 // SDL_Init or SDL_SetVideoMode failed: there is no screen to draw on.
 constexpr int kVideoFailureExit = platform::kNoDisplayExit;
+
+// "--scale N" was not a factor the game offers.
+constexpr int kUsageExit = 2;
+constexpr int kMaxScale = 8;
 
 // The invisible pointer of windowed mode; null in full screen.
 extern SDL_Cursor* hiddenCursor;

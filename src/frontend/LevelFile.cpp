@@ -7,6 +7,7 @@
 #include "level/LoadError.h"
 #include "platform/FileRead.h"
 #include "play/PlayLoop.h"
+#include "play/UndoHistory.h"
 
 bool playLevelFile(const std::string& path, SDL_Surface* screen, SoundBank& sounds) {
     // A file given by hand is named by what is wrong with it, not by what the
@@ -14,6 +15,8 @@ bool playLevelFile(const std::string& path, SDL_Surface* screen, SoundBank& soun
     const std::string why = fileread::textRefusal(path, fileread::kTextCap);
     if (!why.empty()) throw LoadError("The level file " + path + " " + why + ".");
     bool startMusic = true;
+    // Survives the retries and deaths, as in a campaign run.
+    UndoHistory history;
     for (;;) {
         std::unique_ptr<Level> level;
         try {
@@ -27,7 +30,7 @@ bool playLevelFile(const std::string& path, SDL_Surface* screen, SoundBank& soun
         // The music goes on through restarts, as in a campaign run.
         startMusic = false;
         int page = 0;
-        switch (runPlayLoop(*level, page, false, nullptr, 4)) {
+        switch (runPlayLoop(*level, page, false, nullptr, 4, nullptr, &history)) {
         case Completed:
             return true;
         case Quit:

@@ -3,7 +3,10 @@
 
 #include <climits>
 
-size_t numberAttributes(const std::string& record, size_t count) { return record == "bgitem" && count > 2 ? 2 : count; }
+size_t numberAttributes(Record kind, size_t count) {
+    const bool decoration = kind == Record::Bgitem || kind == Record::Bgwater;
+    return decoration && count > 2 ? 2 : count;
+}
 
 bool isWholeNumber(const std::string& word) {
     size_t pos = word.size() > 1 && (word[0] == '+' || word[0] == '-') ? 1 : 0;

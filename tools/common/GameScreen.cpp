@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/Display.h"
+#include "platform/VideoDriver.h"
 
 void useDummyDriversWithoutDisplay() {
     const char* display = std::getenv("DISPLAY");

@@ -1,11 +1,14 @@
 // vorrel-edit: the level editor. Run from the data folder, like the game.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "audio/SoundBank.h"
 #include "editor/Editor.h"
+#include "app/App.h"
 #include "level/LoadError.h"
 #include "platform/Display.h"
+#include "platform/VideoDriver.h"
 #include "common/CommandLine.h"
 #include "common/DataFolder.h"
 #include "common/ToolMain.h"
@@ -13,10 +16,11 @@
 namespace {
 
 const cmdline::Program kProgram{"vorrel-edit",
-                                "vorrel-edit [--theme NAME] [--fullscreen] LEVEL",
+                                "vorrel-edit [--theme NAME] [--fullscreen] [--scale N] LEVEL",
                                 "Opens LEVEL in the level editor (a new level when the file does not exist yet).",
                                 {{"--theme", "NAME", "the theme of a new level"},
-                                 {"--fullscreen", nullptr, "edit on the whole screen"}},
+                                 {"--fullscreen", nullptr, "edit on the whole screen"},
+                                 {"--scale", "N", "draw the window N times larger (default: the largest whole factor that fits)"}},
                                 1,
                                 1,
                                 "LEVEL is needed",
@@ -26,7 +30,15 @@ int run(int argc, char** argv) {
     cmdline::CommandLine line(kProgram, argc, argv);
     if (line.done()) return line.status();
     const std::string theme = line.value("--theme") ? line.value("--theme") : "";
-    const bool fullscreen = line.has("--fullscreen");
+    platform::DisplayOptions display;
+    display.fullscreen = line.has("--fullscreen");
+    if (const char* scale = line.value("--scale")) {
+        char* end = nullptr;
+        const long n = std::strtol(scale, &end, 10);
+        if (!*scale || *end || n < 1 || n > kMaxScale)
+            return line.usageError("--scale needs a whole factor from 1 to " + std::to_string(kMaxScale));
+        display.scale = static_cast<int>(n);
+    }
     std::string path = line.positionals()[0];
     enterDataFolder({&path});
 
@@ -42,7 +54,7 @@ int run(int argc, char** argv) {
         return platform::kNoDisplayExit;
     }
     SDL_WM_SetCaption("Vorrel Level Editor", "Vorrel Level Editor");
-    SDL_Surface* screen = SDL_SetVideoMode(640, 480, 32, SDL_SWSURFACE | (fullscreen ? SDL_FULLSCREEN : 0));
+    SDL_Surface* screen = platform::openDisplay(640, 480, display);
     if (!screen) {
         std::fprintf(stderr, "vorrel-edit: cannot open the display: %s\n", SDL_GetError());
         SDL_Quit();
@@ -65,6 +77,7 @@ int run(int argc, char** argv) {
             editor.run();
         }
     }
+    platform::closeDisplay();
     SDL_Quit();
     return status;
 }
