@@ -124,7 +124,7 @@ TEST(EditorTest, NewLevelStrokesUndoRedoSave) {
     EXPECT_TRUE(editor->doc.findKey('#')->hides);
     EXPECT_FALSE(editor->doc.findKey('.')->hides);
     EXPECT_FALSE(editor->doc.findKey('?')->hides);
-    EXPECT_TRUE(editor->modified());
+    EXPECT_FALSE(editor->modified());  // untouched, it asks nothing on closing
     const std::string fresh = writeEditText(editor->doc.text);
 
     // A drag is one stroke and one step of the history, every cell on the way painted.
@@ -149,12 +149,11 @@ TEST(EditorTest, NewLevelStrokesUndoRedoSave) {
     s.run(*editor);
     EXPECT_EQ(writeEditText(editor->doc.text), readAll(s.level));
     EXPECT_FALSE(editor->modified());
-    // The second save keeps the first as .bak.
-    const std::string first = readAll(s.level);
+    // A file that was not there when the session began has no .bak.
     s.events.key(SDLK_EQUALS);
     s.events.key(SDLK_s, KMOD_LCTRL);
     s.run(*editor);
-    EXPECT_EQ(first, readAll(s.level + ".bak"));
+    EXPECT_FALSE(fs::exists(s.level + ".bak"));
     EXPECT_NE(std::string::npos, readAll(s.level).find("bomb 1\n"));
 
     // A level the game would refuse is not saved.
@@ -316,4 +315,117 @@ TEST(EditorTest, CampaignLevelsComeOutByteForByte) {
         ASSERT_TRUE(readEditText(bytes, text, error)) << entry.path();
         EXPECT_EQ(bytes, writeEditText(text)) << entry.path();
     }
+}
+
+TEST(EditorTest, SavingKeepsModeLinkAndTheOpenedVersion) {
+    Session s;
+    const fs::path real = s.folder / "real.lev";
+    fs::copy_file(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level15.lev", real);
+    const std::string original = readAll(real);
+    chmod(real.c_str(), 0600);
+    fs::create_symlink("real.lev", s.level);
+    auto editor = s.open();
+    for (int i = 0; i < 2; ++i) {
+        s.events.key(SDLK_EQUALS);
+        s.events.key(SDLK_s, KMOD_LCTRL);
+    }
+    s.run(*editor);
+    EXPECT_EQ(0u, editor->message().rfind("Saved", 0)) << editor->message();
+    EXPECT_TRUE(fs::is_symlink(s.level));
+    EXPECT_EQ(writeEditText(editor->doc.text), readAll(real));
+    EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write, fs::status(real).permissions());
+    // Two saves: the .bak is still the file this session opened.
+    EXPECT_EQ(original, readAll(s.level + ".bak"));
+
+    chmod(real.c_str(), 0444);
+    const std::string saved = readAll(real);
+    s.events.key(SDLK_EQUALS);
+    s.events.key(SDLK_s, KMOD_LCTRL);
+    s.run(*editor);
+    EXPECT_EQ("Not saved: cannot write " + s.level + ": the file is read-only", editor->message());
+    EXPECT_EQ(saved, readAll(real));
+    EXPECT_TRUE(editor->modified());
+}
+
+TEST(EditorTest, BrokenFilesAreRefusedInOneLineOrRepairedWithConsent) {
+    Session s;
+    auto refusal = [&](const std::string& bytes) {
+        fs::remove_all(s.level);
+        if (bytes == "folder") fs::create_directories(s.level);
+        else std::ofstream(s.level, std::ios::binary) << bytes;
+        Editor editor(testsupport::screen(), &testsupport::sounds(), s.level);
+        std::string error;
+        EXPECT_FALSE(editor.open("", error)) << bytes;
+        EXPECT_EQ(std::string::npos, error.find('\n')) << error;
+        return error;
+    };
+    EXPECT_NE(std::string::npos, refusal("folder").find("the level file is not a regular file"));
+    EXPECT_NE(std::string::npos, refusal("").find("the tileset description \"\"")) << refusal("");
+    EXPECT_NE(std::string::npos, refusal(std::string("\x7f" "ELF\x02\x01\0\0\xff\xfe", 10)).find(":1: error: "));
+    EXPECT_NE(std::string::npos, refusal("gfx/forrest.txt\ngfx/bg_forest.png\n1\n###\n").find("\"gfx/forrest.txt\""));
+
+    // A misspelt record and a negative bomb count: dropped, listed, and the
+    // file is not saved over without a yes.
+    fs::remove_all(s.level);
+    const std::string original = readAll(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level15.lev") +
+                                 "tresure 3 3\nbomb -1\n";
+    std::ofstream(s.level, std::ios::binary) << original;
+    auto editor = s.open();
+    ASSERT_EQ(2u, editor->repairsMade().size());
+    EXPECT_EQ(0u, editor->repairsMade()[1].text.rfind("dropped \"bomb -1\": ", 0)) << editor->repairsMade()[1].text;
+    EXPECT_TRUE(editor->modified());
+    s.events.key(SDLK_SPACE);  // closes the list of repairs
+    s.events.key(SDLK_s, KMOD_LCTRL);
+    s.events.key(SDLK_n);
+    s.run(*editor);
+    EXPECT_EQ(original, readAll(s.level));
+    s.events.key(SDLK_s, KMOD_LCTRL);
+    s.events.key(SDLK_y);
+    s.run(*editor);
+    EXPECT_FALSE(editor->modified()) << editor->message();
+    EXPECT_EQ(std::string::npos, readAll(s.level).find("tresure"));
+    EXPECT_EQ(original, readAll(s.level + ".bak"));
+}
+
+TEST(EditorTest, MissingFolderThenSaveAsAndOpen) {
+    Session s;
+    const fs::path own = s.folder / "data" / "vorrel" / "levels";
+    setenv("XDG_DATA_HOME", (s.folder / "data").c_str(), 1);
+    s.level = (s.folder / "nosuchdir" / "new.lev").string();
+    auto editor = s.open();
+    EXPECT_NE(std::string::npos, editor->message().find("the folder " + (s.folder / "nosuchdir").string() + " does not exist"))
+        << editor->message();
+
+    // The recovery file cannot be written either; the question stays on the line.
+    s.events.key(SDLK_EQUALS);
+    s.events.key(SDLK_ESCAPE);
+    s.run(*editor);
+    const std::string question = editor->message();
+    s.input.clock.advance(30000);
+    editor->pass();
+    EXPECT_EQ(question, editor->message());
+    s.events.key(SDLK_ESCAPE);
+
+    // Save As offers the player's own folder: "new" becomes "mine".
+    s.events.key(SDLK_s, static_cast<SDLMod>(KMOD_LCTRL | KMOD_LSHIFT));
+    for (int i = 0; i < 3; ++i) s.events.key(SDLK_BACKSPACE);
+    for (SDLKey k : {SDLK_m, SDLK_i, SDLK_n, SDLK_e, SDLK_RETURN}) s.events.key(k);
+    s.run(*editor);
+    EXPECT_EQ((own / "mine.lev").string(), editor->file()) << editor->message();
+    EXPECT_EQ(writeEditText(editor->doc.text), readAll(own / "mine.lev"));
+    EXPECT_FALSE(editor->modified());
+
+    // Ctrl+O lists that folder (mine.lev, other.lev); the unsaved change is asked about.
+    fs::copy_file(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level15.lev", own / "other.lev");
+    s.events.key(SDLK_EQUALS);
+    s.events.key(SDLK_o, KMOD_LCTRL);
+    s.events.key(SDLK_DOWN);
+    s.events.key(SDLK_RETURN);
+    s.run(*editor);
+    EXPECT_EQ((own / "mine.lev").string(), editor->file());
+    s.events.key(SDLK_n);
+    s.run(*editor);
+    EXPECT_EQ((own / "other.lev").string(), editor->file());
+    EXPECT_EQ(readAll(own / "other.lev"), writeEditText(editor->doc.text));
+    unsetenv("XDG_DATA_HOME");
 }

@@ -42,3 +42,33 @@ TEST(FileWrite, ReplacesWholeOrNotAtAllAndNeverANonRegularFile) {
     EXPECT_EQ(text, "new bytes");
     EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 3);
 }
+
+TEST(FileWrite, KeepsModeWritesThroughLinksRefusesReadOnly) {
+    testsupport::ScratchDir dir;
+    std::string text, error;
+    struct stat info;
+    dir.writeFile("a.txt", "old");
+    chmod("a.txt", 0640);
+    ASSERT_TRUE(filewrite::writeFile("a.txt", "new"));
+    ASSERT_EQ(stat("a.txt", &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+    // Through a link, relative to the link's folder: the link stays a link.
+    fs::create_directories("sub");
+    fs::create_symlink("../a.txt", "sub/link.txt");
+    ASSERT_TRUE(filewrite::writeFile("sub/link.txt", "through", &error)) << error;
+    EXPECT_TRUE(fs::is_symlink("sub/link.txt"));
+    EXPECT_TRUE(fileread::readFile("a.txt", fileread::kTextCap, text));
+    EXPECT_EQ(text, "through");
+
+    // Read-only, even to root: refused, the file as it was.
+    chmod("a.txt", 0444);
+    EXPECT_FALSE(filewrite::writeFile("a.txt", "x", &error));
+    EXPECT_EQ(error, "the file is read-only");
+    EXPECT_TRUE(fileread::readFile("a.txt", fileread::kTextCap, text));
+    EXPECT_EQ(text, "through");
+    chmod("sub", 0555);
+    EXPECT_FALSE(filewrite::writeFile("sub/new.txt", "x", &error));
+    EXPECT_EQ(error, "the folder sub is read-only");
+    chmod("sub", 0755);
+}

@@ -9,6 +9,8 @@
 #include "audio/SoundBank.h"
 #include "editor/EditorLayout.h"
 #include "editor/LevelFiles.h"
+#include "editor/OpenScreen.h"
+#include "editor/SaveAsPrompt.h"
 #include "editor/SolveJob.h"
 #include "platform/Display.h"
 #include "platform/Events.h"
@@ -102,7 +104,9 @@ void Editor::key(const SDL_KeyboardEvent& event) {
         if (sym == SDLK_z && (mod & KMOD_SHIFT)) travel(true);
         else if (sym == SDLK_z) travel(false);
         else if (sym == SDLK_y) travel(true);
+        else if (sym == SDLK_s && (mod & KMOD_SHIFT)) startSaveAs();
         else if (sym == SDLK_s) save();
+        else if (sym == SDLK_o) startOpen();
         else if (sym == SDLK_q) requestQuit();
         return;
     }
@@ -140,6 +144,7 @@ void Editor::key(const SDL_KeyboardEvent& event) {
 }
 
 void Editor::handle(const SDL_Event& event) {
+    if (sessionEvent(event)) return;
     switch (event.type) {
     case SDL_QUIT:
         if (asking == Ask::None) requestQuit();
@@ -164,7 +169,10 @@ bool Editor::pass() {
     if (done) return false;
     if (dirty) refresh(needRebuild);
     if (platform::ticks() - lastRecovery >= recoveryInterval) writeRecovery();
-    draw();
+    // Under the Open screen the level is not drawn: its pictures were made
+    // with the loader the drawn level's items share.
+    if (!opener) draw();
+    drawSessionScreens();
     platform::present(screen);
     platform::delay(15);
     return true;
