@@ -2,6 +2,7 @@
 // driven by scripted events on the dummy video driver in the data folder.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -428,4 +429,26 @@ TEST(EditorTest, MissingFolderThenSaveAsAndOpen) {
     EXPECT_EQ((own / "other.lev").string(), editor->file());
     EXPECT_EQ(readAll(own / "other.lev"), writeEditText(editor->doc.text));
     unsetenv("XDG_DATA_HOME");
+}
+
+TEST(EditorTest, StopSignalKeepsTheUnsavedWorkAndExits) {
+    const fs::path program = fs::read_symlink("/proc/self/exe").parent_path() / "vorrel-edit";
+    if (!fs::exists(program)) GTEST_SKIP() << "vorrel-edit is not built next to the tests";
+    Session s;
+    // Repaired on opening, so unsaved from the start; its list of repairs is open.
+    std::ofstream(s.level) << readAll(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level15.lev") << "tresure 3 3\n";
+    const std::string out = (s.folder / "out").string();
+    const std::string command = "cd '" + std::string(VORREL_SOURCE_DATA) +
+                                "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout -s KILL 30 '" +
+                                program.string() + "' '" + s.level + "' >'" + out +
+                                "' 2>&1 & pid=$!; i=0; while ! grep -q repaired '" + out +
+                                "' && [ $i -lt 200 ]; do sleep 0.1; i=$((i+1)); done; kill -TERM $pid; wait $pid; echo $?";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_TRUE(pipe);
+    char status[16] = "";
+    std::fgets(status, sizeof status, pipe);
+    pclose(pipe);
+    EXPECT_EQ(128 + SIGTERM, std::atoi(status)) << readAll(out);
+    // The repaired level: the campaign's own, byte for byte.
+    EXPECT_EQ(readAll(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level15.lev"), readAll(recoveryPath(s.level)));
 }
