@@ -90,7 +90,8 @@ bool Editor::load(const std::string& file, const std::string& themeName, std::st
     dropSolve();
     asking = Ask::None;
     if (!repairs.empty())
-        say("Opened with " + std::to_string(repairs.size()) + " repairs; ctrl+s asks before saving over the file");
+        say("Opened with " + std::to_string(repairs.size()) + (repairs.size() == 1 ? " repair" : " repairs") +
+            "; ctrl+s asks before saving over the file");
     else if (!folderNote.empty())
         say("Cannot be saved here: " + folderNote + "; ctrl+shift+s saves elsewhere");
     else if (exists)
@@ -278,11 +279,7 @@ void Editor::startSaveAs() {
     std::vector<std::string> folders;
     if (folderRefusal(path).empty()) folders.push_back(folderOfPath(path));
     const std::string own = playerLevelsFolder();
-    if (!own.empty() && folderOfPath(path) != own) {
-        std::error_code ignored;
-        std::filesystem::create_directories(own, ignored);
-        if (folderRefusal(own + "/x").empty()) folders.push_back(own);
-    }
+    if (!own.empty() && folderOfPath(path) != own) folders.push_back(own);
     std::string name = path.substr(path.rfind('/') + 1);
     if (name.size() > 4 && name.compare(name.size() - 4, 4, ".lev") == 0) name.resize(name.size() - 4);
     prompt.reset(new SaveAsPrompt(folders, name));
@@ -293,6 +290,11 @@ bool Editor::saveAs(const std::string& file) {
     // .bak is the file that was there before this one.
     const std::string oldPath = path, oldOpened = openedBytes;
     const bool oldExisted = existedOnDisk, oldKept = backupKept, oldConfirmed = repairsConfirmed;
+    // The player's own folder is made when the first level goes there.
+    if (folderOfPath(file) == playerLevelsFolder()) {
+        std::error_code ignored;
+        std::filesystem::create_directories(folderOfPath(file), ignored);
+    }
     path = file;
     existedOnDisk = fileread::readFile(file, fileread::kTextCap, openedBytes);
     backupKept = false;
@@ -364,7 +366,7 @@ bool Editor::sessionEvent(const SDL_Event& event) {
 
 void Editor::drawSessionScreens() {
     if (opener) opener->draw(screen);
-    if (prompt) prompt->draw(screen, note);
+    if (prompt) prompt->draw(screen);
     if (!repairsShown) return;
     const int shown = static_cast<int>(repairs.size() < 30 ? repairs.size() : 30);
     const Uint32 orange = panelColour(screen, 255, 170, 60);

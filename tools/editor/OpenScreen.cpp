@@ -41,6 +41,7 @@ OpenScreen::OpenScreen(const std::vector<std::string>& folders) {
         bool seen = false;
         for (size_t j = 0; j < i; ++j) seen = seen || folders[j] == folders[i];
         if (seen || folders[i].empty()) continue;
+        if (!rows.empty()) rows.push_back({" ", {}});
         rows.push_back({folders[i] + "/", {}});
         const std::vector<LevelFileEntry> files = listLevelFiles(folders[i]);
         if (files.empty()) rows.push_back({"  (no level files)", {}});

@@ -53,7 +53,7 @@ std::string SaveAsPrompt::path() const {
     return folder() + "/" + name + (hasExt ? "" : ext);
 }
 
-void SaveAsPrompt::draw(SDL_Surface* screen, const std::string& note) const {
+void SaveAsPrompt::draw(SDL_Surface* screen) const {
     const Uint32 yellow = panelColour(screen, 255, 220, 0), white = panelColour(screen, 230, 230, 230),
                  blue = panelColour(screen, 150, 200, 255);
     drawPanel(screen, 40, 150, 560, 92, yellow);
@@ -64,5 +64,5 @@ void SaveAsPrompt::draw(SDL_Surface* screen, const std::string& note) const {
     drawSmallText(screen, 52, 196, "name", blue);
     const int end = drawSmallText(screen, 110, 196, name, white);
     fillRect(screen, end + 1, 195, 5, 9, yellow);  // the cursor
-    drawSmallText(screen, 52, 216, note, panelColour(screen, 255, 170, 60));
+    if (!name.empty()) drawSmallText(screen, 52, 216, "saves " + tail(path(), 480), panelColour(screen, 150, 150, 170));
 }

@@ -18,7 +18,7 @@ public:
     // The folder and the name, ".lev" added when the name lacks it.
     std::string path() const;
     const std::string& folder() const { return folders[shown]; }
-    void draw(SDL_Surface* screen, const std::string& note) const;
+    void draw(SDL_Surface* screen) const;
 
 private:
     std::vector<std::string> folders;
