@@ -312,12 +312,20 @@ bool Editor::saveAs(const std::string& file) {
 }
 
 bool Editor::sessionEvent(const SDL_Event& event) {
+    // Closing the window closes these screens first, so its question is seen.
+    if (event.type == SDL_QUIT) {
+        if (opener) refresh(true);
+        opener.reset();
+        prompt.reset();
+        repairsShown = false;
+        return false;
+    }
     if (repairsShown) {
         if (event.type == SDL_KEYDOWN || event.type == SDL_MOUSEBUTTONDOWN) repairsShown = false;
-        return event.type != SDL_QUIT;
+        return true;
     }
     if (prompt) {
-        if (event.type != SDL_KEYDOWN) return event.type != SDL_QUIT;
+        if (event.type != SDL_KEYDOWN) return true;
         const SaveAsPrompt::Result result = prompt->key(event.key.keysym);
         if (result == SaveAsPrompt::Cancelled) {
             prompt.reset();
@@ -344,7 +352,6 @@ bool Editor::sessionEvent(const SDL_Event& event) {
             result = opener->click(event.button.x, event.button.y);
         if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_WHEELUP) opener->wheel(-1);
         if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_WHEELDOWN) opener->wheel(1);
-        if (event.type == SDL_QUIT) return false;
         if (result == OpenScreen::Choosing) return true;
         const std::string file = opener->chosen();
         opener.reset();

@@ -39,6 +39,7 @@ SaveAsPrompt::Result SaveAsPrompt::key(const SDL_keysym& key) {
         return Typing;
     default: break;
     }
+    if (key.mod & (KMOD_CTRL | KMOD_ALT)) return Typing;
     // The typed character; without one (scripted keys) the key's own.
     int c = key.unicode && key.unicode < 128 ? key.unicode : 0;
     if (!c && key.sym >= 32 && key.sym < 127) c = (key.mod & KMOD_SHIFT) ? std::toupper(key.sym) : key.sym;
