@@ -365,15 +365,19 @@ TEST(EditorTest, BrokenFilesAreRefusedInOneLineOrRepairedWithConsent) {
     EXPECT_NE(std::string::npos, refusal(std::string("\x7f" "ELF\x02\x01\0\0\xff\xfe", 10)).find(":1: error: "));
     EXPECT_NE(std::string::npos, refusal("gfx/forrest.txt\ngfx/bg_forest.png\n1\n###\n").find("\"gfx/forrest.txt\""));
 
-    // A misspelt record and a negative bomb count: dropped, listed, and the
-    // file is not saved over without a yes.
+    // A misspelt record and a negative bomb count: dropped; no player record
+    // and a wall where the game would start him: placed. Each is listed, and
+    // the file is not saved over without a yes.
     fs::remove_all(s.level);
-    const std::string original = readAll(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level15.lev") +
-                                 "tresure 3 3\nbomb -1\n";
+    std::string original = readAll(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level15.lev");
+    original.erase(original.find("plr 1 9\n"), 8);
+    original += "tresure 3 3\nbomb -1\n";
     std::ofstream(s.level, std::ios::binary) << original;
     auto editor = s.open();
-    ASSERT_EQ(2u, editor->repairsMade().size());
+    ASSERT_EQ(3u, editor->repairsMade().size());
     EXPECT_EQ(0u, editor->repairsMade()[1].text.rfind("dropped \"bomb -1\": ", 0)) << editor->repairsMade()[1].text;
+    EXPECT_NE(std::string::npos, editor->repairsMade()[2].text.find("placed at column 1, row 2"))
+        << editor->repairsMade()[2].text;
     EXPECT_TRUE(editor->modified());
     s.events.key(SDLK_SPACE);  // closes the list of repairs
     s.events.key(SDLK_s, KMOD_LCTRL);

@@ -260,7 +260,7 @@ void Editor::answer(SDLKey sym) {
 void Editor::startOpen() {
     std::vector<std::string> folders{folderOfPath(path)};
     if (!playerLevelsFolder().empty()) folders.push_back(playerLevelsFolder());
-    opener.reset(new OpenScreen(folders));
+    opener.reset(new OpenScreen(folders, path));
 }
 
 void Editor::openChosen() {

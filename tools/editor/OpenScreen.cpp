@@ -36,7 +36,7 @@ std::string timeText(std::time_t time) {
 
 } // namespace
 
-OpenScreen::OpenScreen(const std::vector<std::string>& folders) {
+OpenScreen::OpenScreen(const std::vector<std::string>& folders, const std::string& current) {
     for (size_t i = 0; i < folders.size(); ++i) {
         bool seen = false;
         for (size_t j = 0; j < i; ++j) seen = seen || folders[j] == folders[i];
@@ -47,7 +47,10 @@ OpenScreen::OpenScreen(const std::vector<std::string>& folders) {
         if (files.empty()) rows.push_back({"  (no level files)", {}});
         for (const LevelFileEntry& file : files) rows.push_back({"", file});
     }
-    select(0);
+    int first = 0;
+    for (size_t r = 0; r < rows.size(); ++r)
+        if (rows[r].heading.empty() && rows[r].file.path == current) first = static_cast<int>(r);
+    select(first);
 }
 
 OpenScreen::~OpenScreen() { SDL_FreeSurface(preview); }

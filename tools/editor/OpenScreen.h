@@ -13,7 +13,8 @@ class OpenScreen {
 public:
     enum Result { Choosing, Chosen, Cancelled };
 
-    explicit OpenScreen(const std::vector<std::string>& folders);
+    // current: the file being edited, selected first when listed.
+    OpenScreen(const std::vector<std::string>& folders, const std::string& current);
     ~OpenScreen();
     OpenScreen(const OpenScreen&) = delete;
     OpenScreen& operator=(const OpenScreen&) = delete;
