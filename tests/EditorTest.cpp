@@ -432,6 +432,16 @@ TEST(EditorTest, MissingFolderThenSaveAsAndOpen) {
     s.run(*editor);
     EXPECT_EQ((own / "other.lev").string(), editor->file());
     EXPECT_EQ(readAll(own / "other.lev"), writeEditText(editor->doc.text));
+
+    // A file that cannot be opened leaves the editor where it was, still drawing.
+    std::ofstream(own / "bad.lev") << "";
+    s.events.key(SDLK_o, KMOD_LCTRL);
+    s.events.key(SDLK_HOME);
+    s.events.key(SDLK_RETURN);
+    s.run(*editor);
+    EXPECT_EQ(0u, editor->message().rfind("Cannot open " + (own / "bad.lev").string() + ": ", 0)) << editor->message();
+    EXPECT_EQ((own / "other.lev").string(), editor->file());
+    EXPECT_TRUE(editor->pass());
     unsetenv("XDG_DATA_HOME");
 }
 

@@ -268,6 +268,8 @@ void Editor::openChosen() {
     pendingFile.clear();
     std::string error;
     if (!load(file, "", error)) {
+        // The failed load took over the class-wide references of the drawn level's items.
+        refresh(true);
         say("Cannot open " + file + ": " + error);
         return;
     }
