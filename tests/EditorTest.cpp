@@ -410,6 +410,10 @@ TEST(EditorTest, MissingFolderThenSaveAsAndOpen) {
     editor->pass();
     EXPECT_EQ(question, editor->message());
     s.events.key(SDLK_ESCAPE);
+    s.events.key(SDLK_s, KMOD_LCTRL);
+    s.run(*editor);
+    EXPECT_EQ("Not saved: the folder " + (s.folder / "nosuchdir").string() + " does not exist; ctrl+shift+s saves elsewhere",
+              editor->message());
 
     // Save As offers the player's own folder: "new" becomes "mine".
     s.events.key(SDLK_s, static_cast<SDLMod>(KMOD_LCTRL | KMOD_LSHIFT));

@@ -128,7 +128,9 @@ bool Editor::save() {
     // The .bak holds the file as this session found it, written once.
     const std::string* backup = existedOnDisk && !backupKept ? &openedBytes : nullptr;
     if (!saveLevelFile(path, bytes, backup, error)) {
-        say("Not saved: cannot write " + path + ": " + error);
+        const std::string folder = folderRefusal(path);
+        say(folder.empty() ? "Not saved: cannot write " + path + ": " + error
+                           : "Not saved: " + folder + "; ctrl+shift+s saves elsewhere");
         return false;
     }
     backupKept = backupKept || backup;
