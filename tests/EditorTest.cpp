@@ -352,8 +352,10 @@ TEST(EditorTest, BrokenFilesAreRefusedInOneLineOrRepairedWithConsent) {
     Session s;
     auto refusal = [&](const std::string& bytes) {
         fs::remove_all(s.level);
-        if (bytes == "folder") fs::create_directories(s.level);
-        else std::ofstream(s.level, std::ios::binary) << bytes;
+        if (bytes == "folder")
+            fs::create_directories(s.level);
+        else
+            std::ofstream(s.level, std::ios::binary) << bytes;
         Editor editor(testsupport::screen(), &testsupport::sounds(), s.level);
         std::string error;
         EXPECT_FALSE(editor.open("", error)) << bytes;
@@ -362,7 +364,11 @@ TEST(EditorTest, BrokenFilesAreRefusedInOneLineOrRepairedWithConsent) {
     };
     EXPECT_NE(std::string::npos, refusal("folder").find("the level file is not a regular file"));
     EXPECT_NE(std::string::npos, refusal("").find("the tileset description \"\"")) << refusal("");
-    EXPECT_NE(std::string::npos, refusal(std::string("\x7f" "ELF\x02\x01\0\0\xff\xfe", 10)).find(":1: error: "));
+    const std::string binary(
+        "\x7f"
+        "ELF\x02\x01\0\0\xff\xfe",
+        10);
+    EXPECT_NE(std::string::npos, refusal(binary).find(":1: error: "));
     EXPECT_NE(std::string::npos, refusal("gfx/forrest.txt\ngfx/bg_forest.png\n1\n###\n").find("\"gfx/forrest.txt\""));
 
     // A misspelt record and a negative bomb count: dropped; no player record
@@ -398,7 +404,8 @@ TEST(EditorTest, MissingFolderThenSaveAsAndOpen) {
     setenv("XDG_DATA_HOME", (s.folder / "data").c_str(), 1);
     s.level = (s.folder / "nosuchdir" / "new.lev").string();
     auto editor = s.open();
-    EXPECT_NE(std::string::npos, editor->message().find("the folder " + (s.folder / "nosuchdir").string() + " does not exist"))
+    EXPECT_NE(std::string::npos,
+              editor->message().find("the folder " + (s.folder / "nosuchdir").string() + " does not exist"))
         << editor->message();
 
     // The recovery file cannot be written either; the question stays on the line.
@@ -412,7 +419,8 @@ TEST(EditorTest, MissingFolderThenSaveAsAndOpen) {
     s.events.key(SDLK_ESCAPE);
     s.events.key(SDLK_s, KMOD_LCTRL);
     s.run(*editor);
-    EXPECT_EQ("Not saved: the folder " + (s.folder / "nosuchdir").string() + " does not exist; ctrl+shift+s saves elsewhere",
+    EXPECT_EQ("Not saved: the folder " + (s.folder / "nosuchdir").string() +
+                  " does not exist; ctrl+shift+s saves elsewhere",
               editor->message());
 
     // Save As offers the player's own folder: "new" becomes "mine".
@@ -454,13 +462,14 @@ TEST(EditorTest, StopSignalKeepsTheUnsavedWorkAndExits) {
     if (!fs::exists(program)) GTEST_SKIP() << "vorrel-edit is not built next to the tests";
     Session s;
     // Repaired on opening, so unsaved from the start; its list of repairs is open.
-    std::ofstream(s.level) << readAll(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level15.lev") << "tresure 3 3\n";
+    std::ofstream(s.level) << readAll(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level15.lev")
+                           << "tresure 3 3\n";
     const std::string out = (s.folder / "out").string();
-    const std::string command = "cd '" + std::string(VORREL_SOURCE_DATA) +
-                                "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout -s KILL 30 '" +
-                                program.string() + "' '" + s.level + "' >'" + out +
-                                "' 2>&1 & pid=$!; i=0; while ! grep -q repaired '" + out +
-                                "' && [ $i -lt 200 ]; do sleep 0.1; i=$((i+1)); done; kill -TERM $pid; wait $pid; echo $?";
+    const std::string command =
+        "cd '" + std::string(VORREL_SOURCE_DATA) +
+        "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout -s KILL 30 '" + program.string() + "' '" + s.level +
+        "' >'" + out + "' 2>&1 & pid=$!; i=0; while ! grep -q repaired '" + out +
+        "' && [ $i -lt 200 ]; do sleep 0.1; i=$((i+1)); done; kill -TERM $pid; wait $pid; echo $?";
     std::FILE* pipe = popen(command.c_str(), "r");
     ASSERT_TRUE(pipe);
     char status[16] = "";

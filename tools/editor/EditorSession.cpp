@@ -28,7 +28,8 @@ std::vector<Theme> findThemes() {
 
 bool Editor::open(const std::string& themeName, std::string& error) {
     if (!load(path, themeName, error)) return false;
-    for (const Repair& repair : repairs) std::printf("%s:%u: repaired: %s\n", path.c_str(), repair.line, repair.text.c_str());
+    for (const Repair& repair : repairs)
+        std::printf("%s:%u: repaired: %s\n", path.c_str(), repair.line, repair.text.c_str());
     std::fflush(stdout);
     return true;
 }
@@ -42,7 +43,8 @@ bool Editor::load(const std::string& file, const std::string& themeName, std::st
     // Through a link to the file it names; a link to nothing names a new file.
     const bool exists = access(file.c_str(), F_OK) == 0;
     if (exists) {
-        bool editable = fileread::readFile(file, fileread::kTextCap, bytes) && readAndRepair(bytes, file, fresh, mended);
+        bool editable = fileread::readFile(file, fileread::kTextCap, bytes) &&
+                        readAndRepair(bytes, file, fresh, mended);
         if (editable) {
             std::string refusal;
             editable = buildLevel(fresh.text, screen, nullptr, refusal) != nullptr;
@@ -120,7 +122,8 @@ bool Editor::save() {
         }
     if (!repairsConfirmed) {
         asking = Ask::SaveRepaired;
-        say("The editor repaired this file when it opened it: save over it? y saves (the old file goes to .bak), n goes back");
+        say("The editor repaired this file when it opened it: save over it? y saves (the old file goes to .bak), n "
+            "goes back");
         return false;
     }
     const std::string bytes = writeEditText(doc.text);
@@ -199,8 +202,10 @@ void Editor::answer(SDLKey sym) {
     case Ask::Replace:
         if (!yes && !no && !back) return;
         asking = Ask::None;
-        if (yes) saveAs(pendingFile);
-        else say("Not saved");
+        if (yes)
+            saveAs(pendingFile);
+        else
+            say("Not saved");
         pendingFile.clear();
         break;
     case Ask::OpenOther:
@@ -275,7 +280,8 @@ void Editor::openChosen() {
         say("Cannot open " + file + ": " + error);
         return;
     }
-    for (const Repair& repair : repairs) std::printf("%s:%u: repaired: %s\n", path.c_str(), repair.line, repair.text.c_str());
+    for (const Repair& repair : repairs)
+        std::printf("%s:%u: repaired: %s\n", path.c_str(), repair.line, repair.text.c_str());
     std::fflush(stdout);
 }
 
@@ -382,8 +388,10 @@ void Editor::drawSessionScreens() {
     const int shown = static_cast<int>(repairs.size() < 30 ? repairs.size() : 30);
     const Uint32 orange = panelColour(screen, 255, 170, 60);
     drawPanel(screen, 8, 8, 624, shown * 11 + 36, orange);
-    drawSmallText(screen, 16, 15, "the file had faults the game would refuse; the editor repaired them (any key goes on):",
+    drawSmallText(screen, 16, 15,
+                  "the file had faults the game would refuse; the editor repaired them (any key goes on):",
                   panelColour(screen, 255, 220, 0));
     for (int i = 0; i < shown; ++i)
-        drawSmallText(screen, 16, 30 + i * 11, "line " + std::to_string(repairs[i].line) + ": " + repairs[i].text, orange);
+        drawSmallText(screen, 16, 30 + i * 11, "line " + std::to_string(repairs[i].line) + ": " + repairs[i].text,
+                      orange);
 }

@@ -70,6 +70,7 @@ std::vector<LevelFileEntry> listLevelFiles(const std::string& folder) {
         files.push_back(file);
     }
     closedir(dir);
-    std::sort(files.begin(), files.end(), [](const LevelFileEntry& a, const LevelFileEntry& b) { return a.name < b.name; });
+    std::sort(files.begin(), files.end(),
+              [](const LevelFileEntry& a, const LevelFileEntry& b) { return a.name < b.name; });
     return files;
 }

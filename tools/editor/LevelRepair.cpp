@@ -21,7 +21,8 @@ bool placePlayer(EditDoc& doc, int& column, int& row) {
         return false;
     for (row = 0; row < doc.rows(); ++row)
         for (column = 0; column < doc.columns(); ++column)
-            if (doc.passable(doc.keyAt(column, row)) && doc.itemAt(column, row) < 0 && doc.paint(player, column, row).changed)
+            if (doc.passable(doc.keyAt(column, row)) && doc.itemAt(column, row) < 0 &&
+                doc.paint(player, column, row).changed)
                 return true;
     return false;
 }
@@ -43,17 +44,20 @@ bool readAndRepair(const std::string& bytes, const std::string& path, EditDoc& d
         for (size_t i = 0; i < parsed.records.size(); ++i)
             if (!dropped[i] && parsed.records[i].line == static_cast<unsigned>(message.line)) {
                 dropped[i] = true;
-                repairs.push_back({parsed.records[i].line, "dropped \"" + recordText(parsed.records[i]) + "\": " + message.text});
+                repairs.push_back(
+                    {parsed.records[i].line, "dropped \"" + recordText(parsed.records[i]) + "\": " + message.text});
             }
     }
     for (size_t i = parsed.records.size(); i-- > 0;)
         if (dropped[i] && i < doc.text.records.size()) doc.text.records.erase(doc.text.records.begin() + i);
 
     bool hasPlayer = false;
-    for (const EditRecord& record : doc.text.records) hasPlayer = hasPlayer || record.name == recordName(Record::Player);
+    for (const EditRecord& record : doc.text.records)
+        hasPlayer = hasPlayer || record.name == recordName(Record::Player);
     int column = 0, row = 0;
     if (!hasPlayer && placePlayer(doc, column, row))
-        repairs.push_back({1, std::string("no ") + recordName(Record::Player) + " record and no open cell where the player starts: placed at column " +
+        repairs.push_back({1, std::string("no ") + recordName(Record::Player) +
+                                  " record and no open cell where the player starts: placed at column " +
                                   std::to_string(column) + ", row " + std::to_string(row)});
 
     // What is left must pass the lint's errors: a grid or a tileset fault is no

@@ -75,9 +75,11 @@ void OpenScreen::select(int row) {
 
 OpenScreen::Result OpenScreen::key(SDLKey sym) {
     switch (sym) {
-    case SDLK_ESCAPE: return Cancelled;
+    case SDLK_ESCAPE:
+        return Cancelled;
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: return selected >= 0 ? Chosen : Choosing;
+    case SDLK_KP_ENTER:
+        return selected >= 0 ? Chosen : Choosing;
     case SDLK_UP: {
         // Over the headings, to the file before.
         int r = selected - 1;
@@ -85,12 +87,23 @@ OpenScreen::Result OpenScreen::key(SDLKey sym) {
         if (r >= 0) select(r);
         break;
     }
-    case SDLK_DOWN: select(selected + 1); break;
-    case SDLK_PAGEUP: select(selected - kVisibleRowCount); break;
-    case SDLK_PAGEDOWN: select(selected + kVisibleRowCount); break;
-    case SDLK_HOME: select(0); break;
-    case SDLK_END: select(static_cast<int>(rows.size()) - 1); break;
-    default: break;
+    case SDLK_DOWN:
+        select(selected + 1);
+        break;
+    case SDLK_PAGEUP:
+        select(selected - kVisibleRowCount);
+        break;
+    case SDLK_PAGEDOWN:
+        select(selected + kVisibleRowCount);
+        break;
+    case SDLK_HOME:
+        select(0);
+        break;
+    case SDLK_END:
+        select(static_cast<int>(rows.size()) - 1);
+        break;
+    default:
+        break;
     }
     return Choosing;
 }
@@ -144,8 +157,8 @@ void OpenScreen::draw(SDL_Surface* screen) {
                  blue = panelColour(screen, 150, 200, 255), grey = panelColour(screen, 150, 150, 170);
     fillRect(screen, 0, 0, screen->w, screen->h, panelColour(screen, 0, 0, 0));
     drawPanel(screen, 0, 0, screen->w, screen->h, yellow);
-    drawSmallText(screen, 12, 12, "open a level: arrows or a click choose, return or a second click opens, escape goes back",
-                  yellow);
+    drawSmallText(screen, 12, 12,
+                  "open a level: arrows or a click choose, return or a second click opens, escape goes back", yellow);
     for (int i = 0; i < kVisibleRowCount && top + i < static_cast<int>(rows.size()); ++i) {
         const Row& row = rows[top + i];
         const int y = kListTop + i * kRowHeight;

@@ -28,16 +28,19 @@ SaveAsPrompt::SaveAsPrompt(const std::vector<std::string>& folders, const std::s
 
 SaveAsPrompt::Result SaveAsPrompt::key(const SDL_keysym& key) {
     switch (key.sym) {
-    case SDLK_ESCAPE: return Cancelled;
+    case SDLK_ESCAPE:
+        return Cancelled;
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: return name.empty() || name == ".lev" ? Typing : Done;
+    case SDLK_KP_ENTER:
+        return name.empty() || name == ".lev" ? Typing : Done;
     case SDLK_BACKSPACE:
         if (!name.empty()) name.pop_back();
         return Typing;
     case SDLK_TAB:
         shown = (shown + 1) % folders.size();
         return Typing;
-    default: break;
+    default:
+        break;
     }
     if (key.mod & (KMOD_CTRL | KMOD_ALT)) return Typing;
     // The typed character; without one (scripted keys) the key's own.
