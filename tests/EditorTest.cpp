@@ -9,6 +9,7 @@
 
 #include "TestSupport.h"
 #include "editor/EditDoc.h"
+#include "editor/EditRegion.h"
 #include "editor/Editor.h"
 #include "editor/LevelFiles.h"
 #include "entities/Item.h"
@@ -114,6 +115,48 @@ TEST(EditDocTest, PaintingFollowsTheGamesRules) {
               doc.paint({PieceKind::Cell, '#'}, 3, 3).refusal);
     EXPECT_EQ("A decoration behind earth is never seen", doc.paint({PieceKind::Decoration, 'd'}, 0, 0).refusal);
     EXPECT_LT(doc.decorationAt(0, 0), 0);
+}
+
+TEST(EditDocTest, RegionsAndTheDoorKeepTheRules) {
+    EditDoc doc = forestDoc();
+    // The door moves like the player: a second goal would be a dead decoy.
+    EXPECT_TRUE(doc.paint({PieceKind::Goal, 0}, 5, 10).changed);
+    int goals = 0;
+    for (const EditRecord& record : doc.text.records) goals += record.name == "goal";
+    EXPECT_EQ(1, goals);
+    EXPECT_EQ(PieceKind::Goal, doc.pick(5, 10).kind);
+    EXPECT_NE(PieceKind::Goal, doc.pick(17, 10).kind);
+
+    // A rectangle of wall keeps the cells where items stand, and says why.
+    const RegionResult filled = fillRect(doc, '#', spanOf(12, 10, 1, 9));
+    EXPECT_EQ(3, filled.refused);  // the player, the door and the gem
+    EXPECT_EQ(24 - 3, filled.changed);
+    EXPECT_EQ('#', doc.keyAt(1, 9));
+    EXPECT_EQ('.', doc.keyAt(2, 10));
+    EXPECT_EQ("Filled 21 cells, 3 kept: The player cannot stand inside earth: move it first", filled.report("Filled"));
+
+    // A flood fills the cells of one key joined to the one pointed at.
+    EditDoc halves = forestDoc();
+    halves.text.grid[5] = std::string(20, '#');
+    const RegionResult flood = floodFill(halves, '?', 1, 1);
+    EXPECT_EQ(18 * 4, flood.changed);
+    EXPECT_EQ('?', halves.keyAt(18, 4));
+    EXPECT_EQ('.', halves.keyAt(1, 6));
+
+    // A block copied with its items and pasted elsewhere: the player moves
+    // with it (there is one), the gem is copied.
+    EditDoc moved = forestDoc();
+    EXPECT_EQ(1u, copyBlock(moved, spanOf(1, 9, 3, 10)).pieces.size());
+    moved.paint({PieceKind::Gem, 0}, 2, 9);
+    const Block block = copyBlock(moved, spanOf(1, 9, 3, 10));
+    EXPECT_EQ(2u, block.pieces.size());
+    pasteBlock(moved, block, 14, 2);
+    EXPECT_TRUE(moved.playerAt(15, 3));
+    EXPECT_EQ(PieceKind::Gem, moved.pick(15, 2).kind);
+    EXPECT_EQ(PieceKind::Gem, moved.pick(2, 9).kind);
+    clearRect(moved, spanOf(14, 2, 16, 3));
+    EXPECT_TRUE(moved.playerAt(15, 3));
+    EXPECT_EQ(PieceKind::Cell, moved.pick(15, 2).kind);
 }
 
 TEST(EditorTest, NewLevelStrokesUndoRedoSave) {

@@ -24,6 +24,11 @@ bool ctrlHeld() {
     return keys[SDLK_LCTRL] || keys[SDLK_RCTRL];
 }
 
+bool shiftHeld() {
+    const uint8_t* keys = platform::keyState();
+    return keys[SDLK_LSHIFT] || keys[SDLK_RSHIFT];
+}
+
 } // namespace
 
 void Editor::applyAt(int column, int row) {
@@ -46,16 +51,22 @@ void Editor::applyAt(int column, int row) {
         strokeRecorded = true;
     }
     if (!result.refusal.empty()) say("");
-    // A cell painted over a cell of the same kind is put in place in the
-    // drawn level, changed records place their items again; anything else
-    // builds the level again.
-    const char key = doc.keyAt(column, row);
-    const bool patched = level && !needRebuild && before.records.size() == doc.text.records.size() &&
-                         before.grid[row][column] != key && row < static_cast<int>(level->grid.size()) &&
-                         static_cast<int>(level->grid[row].size()) == doc.columns() &&
-                         setCellKey(*level, column, row, static_cast<unsigned char>(key));
-    if (!patched && !(level && !needRebuild && before.grid == doc.text.grid &&
-                      placement.place(*level, recordLines(doc.text.records))))
+    applied(before);
+}
+
+void Editor::commit(const EditText& before) {
+    history.record(before);
+    applied(before);
+}
+
+void Editor::applied(const EditText& before) {
+    // The drawn level follows through the level's own edits: the cells whose
+    // key changed, then the records that changed. Anything else (another
+    // theme, another size, a refused record) builds the level again.
+    const bool sameLook =
+        before.tilesetPath == doc.text.tilesetPath && before.backgroundPath == doc.text.backgroundPath;
+    if (!level || needRebuild || !sameLook || !updateCells(*level, before.grid, doc.text.grid) ||
+        !placement.place(*level, recordLines(doc.text.records)))
         needRebuild = true;
     changed();
 }
@@ -63,6 +74,13 @@ void Editor::applyAt(int column, int row) {
 void Editor::mouseDown(const SDL_MouseButtonEvent& event) {
     if (event.button == SDL_BUTTON_WHEELUP || event.button == SDL_BUTTON_WHEELDOWN) {
         cyclePalette(event.button == SDL_BUTTON_WHEELUP ? -1 : 1);
+        return;
+    }
+    if (region == Region::Paste) {
+        // The block follows the mouse: a left click puts it down, any other cancels.
+        if (event.button == SDL_BUTTON_LEFT && event.y < kLevelHeight) finishRegionStroke(event.x / kCellSize, event.y / kCellSize);
+        else say("Paste cancelled");
+        region = Region::None;
         return;
     }
     if (event.y >= kLevelHeight) {
@@ -78,15 +96,39 @@ void Editor::mouseDown(const SDL_MouseButtonEvent& event) {
     strokeButton = event.button;
     strokePick = event.button == SDL_BUTTON_MIDDLE || (event.button == SDL_BUTTON_LEFT && ctrlHeld());
     strokeRecorded = false;
-    strokeColumn = event.x / kCellSize;
-    strokeRow = event.y / kCellSize;
+    strokeColumn = anchorColumn = event.x / kCellSize;
+    strokeRow = anchorRow = event.y / kCellSize;
+    hoverColumn = strokeColumn;
+    hoverRow = strokeRow;
+    region = Region::None;
+    if (event.button == SDL_BUTTON_LEFT && !strokePick && shiftHeld()) {
+        region = Region::Rectangle;
+        return;
+    }
+    if (event.button == SDL_BUTTON_LEFT && !strokePick && selection.contains(strokeColumn, strokeRow)) {
+        region = Region::Move;
+        floating = copyBlock(doc, selection);
+        return;
+    }
+    selection = CellRect();
+    // A pick that is dragged on to other cells selects them.
+    if (strokePick) region = Region::Select;
     applyAt(strokeColumn, strokeRow);
+}
+
+void Editor::mouseUp(const SDL_MouseButtonEvent& event) {
+    if (event.button != strokeButton) return;
+    strokeButton = 0;
+    if (region == Region::None || region == Region::Paste) return;
+    const int column = event.x / kCellSize, row = (event.y < kLevelHeight ? event.y : kLevelHeight - 1) / kCellSize;
+    finishRegionStroke(column, row);
+    region = Region::None;
 }
 
 void Editor::mouseMotion(int x, int y) {
     hoverColumn = y < kLevelHeight ? x / kCellSize : -1;
     hoverRow = y < kLevelHeight ? y / kCellSize : -1;
-    if (!strokeButton || strokePick || hoverColumn < 0) return;
+    if (!strokeButton || strokePick || region != Region::None || hoverColumn < 0) return;
     // Every cell on the way from the last one, so a fast drag leaves no gaps.
     int c = strokeColumn, r = strokeRow;
     const int tc = hoverColumn, tr = hoverRow;
