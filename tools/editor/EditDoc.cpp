@@ -249,6 +249,22 @@ EditResult EditDoc::placeItem(PieceKind kind, int column, int row) {
     return result;
 }
 
+EditResult EditDoc::startAt(int column, int row) {
+    EditResult result;
+    if (!inside(column, row) || !passable(keyAt(column, row))) {
+        result.refusal = "The player cannot stand inside " + nameOf(keyAt(column, row));
+        return result;
+    }
+    int record = -1;
+    playerAt(column, row, &record);
+    if (record >= 0)
+        text.records[record] = makeRecord(Record::Player, column, row);
+    else
+        text.records.insert(text.records.begin(), makeRecord(Record::Player, column, row));
+    result.changed = true;
+    return result;
+}
+
 EditResult EditDoc::placeDecoration(char key, int column, int row) {
     EditResult result;
     if (!findKey(key)) {

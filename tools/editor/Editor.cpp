@@ -209,7 +209,7 @@ void Editor::testPlay(bool fromHover) {
         }
         // The player is put there for this play only; the level keeps its start.
         EditDoc start = doc;
-        const EditResult placed = start.paint({PieceKind::Player, 0}, hoverColumn, hoverRow);
+        const EditResult placed = start.startAt(hoverColumn, hoverRow);
         if (!placed.refusal.empty()) {
             say("Cannot start there: " + placed.refusal);
             return;
@@ -366,11 +366,16 @@ void Editor::playSolution(int speed) {
         say("Cannot play: " + error);
         return;
     }
+    platform::Clock* clock = platform::installedClock();
+    platform::Keyboard* keyboard = platform::installedKeyboard();
     {
-        ShowDriver driver(solution, *play, platform::installedClock(), platform::installedKeyboard(), speed);
+        ShowDriver driver(solution, *play, clock, keyboard, speed);
         int page = 0;
         runPlayLoop(*play, page, false, nullptr, 0, &driver);
     }
+    // The driver puts SDL's clock and keys back; the editor's may be others.
+    platform::setClock(clock);
+    platform::setKeyboard(keyboard);
     play.reset();
     drainEvents();
     refresh(true);
