@@ -135,7 +135,7 @@ TEST(EditDocTest, RegionsAndTheDoorKeepTheRules) {
     EXPECT_EQ(24 - 3, filled.changed);
     EXPECT_EQ('#', doc.keyAt(1, 9));
     EXPECT_EQ('.', doc.keyAt(2, 10));
-    EXPECT_EQ("Filled 21 cells, 3 kept: The player cannot stand inside earth: move it first", filled.report("Filled"));
+    EXPECT_EQ("Filled 21 cells, 3 kept: The player cannot stand inside earth: move it first", filled.report("Filled 21 cells"));
 
     // A flood fills the cells of one key joined to the one pointed at.
     EditDoc halves = forestDoc();
@@ -434,7 +434,7 @@ TEST(EditorTest, RegionToolsAreOneStepEach) {
     while (ladder < palette.size() && !(palette[ladder].piece == Piece{PieceKind::Cell, '?'})) ++ladder;
     ASSERT_LT(ladder, 10u);
     s.events.motion(at(10), at(3), 0);
-    s.events.key(static_cast<SDLKey>(ladder == 9 ? SDLK_0 : SDLK_1 + ladder));
+    s.events.key(ladder == 9 ? SDLK_0 : static_cast<SDLKey>(SDLK_1 + ladder));
     s.events.key(SDLK_f);
     s.run(*editor);
     EXPECT_EQ(2u, steps());

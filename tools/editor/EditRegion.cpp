@@ -36,10 +36,8 @@ CellRect spanOf(int column0, int row0, int column1, int row1) {
     return rect;
 }
 
-std::string RegionResult::report(const std::string& verb) const {
-    std::string text = verb + " " + std::to_string(changed) + (changed == 1 ? " cell" : " cells");
-    if (refused) text += ", " + std::to_string(refused) + " kept: " + refusal;
-    return text;
+std::string RegionResult::report(const std::string& done) const {
+    return refused ? done + ", " + std::to_string(refused) + " kept: " + refusal : done;
 }
 
 RegionResult fillRect(EditDoc& doc, char key, const CellRect& rect) {

@@ -35,8 +35,8 @@ struct RegionResult {
     int changed = 0;
     int refused = 0;
     std::string refusal;
-    // "Filled 12 cells", "Filled 10 cells, 2 kept: ..." and so on.
-    std::string report(const std::string& verb) const;
+    // What was done, and what was kept and why: "Filled 10 cells, 2 kept: ...".
+    std::string report(const std::string& done) const;
 };
 
 RegionResult fillRect(EditDoc& doc, char key, const CellRect& rect);

@@ -9,14 +9,16 @@ using namespace editorlayout;
 
 namespace {
 
-std::string size(const CellRect& rect) { return std::to_string(rect.columns) + " x " + std::to_string(rect.rows); }
+std::string size(int columns, int rows) { return std::to_string(columns) + " x " + std::to_string(rows); }
+std::string size(const CellRect& rect) { return size(rect.columns, rect.rows); }
+std::string cells(int count) { return std::to_string(count) + (count == 1 ? " cell" : " cells"); }
 
 } // namespace
 
 void Editor::finishRegionStroke(int column, int row) {
     const EditText before = doc.text;
     RegionResult result;
-    std::string verb;
+    std::string done;
     switch (region) {
     case Region::None: return;
     case Region::Rectangle:
@@ -25,10 +27,15 @@ void Editor::finishRegionStroke(int column, int row) {
             return;
         }
         result = fillRect(doc, current.key, spanOf(anchorColumn, anchorRow, column, row));
-        verb = "Filled";
+        done = "Filled " + cells(result.changed);
         break;
     case Region::Select:
-        if (column == anchorColumn && row == anchorRow) return;  // a pick, made at the press
+        if (column == anchorColumn && row == anchorRow) {
+            // Not dragged: a pick. Dragged, it leaves the choice alone.
+            choose(doc.pick(column, row));
+            say("");
+            return;
+        }
         selection = spanOf(anchorColumn, anchorRow, column, row);
         say("Selected " + size(selection) + " cells: drag to move, ctrl+c copies, ctrl+x cuts");
         return;
@@ -40,16 +47,16 @@ void Editor::finishRegionStroke(int column, int row) {
         result.changed += cleared.changed;
         selection.column += dc;
         selection.row += dr;
-        verb = "Moved, changing";
+        done = "Moved " + size(floating.columns, floating.rows) + " cells";
         break;
     }
     case Region::Paste:
         result = pasteBlock(doc, clipboard, column, row);
-        verb = "Pasted, changing";
+        done = "Pasted " + size(clipboard.columns, clipboard.rows) + " cells";
         break;
     }
     if (result.changed) commit(before);
-    say(result.report(verb));
+    say(result.report(done));
 }
 
 void Editor::copySelection(bool cut) {
@@ -65,7 +72,7 @@ void Editor::copySelection(bool cut) {
     const EditText before = doc.text;
     const RegionResult result = clearRect(doc, selection);
     if (result.changed) commit(before);
-    say(result.refused ? result.report("Cut, changing") : "Cut " + size(selection) + " cells: ctrl+v pastes");
+    say(result.report("Cut " + size(selection) + " cells: ctrl+v pastes"));
     selection = CellRect();
 }
 
@@ -91,7 +98,7 @@ void Editor::flood() {
     const EditText before = doc.text;
     const RegionResult result = floodFill(doc, current.key, hoverColumn, hoverRow);
     if (result.changed) commit(before);
-    say(result.report("Filled"));
+    say(result.report("Filled " + cells(result.changed)));
 }
 
 void Editor::drawBlock(const Block& block, int column, int row) {

@@ -35,11 +35,6 @@ void Editor::applyAt(int column, int row) {
     if (!doc.inside(column, row)) return;
     EditText before = doc.text;
     EditResult result;
-    if (strokePick) {
-        choose(doc.pick(column, row));
-        say("");
-        return;
-    }
     if (strokeButton == SDL_BUTTON_RIGHT)
         result = doc.erase(column, row);
     else
@@ -111,9 +106,9 @@ void Editor::mouseDown(const SDL_MouseButtonEvent& event) {
         return;
     }
     selection = CellRect();
-    // A pick that is dragged on to other cells selects them.
+    // A pick dragged on to other cells selects them; the release tells which.
     if (strokePick) region = Region::Select;
-    applyAt(strokeColumn, strokeRow);
+    else applyAt(strokeColumn, strokeRow);
 }
 
 void Editor::mouseUp(const SDL_MouseButtonEvent& event) {

@@ -93,6 +93,14 @@ SDL_Surface* makeIcon(SDL_Surface* screen, SDL_Surface* source, int sx, int sy, 
     return icon;
 }
 
+// The text cut at the right with "..." where it would pass width pixels.
+std::string fitted(const std::string& text, int width) {
+    if (smallTextWidth(text) <= width) return text;
+    std::string cut = text;
+    while (!cut.empty() && smallTextWidth(cut + "...") > width) cut.pop_back();
+    return cut + "...";
+}
+
 bool decorationKey(const ThemeKey& k) {
     const unsigned char key = static_cast<unsigned char>(k.key);
     return k.passable && key != kOpenKey && key != kLadderKey && key != kWaterKey && key != kRubbleKey;
@@ -252,9 +260,9 @@ void Editor::drawToolbar() {
             frame(screen, x - 1, kIconTop - 1, kIconSize + 2, kIconSize + 2, rgb(screen, 255, 220, 0));
     }
     drawSmallText(screen, 4, 448, statusLine(), rgb(screen, 230, 230, 230));
-    drawSmallText(screen, 4, 458, note, rgb(screen, 255, 220, 0));
+    drawSmallText(screen, 4, 458, fitted(note, screen->w - 8), rgb(screen, 255, 220, 0));
     int tone = 0;
-    const std::string check = checkLine(tone);
+    const std::string check = fitted(checkLine(tone), screen->w - 8);
     drawSmallText(screen, 4, 468, check,
                   tone == 0   ? rgb(screen, 120, 230, 120)
                   : tone == 2 ? rgb(screen, 255, 90, 90)
