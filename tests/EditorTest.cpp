@@ -596,3 +596,16 @@ TEST(EditorTest, SolverVerdictOnTheCheckLineAndPlaybackAtFourTimes) {
     s.run(*editor);
     EXPECT_EQ("no problems", editor->checkLine(tone));
 }
+
+TEST(EditorTest, EscapeCancelsTheSearchOnTheCheckLine) {
+    Session s;
+    fs::copy_file(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level26.lev", s.level);
+    auto editor = s.open();
+    s.events.key(SDLK_F6);
+    s.events.key(SDLK_ESCAPE);
+    s.run(*editor);
+    int tone = -1;
+    EXPECT_EQ(0u, editor->checkLine(tone).rfind("solving cancelled after ", 0)) << editor->checkLine(tone);
+    EXPECT_EQ(1, tone);
+    EXPECT_FALSE(editor->closed());
+}

@@ -303,7 +303,8 @@ void Editor::solve() {
     haveSolution = false;
     bool undecided = false;
     verdictTone = 1;
-    if (cancelled) {
+    // An Escape that comes with the last slice is too late to cancel it.
+    if (state == SolveJob::Running) {
         std::snprintf(words, sizeof words, "solving cancelled after %.1f seconds (f6 goes on)", job.seconds());
         undecided = true;
     } else if (state == SolveJob::Solved && job.tape()) {
