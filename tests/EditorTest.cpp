@@ -135,7 +135,8 @@ TEST(EditDocTest, RegionsAndTheDoorKeepTheRules) {
     EXPECT_EQ(24 - 3, filled.changed);
     EXPECT_EQ('#', doc.keyAt(1, 9));
     EXPECT_EQ('.', doc.keyAt(2, 10));
-    EXPECT_EQ("Filled 21 cells, 3 kept: The player cannot stand inside earth: move it first", filled.report("Filled 21 cells"));
+    EXPECT_EQ("Filled 21 cells, 3 kept: The player cannot stand inside earth: move it first",
+              filled.report("Filled 21 cells"));
 
     // A flood fills the cells of one key joined to the one pointed at.
     EditDoc halves = forestDoc();

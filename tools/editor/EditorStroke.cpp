@@ -60,8 +60,14 @@ void Editor::applied(const EditText& before) {
     // theme, another size, a refused record) builds the level again.
     const bool sameLook =
         before.tilesetPath == doc.text.tilesetPath && before.backgroundPath == doc.text.backgroundPath;
+    // Records as they were need no placing, even when the level was just
+    // built and the placement does not know them yet.
+    bool sameRecords = before.records.size() == doc.text.records.size();
+    for (size_t i = 0; sameRecords && i < before.records.size(); ++i)
+        sameRecords = before.records[i].name == doc.text.records[i].name &&
+                      before.records[i].attributes == doc.text.records[i].attributes;
     if (!level || needRebuild || !sameLook || !updateCells(*level, before.grid, doc.text.grid) ||
-        !placement.place(*level, recordLines(doc.text.records)))
+        (!sameRecords && !placement.place(*level, recordLines(doc.text.records))))
         needRebuild = true;
     changed();
 }
@@ -73,8 +79,10 @@ void Editor::mouseDown(const SDL_MouseButtonEvent& event) {
     }
     if (region == Region::Paste) {
         // The block follows the mouse: a left click puts it down, any other cancels.
-        if (event.button == SDL_BUTTON_LEFT && event.y < kLevelHeight) finishRegionStroke(event.x / kCellSize, event.y / kCellSize);
-        else say("Paste cancelled");
+        if (event.button == SDL_BUTTON_LEFT && event.y < kLevelHeight)
+            finishRegionStroke(event.x / kCellSize, event.y / kCellSize);
+        else
+            say("Paste cancelled");
         region = Region::None;
         return;
     }
