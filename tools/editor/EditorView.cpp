@@ -96,9 +96,11 @@ SDL_Surface* makeIcon(SDL_Surface* screen, SDL_Surface* source, int sx, int sy, 
 // The text cut at the right with "..." where it would pass width pixels.
 std::string fitted(const std::string& text, int width) {
     if (smallTextWidth(text) <= width) return text;
-    std::string cut = text;
-    while (!cut.empty() && smallTextWidth(cut + "...") > width) cut.pop_back();
-    return cut + "...";
+    int used = smallTextWidth("...");
+    size_t keep = 0;
+    while (keep < text.size() && used + smallTextWidth(std::string(1, text[keep])) <= width)
+        used += smallTextWidth(std::string(1, text[keep++]));
+    return text.substr(0, keep) + "...";
 }
 
 bool decorationKey(const ThemeKey& k) {
@@ -198,13 +200,12 @@ std::string Editor::statusLine() const {
     // "(unsaved)" must always show.
     const std::string unsaved = modified() ? " (unsaved)" : "";
     const int room = screen->w - 8 - smallTextWidth("f1 help") - 8 - smallTextWidth(line + unsaved);
-    std::string shown = path;
-    if (smallTextWidth(shown) > room) {
-        size_t cut = 0;
-        while (cut < shown.size() && smallTextWidth("..." + shown.substr(cut)) > room) ++cut;
-        shown = "..." + shown.substr(cut);
-    }
-    return line + shown + unsaved;
+    if (smallTextWidth(path) <= room) return line + path + unsaved;
+    int used = smallTextWidth("...");
+    size_t keep = 0;
+    while (keep < path.size() && used + smallTextWidth(std::string(1, path[path.size() - 1 - keep])) <= room)
+        used += smallTextWidth(std::string(1, path[path.size() - 1 - keep++]));
+    return line + "..." + path.substr(path.size() - keep) + unsaved;
 }
 
 std::string Editor::lintSummary() const {
