@@ -88,8 +88,10 @@ bool Editor::load(const std::string& file, const std::string& themeName, std::st
     repairsShown = !repairs.empty();
     repairsConfirmed = repairs.empty();
     recoveryWritten.clear();
-    haveSolution = false;
-    dropSolve();
+    // The clipboard stays: a region may be carried from one level to another.
+    selection = CellRect();
+    region = Region::None;
+    changed();
     asking = Ask::None;
     if (!repairs.empty())
         say("Opened with " + std::to_string(repairs.size()) + (repairs.size() == 1 ? " repair" : " repairs") +
