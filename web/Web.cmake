@@ -33,7 +33,7 @@ set_property(TARGET vorrel APPEND PROPERTY LINK_DEPENDS ${WEB_DIR}/shell.html ${
 # the packed data and test tapes, called from the browser test. A replay
 # never sleeps (its clock is virtual), so no ASYNCIFY.
 file(GLOB TOOLS_COMMON_SOURCES CONFIGURE_DEPENDS tools/common/*.cpp)
-list(FILTER TOOLS_COMMON_SOURCES EXCLUDE REGEX "(Lint|PngWrite)\\.cpp$")
+list(FILTER TOOLS_COMMON_SOURCES EXCLUDE REGEX "(Lint|PngWrite|ShareCode)\\.cpp$")
 add_executable(vorrel-web-replay tools/web/WebReplay.cpp ${TOOLS_COMMON_SOURCES})
 set_target_properties(vorrel-web-replay PROPERTIES SUFFIX .html)
 target_include_directories(vorrel-web-replay PRIVATE tools)

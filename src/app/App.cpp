@@ -9,7 +9,10 @@
 
 #include "audio/SoundBank.h"
 #include "frontend/Frontend.h"
+#include "level/LevelCode.h"
+#include "level/LevelText.h"
 #include "level/LoadError.h"
+#include "platform/FileRead.h"
 #include "platform/Gamepad.h"
 #include "platform/Signals.h"
 
@@ -130,8 +133,21 @@ int reportVideoFailure() {
 
 namespace {
 
-// "NAME --play FILE [fullscreen]": one level file on its own.
+// "NAME --play FILE [fullscreen]": one level file on its own; a level code
+// or a link to one in place of FILE plays the level it holds.
 bool isPlayForm(int argc, char** argv) { return argc >= 4 && std::strcmp(argv[2], "--play") == 0; }
+
+int playFromCommandLine(const std::string& fileOrCode, SDL_Surface* screen, SoundBank& sounds) {
+    if (fileread::isReadable(fileOrCode, fileread::kTextCap) || !levelcode::looksLikeCode(fileOrCode))
+        return playLevelFile(fileOrCode, screen, sounds) ? 0 : 1;
+    levelcode::Contents contents;
+    try {
+        contents = levelcode::decodeLevelCode(fileOrCode);
+    } catch (const levelcode::CodeError& error) {
+        return reportLoadError(LoadError(error.what()));
+    }
+    return playLevelText(parseLevelText(contents.level), screen, sounds) ? 0 : 1;
+}
 
 int runWithSounds(int argc, char** argv, SoundBank& sounds) {
     sounds.load("./zik/data.txt");
@@ -172,7 +188,7 @@ int runWithSounds(int argc, char** argv, SoundBank& sounds) {
     } else {
         try {
             if (playForm) {
-                status = playLevelFile(argv[3], screen, sounds) ? 0 : 1;
+                status = playFromCommandLine(argv[3], screen, sounds);
             } else {
                 bool returning = false;
                 while (runTitleScreen(screen, sounds, returning)) {

@@ -4,6 +4,7 @@
 #include <string>
 
 class SoundBank;
+struct LevelText;
 
 void runIntro(SDL_Surface* screen, SoundBank& sounds);
 bool runTitleScreen(SDL_Surface* screen, SoundBank& sounds, bool returning);
@@ -13,6 +14,8 @@ int readProgress();
 // Plays one level file until it is won (true) or left with Escape (false);
 // R and a death play it again. The progress file is not touched.
 bool playLevelFile(const std::string& path, SDL_Surface* screen, SoundBank& sounds);
+// The same for a level held in memory (one from a level code).
+bool playLevelText(const LevelText& text, SDL_Surface* screen, SoundBank& sounds);
 // Writes the progress atomically (temporary file, flush, rename). Returns
 // false, after one line on standard output, when it cannot be written.
 bool writeProgress(int value);

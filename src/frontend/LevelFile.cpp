@@ -6,10 +6,14 @@
 #include "level/Level.h"
 #include "play/PlayLoop.h"
 
-bool playLevelFile(const std::string& path, SDL_Surface* screen, SoundBank& sounds) {
+namespace {
+
+// Plays levels made by make (true: start the music) until one is won or left.
+template <typename Make>
+bool playUntilWonOrLeft(Make make) {
     bool startMusic = true;
     for (;;) {
-        std::unique_ptr<Level> level(new Level(path, screen, &sounds, 1, startMusic));
+        std::unique_ptr<Level> level(make(startMusic));
         // The music goes on through restarts, as in a campaign run.
         startMusic = false;
         int page = 0;
@@ -23,4 +27,14 @@ bool playLevelFile(const std::string& path, SDL_Surface* screen, SoundBank& soun
             break;
         }
     }
+}
+
+} // namespace
+
+bool playLevelFile(const std::string& path, SDL_Surface* screen, SoundBank& sounds) {
+    return playUntilWonOrLeft([&](bool music) { return new Level(path, screen, &sounds, 1, music); });
+}
+
+bool playLevelText(const LevelText& text, SDL_Surface* screen, SoundBank& sounds) {
+    return playUntilWonOrLeft([&](bool music) { return new Level(text, screen, &sounds, 1, music); });
 }
