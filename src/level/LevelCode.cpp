@@ -54,6 +54,10 @@ bool takeNumber(const std::string& in, size_t& pos, size_t& value) {
     return false;
 }
 
+CodeError damaged() {
+    return CodeError(Fault::Checksum, "The level code is damaged (its checksum does not match): mistyped or cut short?");
+}
+
 CodeError notACode() {
     return CodeError(Fault::NotACode,
                      "Not a level code: a code is a version number, a dot, then letters, digits, '-' and '_'.");
@@ -82,8 +86,9 @@ unsigned splitCode(const std::string& code, std::string& body) {
             body += static_cast<char>((bits >> held) & 0xFF);
         }
     }
-    // The unused low bits of the last digit are zero in a code as written.
-    if (held >= 6 || (bits & ((1u << held) - 1)) != 0) throw notACode();
+    // The unused low bits of the last digit are zero in a code as written;
+    // a digit too many or too few is a cut or mistyped code.
+    if (held >= 6 || (bits & ((1u << held) - 1)) != 0) throw damaged();
     return version;
 }
 
@@ -138,17 +143,15 @@ Contents decodeLevelCode(const std::string& codeOrLink) {
         throw CodeError(Fault::Version, "The level code is of version " + std::to_string(version) +
                                             "; this game reads codes up to version " + std::to_string(kVersion) +
                                             ". A newer Vorrel plays it.");
-    const CodeError damaged(Fault::Checksum,
-                            "The level code is damaged (its checksum does not match): mistyped or cut short?");
-    if (body.size() < 4) throw damaged;
+    if (body.size() < 4) throw damaged();
     const size_t end = body.size() - 4;
     uint32_t stored = 0;
     for (int k = 0; k < 4; ++k) stored |= static_cast<uint32_t>(static_cast<unsigned char>(body[end + k])) << (8 * k);
     body.resize(end);
-    if (crc32(std::to_string(version) + body) != stored) throw damaged;
+    if (crc32(std::to_string(version) + body) != stored) throw damaged();
 
     size_t pos = 0, levelSize = 0, tapeSize = 0;
-    if (!takeNumber(body, pos, levelSize) || !takeNumber(body, pos, tapeSize)) throw damaged;
+    if (!takeNumber(body, pos, levelSize) || !takeNumber(body, pos, tapeSize)) throw damaged();
     const CodeError tooLarge(Fault::TooLarge, "The level code holds more than a level and its tape may (" +
                                                   std::to_string(fileread::kTextCap) + " and " +
                                                   std::to_string(fileread::kTapeCap) + " bytes).");
@@ -160,7 +163,7 @@ Contents decodeLevelCode(const std::string& codeOrLink) {
     if (result == InflateResult::TooLarge) throw tooLarge;
     // A checksum that matches a body the writer never made: a forged code.
     if (result == InflateResult::Broken || pos + used != body.size() || text.size() != levelSize + tapeSize)
-        throw damaged;
+        throw damaged();
 
     Contents contents;
     contents.level = text.substr(0, levelSize);
