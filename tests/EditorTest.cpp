@@ -11,6 +11,7 @@
 #include "editor/EditDoc.h"
 #include "editor/Editor.h"
 #include "editor/LevelFiles.h"
+#include "level/LevelCode.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "platform/Events.h"
@@ -316,4 +317,37 @@ TEST(EditorTest, CampaignLevelsComeOutByteForByte) {
         ASSERT_TRUE(readEditText(bytes, text, error)) << entry.path();
         EXPECT_EQ(bytes, writeEditText(text)) << entry.path();
     }
+}
+
+TEST(EditorTest, F8SharesWithTheSolversTapeAndACodeOpensUnsaved) {
+    Session s;
+    fs::copy_file(fs::path(VORREL_SOURCE_DATA) / "level/main/level4.lev", s.level);
+    std::string link;
+    {
+        auto editor = s.open();
+        s.events.key(SDLK_F8);
+        s.run(*editor);
+        link = editor->link();
+        ASSERT_EQ(link.rfind("vorrel.html#play=1.", 0), 0u) << editor->message();
+        EXPECT_EQ(link + "\n", readAll(s.folder / "mine.link"));
+        EXPECT_NE(editor->message().find(link.substr(0, 40)), std::string::npos);
+    }
+    const levelcode::Contents contents = levelcode::decodeLevelCode(link);
+    EXPECT_EQ(readAll(s.level), contents.level);
+    EXPECT_FALSE(contents.tape.empty());
+
+    // The link opens as a level with no file: ctrl+s asks for one.
+    Editor editor(testsupport::screen(), &testsupport::sounds(), "");
+    std::string error;
+    ASSERT_TRUE(editor.openCode(link, error)) << error;
+    EXPECT_TRUE(editor.modified());
+    const std::string saved = (s.folder / "got.lev").string();
+    s.events.key(SDLK_s, KMOD_LCTRL);
+    for (char c : saved) s.events.key(static_cast<SDLKey>(c));
+    s.events.key(SDLK_RETURN);
+    s.run(editor);
+    EXPECT_EQ(contents.level, readAll(saved)) << editor.message();
+    EXPECT_FALSE(editor.modified());
+    EXPECT_FALSE(editor.openCode(link.substr(0, link.size() - 3), error));
+    EXPECT_NE(error.find("checksum"), std::string::npos);
 }

@@ -50,6 +50,7 @@ const char* const kHelp[] = {
     "f5                  test-play (escape, a win or a death comes back)",
     "f6                  solve: can the level be won? (escape cancels; f6 again goes on)",
     "f7                  play the solver's solution",
+    "f8                  share: the level's link (with a winning tape) in LEVEL.link",
     "escape, ctrl+q      close (asks when there are unsaved changes)",
     "",
     "every item has a cell of its own; there is always one player.",
@@ -486,6 +487,13 @@ void Editor::cycleTheme() {
 }
 
 bool Editor::save() {
+    if (path.empty()) {
+        // A shared level opened from its code has no file yet.
+        asking = Ask::FileName;
+        typedName.clear();
+        say("Save as: _ (type a file name; return saves, escape cancels)");
+        return false;
+    }
     // Checked again here, whatever the last pass saw.
     refresh(needRebuild);
     for (const Problem& problem : problems)
@@ -508,6 +516,7 @@ bool Editor::save() {
 }
 
 void Editor::writeRecovery() {
+    if (path.empty()) return;
     const std::string bytes = writeEditText(doc.text);
     lastRecovery = platform::ticks();
     if (!modified() || bytes == recoveryWritten) return;
@@ -534,10 +543,10 @@ void Editor::answer(SDLKey sym) {
     case Ask::Quit:
         if (yes && save()) done = true;
         if (no) {
-            std::remove(recoveryPath(path).c_str());
+            if (!path.empty()) std::remove(recoveryPath(path).c_str());
             done = true;
         }
-        if (yes || no || back) asking = Ask::None;
+        if ((yes && asking != Ask::FileName) || no || back) asking = Ask::None;
         if (back) say("");
         break;
     case Ask::Recover: {
@@ -569,6 +578,10 @@ void Editor::answer(SDLKey sym) {
             say("");
             return;
         }
+        if (path.empty()) {
+            say("The tape stays with the level for f8; save the level to keep it in a file");
+            return;
+        }
         playedTape.level = path;
         playedTape.expect = "Completed";
         std::string error;
@@ -579,6 +592,13 @@ void Editor::answer(SDLKey sym) {
             say("Cannot write " + tapePath + ": " + error);
         break;
     }
+    case Ask::ShareAnyway:
+        if (!yes && !no) return;
+        asking = Ask::None;
+        if (yes) shareWith(nullptr);
+        else say("");
+        break;
+    case Ask::FileName:
     case Ask::None: break;
     }
 }
@@ -586,6 +606,10 @@ void Editor::answer(SDLKey sym) {
 void Editor::key(const SDL_KeyboardEvent& event) {
     const SDLKey sym = event.keysym.sym;
     const SDLMod mod = event.keysym.mod;
+    if (asking == Ask::FileName) {
+        typeFileName(event);
+        return;
+    }
     if (asking != Ask::None) {
         answer(sym);
         return;
@@ -608,6 +632,7 @@ void Editor::key(const SDL_KeyboardEvent& event) {
     case SDLK_F5: testPlay(); break;
     case SDLK_F6: solve(); break;
     case SDLK_F7: playSolution(); break;
+    case SDLK_F8: share(); break;
     case SDLK_TAB: cyclePalette(mod & KMOD_SHIFT ? -1 : 1); break;
     case SDLK_t: cycleTheme(); break;
     case SDLK_PLUS:

@@ -1,17 +1,21 @@
 // vorrel-edit: the level editor. Run from the data folder, like the game.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "audio/SoundBank.h"
 #include "editor/Editor.h"
+#include "level/LevelCode.h"
 #include "level/LoadError.h"
+#include "platform/FileRead.h"
 
 namespace {
 
 int usage(const char* message) {
     std::fprintf(stderr, "vorrel-edit: %s\n", message);
-    std::fprintf(stderr, "usage: vorrel-edit [--theme NAME] [--fullscreen] LEVEL\n");
+    std::fprintf(stderr, "usage: vorrel-edit [--theme NAME] [--fullscreen] LEVEL|CODE|LINK\n");
     return 2;
 }
 
@@ -52,9 +56,11 @@ int main(int argc, char** argv) {
     }
     int status = 0;
     {
-        Editor editor(screen, &sounds, path);
+        // A level code or link opens the level it holds, still without a file.
+        const bool code = access(path, F_OK) != 0 && levelcode::looksLikeCode(path);
+        Editor editor(screen, &sounds, code ? "" : path);
         std::string error;
-        if (!editor.open(theme, error)) {
+        if (!(code ? editor.openCode(path, error) : editor.open(theme, error))) {
             if (error.rfind("vorrel-edit:", 0) == 0) {
                 std::fprintf(stderr, "%s\n", error.c_str());
                 status = 2;
