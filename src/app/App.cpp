@@ -10,7 +10,6 @@
 #include "audio/SoundBank.h"
 #include "frontend/Frontend.h"
 #include "level/LevelCode.h"
-#include "level/LevelText.h"
 #include "level/LoadError.h"
 #include "platform/FileRead.h"
 #include "platform/Gamepad.h"
@@ -137,7 +136,10 @@ namespace {
 // or a link to one in place of FILE plays the level it holds.
 bool isPlayForm(int argc, char** argv) { return argc >= 4 && std::strcmp(argv[2], "--play") == 0; }
 
-int playFromCommandLine(const std::string& fileOrCode, SDL_Surface* screen, SoundBank& sounds) {
+// A level file, or a level code or link. campaign: the player asked to go
+// on to the campaign after a shared level.
+int playFromCommandLine(const std::string& fileOrCode, SDL_Surface* screen, SoundBank& sounds, bool& campaign) {
+    campaign = false;
     if (fileread::isReadable(fileOrCode, fileread::kTextCap) || !levelcode::looksLikeCode(fileOrCode))
         return playLevelFile(fileOrCode, screen, sounds) ? 0 : 1;
     levelcode::Contents contents;
@@ -146,7 +148,8 @@ int playFromCommandLine(const std::string& fileOrCode, SDL_Surface* screen, Soun
     } catch (const levelcode::CodeError& error) {
         return reportLoadError(LoadError(error.what()));
     }
-    return playLevelText(parseLevelText(contents.level), screen, sounds) ? 0 : 1;
+    campaign = playSharedLevel(contents, screen, sounds);
+    return 0;
 }
 
 int runWithSounds(int argc, char** argv, SoundBank& sounds) {
@@ -187,9 +190,9 @@ int runWithSounds(int argc, char** argv, SoundBank& sounds) {
         status = reportVideoFailure();
     } else {
         try {
-            if (playForm) {
-                status = playFromCommandLine(argv[3], screen, sounds);
-            } else {
+            bool campaign = !playForm;
+            if (playForm) status = playFromCommandLine(argv[3], screen, sounds, campaign);
+            if (campaign) {
                 bool returning = false;
                 while (runTitleScreen(screen, sounds, returning)) {
                     returning = true;

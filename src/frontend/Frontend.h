@@ -5,6 +5,9 @@
 
 class SoundBank;
 struct LevelText;
+namespace levelcode {
+struct Contents;
+}
 
 void runIntro(SDL_Surface* screen, SoundBank& sounds);
 bool runTitleScreen(SDL_Surface* screen, SoundBank& sounds, bool returning);
@@ -16,6 +19,9 @@ int readProgress();
 bool playLevelFile(const std::string& path, SDL_Surface* screen, SoundBank& sounds);
 // The same for a level held in memory (one from a level code).
 bool playLevelText(const LevelText& text, SDL_Surface* screen, SoundBank& sounds);
+// Plays a shared level until it is won or left, then as the platform offers:
+// again, its solution, or the campaign (true: go on to the title screen).
+bool playSharedLevel(const levelcode::Contents& contents, SDL_Surface* screen, SoundBank& sounds);
 // Writes the progress atomically (temporary file, flush, rename). Returns
 // false, after one line on standard output, when it cannot be written.
 bool writeProgress(int value);
