@@ -165,11 +165,13 @@ void dynamic(Reader& r) {
         while (symbol--) length[index++] = repeated;
     }
     if (length[256] == 0) throw Broken();
-    // An incomplete code is allowed only when it has a single symbol.
+    // An incomplete code is allowed only as a single code of one bit, as
+    // zlib (which writes the codes) reads them.
+    auto single = [](const Huffman& h, int n) { return n - h.count[0] == 1 && h.count[1] == 1; };
     int err = construct(lengths, length, nlen);
-    if (err < 0 || (err > 0 && nlen - lengths.count[0] != 1)) throw Broken();
+    if (err < 0 || (err > 0 && !single(lengths, nlen))) throw Broken();
     err = construct(distances, length + nlen, ndist);
-    if (err < 0 || (err > 0 && ndist - distances.count[0] != 1)) throw Broken();
+    if (err < 0 || (err > 0 && !single(distances, ndist))) throw Broken();
     codes(r, lengths, distances);
 }
 
