@@ -182,6 +182,13 @@ std::string formatTape(const Tape& tape) {
     return out;
 }
 
+bool ShowDriver::passStart(unsigned pass) {
+    SDL_Delay(20);
+    SDL_PumpEvents();
+    if (SDL_GetKeyState(nullptr)[SDLK_ESCAPE]) return false;
+    return ReplayDriver::passStart(pass);
+}
+
 // ---------------------------------------------------------------------------
 
 ReplayDriver::ReplayDriver(const Tape& tape, Level& level, std::FILE* trace)

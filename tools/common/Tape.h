@@ -124,6 +124,13 @@ private:
     bool tapeEnded = false;
 };
 
+// Plays a tape on screen at its own pace (a real 20 ms a pass); Escape stops it.
+class ShowDriver : public ReplayDriver {
+public:
+    ShowDriver(const Tape& tape, Level& level) : ReplayDriver(tape, level) {}
+    bool passStart(unsigned pass) override;
+};
+
 // The player's flags as trace letters (W J P F S B L D G, '-' for none).
 // Writes at most 10 bytes including the terminator.
 void playerFlags(const Level& level, char* out);

@@ -796,22 +796,6 @@ void Editor::dropSolve() {
     solveLevel.reset();
 }
 
-namespace {
-
-// Plays a tape on screen at its own pace; Escape stops it.
-class ShowDriver : public ReplayDriver {
-public:
-    ShowDriver(const Tape& tape, Level& level) : ReplayDriver(tape, level) {}
-    bool passStart(unsigned pass) override {
-        SDL_Delay(20);
-        SDL_PumpEvents();
-        if (SDL_GetKeyState(nullptr)[SDLK_ESCAPE]) return false;
-        return ReplayDriver::passStart(pass);
-    }
-};
-
-} // namespace
-
 void Editor::playSolution() {
     if (!haveSolution) {
         say(SolveJob::available() ? "No solution yet: f6 solves the level" : "The solver is not available");

@@ -11,22 +11,6 @@
 
 namespace platform {
 
-namespace {
-
-// The tape's passes at 20 ms each, really waited for; Escape stops it.
-class ShowDriver : public ReplayDriver {
-public:
-    ShowDriver(const Tape& tape, Level& level) : ReplayDriver(tape, level) {}
-    bool passStart(unsigned pass) override {
-        emscripten_sleep(20);
-        SDL_PumpEvents();
-        if (SDL_GetKeyState(nullptr)[SDLK_ESCAPE]) return false;
-        return ReplayDriver::passStart(pass);
-    }
-};
-
-} // namespace
-
 SharedChoice afterSharedPlay(bool won, bool solution) {
     EM_ASM({ if (Module.sharedEnded) Module.sharedEnded($0, $1); }, won, solution);
     for (;;) {
@@ -40,7 +24,7 @@ SharedChoice afterSharedPlay(bool won, bool solution) {
         if (choice == 2 && solution) return SharedChoice::Watch;
         if (choice == 3) return SharedChoice::Campaign;
         SDL_PumpEvents();
-        emscripten_sleep(20);
+        SDL_Delay(20);
     }
 }
 
