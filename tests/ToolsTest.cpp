@@ -418,4 +418,9 @@ TEST(ShareToolTest, BrokenCodesSayWhyAndWriteNothing) {
         EXPECT_NE(refused.output.find(bad[1]), std::string::npos) << bad[1] << ": " << refused.output;
     }
     EXPECT_TRUE(fs::is_empty(out.path()));
+
+    // The game refuses a damaged link in the same line, with the load failure status.
+    ToolRun game = run(data, tool("vorrel").string() + " player --play 'vorrel.html#play=" + cases[1][0] + "'");
+    EXPECT_EQ(game.status, 3);
+    EXPECT_NE(game.output.find("checksum"), std::string::npos) << game.output;
 }
