@@ -108,6 +108,15 @@ std::string digitsOf(const std::string& bytes) {
     return out;
 }
 
+// The checksum a body ends with (low byte first).
+uint32_t storedChecksum(const std::string& body) {
+    uint32_t stored = 0;
+    if (body.size() >= 4)
+        for (int k = 0; k < 4; ++k)
+            stored |= static_cast<uint32_t>(static_cast<unsigned char>(body[body.size() - 4 + k])) << (8 * k);
+    return stored;
+}
+
 std::string hex8(uint32_t value) {
     char text[9];
     std::snprintf(text, sizeof text, "%08x", value);
@@ -144,10 +153,8 @@ Contents decodeLevelCode(const std::string& codeOrLink) {
                                             "; this game reads codes up to version " + std::to_string(kVersion) +
                                             ". A newer Vorrel plays it.");
     if (body.size() < 4) throw damaged();
-    const size_t end = body.size() - 4;
-    uint32_t stored = 0;
-    for (int k = 0; k < 4; ++k) stored |= static_cast<uint32_t>(static_cast<unsigned char>(body[end + k])) << (8 * k);
-    body.resize(end);
+    const uint32_t stored = storedChecksum(body);
+    body.resize(body.size() - 4);
     if (crc32(std::to_string(version) + body) != stored) throw damaged();
 
     size_t pos = 0, levelSize = 0, tapeSize = 0;
@@ -200,14 +207,9 @@ std::string foreignFileMessage(const std::string& path) {
 }
 
 std::string sharedName(const std::string& codeOrLink) {
-    const std::string code = codeOf(codeOrLink);
     std::string body;
-    splitCode(code, body);
-    uint32_t stored = 0;
-    if (body.size() >= 4)
-        for (int k = 0; k < 4; ++k)
-            stored |= static_cast<uint32_t>(static_cast<unsigned char>(body[body.size() - 4 + k])) << (8 * k);
-    return "shared-" + hex8(stored);
+    splitCode(codeOf(codeOrLink), body);
+    return "shared-" + hex8(storedChecksum(body));
 }
 
 } // namespace levelcode
