@@ -148,8 +148,9 @@ int playFromCommandLine(const std::string& fileOrCode, SDL_Surface* screen, Soun
     } catch (const levelcode::CodeError& error) {
         return reportLoadError(LoadError(error.what()));
     }
-    campaign = playSharedLevel(contents, screen, sounds);
-    return 0;
+    bool won = false;
+    campaign = playSharedLevel(contents, screen, sounds, won);
+    return won || campaign ? 0 : 1;
 }
 
 int runWithSounds(int argc, char** argv, SoundBank& sounds) {

@@ -21,7 +21,8 @@ bool playLevelFile(const std::string& path, SDL_Surface* screen, SoundBank& soun
 bool playLevelText(const LevelText& text, SDL_Surface* screen, SoundBank& sounds);
 // Plays a shared level until it is won or left, then as the platform offers:
 // again, its solution, or the campaign (true: go on to the title screen).
-bool playSharedLevel(const levelcode::Contents& contents, SDL_Surface* screen, SoundBank& sounds);
+// won: the last play of it was won.
+bool playSharedLevel(const levelcode::Contents& contents, SDL_Surface* screen, SoundBank& sounds, bool& won);
 // Writes the progress atomically (temporary file, flush, rename). Returns
 // false, after one line on standard output, when it cannot be written.
 bool writeProgress(int value);

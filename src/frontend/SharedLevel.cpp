@@ -9,10 +9,10 @@
 #include "level/LevelText.h"
 #include "platform/SharedPlay.h"
 
-bool playSharedLevel(const levelcode::Contents& contents, SDL_Surface* screen, SoundBank& sounds) {
+bool playSharedLevel(const levelcode::Contents& contents, SDL_Surface* screen, SoundBank& sounds, bool& won) {
     const LevelText text = parseLevelText(contents.level);
     platform::SharedChoice choice = platform::SharedChoice::Again;
-    bool won = false;
+    won = false;
     for (;;) {
         if (choice == platform::SharedChoice::Again) {
             won = playLevelText(text, screen, sounds);
