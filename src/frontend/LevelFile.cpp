@@ -5,6 +5,7 @@
 
 #include "level/Level.h"
 #include "play/PlayLoop.h"
+#include "play/UndoHistory.h"
 
 namespace {
 
@@ -12,12 +13,14 @@ namespace {
 template <typename Make>
 bool playUntilWonOrLeft(Make make) {
     bool startMusic = true;
+    // Survives the retries and deaths, as in a campaign run.
+    UndoHistory history;
     for (;;) {
         std::unique_ptr<Level> level(make(startMusic));
         // The music goes on through restarts, as in a campaign run.
         startMusic = false;
         int page = 0;
-        switch (runPlayLoop(*level, page, false, nullptr, 4)) {
+        switch (runPlayLoop(*level, page, false, nullptr, 4, nullptr, &history)) {
         case Completed:
             return true;
         case Quit:

@@ -29,7 +29,7 @@ bool parseOptionInteger(const char* text, int& value);
 std::string pageRefusal(int page, int available);
 
 // The keys a tape can hold, as bits of TapeRun::keys.
-constexpr int kTapeKeyCount = 13;
+constexpr int kTapeKeyCount = 14;
 extern const char* const kTapeKeyNames[kTapeKeyCount];
 extern const int kTapeKeySyms[kTapeKeyCount];
 uint16_t keyMaskOf(const uint8_t* state);
@@ -129,11 +129,18 @@ private:
     bool tapeEnded = false;
 };
 
-// Plays a tape on screen at its own pace (a real 20 ms a pass); Escape stops it.
+// Plays a tape on screen at its own pace (20 ms a pass); Escape stops it.
+// The driver installs the tape's clock and keys; the pace and Escape come
+// from those installed before it.
 class ShowDriver : public ReplayDriver {
 public:
-    ShowDriver(const Tape& tape, Level& level) : ReplayDriver(tape, level) {}
+    ShowDriver(const Tape& tape, Level& level, platform::Clock* pace, platform::Keyboard* keys)
+        : ReplayDriver(tape, level), pace(pace), keys(keys) {}
     bool passStart(unsigned pass) override;
+
+private:
+    platform::Clock* pace;
+    platform::Keyboard* keys;
 };
 
 // The player's flags as trace letters (W J P F S B L D G, '-' for none).

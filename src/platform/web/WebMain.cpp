@@ -10,6 +10,7 @@
 #include "app/App.h"
 #include "frontend/Frontend.h"
 #include "level/LevelCode.h"
+#include "platform/web/WebClock.h"
 #include "platform/web/WebStorage.h"
 
 // For the page: "ok", "ok tape" (the code carries a solution) or the one
@@ -29,6 +30,9 @@ int main(int argc, char** argv) {
     if (chdir("/data") != 0) return 1;
     // A new player finds door 1 open.
     platform::restoreSaved(kProgressPath, "1");
+    // Another tab's lower door number must never replace this one's.
+    platform::keepHighest(kProgressPath);
+    platform::setClock(&platform::pausingClock());
     char name[] = "player";
     char program[] = "vorrel";
     char play[] = "--play";

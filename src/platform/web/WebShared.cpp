@@ -35,7 +35,7 @@ void watchSolution(Level& level, const std::string& tapeRuns) {
     } catch (const TapeError&) {
         return;
     }
-    ShowDriver driver(tape, level);
+    ShowDriver driver(tape, level, platform::installedClock(), platform::installedKeyboard());
     int page = 0;
     runPlayLoop(level, page, false, nullptr, 0, &driver);
 }
