@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "level/Level.h"
+#include "level/LoadError.h"
+#include "platform/FileRead.h"
 #include "play/PlayLoop.h"
 #include "play/UndoHistory.h"
 
@@ -16,7 +18,15 @@ bool playUntilWonOrLeft(Make make) {
     // Survives the retries and deaths, as in a campaign run.
     UndoHistory history;
     for (;;) {
-        std::unique_ptr<Level> level(make(startMusic));
+        std::unique_ptr<Level> level;
+        try {
+            level.reset(make(startMusic));
+        } catch (const LoadError& error) {
+            // The campaign keeps a negative bomb count silent; one level played
+            // on its own says why it stopped.
+            if (error.silent) throw LoadError(error.what());
+            throw;
+        }
         // The music goes on through restarts, as in a campaign run.
         startMusic = false;
         int page = 0;
@@ -35,6 +45,10 @@ bool playUntilWonOrLeft(Make make) {
 } // namespace
 
 bool playLevelFile(const std::string& path, SDL_Surface* screen, SoundBank& sounds) {
+    // A file given by hand is named by what is wrong with it, not by what the
+    // loader would go on to miss in the empty level it reads instead.
+    const std::string why = fileread::textRefusal(path, fileread::kTextCap);
+    if (!why.empty()) throw LoadError("The level file " + path + " " + why + ".");
     return playUntilWonOrLeft([&](bool music) { return new Level(path, screen, &sounds, 1, music); });
 }
 

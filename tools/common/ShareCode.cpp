@@ -56,7 +56,10 @@ std::string shareProblem(const LevelText& level, const Tape* tape, SDL_Surface* 
     } catch (const LoadError& error) {
         return std::string("The level does not load: ") + (error.silent ? "a negative bomb count." : error.what());
     }
-    if (tape && replayTape(*loaded, *tape, ReplayOptions()).outcome != Completed)
-        return "The tape does not win the level, so it cannot travel as its solution.";
-    return std::string();
+    return tape ? tapeProblem(*loaded, *tape) : std::string();
+}
+
+std::string tapeProblem(Level& level, const Tape& tape) {
+    if (replayTape(level, tape, ReplayOptions()).outcome == Completed) return std::string();
+    return "The tape does not win the level, so it cannot travel as its solution.";
 }

@@ -20,6 +20,11 @@ std::string linkOf(const std::string& base, const std::string& code);
 // The tape as a code carries it: its runs, no header.
 std::string tapeRuns(const Tape& tape);
 
+class Level;
+
+// Why the tape cannot travel as the level's solution (it does not win it),
+// or empty. Replays it on level.
+std::string tapeProblem(Level& level, const Tape& tape);
 // Loads the level with the game's loader and, with a tape, replays it: the
 // one line why the pair cannot be shared, or empty when it can (the level
 // loads, names only shipped files and the tape wins it).
