@@ -210,7 +210,7 @@ std::string formatTape(const Tape& tape) {
 }
 
 bool ShowDriver::passStart(unsigned pass) {
-    pace->delay(20);
+    pace->delay(20 / speed);
     keys->pump();
     if (keys->keys()[SDLK_ESCAPE]) return false;
     return ReplayDriver::passStart(pass);

@@ -35,9 +35,17 @@ void watchSolution(Level& level, const std::string& tapeRuns) {
     } catch (const TapeError&) {
         return;
     }
-    ShowDriver driver(tape, level, platform::installedClock(), platform::installedKeyboard());
-    int page = 0;
-    runPlayLoop(level, page, false, nullptr, 0, &driver);
+    platform::Clock* clock = platform::installedClock();
+    platform::Keyboard* keyboard = platform::installedKeyboard();
+    {
+        ShowDriver driver(tape, level, clock, keyboard);
+        int page = 0;
+        runPlayLoop(level, page, false, nullptr, 0, &driver);
+    }
+    // The driver puts SDL's clock and keys back; the page's clock stands
+    // still in a hidden tab, so it is put back instead.
+    platform::setClock(clock);
+    platform::setKeyboard(keyboard);
 }
 
 } // namespace platform
