@@ -13,11 +13,11 @@ bool Faller::isFalling() {
 }
 
 bool Faller::drop(Level& level, uint32_t dt) {
-    const int column = static_cast<int>(std::round(x / 32));
-    const int before = static_cast<int>(std::floor(y / 32));
+    const int column = static_cast<int>(x / 32);
+    const int before = rowAt(y);
     fallSpeed = std::min(fallSpeed + dt * 0.01, maxFallStep);
     y += fallSpeed;
-    const int row = static_cast<int>(std::floor(y / 32));
+    const int row = rowAt(y);
     const int nearest = static_cast<int>(std::round(y / 32));
     const bool lands = !level.isFree(column, row + 1, this);
     if (lands) {
