@@ -39,12 +39,6 @@ bool bombMayGoOff(const Level& level, uint32_t dt) {
     return false;
 }
 
-// A pass the undo key holds still: the world drawn as it stands.
-void drawItems(Level& level, std::size_t itemCount) {
-    for (std::size_t i = 0; i < itemCount && i < level.items.size(); ++i)
-        if (level.items[i]) level.items[i]->draw(level.scale);
-}
-
 } // namespace
 
 bool checkPlayEnd(Level& level, const uint8_t* keys, PlayOutcome& outcome) {
@@ -107,16 +101,20 @@ bool checkSelectionInput(Level& level, const uint8_t* keys, int& page, int* chos
     return true;
 }
 
-void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, bool draw) {
+void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, WorldPass what) {
+    const bool move = what != WorldPass::Draw;
+    const bool draw = what != WorldPass::Move;
     // After a stall (the machine busy, the window dragged) the world moves
     // as if less time had passed: past about a third of a second a push
     // would carry a box over the next cell into one already taken.
     dt = std::min<uint32_t>(dt, kLongestFrame);
-    level.player->update(dt);
-    for (std::size_t i = 0; i < itemCount && i < level.items.size(); ++i) {
+    if (move) level.player->update(dt);
+    // No update adds or removes an item.
+    const std::size_t count = std::min(itemCount, level.items.size());
+    for (std::size_t i = 0; i < count; ++i) {
         Item* item = level.items[i];
         if (!item) continue;
-        item->update(dt, false);
+        if (move) item->update(dt, false);
         if (draw) item->draw(level.scale);
     }
 }
@@ -132,7 +130,7 @@ static bool checkEndKeepingRetry(Level& level, const uint8_t* keys, PlayOutcome&
 
 void moveWorld(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, bool draw, UndoHistory* undo) {
     if (undo) undo->beforeUpdate(keys);
-    updateWorld(level, dt, itemCount, draw);
+    updateWorld(level, dt, itemCount, draw ? WorldPass::MoveAndDraw : WorldPass::Move);
     if (undo) undo->afterUpdate();
 }
 
@@ -186,7 +184,7 @@ PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLev
         // The overlay shows the map alone, so it can go before the updates.
         if (selectMode && !composed) drawSelectionOverlay(level, availableLevels, page);
         if (holding)
-            drawItems(level, count);
+            updateWorld(level, dt, count, WorldPass::Draw);
         else
             moveWorld(level, keys, dt, count, true, undo);
         level.player->draw(screen, 1);
