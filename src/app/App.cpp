@@ -11,6 +11,7 @@
 #include "audio/SoundBank.h"
 #include "frontend/Frontend.h"
 #include "level/LoadError.h"
+#include "level/Vocabulary.h"
 #include "platform/Display.h"
 #include "platform/VideoDriver.h"
 #include "platform/Gamepad.h"
@@ -194,7 +195,7 @@ int runWithSounds(int argc, char** argv, int scale, SoundBank& sounds) {
         hiddenCursor = buildCursor(kCursorPicture);
         SDL_SetCursor(hiddenCursor);
     }
-    SDL_Surface* screen = platform::openDisplay(640, 480, display);
+    SDL_Surface* screen = platform::openDisplay(kScreenWidth, kScreenHeight, display);
 
     int status = 0;
     if (!screen) {

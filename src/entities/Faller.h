@@ -5,6 +5,7 @@
 
 #include "entities/Item.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
 
 // The most a falling item moves in one frame: less than half a cell, so the
 // landing snap (rounding to the nearest row) can never put it a row too low.
@@ -14,14 +15,14 @@ constexpr double maxFallStep = 15.9;
 // Is x exactly on a column (not half-way through a push)? Positions stay far
 // inside a 64-bit integer, so the cast is exact and cheaper than std::trunc.
 inline bool onColumnEdge(double x) {
-    const double column = x / 32;
+    const double column = x / kCellSize;
     return column == static_cast<double>(static_cast<int64_t>(column));
 }
 
 // The row a y lies in, rounded down (above the grid too): std::floor without
 // its slow path, which the falls ask every pass.
 inline int rowAt(double y) {
-    const double row = y / 32;
+    const double row = y / kCellSize;
     const int whole = static_cast<int>(row);
     return whole - (row < whole);
 }
@@ -58,10 +59,10 @@ protected:
     virtual Level* fallsIn() const = 0;
 
 private:
-    // On a column, with nothing under it. On a column edge x / 32 is whole,
+    // On a column, with nothing under it. On a column edge x / kCellSize is whole,
     // so truncating it gives the column without a call to round.
     bool unheld(const Level& level) {
-        return onColumnEdge(x) && level.isFree(static_cast<int>(x / 32), rowAt(y) + 1, this);
+        return onColumnEdge(x) && level.isFree(static_cast<int>(x / kCellSize), rowAt(y) + 1, this);
     }
     // Only ever called when unheld: x is on a column edge.
     bool drop(Level& level, uint32_t dt);

@@ -11,6 +11,7 @@
 #include "entities/Player.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
 #include "platform/Display.h"
 #include "platform/Platform.h"
 #include "play/Sequences.h"
@@ -89,8 +90,8 @@ bool checkSelectionInput(Level& level, const uint8_t* keys, int& page, int* chos
     // Doors stand at cell columns 4, 7, ..., 16 on rows 2 and 7; the signed
     // remainders let column -3 through, which names the level before the page.
     if (farOff(x) || farOff(y)) return false;
-    const int column = static_cast<int>(x * 0.03125) - 4;
-    const int row = static_cast<int>(y / 32) - 2;
+    const int column = static_cast<int>(x / kCellSize) - 4;
+    const int row = static_cast<int>(y / kCellSize) - 2;
     if (column % 3 != 0 || row % 5 != 0) return false;
     const int number = row + page + 1 + column / 3;
     // On the first page that quirk would name level 0, which does not exist
