@@ -12,6 +12,7 @@
 #include "frontend/Frontend.h"
 #include "level/LevelCode.h"
 #include "level/LoadError.h"
+#include "level/Vocabulary.h"
 #include "platform/Display.h"
 #include "platform/FileRead.h"
 #include "platform/VideoDriver.h"
@@ -214,7 +215,7 @@ int runWithSounds(int argc, char** argv, int scale, SoundBank& sounds) {
         hiddenCursor = buildCursor(kCursorPicture);
         SDL_SetCursor(hiddenCursor);
     }
-    SDL_Surface* screen = platform::openDisplay(640, 480, display);
+    SDL_Surface* screen = platform::openDisplay(kScreenWidth, kScreenHeight, display);
 
     int status = 0;
     if (!screen) {
