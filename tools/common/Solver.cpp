@@ -70,21 +70,24 @@ uint64_t stateHash(const Snapshot& snapshot) {
 
 Solver::Solver(Level& level, const SolveLimits& limits) : level(level), limits(limits), rewinder(level) {
     rewinder.capture(root);
+    for (Item* item : level.items) {
+        if (!item) continue;
+        if (item->isBox())
+            boxes.push_back(item);
+        else if (Bomb* bomb = dynamic_cast<Bomb*>(item))
+            bombs.push_back(bomb);
+    }
 }
 
 Solver::~Solver() = default;
 
 bool Solver::nothingFalling() const {
-    for (Item* item : level.items) {
-        if (!item) continue;
-        if (item->isBox()) {
-            if (!item->isDestroyed() && item->isFalling()) return false;
-        } else if (const Treasure* treasure = dynamic_cast<const Treasure*>(item)) {
-            if (treasure->fallSpeed != 0) return false;
-        } else if (const Bomb* bomb = dynamic_cast<const Bomb*>(item)) {
-            if (bomb->placed && bomb->fallSpeed != 0) return false;
-        }
-    }
+    for (Item* item : boxes)
+        if (!item->isDestroyed() && item->isFalling()) return false;
+    for (const Treasure* treasure : level.treasures)
+        if (treasure->fallSpeed != 0) return false;
+    for (const Bomb* bomb : bombs)
+        if (bomb->placed && bomb->fallSpeed != 0) return false;
     return true;
 }
 
@@ -113,20 +116,28 @@ bool Solver::act(SolveAction action, uint32_t& passes, bool& won) {
     applyKeyMask(kActionKeys[action], play->keyboard.state);
     for (;;) {
         PlayOutcome outcome;
-        if (play->pass(kPassTime, outcome)) return false;
-        if (++passes == 1) play->keyboard.releaseAll();
-        // The next pass's end check, asked now.
-        if (checkPlayEnd(level, kNoKeys, outcome)) {
+        // Each pass begins with the end check of the world the last one
+        // left; that pass is not the action's but the tape's closing one.
+        if (play->pass(kPassTime, outcome)) {
             won = outcome == Completed;
             return won;
         }
-        if (passes >= kMostPasses) return false;
+        if (++passes == 1) play->keyboard.releaseAll();
+        bool blasted = true;
         if (action == ActWait) {
             size_t now = 0;
             for (const Bomb* bomb : p.bombs) now += bomb->exploded;
-            if (now == burst) continue;
+            blasted = now != burst;
         }
-        if (settled()) break;
+        if (passes >= kMostPasses || (blasted && settled())) {
+            // A settled world is kept: ask the next pass's end check now.
+            if (checkPlayEnd(level, kNoKeys, outcome)) {
+                won = outcome == Completed;
+                return won;
+            }
+            if (passes >= kMostPasses) return false;
+            break;
+        }
     }
     // A key that did nothing only let time pass: that is the wait's business.
     return action == ActWait || p.x != x0 || p.y != y0 || p.bombsUsed != used0;
@@ -150,8 +161,9 @@ bool Solver::mayStillWin() const {
     auto stand = [&](int c, int r) { return open(c, r) && !level.cellAt(c, r)->deadly; };
     const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
     if (!stand(pc, pr)) return true;
-    std::vector<uint8_t> touched(static_cast<size_t>(rows) * columns, 0);  // 1 passed, 2 stood
-    std::vector<int> queue;
+    touched.assign(static_cast<size_t>(rows) * columns, 0);  // 1 passed, 2 stood
+    std::vector<int>& queue = reachQueue;
+    queue.clear();
     auto reach = [&](int c, int r) {
         uint8_t& t = touched[static_cast<size_t>(r) * columns + c];
         if (t == 2) return;
@@ -312,15 +324,16 @@ SolveStatus Solver::step(uint64_t stateBudget) {
                 break;
             }
         }
-        nodes.push_back({0, passes, 0, ActionCount, std::make_unique<Snapshot>()});
+        nodes.push_back({0, passes, 0, ActionCount, {}, 0});
         if (!ended && checkPlayEnd(level, kNoKeys, outcome)) ended = true;
         if (ended && outcome == Completed) {
             finish(0, 0, ActionCount);
         } else if (ended || !settled()) {
             state = SolveStatus::Unsolvable;
         } else {
-            rewinder.capture(*nodes[0].snapshot);
-            seen.insert(stateHash(*nodes[0].snapshot));
+            rewinder.capture(scratch);
+            seen.insert(stateHash(scratch));
+            pack(nodes[0], scratch);
             if (mayStillWin()) push(0);
         }
     }
@@ -331,7 +344,10 @@ SolveStatus Solver::step(uint64_t stateBudget) {
             state = SolveStatus::Unsolvable;
             break;
         }
-        if (examined >= limits.maxStates || spent() >= limits.maxSeconds) {
+        const bool outOfStates = examined >= limits.maxStates;
+        if (outOfStates || spent() >= limits.maxSeconds || overMemory()) {
+            if (outOfStates) stoppedBy = "states";
+            else if (!*stoppedBy) stoppedBy = "time";
             state = SolveStatus::Unknown;
             break;
         }
@@ -339,9 +355,21 @@ SolveStatus Solver::step(uint64_t stateBudget) {
         pop(n);
         --budget;
         ++examined;
-        std::unique_ptr<Snapshot> from = std::move(nodes[n].snapshot);
+        unpack(nodes[n], from);
+        rewinder.restore(from);
+        // Actions the world rules out before any pass are skipped; a wait
+        // already tried from this world at another age of its fuses ends
+        // where that one ended.
+        const Player& p = *level.player;
+        bool burning = false;
+        for (const Bomb* bomb : p.bombs) burning = burning || (bomb->placed && !bomb->exploded);
+        const bool pocket = p.bombsLeft() > 0;
+        const bool waitTried = burning && !waited.insert(idleKey());
+        bool moved = false;  // the world is no longer the node's
         for (int a = 0; a < ActionCount && state == SolveStatus::Running; ++a) {
-            rewinder.restore(*from);
+            if ((a == ActWait && (!burning || waitTried)) || (a == ActBomb && !pocket)) continue;
+            if (moved) rewinder.restore(from);
+            moved = true;
             uint32_t passes;
             bool won;
             if (!act(static_cast<SolveAction>(a), passes, won)) continue;
@@ -350,10 +378,10 @@ SolveStatus Solver::step(uint64_t stateBudget) {
                 continue;
             }
             rewinder.capture(scratch);
-            if (!seen.insert(stateHash(scratch)).second) continue;
+            if (!seen.insert(stateHash(scratch))) continue;
             if (!mayStillWin()) continue;
-            nodes.push_back({n, passes, nodes[n].moves + 1, static_cast<uint8_t>(a),
-                             std::make_unique<Snapshot>(scratch)});
+            nodes.push_back({n, passes, nodes[n].moves + 1, static_cast<uint8_t>(a), {}, 0});
+            pack(nodes.back(), scratch);
             push(static_cast<uint32_t>(nodes.size() - 1));
         }
     }
@@ -367,9 +395,57 @@ SolveStatus Solver::step(uint64_t stateBudget) {
     return state;
 }
 
+void Solver::pack(Node& node, const Snapshot& snapshot) {
+    node.rulesSize = static_cast<uint32_t>(snapshot.rules.size());
+    node.packed.reserve(snapshot.rules.size() + snapshot.looks.size());
+    node.packed.assign(snapshot.rules.begin(), snapshot.rules.end());
+    node.packed.insert(node.packed.end(), snapshot.looks.begin(), snapshot.looks.end());
+    packedBytes += node.packed.capacity();
+}
+
+void Solver::unpack(Node& node, Snapshot& snapshot) {
+    const auto middle = node.packed.begin() + node.rulesSize;
+    snapshot.rules.assign(node.packed.begin(), middle);
+    snapshot.looks.assign(middle, node.packed.end());
+    snapshot.screen = root.screen;
+    snapshot.level = root.level;
+    snapshot.player = root.player;
+    packedBytes -= node.packed.capacity();
+    std::vector<uint8_t>().swap(node.packed);
+}
+
+size_t Solver::memory() const {
+    return nodes.capacity() * sizeof(Node) + packedBytes + seen.bytes() + waited.bytes() +
+           fifo.size() * sizeof(uint32_t) + best.size() * sizeof(std::pair<int64_t, uint32_t>);
+}
+
+bool Solver::overMemory() {
+    const size_t bytes = memory();
+    if (bytes > peakBytes) peakBytes = bytes;
+    if (static_cast<double>(bytes) <= limits.maxMemory * 1024 * 1024) return false;
+    stoppedBy = "memory";
+    return true;
+}
+
+uint64_t Solver::idleKey() {
+    // The youngest burning fuse's age is taken from every burning one.
+    uint32_t age = UINT32_MAX;
+    for (const Bomb* bomb : bombs)
+        if (bomb->placed && !bomb->exploded && bomb->timer < age) age = bomb->timer;
+    if (age == UINT32_MAX) return 0;
+    for (Bomb* bomb : bombs)
+        if (bomb->placed && !bomb->exploded) bomb->timer -= age;
+    rewinder.capture(scratch);
+    for (Bomb* bomb : bombs)
+        if (bomb->placed && !bomb->exploded) bomb->timer += age;
+    return stateHash(scratch);
+}
+
 void Solver::extend(const SolveLimits& more) {
     limits.maxSeconds = more.maxSeconds;
     limits.maxStates = more.maxStates;
+    limits.maxMemory = more.maxMemory;
+    stoppedBy = "";
     if (state == SolveStatus::Unknown) state = SolveStatus::Running;
 }
 

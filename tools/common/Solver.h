@@ -8,9 +8,9 @@
 #include <deque>
 #include <memory>
 #include <queue>
-#include <unordered_set>
 #include <vector>
 
+#include "common/StateSet.h"
 #include "common/Tape.h"
 #include "play/Snapshot.h"
 
@@ -19,6 +19,8 @@ class Level;
 struct SolveLimits {
     double maxSeconds = 60;
     uint64_t maxStates = 5000000;
+    // The search's own tables (states kept, hashes, queues), in megabytes.
+    double maxMemory = 1024;
     bool shortest = false;
 };
 
@@ -52,6 +54,11 @@ public:
     void extend(const SolveLimits& more);
     SolveStatus status() const { return state; }
     uint64_t states() const { return examined; }
+    // Bytes the search holds now, and the most it has held.
+    size_t memory() const;
+    size_t peakMemory() const { return peakBytes; }
+    // Why an Unknown search stopped: "time", "states" or "memory".
+    const char* limitReached() const { return stoppedBy; }
     double seconds() const { return elapsed; }
     // The verified winning tape when Solved (frame time 20 ms throughout).
     const Tape& tape() const { return solution; }
@@ -62,6 +69,14 @@ public:
     // cannot: no bomb left to change the grid, and a gem or the door lies
     // outside every cell the player could ever reach.
     bool mayStillWin() const;
+    // Is the world settled: the player still on whole cells, nothing falling?
+    bool settled() const;
+    // For a settled world with a burning fuse: a hash of its rules with the
+    // fuses' common age left out (their differences kept), zero when none
+    // burns. Two worlds with the same key differ only in how long ago they
+    // would both have been the same world at rest, so waiting for the blast
+    // from either ends in one and the same world.
+    uint64_t idleKey();
 
 private:
     struct Node {
@@ -69,13 +84,17 @@ private:
         uint32_t passes;  // of the action that led here
         uint32_t moves;
         uint8_t action;
-        std::unique_ptr<Snapshot> snapshot;  // dropped once expanded
+        // The snapshot's rules then looks bytes; emptied once expanded.
+        std::vector<uint8_t> packed;
+        uint32_t rulesSize;
     };
     // Runs one action from the world as it stands; returns false when it
     // does nothing, kills the player or never settles; won tells a win.
     bool act(SolveAction action, uint32_t& passes, bool& won);
-    bool settled() const;
     bool nothingFalling() const;
+    void pack(Node& node, const Snapshot& snapshot);
+    void unpack(Node& node, Snapshot& snapshot);
+    bool overMemory();
     int estimate() const;
     void push(uint32_t node);
     bool pop(uint32_t& node);
@@ -88,8 +107,19 @@ private:
     Rewinder rewinder;
     Snapshot root;
     Snapshot scratch;
+    Snapshot from;
     std::vector<Node> nodes;
-    std::unordered_set<uint64_t> seen;
+    StateSet seen;
+    // Worlds whose wait for the blast has been tried (idleKey).
+    StateSet waited;
+    // What falls: the crates and rocks, the gems, the bombs (found once).
+    std::vector<Item*> boxes;
+    std::vector<class Bomb*> bombs;
+    mutable std::vector<uint8_t> touched;  // mayStillWin's reach, kept
+    mutable std::vector<int> reachQueue;
+    size_t packedBytes = 0;
+    size_t peakBytes = 0;
+    const char* stoppedBy = "";
     std::deque<uint32_t> fifo;
     std::priority_queue<std::pair<int64_t, uint32_t>> best;  // (-priority, node)
     uint64_t pushed = 0;
