@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 #include "common/Solver.h"
+#include "entities/Bomb.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "level/Level.h"
@@ -126,4 +127,67 @@ TEST(SolverTest, AStallInMidPushLeavesTheCrateItsCell) {
     EXPECT_EQ(rock->x, 128);
     EXPECT_EQ(level->cellAt(4, 11)->item, rock);
     EXPECT_EQ(level->cellAt(5, 11)->item, crate);
+}
+
+// The wait is tried once per world at rest whatever the age of its fuses:
+// that is safe only while an idle pass changes nothing the rules read but
+// the fuses' ages (and, just before the blast, the bomb letting go of its
+// cell, which changes the key). Checked at every settled pass with a fuse
+// burning along a solution of a bomb level.
+TEST(SolverTest, AnIdlePassAgesTheFusesAndNothingElse) {
+    testsupport::InFolder in(fs::path(VORREL_SOURCE_DATA));
+    auto level = load("level/main/level17.lev");
+    Solver solver(*level);
+    while (solver.step(1000) == SolveStatus::Running) {
+    }
+    ASSERT_EQ(solver.status(), SolveStatus::Solved);
+    Rewinder rewinder(*level);
+    Snapshot here, later;
+    HeadlessPlay play(*level);
+    PlayOutcome outcome;
+    int checked = 0;
+    for (const TapeRun& run : solver.tape().runs)
+        for (uint32_t i = 0; i < run.frames; ++i) {
+            if (solver.settled() && solver.idleKey() != 0) {
+                rewinder.capture(here);
+                const uint64_t key = solver.idleKey();
+                int held = 0;
+                for (const Bomb* bomb : level->player->bombs) {
+                    const Cell* cell = level->cellAt(bomb->column, bomb->row);
+                    held += bomb->placed && !bomb->exploded && cell && cell->item == bomb;
+                }
+                play.keyboard.releaseAll();
+                play.pass(20, outcome);
+                rewinder.capture(later);
+                int stillHeld = 0;
+                for (const Bomb* bomb : level->player->bombs) {
+                    const Cell* cell = level->cellAt(bomb->column, bomb->row);
+                    stillHeld += bomb->placed && !bomb->exploded && cell && cell->item == bomb;
+                }
+                if (solver.settled() && solver.idleKey() != 0 && stillHeld == held) {
+                    EXPECT_EQ(solver.idleKey(), key);
+                    EXPECT_NE(stateHash(later), stateHash(here));
+                    ++checked;
+                }
+                rewinder.restore(here);
+            }
+            applyKeyMask(run.keys, play.keyboard.state);
+            play.pass(run.dt, outcome);
+        }
+    EXPECT_EQ(outcome, Completed);
+    EXPECT_GT(checked, 50);
+}
+
+TEST(SolverTest, AMemoryLimitEndsTheSearchAsUnknown) {
+    testsupport::InFolder in(fs::path(VORREL_SOURCE_DATA));
+    auto level = load("level/main/level40.lev");
+    SolveLimits limits;
+    limits.maxMemory = 0.5;
+    Solver solver(*level, limits);
+    while (solver.step(1000) == SolveStatus::Running) {
+    }
+    EXPECT_EQ(solver.status(), SolveStatus::Unknown);
+    EXPECT_STREQ(solver.limitReached(), "memory");
+    EXPECT_GT(solver.peakMemory(), 512u * 1024);
+    EXPECT_LT(solver.peakMemory(), 2u * 1024 * 1024);
 }

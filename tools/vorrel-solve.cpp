@@ -19,7 +19,7 @@ namespace {
 
 int usage(const char* message) {
     std::fprintf(stderr, "vorrel-solve: %s\n", message);
-    std::fprintf(stderr, "usage: vorrel-solve [--max-seconds S] [--max-states N] [--shortest] LEVEL OUT.tape\n");
+    std::fprintf(stderr, "usage: vorrel-solve [--max-seconds S] [--max-states N] [--max-memory MB] [--shortest] LEVEL OUT.tape\n");
     return 2;
 }
 
@@ -53,7 +53,8 @@ int main(int argc, char** argv) {
         const char* arg = argv[i];
         if (!std::strcmp(arg, "--shortest")) {
             limits.shortest = true;
-        } else if (!std::strcmp(arg, "--max-seconds") || !std::strcmp(arg, "--max-states")) {
+        } else if (!std::strcmp(arg, "--max-seconds") || !std::strcmp(arg, "--max-states") ||
+                   !std::strcmp(arg, "--max-memory")) {
             if (i + 1 >= argc) return usage((std::string(arg) + " needs a value").c_str());
             const char* text = argv[++i];
             const bool states = !std::strcmp(arg, "--max-states");
@@ -62,6 +63,8 @@ int main(int argc, char** argv) {
                 return usage((std::string("bad ") + arg + " value '" + text + "'").c_str());
             if (states)
                 limits.maxStates = static_cast<uint64_t>(value);
+            else if (!std::strcmp(arg, "--max-memory"))
+                limits.maxMemory = value;
             else
                 limits.maxSeconds = value;
         } else if (arg[0] == '-' && arg[1] == '-') {
@@ -98,6 +101,8 @@ int main(int argc, char** argv) {
         }
     }
     if (progress) std::fprintf(stderr, "\r\033[K");
+    if (solver.status() == SolveStatus::Unknown && !std::strcmp(solver.limitReached(), "memory"))
+        std::fprintf(stderr, "vorrel-solve: the search stopped at its memory limit of %g MB\n", limits.maxMemory);
 
     int status = solver.status() == SolveStatus::Solved ? 0 : solver.status() == SolveStatus::Unsolvable ? 1 : 4;
     if (status == 0) {
