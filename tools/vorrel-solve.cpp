@@ -95,8 +95,9 @@ int main(int argc, char** argv) {
     while (solver.step(2000) == SolveStatus::Running) {
         const auto now = std::chrono::steady_clock::now();
         if (progress && now - lastReport >= std::chrono::seconds(1)) {
-            std::fprintf(stderr, "\rvorrel-solve: %llu states, %.0f s", static_cast<unsigned long long>(solver.states()),
-                         solver.seconds());
+            std::fprintf(stderr, "\rvorrel-solve: %llu states, %.0f s, %.0f MB",
+                         static_cast<unsigned long long>(solver.states()), solver.seconds(),
+                         static_cast<double>(solver.memory()) / (1024 * 1024));
             lastReport = now;
         }
     }
