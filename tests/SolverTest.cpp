@@ -191,3 +191,35 @@ TEST(SolverTest, AMemoryLimitEndsTheSearchAsUnknown) {
     EXPECT_GT(solver.peakMemory(), 512u * 1024);
     EXPECT_LT(solver.peakMemory(), 2u * 1024 * 1024);
 }
+
+// The shortest search's bound never overestimates: with it the search finds
+// as few actions as breadth-first search, which has no bound to be wrong.
+// Every campaign level where breadth-first finishes quickly, and the test
+// levels with ladders, jumps and gems.
+TEST(SolverTest, TheBoundedShortestSearchMatchesBreadthFirst) {
+    std::vector<std::pair<fs::path, std::string>> levels;
+    for (int n : {1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 15, 21})
+        levels.push_back({fs::path(VORREL_SOURCE_DATA), "level/main/level" + std::to_string(n) + ".lev"});
+    for (const char* name : {"collect", "jump", "ladder", "walk"})
+        levels.push_back({tapeFolder(), std::string("level/") + name + ".lev"});
+    for (const auto& [folder, path] : levels) {
+        SCOPED_TRACE(path);
+        testsupport::InFolder in(folder);
+        unsigned moves[2] = {};
+        uint64_t states[2] = {};
+        for (int bounded = 0; bounded < 2; ++bounded) {
+            auto level = load(path.c_str());
+            SolveLimits limits;
+            limits.shortest = true;
+            limits.bound = bounded;
+            Solver solver(*level, limits);
+            while (solver.step(1000) == SolveStatus::Running) {
+            }
+            ASSERT_EQ(solver.status(), SolveStatus::Solved);
+            moves[bounded] = solver.moves();
+            states[bounded] = solver.states();
+        }
+        EXPECT_EQ(moves[1], moves[0]);
+        EXPECT_LE(states[1], states[0]);
+    }
+}

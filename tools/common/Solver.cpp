@@ -1,6 +1,7 @@
 // The solver: settled states, macro actions, the search and its verification.
 #include "common/Solver.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -76,6 +77,8 @@ Solver::Solver(Level& level, const SolveLimits& limits) : level(level), limits(l
             boxes.push_back(item);
         else if (Bomb* bomb = dynamic_cast<Bomb*>(item))
             bombs.push_back(bomb);
+        else if (const Goal* goal = dynamic_cast<const Goal*>(item))
+            door = goal;
     }
 }
 
@@ -231,10 +234,145 @@ int Solver::estimate() const {
     return 16 * left + nearest;
 }
 
+namespace {
+constexpr uint32_t kFar = UINT32_MAX;
+}
+
+unsigned Solver::actionsLeftBound() const {
+    const Player& p = *level.player;
+    if (!door) return 0;
+    // Across: no action moves the player more than two cells (a jump) left
+    // or right. A gem is taken within 8 pixels of it and only ever falls
+    // straight down; the play ends on the door. So the player must sweep
+    // from where it stands over [lo, hi] and end at the door, the shorter
+    // of the two orders.
+    const double x = p.x, d = door->x;
+    double lo = std::min(x, d), hi = std::max(x, d);
+    for (const Treasure* treasure : level.treasures) {
+        if (treasure->collected) continue;
+        lo = std::min(lo, treasure->x + 8);
+        hi = std::max(hi, treasure->x - 8);
+    }
+    const double sweep = std::min((x - lo) + (hi - lo) + (hi - d), (hi - x) + (hi - lo) + (d - lo));
+    // The door counts within a pixel.
+    const double across = std::max(0.0, sweep - 1);
+    // Up: no action lifts the player more than a cell (a step up, a rung);
+    // jumps land level or lower, and nothing else lifts.
+    const double up = std::max(0.0, p.y - door->y - 1);
+    const unsigned sweepBound = static_cast<unsigned>(std::max(std::ceil(across / 64), std::ceil(up / 32)));
+    const unsigned tour = tourBound();
+    return tour == kFar ? sweepBound : std::max(sweepBound, tour);
+}
+
+// Once no blast can change the grid, a finer bound from the grid itself: the
+// actions on a relaxed map of the cells, where the player may be in any
+// passable cell (items ignored, no floor needed), walking, pushing or
+// jumping sideways, stepping up, climbing a rung, each at one action, and
+// falling for nothing. Every action the engine allows is a path of at most
+// one action there, so the fewest actions to take each gem on the way to
+// the door there are never more than in the game.
+void Solver::relaxedDistances(int from, bool toward, std::vector<uint32_t>& out) const {
+    const int rows = static_cast<int>(level.grid.size());
+    const int columns = rows ? static_cast<int>(level.grid[0].size()) : 0;
+    out.assign(static_cast<size_t>(rows) * columns, kFar);
+    auto open = [&](int c, int r) {
+        const Cell* cell = level.cellAt(c, r);
+        return cell && cell->passable;
+    };
+    auto ladder = [&](int c, int r) { return level.cellAt(c, r)->ladder; };
+    std::deque<int>& queue = relaxedQueue;
+    queue.clear();
+    out[from] = 0;
+    queue.push_back(from);
+    while (!queue.empty()) {
+        const int at = queue.front();
+        queue.pop_front();
+        const int c = at % columns, r = at / columns;
+        const uint32_t d = out[at];
+        auto reach = [&](int nc, int nr, uint32_t cost) {
+            if (!open(nc, nr)) return;
+            uint32_t& there = out[static_cast<size_t>(nr) * columns + nc];
+            if (d + cost >= there) return;
+            there = d + cost;
+            if (cost)
+                queue.push_back(nr * columns + nc);
+            else
+                queue.push_front(nr * columns + nc);
+        };
+        // Forward from (c, r), or (toward) the cells that lead to it.
+        for (int s : {-1, 1}) {
+            reach(c + s, r, 1);                      // walk, push
+            reach(c + 2 * s, r, 1);                  // jump
+            reach(c + s, toward ? r + 1 : r - 1, 1);  // step up
+        }
+        if (toward) {
+            if (open(c, r + 1) && ladder(c, r + 1)) reach(c, r + 1, 1);
+            reach(c, r - 1, 0);
+        } else {
+            if (ladder(c, r)) reach(c, r - 1, 1);
+            reach(c, r + 1, 0);
+        }
+    }
+}
+
+unsigned Solver::tourBound() const {
+    const Player& p = *level.player;
+    if (p.bombsUsed < p.bombs.size()) return kFar;
+    for (const Bomb* bomb : p.bombs)
+        if (bomb->placed && !bomb->exploded) return kFar;
+    const int rows = static_cast<int>(level.grid.size());
+    const int columns = rows ? static_cast<int>(level.grid[0].size()) : 0;
+    auto index = [&](double x, double y) -> int {
+        const int c = static_cast<int>(std::floor(x / 32)), r = static_cast<int>(std::floor(y / 32));
+        return c >= 0 && r >= 0 && c < columns && r < rows ? r * columns + c : -1;
+    };
+    const int start = index(p.x, p.y), goal = index(door->x, door->y);
+    if (start < 0 || goal < 0 || !level.cellAt(start % columns, start / columns)->passable) return kFar;
+    relaxedDistances(start, false, fromPlayer);
+    relaxedDistances(goal, true, toDoor);
+    uint32_t most = fromPlayer[goal];
+    if (most == kFar) return kFar;
+    auto sum = [&](int c, int r) -> uint32_t {
+        if (c < 0 || c >= columns || r < 0 || r >= rows) return kFar;
+        const size_t at = static_cast<size_t>(r) * columns + c;
+        return fromPlayer[at] == kFar || toDoor[at] == kFar ? kFar : fromPlayer[at] + toDoor[at];
+    };
+    for (const Treasure* treasure : level.treasures) {
+        if (treasure->collected) continue;
+        // Taken in its cell or anywhere it may fall to; or flown over by a
+        // jump from the cell before it to the cell after it.
+        const int c = static_cast<int>(treasure->x / 32);
+        uint32_t cheapest = kFar;
+        for (int r = static_cast<int>(std::floor(treasure->y / 32)); r >= 0 && r < rows; ++r) {
+            cheapest = std::min(cheapest, sum(c, r));
+            for (int s : {-1, 1}) {
+                const int a = c - s, b = c + s;
+                if (a < 0 || b < 0 || a >= columns || b >= columns) continue;
+                const uint32_t before = fromPlayer[static_cast<size_t>(r) * columns + a];
+                const uint32_t after = toDoor[static_cast<size_t>(r) * columns + b];
+                if (before != kFar && after != kFar) cheapest = std::min(cheapest, before + 1 + after);
+            }
+            const Cell* below = level.cellAt(c, r + 1);
+            if (!below || !below->passable) break;
+        }
+        if (cheapest == kFar) return kFar;
+        most = std::max(most, cheapest);
+    }
+    return most;
+}
+
 void Solver::push(uint32_t node) {
     ++pushed;
-    if (limits.shortest) {
+    if (limits.shortest && !limits.bound) {
         fifo.push_back(node);
+        return;
+    }
+    if (limits.shortest) {
+        // Fewest actions plus the bound first, then the most actions taken
+        // (the nearest a win).
+        const int64_t g = nodes[node].moves;
+        const int64_t f = g + actionsLeftBound();
+        best.push({-(f << 24 | (0xFFFFFF - g)), node});
         return;
     }
     // A burning bomb makes every later state new (its timer is part of it).
@@ -249,7 +387,7 @@ void Solver::push(uint32_t node) {
 }
 
 bool Solver::pop(uint32_t& node) {
-    if (limits.shortest) {
+    if (limits.shortest && !limits.bound) {
         if (fifo.empty()) return false;
         node = fifo.front();
         fifo.pop_front();
@@ -324,7 +462,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
                 break;
             }
         }
-        nodes.push_back({0, passes, 0, ActionCount, {}, 0});
+        nodes.push_back({0, passes, 0, ActionCount, {}, 0, 0});
         if (!ended && checkPlayEnd(level, kNoKeys, outcome)) ended = true;
         if (ended && outcome == Completed) {
             finish(0, 0, ActionCount);
@@ -332,7 +470,8 @@ SolveStatus Solver::step(uint64_t stateBudget) {
             state = SolveStatus::Unsolvable;
         } else {
             rewinder.capture(scratch);
-            seen.insert(stateHash(scratch));
+            nodes[0].hash = stateHash(scratch);
+            seen.insert(nodes[0].hash);
             pack(nodes[0], scratch);
             if (mayStillWin()) push(0);
         }
@@ -340,7 +479,14 @@ SolveStatus Solver::step(uint64_t stateBudget) {
 
     uint64_t budget = stateBudget;
     while (state == SolveStatus::Running && budget > 0) {
-        if (limits.shortest ? fifo.empty() : best.empty()) {
+        const bool empty = limits.shortest && !limits.bound ? fifo.empty() : best.empty();
+        // A win found is the shortest once no state left could do better.
+        if (winPending && (empty || ((-best.top().first) >> 24) >= pending.moves)) {
+            winPending = false;
+            finish(pending.node, pending.passes, pending.action);
+            continue;
+        }
+        if (empty) {
             state = SolveStatus::Unsolvable;
             break;
         }
@@ -353,6 +499,12 @@ SolveStatus Solver::step(uint64_t stateBudget) {
         }
         uint32_t n;
         pop(n);
+        if (limits.shortest && limits.bound && nodes[n].moves > seen.value(nodes[n].hash)) {
+            // Reached again in fewer actions after it was queued.
+            packedBytes -= nodes[n].packed.capacity();
+            std::vector<uint8_t>().swap(nodes[n].packed);
+            continue;
+        }
         --budget;
         ++examined;
         unpack(nodes[n], from);
@@ -373,14 +525,21 @@ SolveStatus Solver::step(uint64_t stateBudget) {
             uint32_t passes;
             bool won;
             if (!act(static_cast<SolveAction>(a), passes, won)) continue;
+            const uint32_t moves = nodes[n].moves + 1;
+            if (won && limits.shortest && limits.bound) {
+                if (!winPending || moves < pending.moves) pending = {n, passes, moves, static_cast<SolveAction>(a)};
+                winPending = true;
+                continue;
+            }
             if (won) {
                 finish(n, passes, static_cast<SolveAction>(a));
                 continue;
             }
             rewinder.capture(scratch);
-            if (!seen.insert(stateHash(scratch))) continue;
+            const uint64_t hash = stateHash(scratch);
+            if (!(limits.shortest && limits.bound ? seen.improve(hash, moves) : seen.insert(hash))) continue;
             if (!mayStillWin()) continue;
-            nodes.push_back({n, passes, nodes[n].moves + 1, static_cast<uint8_t>(a), {}, 0});
+            nodes.push_back({n, passes, moves, static_cast<uint8_t>(a), {}, 0, hash});
             pack(nodes.back(), scratch);
             push(static_cast<uint32_t>(nodes.size() - 1));
         }

@@ -22,6 +22,10 @@ struct SolveLimits {
     // The search's own tables (states kept, hashes, queues), in megabytes.
     double maxMemory = 1024;
     bool shortest = false;
+    // The shortest search puts first the states whose actions so far plus
+    // a lower bound of the actions still needed are fewest (A*); without
+    // the bound it is plain breadth-first. Both find the fewest actions.
+    bool bound = true;
 };
 
 enum class SolveStatus { Running, Solved, Unsolvable, Unknown };
@@ -69,6 +73,9 @@ public:
     // cannot: no bomb left to change the grid, and a gem or the door lies
     // outside every cell the player could ever reach.
     bool mayStillWin() const;
+    // At least how many more actions any win from the world as it stands
+    // needs; never more than the fewest there are (see docs/solver.md).
+    unsigned actionsLeftBound() const;
     // Is the world settled: the player still on whole cells, nothing falling?
     bool settled() const;
     // For a settled world with a burning fuse: a hash of its rules with the
@@ -87,6 +94,7 @@ private:
         // The snapshot's rules then looks bytes; emptied once expanded.
         std::vector<uint8_t> packed;
         uint32_t rulesSize;
+        uint64_t hash;
     };
     // Runs one action from the world as it stands; returns false when it
     // does nothing, kills the player or never settles; won tells a win.
@@ -95,6 +103,9 @@ private:
     void pack(Node& node, const Snapshot& snapshot);
     void unpack(Node& node, Snapshot& snapshot);
     bool overMemory();
+    unsigned tourBound() const;
+    // Actions on the relaxed map from a cell (or, toward, to it).
+    void relaxedDistances(int from, bool toward, std::vector<uint32_t>& out) const;
     int estimate() const;
     void push(uint32_t node);
     bool pop(uint32_t& node);
@@ -117,12 +128,23 @@ private:
     std::vector<class Bomb*> bombs;
     mutable std::vector<uint8_t> touched;  // mayStillWin's reach, kept
     mutable std::vector<int> reachQueue;
+    mutable std::vector<uint32_t> fromPlayer, toDoor;  // tourBound's maps, kept
+    mutable std::deque<int> relaxedQueue;
     size_t packedBytes = 0;
     size_t peakBytes = 0;
     const char* stoppedBy = "";
     std::deque<uint32_t> fifo;
     std::priority_queue<std::pair<int64_t, uint32_t>> best;  // (-priority, node)
     uint64_t pushed = 0;
+    const class Goal* door = nullptr;  // the last goal, the one that counts
+    // A win the shortest search found and keeps until no state left could
+    // lead to a shorter one.
+    struct Win {
+        uint32_t node, passes, moves;
+        SolveAction action;
+    };
+    bool winPending = false;
+    Win pending{};
     SolveStatus state = SolveStatus::Running;
     uint64_t examined = 0;
     double elapsed = 0;
