@@ -223,3 +223,29 @@ TEST(SolverTest, TheBoundedShortestSearchMatchesBreadthFirst) {
         EXPECT_LE(states[1], states[0]);
     }
 }
+
+// The search from where a tape leaves the play: the tape's passes then the
+// solution win on a fresh load; a tape that ends the play leaves nothing.
+TEST(SolverTest, SolvesOnFromWhereATapeLeavesThePlay) {
+    testsupport::InFolder in(fs::path(VORREL_SOURCE_DATA));
+    const char* path = "level/main/level17.lev";
+    const Tape whole = loadTape("level/main/tapes/level17.tape");
+    Tape before;
+    for (const TapeRun& run : whole.runs)
+        for (uint32_t i = 0; i < run.frames && before.frameCount() < 300; ++i) before.append(run.dt, run.keys);
+    auto level = load(path);
+    PlayOutcome outcome = Quit;
+    ASSERT_EQ(playTapeHeadless(*level, before, outcome), 0u);
+    Solver solver(*level);
+    while (solver.step(1000) == SolveStatus::Running) {
+    }
+    ASSERT_EQ(solver.status(), SolveStatus::Solved);
+    const Tape joined = joinTapes(before, solver.tape());
+    EXPECT_EQ(joined.frameCount(), 300 + solver.tape().frameCount());
+    auto fresh = load(path);
+    EXPECT_EQ(replayTape(*fresh, joined, ReplayOptions{}).outcome, Completed);
+
+    auto again = load(path);
+    EXPECT_EQ(playTapeHeadless(*again, joined, outcome), joined.frameCount());
+    EXPECT_EQ(outcome, Completed);
+}

@@ -19,7 +19,7 @@ namespace {
 
 int usage(const char* message) {
     std::fprintf(stderr, "vorrel-solve: %s\n", message);
-    std::fprintf(stderr, "usage: vorrel-solve [--max-seconds S] [--max-states N] [--max-memory MB] [--shortest] LEVEL OUT.tape\n");
+    std::fprintf(stderr, "usage: vorrel-solve [--max-seconds S] [--max-states N] [--max-memory MB] [--shortest] [--after TAPE] LEVEL OUT.tape\n");
     return 2;
 }
 
@@ -47,12 +47,16 @@ bool writeAtomically(const std::string& path, const std::string& text) {
 
 int main(int argc, char** argv) {
     SolveLimits limits;
+    const char* after = nullptr;
     const char* positional[2] = {nullptr, nullptr};
     int positionals = 0;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (!std::strcmp(arg, "--shortest")) {
             limits.shortest = true;
+        } else if (!std::strcmp(arg, "--after")) {
+            if (i + 1 >= argc) return usage("--after needs a tape");
+            after = argv[++i];
         } else if (!std::strcmp(arg, "--max-seconds") || !std::strcmp(arg, "--max-states") ||
                    !std::strcmp(arg, "--max-memory")) {
             if (i + 1 >= argc) return usage((std::string(arg) + " needs a value").c_str());
@@ -75,6 +79,8 @@ int main(int argc, char** argv) {
         }
     }
     if (positionals != 2) return usage("LEVEL and OUT.tape are needed");
+    Tape before;
+    if (after && !loadTapeOrReport("vorrel-solve", after, before)) return 2;
 
     // The search shows nothing and plays no sound.
     setenv("SDL_VIDEODRIVER", "dummy", 0);
@@ -89,6 +95,18 @@ int main(int argc, char** argv) {
         return status;
     }
 
+    if (after) {
+        // The search starts where the tape leaves the play, which must still
+        // be going.
+        PlayOutcome outcome = Quit;
+        if (const uint64_t pass = playTapeHeadless(*level, before, outcome)) {
+            std::fprintf(stderr, "vorrel-solve: %s ends the play (%s) at pass %llu: nothing is left to search\n",
+                         after, outcomeName(outcome), static_cast<unsigned long long>(pass));
+            delete level;
+            SDL_Quit();
+            return 2;
+        }
+    }
     Solver solver(*level, limits);
     const bool progress = isatty(2);
     auto lastReport = std::chrono::steady_clock::now();
@@ -108,7 +126,7 @@ int main(int argc, char** argv) {
     int status = solver.status() == SolveStatus::Solved ? 0 : solver.status() == SolveStatus::Unsolvable ? 1 : 4;
     if (status == 0) {
         // The tape once more through the real play loop, drawn, on a fresh load.
-        Tape tape = solver.tape();
+        Tape tape = after ? joinTapes(before, solver.tape()) : solver.tape();
         tape.level = positional[0];
         delete level;
         level = new Level(positional[0], screen, nullptr, 1, false);

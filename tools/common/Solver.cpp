@@ -608,6 +608,26 @@ void Solver::extend(const SolveLimits& more) {
     if (state == SolveStatus::Unknown) state = SolveStatus::Running;
 }
 
+uint64_t playTapeHeadless(Level& level, const Tape& tape, PlayOutcome& outcome) {
+    HeadlessPlay play(level);
+    uint64_t pass = 0;
+    for (const TapeRun& run : tape.runs)
+        for (uint32_t i = 0; i < run.frames; ++i) {
+            ++pass;
+            applyKeyMask(run.keys, play.keyboard.state);
+            if (play.pass(run.dt, outcome)) return pass;
+        }
+    return 0;
+}
+
+Tape joinTapes(const Tape& before, const Tape& after) {
+    Tape joined = before;
+    for (const TapeRun& run : after.runs)
+        for (uint32_t i = 0; i < run.frames; ++i) joined.append(run.dt, run.keys);
+    joined.expect = after.expect;
+    return joined;
+}
+
 std::string formatSolveReport(const Solver& solver) {
     static const char* const names[] = {"unknown", "solved", "unsolvable", "unknown"};
     std::string out = std::string("result ") + names[static_cast<int>(solver.status())] + "\n";

@@ -153,6 +153,15 @@ private:
     class HeadlessPlay* play = nullptr;  // while a step runs
 };
 
+// Plays a tape's passes on a level without drawing, as the play loop would
+// (the question "can it still be won from here?"). Returns the number of
+// the pass whose end check ended the play (outcome says how), or 0 when the
+// play is still going after the tape's last pass.
+uint64_t playTapeHeadless(Level& level, const Tape& tape, PlayOutcome& outcome);
+// A tape that plays `before` and then `after` (the solver's tape from where
+// `before` left off).
+Tape joinTapes(const Tape& before, const Tape& after);
+
 // The lint's line for a level's verdict (vorrel-lint --solve): unsolvable
 // is an error, unknown (a limit came first) a warning, solved nothing (an
 // empty text). The level must load.
