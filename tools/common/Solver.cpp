@@ -146,11 +146,17 @@ bool Solver::act(SolveAction action, uint32_t& passes, bool& won) {
     return action == ActWait || p.x != x0 || p.y != y0 || p.bombsUsed != used0;
 }
 
-bool Solver::mayStillWin() const {
+bool Solver::blastsLeft() const {
     const Player& p = *level.player;
     if (p.bombsUsed < p.bombs.size()) return true;
     for (const Bomb* bomb : p.bombs)
         if (bomb->placed && !bomb->exploded) return true;
+    return false;
+}
+
+bool Solver::mayStillWin() const {
+    if (blastsLeft()) return true;
+    const Player& p = *level.player;
 
     // No blast will change the grid again. Every cell the player could ever
     // stand in or pass through, by moves that only ever gain height by a
@@ -316,10 +322,8 @@ void Solver::relaxedDistances(int from, bool toward, std::vector<uint32_t>& out)
 }
 
 unsigned Solver::tourBound() const {
+    if (blastsLeft()) return kFar;
     const Player& p = *level.player;
-    if (p.bombsUsed < p.bombs.size()) return kFar;
-    for (const Bomb* bomb : p.bombs)
-        if (bomb->placed && !bomb->exploded) return kFar;
     const int rows = static_cast<int>(level.grid.size());
     const int columns = rows ? static_cast<int>(level.grid[0].size()) : 0;
     auto index = [&](double x, double y) -> int {

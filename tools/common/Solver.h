@@ -103,6 +103,8 @@ private:
     void pack(Node& node, const Snapshot& snapshot);
     void unpack(Node& node, Snapshot& snapshot);
     bool overMemory();
+    // Can a blast still change the grid (a bomb in the pocket or burning)?
+    bool blastsLeft() const;
     unsigned tourBound() const;
     // Actions on the relaxed map from a cell (or, toward, to it).
     void relaxedDistances(int from, bool toward, std::vector<uint32_t>& out) const;
