@@ -559,17 +559,24 @@ SolveStatus Solver::step(uint64_t stateBudget) {
 }
 
 void Solver::pack(Node& node, const Snapshot& snapshot) {
+    // The looks are left out when they are laid out as the start's: nothing
+    // the rules do reads them (the hash leaves them out too), so a state
+    // restored with the start's looks plays on exactly as with its own.
+    const bool looks = snapshot.looks.size() != root.looks.size();
     node.rulesSize = static_cast<uint32_t>(snapshot.rules.size());
-    node.packed.reserve(snapshot.rules.size() + snapshot.looks.size());
+    node.packed.reserve(snapshot.rules.size() + (looks ? snapshot.looks.size() : 0));
     node.packed.assign(snapshot.rules.begin(), snapshot.rules.end());
-    node.packed.insert(node.packed.end(), snapshot.looks.begin(), snapshot.looks.end());
+    if (looks) node.packed.insert(node.packed.end(), snapshot.looks.begin(), snapshot.looks.end());
     packedBytes += node.packed.capacity();
 }
 
 void Solver::unpack(Node& node, Snapshot& snapshot) {
     const auto middle = node.packed.begin() + node.rulesSize;
     snapshot.rules.assign(node.packed.begin(), middle);
-    snapshot.looks.assign(middle, node.packed.end());
+    if (middle != node.packed.end())
+        snapshot.looks.assign(middle, node.packed.end());
+    else
+        snapshot.looks = root.looks;
     snapshot.screen = root.screen;
     snapshot.level = root.level;
     snapshot.player = root.player;

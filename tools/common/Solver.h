@@ -91,7 +91,8 @@ private:
         uint32_t passes;  // of the action that led here
         uint32_t moves;
         uint8_t action;
-        // The snapshot's rules then looks bytes; emptied once expanded.
+        // The snapshot's rules bytes (then its looks, when laid out unlike
+        // the start's); emptied once expanded.
         std::vector<uint8_t> packed;
         uint32_t rulesSize;
         uint64_t hash;
