@@ -139,7 +139,7 @@ private:
     std::deque<uint32_t> fifo;
     std::priority_queue<std::pair<int64_t, uint32_t>> best;  // (-priority, node)
     uint64_t pushed = 0;
-    const class Goal* door = nullptr;  // the last goal, the one that counts
+    const Item* door = nullptr;  // the last goal, the one that counts
     // A win the shortest search found and keeps until no state left could
     // lead to a shorter one.
     struct Win {
