@@ -281,8 +281,9 @@ void Solver::relaxedDistances(int from, bool toward, std::vector<uint32_t>& out)
     const int rows = static_cast<int>(level.grid.size());
     const int columns = rows ? static_cast<int>(level.grid[0].size()) : 0;
     out.assign(static_cast<size_t>(rows) * columns, kFar);
+    // Within the first row's width, so a cell's index stays in the map.
     auto open = [&](int c, int r) {
-        const Cell* cell = level.cellAt(c, r);
+        const Cell* cell = c < columns ? level.cellAt(c, r) : nullptr;
         return cell && cell->passable;
     };
     auto ladder = [&](int c, int r) { return level.cellAt(c, r)->ladder; };
