@@ -19,7 +19,9 @@ namespace {
 
 int usage(const char* message) {
     std::fprintf(stderr, "vorrel-solve: %s\n", message);
-    std::fprintf(stderr, "usage: vorrel-solve [--max-seconds S] [--max-states N] [--max-memory MB] [--shortest] [--after TAPE] LEVEL OUT.tape\n");
+    std::fprintf(stderr,
+                 "usage: vorrel-solve [--max-seconds S] [--max-states N] [--max-memory MB] [--shortest] [--after TAPE] "
+                 "LEVEL OUT.tape\n");
     return 2;
 }
 
@@ -100,8 +102,8 @@ int main(int argc, char** argv) {
         // be going.
         PlayOutcome outcome = Quit;
         if (const uint64_t pass = playTapeHeadless(*level, before, outcome)) {
-            std::fprintf(stderr, "vorrel-solve: %s ends the play (%s) at pass %llu: nothing is left to search\n",
-                         after, outcomeName(outcome), static_cast<unsigned long long>(pass));
+            std::fprintf(stderr, "vorrel-solve: %s ends the play (%s) at pass %llu: nothing is left to search\n", after,
+                         outcomeName(outcome), static_cast<unsigned long long>(pass));
             delete level;
             SDL_Quit();
             return 2;

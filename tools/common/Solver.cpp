@@ -308,8 +308,8 @@ void Solver::relaxedDistances(int from, bool toward, std::vector<uint32_t>& out)
         };
         // Forward from (c, r), or (toward) the cells that lead to it.
         for (int s : {-1, 1}) {
-            reach(c + s, r, 1);                      // walk, push
-            reach(c + 2 * s, r, 1);                  // jump
+            reach(c + s, r, 1);                       // walk, push
+            reach(c + 2 * s, r, 1);                   // jump
             reach(c + s, toward ? r + 1 : r - 1, 1);  // step up
         }
         if (toward) {
@@ -497,8 +497,10 @@ SolveStatus Solver::step(uint64_t stateBudget) {
         }
         const bool outOfStates = examined >= limits.maxStates;
         if (outOfStates || spent() >= limits.maxSeconds || overMemory()) {
-            if (outOfStates) stoppedBy = "states";
-            else if (!*stoppedBy) stoppedBy = "time";
+            if (outOfStates)
+                stoppedBy = "states";
+            else if (!*stoppedBy)
+                stoppedBy = "time";
             state = SolveStatus::Unknown;
             break;
         }
