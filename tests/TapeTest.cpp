@@ -122,7 +122,7 @@ TEST(TapeParser, FormatMergesEqualFramesAndReadsBack) {
     Tape tape;
     tape.level = "level/walk.lev";
     tape.expect = "Died";
-    tape.select = 7;
+    tape.select = 17;
     tape.page = 10;
     uint8_t state[SDLK_LAST] = {};
     state[SDLK_LEFT] = state[SDLK_z] = 1;
@@ -133,11 +133,11 @@ TEST(TapeParser, FormatMergesEqualFramesAndReadsBack) {
     tape.append(21, keys);
     tape.append(21, keys);
     EXPECT_EQ(formatTape(tape),
-              "# level level/walk.lev\n# expect Died\n# select 7\n# page 10\n2 20\n1 21\n2 21 left z\n");
+              "# level level/walk.lev\n# expect Died\n# select 17\n# page 10\n2 20\n1 21\n2 21 left z\n");
     Tape back = parseTape(formatTape(tape));
     EXPECT_EQ(back.level, tape.level);
     EXPECT_EQ(back.expect, tape.expect);
-    EXPECT_EQ(back.select, 7);
+    EXPECT_EQ(back.select, 17);
     EXPECT_EQ(back.page, 10);
     ASSERT_EQ(back.runs.size(), 3u);
     EXPECT_EQ(back.runs[2].keys, keys);

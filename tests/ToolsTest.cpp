@@ -111,6 +111,25 @@ TEST(LintTest, CleanLevelHasNothingToSay) {
     EXPECT_TRUE(messages.empty()) << dump(messages);
 }
 
+// A door is two cells tall: under a wall its top is drawn into the wall, on
+// row 0 above the screen. Of two goals only the last is the exit.
+TEST(LintTest, DoorsNeedHeadroomAndALevelOneGoal) {
+    LintFolder folder;
+    std::string grid = LintFolder::grid(13, 20);
+    grid[21 * 10 + 15] = '#';  // over the goal at column 15, row 11
+    auto messages = folder.lint("tiles.txt\ngfx/back.png\n13\n" + grid +
+                                "plr 2 11\ngoal 15 11\ntreasure 8 11\ngoal 5 11\n");
+    EXPECT_TRUE(has(messages, "test.lev", 18, false, "goal at column 15, row 11: the cell above it is not open"))
+        << dump(messages);
+    EXPECT_FALSE(has(messages, "test.lev", 20, false, "the cell above")) << dump(messages);
+    EXPECT_TRUE(has(messages, "test.lev", 20, false,
+                    "a second goal record: only the last goal record opens the level (the first is on line 18)"));
+    EXPECT_EQ(messages.size(), 2u) << dump(messages);
+    messages = folder.lint("tiles.txt\ngfx/back.png\n1\n#.#\nplr 1 0\ngoal 1 0\ntreasure 1 0\n");
+    EXPECT_TRUE(has(messages, "test.lev", 6, false, "goal at column 1, row 0: the cell above it is not open"))
+        << dump(messages);
+}
+
 TEST(LintTest, FindsEveryWarning) {
     LintFolder folder;
     // 14 rows of 21 cells; a byte without a prototype on grid line 2 (file
@@ -283,6 +302,22 @@ TEST(ReplayToolTest, ReportTraceAndExitStatuses) {
     EXPECT_EQ(run(scratch.path(), replay + " --select many broken.lev good.tape").status, 2);
     EXPECT_EQ(run(scratch.path(), replay + " broken.lev missing.tape").status, 2);
 
+    // Only a page the map can show: with 5 levels open that is page 0 alone,
+    // and the refusal names it; the tape header is held to the same.
+    ToolRun page = run(tapeFolder(), replay + " --select 5 --page 10 level/select.lev select-door.tape", true);
+    EXPECT_EQ(page.status, 2);
+    EXPECT_NE(page.output.find("page 10 is not one the map shows: with 5 levels open the page (the first door's "
+                               "offset) is 0\n"),
+              std::string::npos)
+        << page.output;
+    scratch.writeFile("page.tape", "# select 40\n# page 15\n1 20\n");
+    ToolRun header = run(scratch.path(), replay + " --select 40 broken.lev page.tape", true);
+    EXPECT_EQ(header.status, 2);
+    EXPECT_NE(header.output.find("page.tape:2: page 15 is not one the map shows: with 40 levels open the page "
+                                 "(the first door's offset) is 0, 10, 20, 30 or 40"),
+              std::string::npos)
+        << header.output;
+
     // A level that does not load: the game's one line and its failure status.
     ToolRun broken = run(scratch.path(), replay + " broken.lev good.tape");
     EXPECT_EQ(broken.status, 3);
@@ -327,6 +362,9 @@ TEST(RenderToolTest, StartPictureAndPictureAfterATape) {
     SDL_FreeSurface(second);
 
     EXPECT_EQ(run(tapeFolder(), render + " level/walk.lev").status, 2);
+    ToolRun page = run(tapeFolder(), render + " level/walk.lev " + start.string() + " --select 40 --page 1", true);
+    EXPECT_EQ(page.status, 2);
+    EXPECT_NE(page.output.find("page 1 is not one the map shows"), std::string::npos) << page.output;
     EXPECT_EQ(run(tapeFolder(), render + " level/walk.lev /nonexistent/dir/out.png").status, 2);
 }
 

@@ -42,6 +42,8 @@ int main(int argc, char** argv) {
         }
     }
     if (positionals != 2) return usage("LEVEL and OUT.tape are needed");
+    const std::string refusal = pageRefusal(page, selectMode ? available : 0);
+    if (!refusal.empty()) return usage(("bad --page value: " + refusal).c_str());
     std::ofstream out(positional[1], std::ios::binary);
     if (!out) return usage((std::string("cannot write ") + positional[1]).c_str());
 

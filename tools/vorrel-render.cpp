@@ -47,6 +47,8 @@ int main(int argc, char** argv) {
         }
     }
     if (positionals != 2) return usage("LEVEL and OUT.png are needed");
+    const std::string refusal = pageRefusal(options.page, options.selectMode ? options.available : 0);
+    if (!refusal.empty()) return usage(("bad --page value: " + refusal).c_str());
 
     Tape tape;
     if (tapePath && !loadTapeOrReport("vorrel-render", tapePath, tape)) return 2;

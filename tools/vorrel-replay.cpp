@@ -51,6 +51,8 @@ int main(int argc, char** argv) {
         }
     }
     if (positionals != 2) return usage("LEVEL and TAPE are needed");
+    const std::string refusal = pageRefusal(options.page, options.selectMode ? options.available : 0);
+    if (!refusal.empty()) return usage(("bad --page value: " + refusal).c_str());
 
     Tape tape;
     if (!loadTapeOrReport("vorrel-replay", positional[1], tape)) return 2;

@@ -76,7 +76,7 @@ bool checkSelectionInput(Level& level, const uint8_t* keys, int& page, int* chos
         level.pageShift = -10;
         return true;
     }
-    if (x > 606.0 && keys[KeyRight] && page + 8 < availableLevels) {
+    if (x > 606.0 && keys[KeyRight] && mapTurnsRight(page, availableLevels)) {
         page += 10;
         outcome = Completed;
         level.pageShift = 10;

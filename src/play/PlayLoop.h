@@ -42,5 +42,8 @@ bool advancePass(Level& level, const uint8_t* keys, uint32_t dt, std::size_t ite
 // The end check of one pass: sets outcome and returns true when the play ends.
 bool checkPlayEnd(Level& level, const uint8_t* keys, PlayOutcome& outcome);
 // The selection input of one pass (selection map only).
+// Whether the map turns from `page` to the next one (page + 10) when the
+// player walks off its right edge with that many levels open.
+inline bool mapTurnsRight(int page, int availableLevels) { return page + 8 < availableLevels; }
 bool checkSelectionInput(Level& level, const uint8_t* keys, int& page, int* chosenLevel, int availableLevels,
                          PlayOutcome& outcome);

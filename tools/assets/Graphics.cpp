@@ -19,8 +19,8 @@ struct Theme {
 };
 
 const Theme kThemes[] = {
-    // cave: warm brown rock with cyan crystals
-    {"cave", Rgb(58, 42, 44), Rgb(104, 78, 66), Rgb(150, 118, 92), Rgb(96, 180, 220), Rgb(180, 230, 240),
+    // cave: warm brown rock with copper ore
+    {"cave", Rgb(58, 42, 44), Rgb(104, 78, 66), Rgb(150, 118, 92), Rgb(206, 112, 52), Rgb(244, 178, 104),
      Rgb(92, 120, 84), Rgb(130, 160, 100), 11},
     // forest: earth under grass, logs and mossy stones
     {"forest", Rgb(62, 40, 30), Rgb(110, 74, 48), Rgb(156, 112, 70), Rgb(70, 150, 60), Rgb(150, 200, 80),
@@ -136,39 +136,55 @@ void waterTile(Canvas& c, int x0, int y0)
         }
 }
 
-// Loose stones on the floor of a blasted cell; the rest stays clear.
+// What a blast leaves: broken stones hanging loose in the air of the cell,
+// with gaps all round and no edge to stand on, so it reads as debris one
+// falls through, never as a floor.
 void rubble(Canvas& c, int x0, int y0, const Theme& t, int seed)
 {
     Canvas r(32, 32);
-    const double stones[][3] = {{5, 28, 4}, {12, 29, 3.5}, {20, 27, 5}, {27, 29, 3.5}, {15, 24, 3}, {9, 25, 2.5},
-                                {24, 22, 2.5}, {3, 23, 2}};
+    // x, y, size of each chip; none touches the cell's edges or another
+    const double chips[][3] = {{6, 6, 3}, {18, 4, 2.5}, {27, 9, 3}, {12, 14, 3.5}, {23, 19, 3},
+                               {5, 21, 2.5}, {15, 26, 3}, {27, 27, 2.5}};
     int i = 0;
-    for (const auto& s : stones) {
-        r.ellipse(s[0], s[1], s[2] * 1.2, s[2], ramp(t, 0.45 + hash01(i, 0, seed) * 0.3));
-        r.ellipse(s[0] - s[2] * 0.3, s[1] - s[2] * 0.4, s[2] * 0.5, s[2] * 0.35, ramp(t, 0.9));
+    for (const auto& k : chips) {
+        // an irregular chip: a slanted wedge, lit on its upper side
+        double w = k[2], tilt = (hash01(i, 1, seed) - 0.5) * 1.6;
+        for (int dy = -int(w); dy <= int(w * 0.7); ++dy) {
+            double half = w * (1 - std::fabs(dy + 0.3 * w) / (1.3 * w));
+            for (int dx = int(-half + tilt * dy * 0.5); dx <= int(half + tilt * dy * 0.5); ++dx)
+                r.set(int(k[0]) + dx, int(k[1]) + dy, ramp(t, dy < 0 ? 0.85 : 0.5 + hash01(i, 2, seed) * 0.2));
+        }
         ++i;
     }
-    r.fill(0, 31, 32, 1, t.dark);
+    for (int s = 0; s < 10; ++s)   // dust still settling
+        r.set(2 + int(hash01(s, 3, seed) * 28), 2 + int(hash01(s, 4, seed) * 28), ramp(t, 0.7));
     r.outline(Rgb(22, 18, 30));
     c.blit(r, x0, y0);
 }
 
 // ----------------------------------------------------------- decorations
 
-void crystals(Canvas& c, int x0, int y0, const Theme& t)
+// A miner's pick left in a heap of copper ore: warm wood, grey iron and
+// rust, nothing of the gem's cold colours or its cut outline.
+void pickAndOre(Canvas& c, int x0, int y0, const Theme& t, const ArtBook& art)
 {
     Canvas d(32, 32);
-    const double shards[][4] = {{10, 31, 7, 14}, {17, 31, 5, 20}, {23, 31, 6, 12}, {14, 31, 4, 9}};
-    for (const auto& s : shards) {
-        double cx = s[0], base = s[1], w = s[2] / 2, hgt = s[3];
-        for (int y = 0; y < int(hgt); ++y) {
-            double half = y < 3 ? w * (y + 1) / 4 : w;
-            int yy = int(base - hgt + y);
-            for (int x = int(cx - half); x <= int(cx + half); ++x)
-                d.set(x, yy, x < cx ? t.accent2 : t.accent);
-        }
+    d.line(9, 29, 21, 8, 2, art.colour('w'));   // the handle, leaning right
+    d.line(10, 29, 22, 8, 1, art.colour('v'));
+    // the head: a curved iron bar across the handle's top end
+    const double head[][2] = {{12, 9}, {15, 6.5}, {19, 5.5}, {23, 6}, {27, 8}, {30, 11}};
+    for (int i = 0; i + 1 < 6; ++i)
+        d.line(head[i][0], head[i][1], head[i + 1][0], head[i + 1][1], 2, art.colour(i < 2 ? 'g' : 'G'));
+    d.fill(20, 6, 3, 4, art.colour('k'));   // the eye the handle goes through
+    const double lumps[][3] = {{7, 28, 5}, {16, 29, 4.5}, {24, 28, 5.5}, {12, 25, 3.5}, {21, 24, 3}};
+    int i = 0;
+    for (const auto& l : lumps) {
+        d.ellipse(l[0], l[1], l[2], l[2] * 0.75, ramp(t, 0.35 + hash01(i, 7, t.seed) * 0.3));
+        d.ellipse(l[0] - 1, l[1] - 1, l[2] * 0.35, l[2] * 0.25, t.accent);   // a copper vein
+        d.set(int(l[0]) - 2, int(l[1]) - 2, t.accent2);
+        ++i;
     }
-    d.outline(Rgb(30, 56, 110));
+    d.outline(Rgb(22, 18, 30));
     c.blit(d, x0, y0);
 }
 
@@ -302,11 +318,13 @@ void windowArch(Canvas& c, int x0, int y0, const ArtBook& art)
     Canvas d(32, 32);
     d.fill(8, 10, 16, 20, art.colour('G'));
     d.ellipse(16, 10, 8, 8, art.colour('G'));
-    d.fill(10, 10, 12, 18, art.colour('B'));
-    d.ellipse(16, 10, 6, 6, art.colour('B'));
+    // a night sky of plain shadow with a pale moon: no blue glass, which
+    // would read as a gem beside one
+    d.fill(10, 10, 12, 18, art.colour('k'));
+    d.ellipse(16, 10, 6, 6, art.colour('k'));
+    d.disc(12.5, 9.5, 1.8, art.colour('Y'));
     d.fill(15, 4, 2, 24, art.colour('g'));
     d.fill(10, 15, 12, 2, art.colour('g'));
-    d.set(12, 8, art.colour('C'));
     d.set(19, 20, art.colour('W'));
     d.fill(6, 28, 20, 3, art.colour('g'));
     d.outline(art.colour('K'));
@@ -442,9 +460,20 @@ void bombFrame(Canvas& c, int x0, int y0, int secondsLeft, const ArtBook& art)
 
 void bombIcon(Canvas& c, int x0, int y0, const ArtBook& art)
 {
-    // Drawn at the left of its tile: the status bar stacks icons 6 px apart.
+    // Drawn at the left of its tile: the status bar stacks icons 6 px apart,
+    // so each shows only its left six columns under the next. A pale rim on
+    // that side and a dark body behind it keep every bomb apart on the black.
     Canvas d = bombBody(art, 3, 1);
-    c.blitRegion(d, 9, 8, 23, 24, x0, y0 + 2);
+    Canvas icon(32, 32);
+    icon.blitRegion(d, 9, 8, 23, 24, 0, 2);
+    for (int y = 0; y < 32; ++y) {
+        int x = 0;
+        while (x < 32 && icon.get(x, y).isKey()) ++x;
+        if (x >= 32 || y < 13) continue;   // the rim runs round the body, not up the fuse
+        icon.set(x, y, art.colour('G'));
+        if (x + 1 < 32 && !icon.get(x + 1, y).isKey()) icon.set(x + 1, y, art.colour('W'));
+    }
+    c.blit(icon, x0, y0);
 }
 
 void doorFrame(Canvas& c, int x0, int y0, int k, const ArtBook& art)
@@ -556,7 +585,7 @@ Canvas buildTileset(const ArtBook& art)
         if (row == 0) {   // cave
             rock(t, at(1), y, th, th.seed, 0.0);
             rock(t, at(2), y, th, th.seed + 40, 0.05);
-            for (int i = 0; i < 7; ++i) {   // crystal ore
+            for (int i = 0; i < 7; ++i) {   // copper ore
                 int ox = 4 + int(hash01(i, 1, 3) * 24), oy = 4 + int(hash01(i, 2, 3) * 24);
                 t.fill(at(2) + ox, y + oy, 2, 2, th.accent);
                 t.set(at(2) + ox, y + oy, th.accent2);
@@ -566,7 +595,7 @@ Canvas buildTileset(const ArtBook& art)
             ledgeTop(t, at(4), y, th);
             rock(t, at(5), y, th, th.seed + 120, -0.25);
             ladder(t, at(6), y, art.colour('w'), art.colour('n'));
-            crystals(t, at(9), y, th);
+            pickAndOre(t, at(9), y, th, art);
             mushrooms(t, at(10), y, art);
             stalactite(t, at(11), y, th);
             torch(t, at(12), y, art);

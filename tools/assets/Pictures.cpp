@@ -82,7 +82,9 @@ void makeBackgrounds(const ArtBook& art, const std::string& out)
 {
     const int n = 128;   // every background repeats seamlessly at 128 pixels
     {
-        // cave: dim layered rock with faint crystal glints
+        // cave: dim layered rock, warm as embers, with faint ochre glints.
+        // The backdrops keep a warm red so water, which drains red, turns
+        // plainly blue against them.
         Canvas c(n, n);
         for (int y = 0; y < n; ++y)
             for (int x = 0; x < n; ++x) {
@@ -91,28 +93,28 @@ void makeBackgrounds(const ArtBook& art, const std::string& out)
                 double strata = std::sin((y + tiledNoise(x, 0, n, 8) * 24) * 2 * kPi / 32) * 0.5 + 0.5;
                 v = v * 0.75 + strata * 0.25;
                 v = std::floor(v * 7) / 7;
-                c.set(x, y, mix(Rgb(34, 26, 34), Rgb(84, 64, 62), v));
+                c.set(x, y, mix(Rgb(66, 34, 32), Rgb(116, 66, 52), v));
             }
         for (int i = 0; i < 10; ++i) {
             int x = int(hash01(i, 3, 9) * n), y = int(hash01(i, 4, 9) * n);
-            c.set(x, y, Rgb(96, 160, 190));
+            c.set(x, y, Rgb(170, 120, 60));
         }
         save(c, out + "/gfx/bg_cave.png");
     }
     {
-        // forest: rows of dark trunks under a canopy, in misty green
+        // forest: rows of dark trunks under an rose-red canopy, in dusky mauve mist
         Canvas c(n, n);
         for (int y = 0; y < n; ++y)
             for (int x = 0; x < n; ++x) {
                 double mist = 0.5 + 0.5 * std::sin(y * 2 * kPi / n);
-                c.set(x, y, mix(Rgb(28, 44, 40), Rgb(46, 70, 58), std::floor(mist * 5) / 5));
+                c.set(x, y, mix(Rgb(84, 44, 62), Rgb(120, 66, 84), std::floor(mist * 5) / 5));
             }
         const int trunks[][3] = {{10, 9, 0}, {44, 14, 1}, {78, 7, 0}, {104, 11, 1}};
         for (const auto& t : trunks)
             for (int y = 0; y < n; ++y)
                 for (int dx = 0; dx < t[1]; ++dx) {
                     int x = (t[0] + dx + int(std::sin(y * 2 * kPi / n) * 2)) % n;
-                    Rgb col = t[2] ? Rgb(34, 30, 30) : Rgb(44, 38, 34);
+                    Rgb col = t[2] ? Rgb(70, 36, 50) : Rgb(84, 44, 58);
                     if (dx == 1) col = shade(col, 1.4);
                     if (dx == t[1] - 1) col = shade(col, 0.7);
                     if (hash01(dx, y / 3, t[0]) > 0.85) col = shade(col, 0.8);
@@ -121,12 +123,13 @@ void makeBackgrounds(const ArtBook& art, const std::string& out)
         for (int y = 0; y < n; ++y)
             for (int x = 0; x < n; ++x) {
                 double leaf = tiledNoise(x * 2, y * 2, 2 * n, 12) * 0.7 + tiledNoise(x * 4, y * 4, 4 * n, 13) * 0.3;
-                if (leaf > 0.66) c.set(x, y, leaf > 0.74 ? Rgb(58, 96, 56) : Rgb(40, 72, 44));
+                if (leaf > 0.66) c.set(x, y, leaf > 0.74 ? Rgb(160, 76, 96) : Rgb(128, 58, 78));
             }
         save(c, out + "/gfx/bg_forest.png");
     }
     {
-        // castle: large dim blocks, each course a little offset
+        // castle: large dim blocks of warm torchlit brick, each course a
+        // little offset
         Canvas c(n, n);
         for (int y = 0; y < n; ++y)
             for (int x = 0; x < n; ++x) {
@@ -137,12 +140,12 @@ void makeBackgrounds(const ArtBook& art, const std::string& out)
                 if (bx == 0 || by == 0) v = 0.1;
                 else if (by == 1) v += 0.12;
                 v = std::floor(v * 6) / 6;
-                c.set(x, y, mix(Rgb(20, 20, 34), Rgb(58, 60, 86), v));
+                c.set(x, y, mix(Rgb(60, 32, 30), Rgb(124, 74, 58), v));
             }
-        // a narrow window slit with moonlight
-        c.fill(60, 36, 8, 40, Rgb(22, 20, 30));
-        c.fill(62, 38, 4, 36, Rgb(40, 56, 96));
-        c.fill(62, 38, 1, 36, Rgb(70, 90, 130));
+        // a narrow window slit with the evening sun
+        c.fill(60, 36, 8, 40, Rgb(48, 26, 26));
+        c.fill(62, 38, 4, 36, Rgb(120, 100, 60));
+        c.fill(62, 38, 1, 36, Rgb(170, 150, 90));
         save(c, out + "/gfx/bg_castle.png");
     }
     (void)art;

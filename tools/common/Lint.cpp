@@ -181,6 +181,7 @@ private:
     bool tileset(const std::string& levelPath, const std::string& path);
     void grid(const LevelText& text, const std::string& path, bool usable);
     void records(const LevelText& text, const std::string& path, bool usable);
+    void goals(const LevelText& text, const std::string& path, bool usable);
     void checkNumbers(const std::string& file, int line, const std::vector<std::string>& words, size_t count);
     bool cellExists(long column, long row) const {
         return row >= 0 && row < static_cast<long>(cells.size()) && column >= 0 &&
@@ -313,6 +314,7 @@ void Linter::level(const LevelText& text, const std::string& path) {
         return;
     }
     records(text, path, usable);
+    goals(text, path, usable);
     if (text.overflowLine) report(path, static_cast<int>(text.overflowLine), true, tooManyLinesMessage(false));
 }
 
@@ -476,6 +478,31 @@ void Linter::records(const LevelText& text, const std::string& path, bool usable
         report(path, startLine, false, start + unplaced + ", inside a wall");
     else if (!playerLine)
         report(path, 1, false, "the level has no plr record: the player starts at column 1, row 0");
+}
+
+// What the goal records look like when played: the door is two cells tall,
+// and only one of several goals is the level's exit.
+void Linter::goals(const LevelText& text, const std::string& path, bool usable) {
+    // The map's doors are its own overlay; its goal is parked in a wall.
+    if (std::filesystem::path(path).filename() == "select.lev") return;
+    int firstLine = 0;
+    for (const RecordLine& record : text.records) {
+        if (record.name != "goal" || !isKnownRecord(record.name, record.attributes.size())) continue;
+        const int number = static_cast<int>(record.line);
+        if (firstLine)
+            report(path, number, false,
+                   "a second goal record: only the last goal record opens the level (the first is on line " +
+                       std::to_string(firstLine) + ")");
+        else
+            firstLine = number;
+        const long column = parseInt(record.attributes[0]), row = parseInt(record.attributes[1]);
+        // A goal in a wall or off the grid is told already.
+        if (!usable || !cellExists(column, row) || !cells[row][column].passable) continue;
+        if (!cellExists(column, row - 1) || !cells[row - 1][column].passable)
+            report(path, number, false,
+                   "goal at column " + std::to_string(column) + ", row " + std::to_string(row) +
+                       ": the cell above it is not open, so the door is drawn into the wall");
+    }
 }
 
 // The game's loader writes "Picture ... not found." and the like on standard

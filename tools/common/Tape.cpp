@@ -48,7 +48,7 @@ int keyIndex(const std::string& name) {
 // "# word value" header comments, exactly three words; anything else after
 // '#' is a plain comment, so prose that happens to start with "level" or
 // "expect" never redirects a tape.
-void readHeader(const std::vector<std::string>& words, Tape& tape) {
+void readHeader(const std::vector<std::string>& words, int lineNumber, Tape& tape, int& pageLine) {
     if (words.size() != 3 || words[0] != "#") return;
     const std::string& key = words[1];
     if (key == "level") {
@@ -58,6 +58,7 @@ void readHeader(const std::vector<std::string>& words, Tape& tape) {
     } else if (key == "select" || key == "page") {
         uint32_t value;
         if (parseCount(words[2], value) && value <= 1000000) (key == "select" ? tape.select : tape.page) = static_cast<int>(value);
+        if (key == "page") pageLine = lineNumber;
     }
 }
 
@@ -79,6 +80,20 @@ bool loadTapeOrReport(const char* tool, const char* path, Tape& tape) {
             std::fprintf(stderr, "%s: %s\n", tool, error.what());
         return false;
     }
+}
+
+std::string pageRefusal(int page, int available) {
+    std::string shown = "0";
+    int last = 0;
+    for (int p = 10; mapTurnsRight(p - 10, available); p += 10) {
+        shown += ", " + std::to_string(p);
+        last = p;
+    }
+    if (page >= 0 && page <= last && page % 10 == 0) return "";
+    const size_t comma = shown.rfind(", ");
+    if (comma != std::string::npos) shown.replace(comma, 2, " or ");
+    return "page " + std::to_string(page) + " is not one the map shows: with " + std::to_string(available) +
+           " levels open the page (the first door's offset) is " + shown;
 }
 
 bool parseOptionInteger(const char* text, int& value) {
@@ -132,7 +147,7 @@ void Tape::append(uint32_t dt, uint16_t keys) {
 Tape parseTape(const std::string& text) {
     Tape tape;
     size_t start = 0;
-    int lineNumber = 0;
+    int lineNumber = 0, pageLine = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
@@ -142,7 +157,7 @@ Tape parseTape(const std::string& text) {
         std::vector<std::string> words = splitWords(line);
         if (words.empty()) continue;
         if (words[0][0] == '#') {
-            readHeader(words, tape);
+            readHeader(words, lineNumber, tape, pageLine);
             continue;
         }
         TapeRun run;
@@ -157,6 +172,10 @@ Tape parseTape(const std::string& text) {
             run.keys = static_cast<uint16_t>(run.keys | (1u << key));
         }
         tape.runs.push_back(run);
+    }
+    if (pageLine) {
+        const std::string refusal = pageRefusal(tape.page, tape.select < 0 ? 0 : tape.select);
+        if (!refusal.empty()) throw TapeError(pageLine, refusal);
     }
     return tape;
 }

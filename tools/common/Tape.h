@@ -22,6 +22,11 @@ const char* outcomeName(int outcome);
 int parseOutcome(const std::string& name);
 // A whole decimal command-line value within +-1e9 (the tools' --select and --page).
 bool parseOptionInteger(const char* text, int& value);
+// A page is the first door's offset of a map page the game can show: 0 and
+// each page the map turns to with `available` levels open (none beyond 0
+// outside selection mode). Empty when `page` is one, else the line saying
+// which values it takes.
+std::string pageRefusal(int page, int available);
 
 // The keys a tape can hold, as bits of TapeRun::keys.
 constexpr int kTapeKeyCount = 13;

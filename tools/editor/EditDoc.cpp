@@ -344,7 +344,7 @@ std::string themeKeyName(const EditDoc& doc, char key) {
         const char* names[8];  // # % & = - d p v
     };
     static const Names table[] = {
-        {"cave", {"rock", "crystal rock", "dark rock", "rock ledge", "deep rock", "crystals", "mushrooms", "stalactites"}},
+        {"cave", {"rock", "copper ore", "dark rock", "rock ledge", "deep rock", "pick and ore", "mushrooms", "stalactites"}},
         {"forest", {"earth", "log planks", "mossy stone", "grass", "deep earth", "bush", "flowers", "vines"}},
         {"castle", {"small bricks", "large blocks", "cracked bricks", "stone ledge", "dark bricks", "banner", "window", "chains"}},
     };
