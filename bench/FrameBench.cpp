@@ -22,10 +22,12 @@
 #include "frontend/Frontend.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
+#include "platform/Display.h"
 #include "platform/Platform.h"
 #include "play/Headless.h"
 #include "play/PlayLoop.h"
 #include "play/Snapshot.h"
+#include "play/UndoHistory.h"
 #include "common/Solver.h"
 #include "common/Tape.h"
 
@@ -157,6 +159,73 @@ void snapshotBench(benchmark::State& state, const LevelEntry* entry) {
     state.counters["allocs"] = static_cast<double>(allocations.load() - mark);
 }
 
+// The undo key on the busiest level (the largest snapshot): its campaign
+// tape played headless with a history, then one step back at a time; the
+// bytes the history holds per step, and the allocations of the steps back.
+struct UndoFigures {
+    std::string level;
+    double steps = 0, bytesPerStep = 0, allocs = 0;
+} undoFigures;
+
+std::string busiestLevel(const std::vector<LevelEntry>& levels) {
+    std::string best;
+    size_t most = 0;
+    for (const LevelEntry& entry : levels) {
+        if (entry.selectMode) continue;
+        Level level(entry.path, screen, nullptr, 1, false);
+        Snapshot first;
+        Rewinder(level).capture(first);
+        if (first.rules.size() + first.looks.size() > most) {
+            most = first.rules.size() + first.looks.size();
+            best = entry.name;
+        }
+    }
+    return best;
+}
+
+void playWithHistory(Level& level, UndoHistory& history, const Tape& tape) {
+    history.attach(level);
+    HeadlessPlay play(level);
+    PlayOutcome outcome;
+    for (const TapeRun& run : tape.runs)
+        for (uint32_t i = 0; i < run.frames; ++i) {
+            applyKeyMask(run.keys, play.keyboard.state);
+            if (advancePass(level, play.keyboard.state, run.dt, level.items.size(), outcome, &history)) return;
+        }
+}
+
+void undoBench(benchmark::State& state, const std::string* name) {
+    const std::string path = "level/main/" + *name + ".lev";
+    const Tape tape = loadTape("level/main/tapes/" + *name + ".tape");
+    std::unique_ptr<Level> level;
+    UndoHistory history;
+    auto replay = [&]() {
+        history.detach();
+        level.reset();
+        level.reset(new Level(path, screen, nullptr, 1, false));
+        playWithHistory(*level, history, tape);
+    };
+    replay();
+    undoFigures.level = *name;
+    undoFigures.steps = static_cast<double>(history.steps());
+    undoFigures.bytesPerStep = static_cast<double>(history.bytes()) / static_cast<double>(history.steps() + 1);
+    unsigned long long counted = 0;
+    for (auto _ : state) {
+        if (history.steps() == 0) {
+            state.PauseTiming();
+            replay();
+            state.ResumeTiming();
+        }
+        const unsigned long long mark = allocations.load();
+        counting = true;
+        history.stepBack();
+        counting = false;
+        counted += allocations.load() - mark;
+    }
+    undoFigures.allocs = static_cast<double>(counted);
+    history.detach();
+}
+
 // The solver's speed: settled states examined per second of a breadth-first
 // search (which examines the most states), at most 2000 states a run.
 void solveBench(benchmark::State& state, const char* path) {
@@ -190,7 +259,7 @@ void floorBench(benchmark::State& state) {
     SDL_Surface* shown = floorPicture();
     for (auto _ : state) {
         blitRect(shown, screen, 0, 0, screen->w, screen->h, 0, 0);
-        SDL_Flip(screen);
+        platform::present(screen);
     }
     SDL_FreeSurface(shown);
 }
@@ -202,9 +271,40 @@ void rowCopyFloorBench(benchmark::State& state) {
     SDL_Surface* shown = floorPicture();
     for (auto _ : state) {
         copyRows(shown, 0, screen, 0, screen->h);
-        SDL_Flip(screen);
+        platform::present(screen);
     }
     SDL_FreeSurface(shown);
+}
+
+// The present step at a whole factor: the picture scaled into the window and
+// flipped, against a plain copy of as many bytes as the window holds.
+void presentBench(benchmark::State& state) {
+    platform::DisplayOptions options;
+    options.scale = static_cast<int>(state.range(0));
+    SDL_Surface* picture = platform::openDisplay(640, 480, options);
+    if (!picture) {
+        state.SkipWithError("no display at this factor");
+        return;
+    }
+    SDL_FillRect(picture, nullptr, SDL_MapRGB(picture->format, 40, 80, 120));
+    allocations = 0;
+    counting = true;
+    for (auto _ : state) platform::present(picture);
+    counting = false;
+    state.counters["allocs_per_frame"] = benchmark::Counter(static_cast<double>(allocations) /
+                                                            static_cast<double>(state.iterations()));
+    platform::closeDisplay();
+    screen = openGameScreen("Vorrel benchmarks");
+}
+
+void outputCopyBench(benchmark::State& state) {
+    const size_t bytes = static_cast<size_t>(640 * 480 * 4) * state.range(0) * state.range(0);
+    std::vector<char> from(bytes, 1), to(bytes);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
 }
 
 void loadBench(benchmark::State& state, const LevelEntry* entry) {
@@ -256,6 +356,14 @@ public:
                 if (it != run.counters.end()) solveBytes[level] = it->second.value;
             } else if (kind == "floor_rows") {
                 rowCopyFloor = ms;
+            } else if (kind == "undo") {
+                undoTime = run.GetAdjustedCPUTime();
+            } else if (kind == "present" || kind == "output_copy") {
+                const int factor = std::atoi(name.c_str() + slash + 1);
+                Present& p = presents[factor];
+                (kind == "present" ? p.present : p.copy) = ms;
+                auto it = run.counters.find("allocs_per_frame");
+                if (it != run.counters.end()) p.allocs = it->second.value;
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -264,6 +372,11 @@ public:
     std::map<std::string, double> solveRates;
     std::map<std::string, double> solveBytes;
     double rowCopyFloor = 0;
+    double undoTime = 0;
+    struct Present {
+        double present = 0, copy = 0, allocs = -1;
+    };
+    std::map<int, Present> presents;
 };
 
 } // namespace
@@ -296,7 +409,21 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("snapshot/" + entry.name).c_str(), snapshotBench, &entry)
             ->Unit(benchmark::kMillisecond);
     }
+    static const std::string busiest = busiestLevel(levels);
+    if (!busiest.empty())
+        benchmark::RegisterBenchmark("undo/busiest", undoBench, &busiest)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("floor_rows/screen", rowCopyFloorBench)->Unit(benchmark::kMillisecond)->UseRealTime();
+    // Each factor's present beside the copy it is held against.
+    for (int factor = 1; factor <= 4; ++factor) {
+        benchmark::RegisterBenchmark("output_copy", outputCopyBench)
+            ->Arg(factor)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark("present", presentBench)
+            ->Arg(factor)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
     // Three kinds of level for the solver: boxes, bombs, ladders.
     static const char* const solveLevels[][3] = {{"level12", "level/main/level12.lev", "boxes"},
                                                  {"level17", "level/main/level17.lev", "bombs"},
@@ -326,9 +453,23 @@ int main(int argc, char** argv) {
                 std::printf("| %s | %s | %.0f | %.0f |\n", s[0], s[2], it->second, reporter.solveBytes[s[0]]);
         }
     }
+    if (reporter.undoTime > 0)
+        std::printf(
+            "\n| busiest level | steps of its tape | bytes per step | one step back (us) | allocations |\n"
+            "|---|---:|---:|---:|---:|\n| %s | %.0f | %.0f | %.3f | %.0f |\n",
+            undoFigures.level.c_str(), undoFigures.steps, undoFigures.bytesPerStep, reporter.undoTime * 1000,
+            undoFigures.allocs);
     if (reporter.rowCopyFloor > 0)
         std::printf("\nThe floor's copy done with the C library's row copy, as the play loop copies: %.3f ms\n",
                     reporter.rowCopyFloor);
+    if (!reporter.presents.empty()) {
+        std::printf(
+            "\n| present | window | present (ms) | copy of the window (ms) | ratio | allocations per frame |\n");
+        std::printf("|---|---|---:|---:|---:|---:|\n");
+        for (const auto& [factor, p] : reporter.presents)
+            std::printf("| x%d | %d x %d | %.3f | %.3f | %.2f | %.0f |\n", factor, 640 * factor, 480 * factor,
+                        p.present, p.copy, p.copy > 0 ? p.present / p.copy : 0.0, p.allocs);
+    }
     benchmark::Shutdown();
     delete sounds;
     SDL_Quit();

@@ -18,7 +18,7 @@
 #include "common/Tape.h"
 #include "level/Level.h"
 #include "level/LevelText.h"
-#include "level/LoadMessages.h"
+#include "level/Vocabulary.h"
 #include "platform/FileRead.h"
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "ItemGrid.h"
 #include "entities/Bgitem.h"
+#include "entities/Bgwater.h"
 
 using itemgrid::RGB;
 

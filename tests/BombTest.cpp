@@ -4,6 +4,8 @@
 #include "entities/Bomb.h"
 #include "entities/Box.h"
 #include "entities/Goal.h"
+#include "entities/Heavybox.h"
+#include "entities/Treasure.h"
 
 using itemgrid::Grid;
 using itemgrid::RGB;
@@ -178,11 +180,14 @@ TEST(Bomb, FallsWhenPlacedInMidAirAndTakesOverTheGoalCell) {
             "##"});
     Goal* goal = g.put(new Goal(32, 64, AnimStrip{}, nullptr), 1, 2);
     Bomb* bomb = newBomb(g);
+    EXPECT_FALSE(bomb->isFalling());  // still in the pocket, though nothing is under (0, 0)
     bomb->placeAt(0, 0);
+    EXPECT_TRUE(bomb->isFalling());
     Grid::run(*bomb, 100);
     EXPECT_EQ(bomb->y, 64);
     EXPECT_EQ(bomb->row, 2);
     EXPECT_EQ(bomb->fallSpeed, 0);
+    EXPECT_FALSE(bomb->isFalling());
     EXPECT_EQ(g.itemAt(0, 0), nullptr);
     EXPECT_EQ(g.itemAt(0, 1), nullptr);
     EXPECT_EQ(g.itemAt(0, 2), bomb);
@@ -191,6 +196,16 @@ TEST(Bomb, FallsWhenPlacedInMidAirAndTakesOverTheGoalCell) {
     second->placeAt(32, 64);
     EXPECT_EQ(g.itemAt(1, 2), second);
     EXPECT_NE(g.itemAt(1, 2), goal);
+
+    // Gone off in mid-fall: spent, it falls no more.
+    Bomb* late = newBomb(g);
+    late->placeAt(32, 0);
+    late->timer = 4980;
+    Grid::run(*late, 1);
+    ASSERT_TRUE(late->exploded);
+    EXPECT_GT(late->fallSpeed, 0);
+    EXPECT_FALSE(late->isDropping());
+    EXPECT_FALSE(late->isFalling());
 }
 
 TEST(Bomb, IsPushedLikeABoxButBlocksNothing) {

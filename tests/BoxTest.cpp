@@ -4,6 +4,7 @@
 #include "entities/Bomb.h"
 #include "entities/Box.h"
 #include "entities/Goal.h"
+#include "entities/Heavybox.h"
 
 using itemgrid::Grid;
 

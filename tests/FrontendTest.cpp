@@ -16,11 +16,13 @@
 #include "app/App.h"
 #include "audio/SoundBank.h"
 #include "entities/Item.h"
+#include "entities/Player.h"
 #include "frontend/Frontend.h"
 #include "gfx/Surface.h"
 #include "level/LoadError.h"
 #include "platform/Platform.h"
 #include "platform/Signals.h"
+#include "play/HudLayout.h"
 
 namespace fs = std::filesystem;
 using testsupport::ScratchDir;
@@ -497,6 +499,67 @@ TEST_F(CampaignFixture, ALevelFileOnItsOwnEndsWithAWinOrEscapeAndReplaysAfterR) 
     EXPECT_EQ(fileText(kProgressPath), "1");
 }
 
+// The undo key in a campaign run: pressed in a death's closing sequence it
+// cuts it short and the run goes on from the start of the fatal step (the
+// level loaded anew, no fade-in); after a retry it brings back the state
+// before R.
+TEST_F(CampaignFixture, UndoOutlivesADeathAndARetry) {
+    dir.writeFile("level/main/tiles.txt", "gfx/tiles.png\n32 32\ngfx/player.png\n# 0 0 0\n. 1 1 0\n$ 1 1 0\n");
+    const std::string open(20, '.');
+    dir.writeFile(levelPath(1), "level/main/tiles.txt\ngfx/back.png\n4\n" + open + "\n" + open + "\n" + open +
+                                    "\n######$#############\nplr 1 2\ngoal 15 2\n");
+    for (const bool death : {true, false}) {
+        SCOPED_TRACE(death ? "death" : "retry");
+        platform::VirtualInput input;
+        int phase = 0;
+        bool hinted = false;  // the undo key's cap lit after the first step of level 1
+        double shown = -1;
+        uint32_t endedAt = 0, backAt = 0;
+        PumpScript script(input, [&](platform::VirtualInput& in) {
+            const Player* p = Item::currentPlayer;
+            uint8_t* keys = in.keyboard.state;
+            switch (phase) {
+            case 0:  // one cell right, then still at x 64
+                keys[SDLK_RIGHT] = !p->walking;
+                if (p->walking) phase = 1;
+                break;
+            case 1: {
+                RGB light;
+                testsupport::pixelRGB(testsupport::screen(), hud::kUndoCapX - 1, hud::kUndoCapY - 1, light.r, light.g,
+                                      light.b);
+                hinted = hinted || light == RGB{255, 214, 64};
+                if (p->walking) break;
+                keys[death ? SDLK_RIGHT : SDLK_r] = 1;  // on into the water, or R
+                phase = 2;
+                break;
+            }
+            case 2:  // the closing sequence: U at once after a death, after the new start after R
+                if (death ? p->dead : p->x == 32) {
+                    keys[SDLK_RIGHT] = keys[SDLK_r] = 0;
+                    keys[SDLK_u] = 1;
+                    endedAt = in.clock.now;
+                    phase = 3;
+                }
+                break;
+            case 3:  // the world after the next pass of the play that goes on
+                if (p->dead || p->x == 32) break;
+                shown = p->x;
+                backAt = in.clock.now;
+                keys[SDLK_u] = 0;
+                keys[SDLK_ESCAPE] = 1;
+                phase = 4;
+                break;
+            }
+        });
+        EXPECT_EQ(playLevelRun(1, 1, testsupport::screen(), sounds, 1, false), 1);
+        EXPECT_EQ(phase, 4);
+        EXPECT_TRUE(hinted);
+        EXPECT_EQ(shown, 64.0);
+        // After a death no aftermath to its end and no fade-in.
+        if (death) EXPECT_LT(backAt - endedAt, 1000u);
+    }
+}
+
 // ---------------------------------------------------------------- entry point
 
 TEST(FrontendCursor, RowsPackEightPixelsAByteFromTheLeft) {
@@ -553,12 +616,21 @@ TEST(FrontendMain, NoArgumentExitsOneAndPrintsNothing) {
     EXPECT_EQ(fileText("out.txt"), "");
 }
 
-TEST(FrontendMain, GreetsThenLeavesFromTheTitleWithEscape) {
-    SDL_Surface* screen = testsupport::screen();
-    ScratchDir dir;
+namespace {
+
+// The intro's and the title's pictures, plain: enough to reach the title.
+void writeTitlePictures(const ScratchDir& dir) {
     for (const char* picture : {"gfx/tahteet.png", "gfx/quillmoor.png", "gfx/logo1.png", "gfx/logo2.png",
                                 "gfx/maski_b.png"})
         dir.writeImage(picture, 640, 480, 10, 20, 30);
+}
+
+} // namespace
+
+TEST(FrontendMain, GreetsThenLeavesFromTheTitleWithEscape) {
+    SDL_Surface* screen = testsupport::screen();
+    ScratchDir dir;
+    writeTitlePictures(dir);
     platform::VirtualInput input;
     input.keyboard.press(SDLK_ESCAPE);
     char name[] = "vorrel", who[] = "Tester";
@@ -568,6 +640,26 @@ TEST(FrontendMain, GreetsThenLeavesFromTheTitleWithEscape) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Loading Tester.\n\n");
     EXPECT_EQ(hiddenCursor, nullptr);
     EXPECT_EQ(SDL_GetVideoSurface(), screen);
+}
+
+TEST(FrontendMain, ScaleIsTakenOutBeforeTheArgumentsAreCounted) {
+    testsupport::screen();
+    ScratchDir dir;
+    writeTitlePictures(dir);
+    platform::VirtualInput input;
+    input.keyboard.press(SDLK_ESCAPE);
+    char name[] = "vorrel", who[] = "Tester", scale[] = "--scale", two[] = "2", zero[] = "0";
+    char* scaled[] = {name, who, scale, two, nullptr};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(runGame(4, scaled), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Loading Tester.\n\n");
+    EXPECT_EQ(SDL_GetVideoSurface()->w, 1280);  // a window, at twice the size
+
+    char* wrong[] = {name, who, scale, zero, nullptr};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(runGame(4, wrong), kUsageExit);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "--scale needs a whole factor from 1 to 8\n");
+    SDL_SetVideoMode(640, 480, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
 }
 
 TEST(FrontendMain, ABrokenLevelEndsTheGameWithTheLoadFailureStatus) {

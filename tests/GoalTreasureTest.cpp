@@ -2,6 +2,7 @@
 
 #include "ItemGrid.h"
 #include "entities/Goal.h"
+#include "entities/Treasure.h"
 
 using itemgrid::Grid;
 using itemgrid::RGB;
@@ -116,12 +117,14 @@ TEST(Treasure, FallsAndLandsLikeABoxEvenWhenCollected) {
             // Past half a cell it is registered in the row it is entering.
             EXPECT_EQ(g.itemAt(1, 1), treasure);
             EXPECT_EQ(g.itemAt(1, 0), nullptr);
+            EXPECT_TRUE(treasure->isFalling());
             leftFirstRow = true;
         }
     }
     EXPECT_TRUE(leftFirstRow);
     EXPECT_EQ(treasure->y, 64);
     EXPECT_EQ(treasure->fallSpeed, 0);
+    EXPECT_FALSE(treasure->isFalling());
     EXPECT_EQ(g.itemAt(1, 2), treasure);
     EXPECT_EQ(g.itemAt(1, 1), nullptr);
     EXPECT_EQ(g.itemAt(1, 0), nullptr);

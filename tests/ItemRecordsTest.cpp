@@ -6,15 +6,18 @@
 #include "LevelTestData.h"
 #include "TestSupport.h"
 #include "entities/Bgitem.h"
+#include "entities/Bgwater.h"
 #include "entities/Bomb.h"
 #include "entities/Box.h"
 #include "entities/Goal.h"
+#include "entities/Heavybox.h"
 #include "entities/Player.h"
+#include "entities/Treasure.h"
 #include "level/ItemRecords.h"
 #include "common/Lint.h"
 #include "level/Level.h"
 #include "level/LevelText.h"
-#include "level/LoadMessages.h"
+#include "level/Vocabulary.h"
 
 using namespace leveldata;
 using testsupport::ScratchDir;

@@ -29,6 +29,8 @@
 #include "level/LoadError.h"
 #include "platform/Platform.h"
 #include "play/PlayLoop.h"
+#include "play/Snapshot.h"
+#include "play/UndoHistory.h"
 #include "common/Tape.h"
 
 namespace fs = std::filesystem;
@@ -98,7 +100,9 @@ std::string brokenInvariant(const Level& level, const std::vector<size_t>& rowSi
 }
 
 // Picks the keys and frame times: a key set held for 1 to 40 passes, Escape
-// and R rarely, each pass its own frame time (mostly short, sometimes long).
+// and R rarely, the undo key now and then, each pass its own frame time
+// (mostly short, sometimes long). Every step back must put back exactly the
+// snapshot the history took.
 class Monkey : public PlayHooks {
 public:
     Monkey(std::mt19937& random, unsigned long& pass, unsigned long limit, ReplayClock& clock,
@@ -115,6 +119,7 @@ public:
                 if ((bits >> i) & 1u && (random() % 3 == 0)) keys |= 1u << i;  // arrows, x, z, space, return
             if (random() % 400 == 0) keys |= 1u << 8;  // escape
             if (random() % 400 == 0) keys |= 1u << 9;  // r
+            if (random() % 8 == 0) keys = 1u << (kTapeKeyCount - 1);  // u
         }
         --held;
         applyKeyMask(static_cast<uint16_t>(keys), keyboard.state);
@@ -126,10 +131,15 @@ public:
         const unsigned roll = random() % 100;
         clock.arm(roll < 80 ? 1 + random() % 40 : 1 + random() % 400);
         ++pass;
+        undone = history ? history->stepsBack() : 0;
+        if (history && undoHeld(keyboard.state)) expected = history->target();
         return true;
     }
     void afterUpdates(unsigned, uint32_t) override {
         if (failure.empty()) failure = brokenInvariant(*level, rowSizes);
+        if (!failure.empty() || !history || history->stepsBack() == undone) return;
+        rewinder->capture(now);
+        if (now.rules != expected.rules || now.looks != expected.looks) failure = "a step back put back another world";
     }
 
     std::mt19937& random;
@@ -138,6 +148,10 @@ public:
     ReplayClock& clock;
     platform::ScriptedKeyboard& keyboard;
     Level* level = nullptr;
+    UndoHistory* history = nullptr;  // none on the map
+    std::unique_ptr<Rewinder> rewinder;
+    Snapshot expected, now;
+    unsigned long undone = 0;
     std::vector<size_t> rowSizes;
     unsigned held = 0;
     unsigned keys = 0;
@@ -173,6 +187,7 @@ TEST(MonkeyTest, RandomPlaysKeepTheWorldWhole) {
     }
     InFolder folder(dataFolder());
     const std::vector<std::string> levels = campaignLevels();
+    unsigned long stepsBack = 0;
     ASSERT_GE(levels.size(), 2u);
     for (size_t index = shard; index < levels.size(); index += shards) {
         const std::string& path = levels[index];
@@ -186,6 +201,8 @@ TEST(MonkeyTest, RandomPlaysKeepTheWorldWhole) {
         platform::setKeyboard(&keyboard);
         std::string failure;
         int page = 0;
+        // One history for the level's plays, as a campaign run keeps it.
+        UndoHistory history;
         while (pass < passes && failure.empty()) {
             std::unique_ptr<Level> level;
             try {
@@ -196,17 +213,23 @@ TEST(MonkeyTest, RandomPlaysKeepTheWorldWhole) {
             }
             Monkey monkey(random, pass, passes, clock, keyboard);
             monkey.level = level.get();
+            if (!selectMode) {
+                monkey.history = &history;
+                monkey.rewinder = std::make_unique<Rewinder>(*level);
+            }
             for (const auto& row : level->grid) monkey.rowSizes.push_back(row.size());
             int chosen = -1;
             // The map's doors lead nowhere here: entering one just starts the map again.
             if (page < 0 || page > 1000) page = 0;
-            runPlayLoop(*level, page, selectMode, selectMode ? &chosen : nullptr, 12, &monkey);
+            runPlayLoop(*level, page, selectMode, selectMode ? &chosen : nullptr, 12, &monkey, &history);
             failure = monkey.failure;
         }
         platform::setClock(nullptr);
         platform::setKeyboard(nullptr);
+        stepsBack += history.stepsBack();
         EXPECT_EQ(failure, "") << path << ": seed " << seed << ", pass " << pass
                                << " (rerun with VORREL_MONKEY_SEED=" << seed << " VORREL_MONKEY_PASSES=" << passes
                                << ")";
     }
+    EXPECT_GT(stepsBack, 0u) << "the monkey never stepped back";
 }

@@ -8,6 +8,7 @@
 #include "entities/Goal.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
+#include "entities/Treasure.h"
 #include "level/Level.h"
 #include "platform/Platform.h"
 #include "play/PlayLoop.h"

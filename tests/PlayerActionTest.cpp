@@ -11,6 +11,7 @@
 
 #include "entities/Bomb.h"
 #include "entities/Box.h"
+#include "entities/Heavybox.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "level/Level.h"

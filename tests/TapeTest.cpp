@@ -72,7 +72,7 @@ TEST(TapeParser, ReadsRunsKeysAndHeaders) {
         "  # indented comment\n"
         "3 20 right x\r\n"
         "1\t17\n"
-        "2 0 left right up down x z space return escape r m l period\n");
+        "2 0 left right up down x z space return escape r m l period u\n");
     EXPECT_EQ(tape.level, "level/main/level3.lev");
     EXPECT_EQ(tape.expect, "Completed");
     EXPECT_EQ(tape.select, -1);  // "#select" without a blank is a plain comment
@@ -89,6 +89,10 @@ TEST(TapeParser, ReadsRunsKeysAndHeaders) {
     applyKeyMask(tape.runs[2].keys, state);
     for (int i = 0; i < kTapeKeyCount; ++i) EXPECT_TRUE(state[kTapeKeySyms[i]]) << kTapeKeyNames[i];
     EXPECT_EQ(keyMaskOf(state), tape.runs[2].keys);
+    // Backspace is the undo key too, and goes on a tape as `u`.
+    uint8_t backspace[SDLK_LAST] = {};
+    backspace[SDLK_BACKSPACE] = 1;
+    EXPECT_EQ(keyMaskOf(backspace), parseTape("1 20 u\n").runs[0].keys);
     EXPECT_EQ(parseTape("").frameCount(), 0u);
 }
 

@@ -193,6 +193,10 @@ TEST(LintTest, ReportsEveryErrorWithTheLoadersMessage) {
     folder.dir.writeFile("tiles.txt", "gfx/tiles.png\n32 32\ngfx/nobody.png\n# 0 0 0\n");
     messages = folder.lint("tiles.txt\ngfx/back.png\n1\n#\ngoal 0 0\n");
     EXPECT_TRUE(has(messages, "tiles.txt", 3, true, "Player sprite gfx/nobody.png not found.")) << dump(messages);
+    // Without the two steps the game reads nothing further: not the player sheet either.
+    folder.dir.writeFile("tiles.txt", "gfx/tiles.png\nbig steps\ngfx/player.png\n# 0 0 0\n");
+    messages = folder.lint("tiles.txt\ngfx/back.png\n1\n#\ngoal 0 0\n");
+    EXPECT_TRUE(has(messages, "tiles.txt", 3, true, "Player sprite  not found.")) << dump(messages);
     messages = folder.lint("missing.txt\ngfx/back.png\n0\n");
     EXPECT_TRUE(has(messages, "test.lev", 1, true, "Player sprite  not found.")) << dump(messages);
     std::remove("gfx/maski.png");

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gfx/Surface.h"
+#include "level/Vocabulary.h"
 
 namespace {
 
@@ -128,8 +129,8 @@ int main(int argc, char** argv) {
     Picture base(kBase * kBase);
     stamp(base, tiles, 128, 32, 0, 32);  // forest grass ledge, two cells wide
     stamp(base, tiles, 128, 32, 32, 32);
-    stamp(base, player, 0, 64, 2, 0);    // the player, first frame of walking right
-    stamp(base, tiles, 32, 192, 32, 4);  // a treasure gem
+    stamp(base, player, 0, kPlayerStripLayouts[0].top, 2, 0);               // the player, first frame of walking right
+    stamp(base, tiles, sheet::kTreasure.x(), sheet::kTreasure.y(), 32, 4);  // a treasure gem
     SDL_FreeSurface(player);
     SDL_FreeSurface(tiles);
 

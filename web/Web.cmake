@@ -6,7 +6,7 @@
 set(WEB_DIR ${CMAKE_SOURCE_DIR}/web)
 file(GLOB_RECURSE CORE_SOURCES CONFIGURE_DEPENDS src/*.cpp)
 list(FILTER CORE_SOURCES EXCLUDE REGEX
-  "src/(app/main|platform/web/WebMain|gfx/SurfaceFields|platform/Storage)\\.cpp$")
+  "src/(app/main|platform/web/WebMain|gfx/SurfaceFields|platform/Storage|platform/Display)\\.cpp$")
 add_library(vorrel_core STATIC ${CORE_SOURCES})
 target_include_directories(vorrel_core PUBLIC src)
 target_compile_options(vorrel_core PUBLIC -fexceptions
@@ -26,8 +26,13 @@ target_link_libraries(vorrel PRIVATE vorrel_core)
 target_link_options(vorrel PRIVATE ${WEB_LINK} -lidbfs.js -sASYNCIFY=1
   --shell-file ${WEB_DIR}/shell.html --pre-js ${WEB_DIR}/pre.js --post-js ${WEB_DIR}/post.js -sEXPORTED_FUNCTIONS=[_main] -sEXIT_RUNTIME=1
   "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/data"
-  "SHELL:--exclude-file *progress.wp*" "SHELL:--exclude-file *.raw")
+  "SHELL:--exclude-file *progress.wp*" "SHELL:--exclude-file *.raw"
+  # The solutions, the test and example levels and the notes are no part of the game's download.
+  "SHELL:--exclude-file *.tape" "SHELL:--exclude-file *.md" "SHELL:--exclude-file */level/test"
+  "SHELL:--exclude-file */level/example")
 set_property(TARGET vorrel APPEND PROPERTY LINK_DEPENDS ${WEB_DIR}/shell.html ${WEB_DIR}/pre.js ${WEB_DIR}/post.js)
+add_custom_command(TARGET vorrel POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -DDIR=${CMAKE_BINARY_DIR} -P ${WEB_DIR}/StampHashes.cmake VERBATIM)
 
 # The replay page: the tape runner's replay and the renderer's picture over
 # the packed data and test tapes, called from the browser test. A replay

@@ -3,6 +3,7 @@
 #include <SDL/SDL_mixer.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include "audio/SoundBank.h"
 #include "frontend/Frontend.h"
 #include "level/LoadError.h"
+#include "platform/Display.h"
 #include "platform/Gamepad.h"
 #include "platform/Signals.h"
 
@@ -130,10 +132,32 @@ int reportVideoFailure() {
 
 namespace {
 
+// "--scale N" anywhere after the name is taken out before the arguments are
+// counted; the rest keep their meaning. 0 when it is not given, -1 when N is
+// not a factor from 1 to kMaxScale.
+int takeScale(int& argc, char** argv) {
+    int scale = 0;
+    for (int i = 2; i < argc;) {
+        if (std::strcmp(argv[i], "--scale") != 0) {
+            ++i;
+            continue;
+        }
+        const char* value = i + 1 < argc ? argv[i + 1] : "";
+        char* end = nullptr;
+        const long n = std::strtol(value, &end, 10);
+        scale = (*value && !*end && n >= 1 && n <= kMaxScale) ? static_cast<int>(n) : -1;
+        const int taken = i + 1 < argc ? 2 : 1;
+        for (int j = i; j + taken <= argc; ++j) argv[j] = argv[j + taken];
+        argc -= taken;
+        if (scale < 0) break;
+    }
+    return scale;
+}
+
 // "NAME --play FILE [fullscreen]": one level file on its own.
 bool isPlayForm(int argc, char** argv) { return argc >= 4 && std::strcmp(argv[2], "--play") == 0; }
 
-int runWithSounds(int argc, char** argv, SoundBank& sounds) {
+int runWithSounds(int argc, char** argv, int scale, SoundBank& sounds) {
     sounds.load("./zik/data.txt");
     if (argc == 1) return 1;
     platform::throwIfStopRequested();
@@ -157,14 +181,14 @@ int runWithSounds(int argc, char** argv, SoundBank& sounds) {
     platform::openGamepad();
 
     const bool playForm = isPlayForm(argc, argv);
-    SDL_Surface* screen;
-    if (argc == 3 || (playForm && argc >= 5)) {
-        screen = SDL_SetVideoMode(640, 480, 32, 0xC0010001);
-    } else {
+    platform::DisplayOptions display;
+    display.scale = scale;
+    display.fullscreen = argc == 3 || (playForm && argc >= 5);
+    if (!display.fullscreen) {
         hiddenCursor = buildCursor(kCursorPicture);
         SDL_SetCursor(hiddenCursor);
-        screen = SDL_SetVideoMode(640, 480, 32, 0x40000001);
     }
+    SDL_Surface* screen = platform::openDisplay(640, 480, display);
 
     int status = 0;
     if (!screen) {
@@ -187,6 +211,7 @@ int runWithSounds(int argc, char** argv, SoundBank& sounds) {
         }
     }
 
+    platform::closeDisplay();
     SDL_FreeCursor(hiddenCursor);
     hiddenCursor = nullptr;
     return status;
@@ -204,7 +229,14 @@ int runGame(int argc, char** argv) {
         SoundBank sounds;
         quiet.restore();
         try {
-            status = runWithSounds(argc, argv, sounds);
+            const int scale = takeScale(argc, argv);
+            if (scale < 0) {
+                std::printf("--scale needs a whole factor from 1 to %d\n", kMaxScale);
+                std::fflush(stdout);
+                status = kUsageExit;
+            } else {
+                status = runWithSounds(argc, argv, scale, sounds);
+            }
         } catch (const platform::StopRequested& stop) {
             status = platform::stopExitStatus(stop.signal);
         }

@@ -8,6 +8,10 @@ int runGame(int argc, char** argv);
 // SDL_Init or SDL_SetVideoMode failed: there is no screen to draw on.
 constexpr int kVideoFailureExit = 4;
 
+// "--scale N" was not a factor the game offers.
+constexpr int kUsageExit = 2;
+constexpr int kMaxScale = 8;
+
 // The invisible pointer of windowed mode; null in full screen.
 extern SDL_Cursor* hiddenCursor;
 

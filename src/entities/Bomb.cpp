@@ -1,13 +1,12 @@
 #include "entities/Bomb.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 #include "audio/SoundBank.h"
-#include "entities/Box.h"
-#include "entities/Player.h"
+#include "entities/GridSlots.h"
 #include "entities/ItemState.h"
+#include "entities/Player.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
 
@@ -16,27 +15,16 @@ namespace {
 // Blast reach, in the order the cells are replaced: own, left, above, right.
 const int blastOffsets[4][2] = {{0, 0}, {-1, 0}, {0, -1}, {1, 0}};
 
-bool onColumnEdge(double x) { return x / 32 == std::trunc(x / 32); }
-
 // A strip without a frame duration never animates.
 void advance(AnimStrip& strip, int amount) {
     if (strip.frameDuration > 0) advanceStrip(strip, amount);
-}
-
-Item* itemAt(const Level* level, int column, int row) {
-    Cell* cell = level->cellAt(column, row);
-    return cell ? cell->item : nullptr;
-}
-
-void setItem(const Level* level, int column, int row, Item* item) {
-    if (Cell* cell = level->cellAt(column, row)) cell->item = item;
 }
 
 } // namespace
 
 Bomb::Bomb(double px, double py, const AnimStrip& s, const AnimStrip& b, const Cell* rubblePrototype,
            SoundBank* snd, bool owns)
-    : Item(snd), strip(s), blastStrip(b), ownsStrips(owns) {
+    : Faller(snd, FallHold::EnteringRow), strip(s), blastStrip(b), ownsStrips(owns) {
     x = px;
     y = py;
     if (rubblePrototype) {
@@ -66,33 +54,14 @@ void Bomb::placeAt(double px, double py) {
     placed = true;
     column = static_cast<int32_t>(x / 32);
     row = static_cast<int32_t>(y / 32);
-    if (currentLevel) setItem(currentLevel, column, row, this);
+    if (currentLevel) holdIn(*currentLevel, column, row, this);
 }
 
 void Bomb::update(uint32_t& dt, bool) {
     Level* level = currentLevel;
     if (!level) return;
 
-    // An unplaced bomb is still in the player's pocket: it must not drop
-    // through the level from its parking place at (0, 0). A spent one is
-    // gone: falling, it would enter cells as an invisible pushable item.
-    if (placed && !exploded) {
-        int c = static_cast<int>(x / 32);
-        if (level->isFree(c, static_cast<int>(std::floor(y / 32)) + 1, this) && onColumnEdge(x)) {
-            fallSpeed = std::min(fallSpeed + dt * 0.01, maxFallStep);
-            y += fallSpeed;
-            row = static_cast<int32_t>(std::round(y / 32));
-            int r = static_cast<int>(std::floor(y / 32));
-            if (!level->isFree(c, r + 1, this)) {
-                fallSpeed = 0;
-                y = std::round(y / 32) * 32;
-            } else {
-                Cell* cell = level->cellAt(c, r);
-                if (cell && cell->item == this) cell->item = nullptr;
-                setItem(level, c, r + 1, this);
-            }
-        }
-    }
+    if (fall(fallsIn(), dt)) row = static_cast<int32_t>(std::round(y / 32));
 
     if (placed && !exploded) {
         timer += dt;
@@ -108,7 +77,7 @@ void Bomb::update(uint32_t& dt, bool) {
         if (blastStrip.currentFrame >= blastStrip.frameCount - 1) finished = true;
         advance(blastStrip, static_cast<int>(dt));
         // The flame has reached the powder: nothing rests on the bomb any more.
-        if (!exploded) setItem(level, column, row, nullptr);
+        if (!exploded) holdIn(*level, column, row, nullptr);
     }
 
     if (exploded || timer < fuse) return;
@@ -160,14 +129,7 @@ void Bomb::draw(int scale) {
 }
 
 bool Bomb::canMoveTo(int toColumn, int toRow, bool) {
-    Level* level = currentLevel;
-    if (!level) return false;
-    bool ok = level->isFree(toColumn, toRow, this);
-    if (ok) {
-        if (Item* above = itemAt(level, static_cast<int>(x / 32), static_cast<int>(y / 32) - 1))
-            return above->canMoveTo(toColumn, toRow - 1, false);
-    }
-    return ok;
+    return currentLevel && canCarry(*currentLevel, *this, toColumn, toRow);
 }
 
 bool Bomb::moveBy(double dx, double, bool& result) {
@@ -176,46 +138,22 @@ bool Bomb::moveBy(double dx, double, bool& result) {
     int dir = dx >= 0 ? 1 : -1;
     int r = static_cast<int>(y / 32);
     if (!level->isFree(static_cast<int>(x / 32 + dir), r, this)) return false;
-    int old = static_cast<int>(std::round(x / 32));
-    x += dx;
+    const bool carried = slideBy(*level, *this, dx, r, result);
     column = static_cast<int32_t>(x / 32);
-    int now = static_cast<int>(std::round(x / 32));
-    if (now != old) {
-        setItem(level, old, r, nullptr);
-        setItem(level, now, r, this);
-    }
-    if (Item* above = itemAt(level, old, r - 1)) return above->moveBy(dx, 0, result);
-    return true;
+    return carried;
 }
 
-void Bomb::saveState(StateWriter& out) const {
-    Item::saveState(out);
-    out.put(column);
-    out.put(row);
-    out.put(placed);
-    out.put(exploded);
-    out.put(timer);
-    out.put(fuse);
-    out.put(soundPlayed);
-    out.put(fallSpeed);
-    for (const Cell* cell : rubble) out.cell(cell);
-    out.strip(strip);
-    out.strip(blastStrip);
-    out.look(finished);
-}
-
-void Bomb::loadState(StateReader& in) {
-    Item::loadState(in);
-    in.get(column);
-    in.get(row);
-    in.get(placed);
-    in.get(exploded);
-    in.get(timer);
-    in.get(fuse);
-    in.get(soundPlayed);
-    in.get(fallSpeed);
-    for (Cell*& cell : rubble) in.cell(cell);
-    in.strip(strip);
-    in.strip(blastStrip);
-    in.look(finished);
+void Bomb::transferState(StateIo& io) {
+    Faller::transferState(io);
+    io.rule(column);
+    io.rule(row);
+    io.rule(placed);
+    io.rule(exploded);
+    io.rule(timer);
+    io.rule(fuse);
+    io.rule(soundPlayed);
+    for (Cell*& cell : rubble) io.cell(cell);
+    io.strip(strip);
+    io.strip(blastStrip);
+    io.look(finished);
 }

@@ -1,9 +1,9 @@
 #pragma once
-#include "entities/Item.h"
+#include "entities/Faller.h"
 
 struct Cell;
 
-class Bomb : public Item {
+class Bomb : public Faller {
 public:
     // The strips' surfaces may be shared by several bombs; ownsStrips tells
     // which bomb frees them.
@@ -22,8 +22,7 @@ public:
         column = static_cast<int32_t>(x / 32);
     }
     void placeAt(double px, double py);
-    void saveState(StateWriter& out) const override;
-    void loadState(StateReader& in) override;
+    void transferState(StateIo& io) override;
     // Can the next update with this frame time set the bomb off (and so
     // change cells of the grid)?
     bool mayGoOffWithin(uint32_t dt) const { return !exploded && static_cast<uint64_t>(timer) + dt >= fuse; }
@@ -39,6 +38,11 @@ public:
     Cell* rubble[4] = {};
     bool finished = false;
     bool soundPlayed = false;
-    double fallSpeed = 0;
     bool ownsStrips;
+
+protected:
+    // An unplaced bomb is still in the player's pocket: it must not drop
+    // through the level from its parking place at (0, 0). A spent one is
+    // gone: falling, it would enter cells as an invisible pushable item.
+    Level* fallsIn() const final { return placed && !exploded ? currentLevel : nullptr; }
 };

@@ -1,14 +1,9 @@
 #pragma once
-#include "entities/Item.h"
-
-// The most a falling item moves in one frame: less than half a cell, so the
-// landing snap (rounding to the nearest row) can never put it a row too low.
-// Ordinary frame times never reach it.
-constexpr double maxFallStep = 15.9;
+#include "entities/Faller.h"
 
 // A wooden box: pushed by the player, carried by what it stands on, falls,
 // and burns in a blast. Registered in the cell of its rounded column.
-class Box : public Item {
+class Box : public Faller {
 public:
     Box(double x, double y, const AnimStrip& strip, Level* level, SoundBank* sounds);
     ~Box() override;
@@ -20,21 +15,13 @@ public:
     void placeAtX(double newX) override;
     void destroy() override;
     bool isDestroyed() override { return destroyed; }
-    bool isFalling() override;
     bool isBox() override { return true; }
-    void saveState(StateWriter& out) const override;
-    void loadState(StateReader& in) override;
+    void transferState(StateIo& io) override;
 
-    double fallSpeed = 0;
     AnimStrip strip;
     Level* level;
     bool destroyed = false;
-};
 
-// Pushed only by the player directly, never while a box stands on it.
-class Heavybox : public Box {
-public:
-    using Box::Box;
-    bool canMoveTo(int column, int row, bool byPlayer) override;
-    void destroy() override {}  // heavy boxes survive explosions
+protected:
+    Level* fallsIn() const final { return destroyed ? nullptr : level; }
 };

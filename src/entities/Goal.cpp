@@ -36,20 +36,9 @@ void Goal::draw(int scale) {
              static_cast<int>(x * scale), static_cast<int>(y * scale - 32));
 }
 
-bool Goal::moveBy(double, double, bool& result) {
-    result = true;
-    return false;
-}
-
 // The door opens only in the closing sequence; it is kept with the frames.
-void Goal::saveState(StateWriter& out) const {
-    Item::saveState(out);
-    out.strip(strip);
-    out.look(opened);
-}
-
-void Goal::loadState(StateReader& in) {
-    Item::loadState(in);
-    in.strip(strip);
-    in.look(opened);
+void Goal::transferState(StateIo& io) {
+    Item::transferState(io);
+    io.strip(strip);
+    io.look(opened);
 }

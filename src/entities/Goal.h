@@ -1,4 +1,5 @@
 #pragma once
+// The exit: opens once every gem is taken, and tells the player it is there.
 #include "entities/Item.h"
 
 class Goal : public Item {
@@ -7,25 +8,9 @@ public:
     ~Goal() override;
     void draw(int scale) override;
     void update(uint32_t& dt, bool won) override;
-    bool moveBy(double dx, double dy, bool& result) override;
-    void saveState(StateWriter& out) const override;
-    void loadState(StateReader& in) override;
+    bool isGoal() const override { return true; }
+    void transferState(StateIo& io) override;
 
     AnimStrip strip;
     bool opened = false;
-};
-
-class Treasure : public Item {
-public:
-    Treasure(double x, double y, const AnimStrip& baseStrip, const AnimStrip& treasureStrip, SoundBank* sounds);
-    ~Treasure() override;
-    void draw(int scale) override;
-    void update(uint32_t& dt, bool won) override;
-    bool moveBy(double dx, double dy, bool& result) override;
-    void saveState(StateWriter& out) const override;
-    void loadState(StateReader& in) override;
-
-    double fallSpeed = 0;
-    AnimStrip baseStrip;
-    AnimStrip treasureStrip;
 };

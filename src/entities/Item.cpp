@@ -8,6 +8,11 @@ Player* Item::currentPlayer = nullptr;
 
 bool Item::canMoveTo(int, int, bool) { return false; }
 
+bool Item::moveBy(double, double, bool& result) {
+    result = true;
+    return false;
+}
+
 void advanceStrip(AnimStrip& strip, int amount) {
     strip.elapsed += amount;
     if (strip.elapsed > strip.frameDuration) {
@@ -18,14 +23,8 @@ void advanceStrip(AnimStrip& strip, int amount) {
     }
 }
 
-void Item::saveState(StateWriter& out) const {
-    out.put(collected);
-    out.put(x);
-    out.put(y);
-}
-
-void Item::loadState(StateReader& in) {
-    in.get(collected);
-    in.get(x);
-    in.get(y);
+void Item::transferState(StateIo& io) {
+    io.rule(collected);
+    io.rule(x);
+    io.rule(y);
 }

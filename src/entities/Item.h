@@ -7,8 +7,7 @@
 class Level;
 class Player;
 class SoundBank;
-class StateReader;
-class StateWriter;
+class StateIo;
 
 // Advances a strip by an amount in the caller's unit. The frame changes only
 // when elapsed exceeds the duration; elapsed then becomes elapsed * (1 - q),
@@ -24,19 +23,24 @@ public:
 
     virtual void draw(int scale) = 0;
     virtual void update(uint32_t& dt, bool won) = 0;
-    virtual bool moveBy(double dx, double dy, bool& result) = 0;
+    // A kind that never moves refuses, and tells the pusher it is done.
+    virtual bool moveBy(double dx, double dy, bool& result);
     virtual bool isPassable() { return true; }
     virtual bool canMoveTo(int column, int row, bool byPlayer);
     virtual void placeAtX(double newX) { (void)newX; }
     virtual void destroy() {}
     virtual bool isDestroyed() { return false; }
+    // Falling, or about to fall on the next update.
     virtual bool isFalling() { return false; }
+    // Moving down in a fall under way (not one about to start).
+    virtual bool isDropping() const { return false; }
     virtual bool isBox() { return false; }
+    // The exit the player must reach.
+    virtual bool isGoal() const { return false; }
     virtual int top() { return static_cast<int>(y); }
-    // The fields a play changes, for snapshots of the world; every kind
-    // with fields of its own writes and reads them after its base's.
-    virtual void saveState(StateWriter& out) const;
-    virtual void loadState(StateReader& in);
+    // Saves or loads the fields a play changes, for snapshots of the world;
+    // every kind with fields of its own passes them after its base's.
+    virtual void transferState(StateIo& io);
 
     SoundBank* sounds;
     bool collected = false;

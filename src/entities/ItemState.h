@@ -34,83 +34,82 @@ private:
     Order itemOrder, cellOrder;
 };
 
-class StateWriter {
+// One pass over the changing fields of the world that either saves them or
+// loads them back: each kind lists its fields once, in one function, so
+// saving and loading cannot fall out of step.
+class StateIo {
 public:
-    StateWriter(std::vector<uint8_t>& rules, std::vector<uint8_t>& looks, const WorldIds& ids)
-        : rules(rules), looks(looks), ids(ids) {}
-    template <class T>
-    void put(const T& value) { append(rules, &value, sizeof value); }
-    template <class T>
-    void look(const T& value) { append(looks, &value, sizeof value); }
-    void strip(const AnimStrip& s) {
-        look(s.currentFrame);
-        look(s.elapsed);
+    // Saving appends to the two buffers; within the capacity of an earlier
+    // capture it allocates nothing.
+    static StateIo saving(std::vector<uint8_t>& rules, std::vector<uint8_t>& looks, const WorldIds& ids) {
+        return StateIo(&rules, &looks, rules, looks, ids);
     }
-    // A strip whose frame the rules read (the step up counts its frames).
-    void ruleStrip(const AnimStrip& s) {
-        put(s.currentFrame);
-        put(s.elapsed);
+    // Loading reads the buffers back from their start.
+    static StateIo loading(const std::vector<uint8_t>& rules, const std::vector<uint8_t>& looks,
+                           const WorldIds& ids) {
+        return StateIo(nullptr, nullptr, rules, looks, ids);
     }
-    void item(const Item* item) { put(ids.itemId(item)); }
-    void cell(const Cell* cell) { put(ids.cellId(cell)); }
 
-private:
-    // Within the capacity of an earlier capture this allocates nothing.
-    static void append(std::vector<uint8_t>& to, const void* data, size_t size) {
-        const size_t at = to.size();
-        to.resize(at + size);
-        std::memcpy(to.data() + at, data, size);
-    }
-    std::vector<uint8_t>& rules;
-    std::vector<uint8_t>& looks;
-    const WorldIds& ids;
-};
-
-class StateReader {
-public:
-    StateReader(const std::vector<uint8_t>& rules, const std::vector<uint8_t>& looks, const WorldIds& ids)
-        : rules(rules), looks(looks), ids(ids) {}
+    bool isSaving() const { return out[0] != nullptr; }
+    // A field the rules read.
     template <class T>
-    void get(T& value) { take(rules, ruleAt, &value, sizeof value); }
+    void rule(T& value) { move(0, &value, sizeof value); }
+    // A field only the pictures show.
     template <class T>
-    void look(T& value) { take(looks, lookAt, &value, sizeof value); }
+    void look(T& value) { move(1, &value, sizeof value); }
+    // A field the rules read only in some states.
+    template <class T>
+    void ruleIf(bool read, T& value) { move(read ? 0 : 1, &value, sizeof value); }
     void strip(AnimStrip& s) {
         look(s.currentFrame);
         look(s.elapsed);
     }
+    // A strip whose frame the rules read (the step up counts its frames).
     void ruleStrip(AnimStrip& s) {
-        get(s.currentFrame);
-        get(s.elapsed);
+        rule(s.currentFrame);
+        rule(s.elapsed);
     }
     template <class T>
     void item(T*& pointer) {
-        uint32_t id = 0;
-        get(id);
-        pointer = static_cast<T*>(ids.item(id));
+        uint32_t id = isSaving() ? ids.itemId(pointer) : 0;
+        rule(id);
+        if (!isSaving()) pointer = static_cast<T*>(ids.item(id));
     }
     void cell(Cell*& pointer) {
-        uint32_t id = 0;
-        get(id);
-        pointer = ids.cell(id);
+        uint32_t id = isSaving() ? ids.cellId(pointer) : 0;
+        rule(id);
+        if (!isSaving()) pointer = ids.cell(id);
     }
     // Has every byte been read? (A snapshot of another world would not fit.)
-    bool done() const { return ruleAt == rules.size() && lookAt == looks.size(); }
+    bool done() const { return at[0] == in[0]->size() && at[1] == in[1]->size(); }
 
 private:
-    // Past the end reads zeros: a snapshot never comes from another level,
-    // but a broken one must not read outside its buffer.
-    static void take(const std::vector<uint8_t>& from, size_t& at, void* out, size_t size) {
-        if (at + size > from.size()) {
-            std::memset(out, 0, size);
-            at = from.size();
+    StateIo(std::vector<uint8_t>* rulesOut, std::vector<uint8_t>* looksOut, const std::vector<uint8_t>& rules,
+            const std::vector<uint8_t>& looks, const WorldIds& ids)
+        : out{rulesOut, looksOut}, in{&rules, &looks}, ids(ids) {}
+
+    void move(int buffer, void* data, size_t size) {
+        if (std::vector<uint8_t>* to = out[buffer]) {
+            const size_t end = to->size();
+            to->resize(end + size);
+            std::memcpy(to->data() + end, data, size);
             return;
         }
-        std::memcpy(out, from.data() + at, size);
-        at += size;
+        // Past the end reads zeros: a snapshot never comes from another
+        // level, but a broken one must not read outside its buffer.
+        const std::vector<uint8_t>& from = *in[buffer];
+        size_t& fromAt = at[buffer];
+        if (fromAt + size > from.size()) {
+            std::memset(data, 0, size);
+            fromAt = from.size();
+            return;
+        }
+        std::memcpy(data, from.data() + fromAt, size);
+        fromAt += size;
     }
-    const std::vector<uint8_t>& rules;
-    const std::vector<uint8_t>& looks;
+
+    std::vector<uint8_t>* out[2];
+    const std::vector<uint8_t>* in[2];
     const WorldIds& ids;
-    size_t ruleAt = 0;
-    size_t lookAt = 0;
+    size_t at[2] = {0, 0};
 };

@@ -1,6 +1,7 @@
 #include "entities/Player.h"
 
 #include <cmath>
+#include <initializer_list>
 
 #include "entities/Bomb.h"
 #include "entities/Item.h"
@@ -74,7 +75,9 @@ void Player::fallCheck(uint32_t& dt) {
     const int c = static_cast<int>(std::round(x / 32 + 0.4 * facing));
     const int belowRow = static_cast<int>(y / 32) + 1;
     const Cell* below = level->cellAt(c, belowRow);
-    if (level->isFree(c, belowRow, nullptr) || (below && below->item && below->item->isFalling())) {
+    // Only a box is stood on, so only a falling box takes the player down.
+    if (level->isFree(c, belowRow, nullptr) || (below && below->item && below->item->isBox() &&
+                                                below->item->isFalling())) {
         fallSpeed += dt * 0.01;
         y += fallSpeed;
     }
@@ -182,76 +185,30 @@ bool standsStill(const Player& p) {
 
 } // namespace
 
-void Player::saveState(StateWriter& out) const {
-    out.put(x);
-    out.put(y);
-    out.put(fallSpeed);
-    out.put(walking);
-    out.put(jumping);
-    out.put(pushing);
-    out.put(falling);
-    out.put(steppingUp);
-    out.put(reachedGoal);
-    out.put(placingBomb);
-    out.put(onLadder);
-    if (standsStill(*this))
-        out.look(facing);
-    else
-        out.put(facing);
-    out.put(progress);
-    out.item(pushedItem);
-    out.put(bombsUsed);
-    out.put(dead);
+void Player::transferState(StateIo& io) {
+    io.rule(x);
+    io.rule(y);
+    io.rule(fallSpeed);
+    io.rule(walking);
+    io.rule(jumping);
+    io.rule(pushing);
+    io.rule(falling);
+    io.rule(steppingUp);
+    io.rule(reachedGoal);
+    io.rule(placingBomb);
+    io.rule(onLadder);
+    io.ruleIf(!standsStill(*this), facing);
+    io.rule(progress);
+    io.item(pushedItem);
+    io.rule(bombsUsed);
+    io.rule(dead);
     // The curve of a jump that is over is read by nothing.
-    const double curve[5] = {jumpX0, jumpX1, jumpA, jumpB, jumpC};
-    if (jumping)
-        out.put(curve);
-    else
-        out.look(curve);
-    out.put(rerunDepth);
+    for (double* v : {&jumpX0, &jumpX1, &jumpA, &jumpB, &jumpC}) io.ruleIf(jumping, *v);
+    io.rule(rerunDepth);
     for (int i = 0; i < PlayerStripCount; ++i) {
         if (stripIsRead(i))
-            out.ruleStrip(strips[i]);
+            io.ruleStrip(strips[i]);
         else
-            out.strip(strips[i]);
-    }
-}
-
-void Player::loadState(StateReader& in) {
-    in.get(x);
-    in.get(y);
-    in.get(fallSpeed);
-    in.get(walking);
-    in.get(jumping);
-    in.get(pushing);
-    in.get(falling);
-    in.get(steppingUp);
-    in.get(reachedGoal);
-    in.get(placingBomb);
-    in.get(onLadder);
-    if (standsStill(*this))
-        in.look(facing);
-    else
-        in.get(facing);
-    in.get(progress);
-    in.item(pushedItem);
-    in.get(bombsUsed);
-    in.get(dead);
-    double curve[5];
-    if (jumping)
-        in.get(curve);
-    else
-        in.look(curve);
-    jumpX0 = curve[0];
-    jumpX1 = curve[1];
-    jumpA = curve[2];
-    jumpB = curve[3];
-    jumpC = curve[4];
-    in.get(rerunDepth);
-    for (int i = 0; i < PlayerStripCount; ++i) {
-        if (stripIsRead(i))
-            in.ruleStrip(strips[i]);
-        else
-            in.strip(strips[i]);
+            io.strip(strips[i]);
     }
 }

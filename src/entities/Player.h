@@ -9,8 +9,7 @@ class Level;
 class Item;
 class Bomb;
 class SoundBank;
-class StateReader;
-class StateWriter;
+class StateIo;
 
 enum PlayerStrip {
     WalkRight = 0, WalkLeft, JumpLeft, JumpRight, PlaceBombLeft, PlaceBombRight,
@@ -36,8 +35,7 @@ public:
     void setStrip(int index, const AnimStrip& strip) { strips[index] = strip; }
     AnimStrip& currentStrip();
     // The fields a play changes, for snapshots of the world.
-    void saveState(StateWriter& out) const;
-    void loadState(StateReader& in);
+    void transferState(StateIo& io);
 
     // The actions, tried by update in this order; each returns whether it
     // acted (which ends the update for this frame).

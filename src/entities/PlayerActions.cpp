@@ -199,8 +199,9 @@ bool Player::pushAction(const uint8_t* keys, uint32_t& dt) {
             ok = cell->item->canMoveTo(k + d, r, true);
             if (ok) pushedItem = cell->item;
         }
-        if (pushedItem && pushedItem->isFalling()) {
-            pushedItem = nullptr;  // a falling item cannot be pushed
+        // A falling box cannot be pushed; a bomb in mid-fall always could.
+        if (pushedItem && pushedItem->isBox() && pushedItem->isFalling()) {
+            pushedItem = nullptr;
             return false;
         }
         if (!(cell && cell->item && ok)) return false;

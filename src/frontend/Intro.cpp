@@ -6,6 +6,7 @@
 #include "entities/Item.h"
 #include "gfx/AnimStrip.h"
 #include "gfx/Surface.h"
+#include "platform/Display.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -91,12 +92,12 @@ void runIntro(SDL_Surface* screen, SoundBank& sounds) {
                 crossFade(screen, maker, title, kCrossFadeTime);
             } else if (title) {
                 blitRect(title, screen, 0, 0, title->w, title->h, 0, 0);
-                SDL_Flip(screen);
+                platform::present(screen);
             }
             break;
         }
 
-        SDL_Flip(screen);
+        platform::present(screen);
         previous = elapsed;
         platform::delay(20);
     }

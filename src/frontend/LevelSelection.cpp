@@ -8,6 +8,7 @@
 #include "gfx/Surface.h"
 #include "level/Level.h"
 #include "play/PlayLoop.h"
+#include "play/UndoHistory.h"
 
 int selectionPage = 0;
 int lastLevel = 0;
@@ -32,13 +33,19 @@ void fadeToBlack(SDL_Surface* screen) {
 } // namespace
 
 int playLevelRun(int first, int last, SDL_Surface* screen, SoundBank& sounds, int scale, bool startMusic) {
+    // The steps of the level being played: they outlive a retry and a death
+    // (each plays a fresh copy of the level), and go with the next level.
+    UndoHistory history;
     for (;;) {
         if (first > last) return last;
         // Reaching a level is progress at once, so a run that is killed or
         // stopped keeps it: the larger of the stored number and this level.
         if (first > readProgress()) writeProgress(first);
         std::unique_ptr<Level> level(new Level(levelPath(first), screen, &sounds, scale, startMusic));
-        const PlayOutcome outcome = runPlayLoop(*level, selectionPage, false, nullptr, kCampaignAvailable);
+        // The first level shows where the undo key is, after the first step.
+        history.teach = first == 1;
+        const PlayOutcome outcome = runPlayLoop(*level, selectionPage, false, nullptr, kCampaignAvailable, nullptr,
+                                                &history);
         switch (outcome) {
         case Completed:
             fadeToBlack(screen);

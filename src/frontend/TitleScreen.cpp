@@ -4,6 +4,7 @@
 
 #include "audio/SoundBank.h"
 #include "gfx/Surface.h"
+#include "platform/Display.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -41,7 +42,7 @@ bool runTitleScreen(SDL_Surface* screen, SoundBank& sounds, bool returning) {
     // Both buffers of the double-buffered screen get the first picture.
     for (int i = 0; i < 2; ++i) {
         blitWhole(pictures[0], screen);
-        SDL_Flip(screen);
+        platform::present(screen);
     }
 
     SDL_Surface* current = pictures[0];
@@ -82,7 +83,7 @@ bool runTitleScreen(SDL_Surface* screen, SoundBank& sounds, bool returning) {
             t0 = now;
         }
 
-        SDL_Flip(screen);
+        platform::present(screen);
         platform::delay(20);
         if (leaving || playing) break;
     }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "gfx/SurfaceFields.h"
+#include "platform/Display.h"
 #include "platform/FileRead.h"
 #include "platform/Platform.h"
 
@@ -305,7 +306,7 @@ void crossFade(SDL_Surface* screen, SDL_Surface* top, SDL_Surface* bottom, uint3
                 SDL_UpperBlit(bottom, nullptr, screen, &origin);
             }
             fading.drawOn(screen);
-            SDL_Flip(screen);
+            platform::present(screen);
         }
         platform::delay(10);
         platform::pumpEvents();
@@ -323,7 +324,7 @@ void fadeTo(SDL_Surface* screen, SDL_Surface* image, uint32_t duration) {
         fading.setAlpha(alpha);
         if (screen) {
             fading.drawOn(screen);
-            SDL_Flip(screen);
+            platform::present(screen);
         }
         platform::delay(10);
         platform::pumpEvents();

@@ -2,8 +2,15 @@
 #include <string>
 #include <vector>
 
+#include "level/Vocabulary.h"
+
+#include "gfx/AnimStrip.h"
+
 class Level;
 struct SDL_Surface;
+
+// A strip of an item's pictures, cut from the sheet at the level's scale.
+AnimStrip cutSheetStrip(SDL_Surface* sheet, const SheetStrip& strip, int scale = 1);
 
 // Optional "./gfx/tileset.png" looked up once per level load and reused by
 // every record; placeItem looks it up itself when none is given. The picture
@@ -23,7 +30,6 @@ private:
     bool tried = false;
 };
 
-int parseInt(const std::string& word);
 // Turns one item record into its effect. Throws LoadError.
 void placeItem(Level& level, const std::string& name, const std::vector<std::string>& attributes,
                ItemSheet* sheet = nullptr);

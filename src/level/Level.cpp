@@ -2,6 +2,7 @@
 
 #include "entities/Item.h"
 #include "entities/Player.h"
+#include "level/Vocabulary.h"
 
 bool SpriteTable::empty() const {
     for (const Cell* prototype : prototypes)
@@ -19,7 +20,7 @@ void SpriteTable::clear() {
 }
 
 Level::Level(SDL_Surface* screen, SoundBank* sounds, int scale)
-    : screen(screen), player(new Player(32, 0, sounds, this)), scale(scale), sounds(sounds) {}
+    : screen(screen), player(new Player(kPlayerStartColumn * kCellSize, kPlayerStartRow * kCellSize, sounds, this)), scale(scale), sounds(sounds) {}
 
 Level::~Level() {
     delete player;

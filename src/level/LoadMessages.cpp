@@ -2,16 +2,7 @@
 #include "level/LoadMessages.h"
 
 #include "level/LevelText.h"
-
-bool isKnownRecord(const std::string& name, size_t attributes) {
-    for (const RecordKind& kind : kRecordKinds)
-        if (name == kind.name && attributes == kind.attributes) return true;
-    return false;
-}
-
-bool isPlacedRecord(const std::string& name) {
-    return name == "treasure" || name == "goal" || name == "wooden_box" || name == "heavy_box";
-}
+#include "level/Vocabulary.h"
 
 // The missing blank before "doesn't" is how the message has always read.
 std::string rectangularityMessage(unsigned gridLine, size_t previousLength, size_t length) {

@@ -1,11 +1,46 @@
 #include "platform/Events.h"
 
+#include "platform/Display.h"
+
 namespace platform {
 namespace {
 
+// The mouse as the picture sees it, whatever its scale on the screen. A
+// press on the black border around a full-screen picture is nowhere; a move
+// or a release there is at the nearest edge, so a drag always ends.
+bool toPictureEvent(SDL_Event& event) {
+    int x, y;
+    switch (event.type) {
+    case SDL_MOUSEMOTION:
+        x = event.motion.x, y = event.motion.y;
+        screenToPicture(x, y);
+        event.motion.xrel = Sint16(event.motion.xrel / placement().factor);
+        event.motion.yrel = Sint16(event.motion.yrel / placement().factor);
+        event.motion.x = Uint16(x), event.motion.y = Uint16(y);
+        return true;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        x = event.button.x, y = event.button.y;
+        if (!screenToPicture(x, y) && event.type == SDL_MOUSEBUTTONDOWN) return false;
+        event.button.x = Uint16(x), event.button.y = Uint16(y);
+        return true;
+    default:
+        return true;
+    }
+}
+
 class SdlEvents : public EventSource {
 public:
-    bool poll(SDL_Event& event) override { return SDL_PollEvent(&event) != 0; }
+    bool poll(SDL_Event& event) override {
+        while (SDL_PollEvent(&event)) {
+            if (isFullscreenToggle(event)) {
+                toggleFullscreen();
+                continue;
+            }
+            if (toPictureEvent(event)) return true;
+        }
+        return false;
+    }
 };
 
 SdlEvents sdlEvents;

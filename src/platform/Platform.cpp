@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/Display.h"
 #include "platform/Gamepad.h"
 #include "platform/Signals.h"
 
@@ -25,7 +26,11 @@ class SdlKeyboard : public Keyboard {
 public:
     void pump() override {
         SDL_Event event;
-        SDL_PollEvent(&event);
+        if (SDL_PollEvent(&event) && isFullscreenToggle(event)) toggleFullscreen();
+        // The Return of Alt+Return switches the screen; it must not also
+        // enter a door, whichever pass its event is read in.
+        uint8_t* keys = SDL_GetKeyState(nullptr);
+        if (keys[SDLK_LALT] || keys[SDLK_RALT]) keys[SDLK_RETURN] = 0;
     }
     uint8_t* keys() override { return SDL_GetKeyState(nullptr); }
 };
@@ -53,6 +58,7 @@ uint8_t* keyState() { return foldedKeys(currentKeyboard->keys()); }
 void setClock(Clock* clock) { currentClock = clock ? clock : &sdlClock; }
 void setKeyboard(Keyboard* keyboard) { currentKeyboard = keyboard ? keyboard : &sdlKeyboard; }
 Keyboard* installedKeyboard() { return currentKeyboard; }
+Clock* installedClock() { return currentClock; }
 
 ScriptedKeyboard::ScriptedKeyboard() { releaseAll(); }
 

@@ -34,8 +34,10 @@ uint8_t* keyState();
 // Install a clock or keyboard; null puts SDL's back. Not owned.
 void setClock(Clock* clock);
 void setKeyboard(Keyboard* keyboard);
-// The keyboard installed now (SDL's when none is), to put it back later.
+// The keyboard and clock installed now (SDL's when none is), to put them
+// back later or to reach past one installed over them.
 Keyboard* installedKeyboard();
+Clock* installedClock();
 
 // Time that moves only when someone waits: delay(ms) adds ms to the clock.
 class VirtualClock : public Clock {

@@ -4,15 +4,16 @@
 
 #include "gfx/Surface.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
 #include "play/View.h"
 #include "platform/Platform.h"
 
 namespace {
 
-// The visible screen holds 20 columns by 15 rows; a liquid square beyond
+// The screen holds 20 columns by 15 rows of cells; a liquid square beyond
 // that is never seen, and its pixel columns would run past the wave table.
-constexpr int VisibleColumns = 20;
-constexpr int VisibleRows = 15;
+constexpr int VisibleColumns = kScreenWidth / kCellSize;
+constexpr int VisibleRows = kScreenHeight / kCellSize;
 
 struct Rgb {
     unsigned r, g, b;

@@ -6,14 +6,16 @@
 
 #include "audio/SoundBank.h"
 #include "entities/Bomb.h"
-#include "entities/Goal.h"
+#include "entities/Treasure.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
+#include "platform/Display.h"
 #include "platform/Platform.h"
 #include "play/Sequences.h"
 #include "play/StaticLayer.h"
+#include "play/UndoHistory.h"
 #include "play/View.h"
 
 namespace {
@@ -35,6 +37,12 @@ bool bombMayGoOff(const Level& level, uint32_t dt) {
     for (const Bomb* bomb : level.player->bombs)
         if (bomb && bomb->mayGoOffWithin(dt)) return true;
     return false;
+}
+
+// A pass the undo key holds still: the world drawn as it stands.
+void drawItems(Level& level, std::size_t itemCount) {
+    for (std::size_t i = 0; i < itemCount && i < level.items.size(); ++i)
+        if (level.items[i]) level.items[i]->draw(level.scale);
 }
 
 } // namespace
@@ -113,15 +121,36 @@ void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, bool draw) {
     }
 }
 
-bool advancePass(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, PlayOutcome& outcome) {
-    if (checkPlayEnd(level, keys, outcome)) return true;
-    updateWorld(level, dt, itemCount, false);
+// The end check, with the state before R kept as an undo step, for the
+// drawn loop and the headless pass alike.
+static bool checkEndKeepingRetry(Level& level, const uint8_t* keys, PlayOutcome& outcome, UndoHistory* undo) {
+    if (undo && keys[KeyR]) undo->noteRetryKey();
+    if (!checkPlayEnd(level, keys, outcome)) return false;
+    if (undo && outcome == Restart) undo->keepRetry();
+    return true;
+}
+
+void moveWorld(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, bool draw, UndoHistory* undo) {
+    if (undo) undo->beforeUpdate(keys);
+    updateWorld(level, dt, itemCount, draw);
+    if (undo) undo->afterUpdate();
+}
+
+bool advancePass(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, PlayOutcome& outcome,
+                 UndoHistory* undo) {
+    if (checkEndKeepingRetry(level, keys, outcome, undo)) return true;
+    if (undo && undo->holdForUndo(keys, dt)) return false;
+    moveWorld(level, keys, dt, itemCount, false, undo);
     return false;
 }
 
 PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLevel, int availableLevels,
-                        PlayHooks* hooks) {
-    runLevelStart(level, page, availableLevels, selectMode);
+                        PlayHooks* hooks, UndoHistory* history) {
+    UndoHistory own;
+    UndoHistory* undo = selectMode ? nullptr : history ? history : &own;
+    // A closing sequence cut short by the undo key goes straight back into
+    // the play, a step back, without the fade-in.
+    if (!(undo && undo->attach(level))) runLevelStart(level, page, availableLevels, selectMode);
 
     PlayOutcome outcome = Quit;
     uint32_t last = platform::ticks();
@@ -135,25 +164,31 @@ PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLev
     for (unsigned pass = 0;; ++pass) {
         if (hooks && !hooks->passStart(pass)) {
             hooks->abandoned = true;
+            if (undo) undo->detach();
             return Quit;
         }
         platform::pumpEvents();
         const uint8_t* keys = platform::keyState();
-        if (checkPlayEnd(level, keys, outcome)) break;
+        if (checkEndKeepingRetry(level, keys, outcome, undo)) break;
         if (selectMode && checkSelectionInput(level, keys, page, chosenLevel, availableLevels, outcome)) break;
 
         platform::delay(20);
         const uint32_t now = platform::ticks();
         // One frame time for the player and every item, by reference.
         uint32_t dt = now - last;
-        SDL_Flip(screen);
+        // Stepping back changes the cells, so before the picture is composed.
+        const bool holding = undo && undo->holdForUndo(keys, dt);
+        platform::present(screen);
         // Backdrop, map overlay and cells in one blit when they hold still;
         // otherwise layer by layer.
         const bool composed = !plain && !bombMayGoOff(level, dt) && layer.drawUnder(selectMode, availableLevels, page);
         if (!composed && level.backdrop) blitRect(level.backdrop, screen, 0, 0, screen->w, screen->h, 0, 0);
         // The overlay shows the map alone, so it can go before the updates.
         if (selectMode && !composed) drawSelectionOverlay(level, availableLevels, page);
-        updateWorld(level, dt, count, true);
+        if (holding)
+            drawItems(level, count);
+        else
+            moveWorld(level, keys, dt, count, true, undo);
         level.player->draw(screen, 1);
         if (composed)
             layer.drawOver(0);
@@ -163,6 +198,7 @@ PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLev
             ::drawHud(level);
         else
             layer.drawHud();
+        if (undo && undo->hintLit()) drawUndoHint(level);
         if (level.sounds) checkVolumeKeys(*level.sounds);
         if (hooks) hooks->afterUpdates(pass, dt);
         last = now;
@@ -174,11 +210,12 @@ PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLev
         break;
     case Died:
     case Restart:
-        runAftermath(level, last, page, availableLevels, selectMode);
+        if (runAftermath(level, last, page, availableLevels, selectMode, undo != nullptr)) undo->stepBackOnNextPlay();
         break;
     case Quit:
         runQuitFade(level);
         break;
     }
+    if (undo) undo->detach();
     return outcome;
 }

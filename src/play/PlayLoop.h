@@ -3,6 +3,7 @@
 #include <cstdint>
 
 class Level;
+class UndoHistory;
 
 enum PlayOutcome { Completed = 0, Died = 1, Quit = 2, Restart = 3 };
 
@@ -20,8 +21,11 @@ struct PlayHooks {
     bool plainDrawing = false;
 };
 
+// history: the undo key's steps, kept by a caller that plays the same level
+// again after a retry or a death; without one the play keeps its own. The
+// selection map has no undo.
 PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLevel, int availableLevels,
-                        PlayHooks* hooks = nullptr);
+                        PlayHooks* hooks = nullptr, UndoHistory* history = nullptr);
 
 // The longest frame time the world moves by in one pass (milliseconds).
 constexpr uint32_t kLongestFrame = 300;
@@ -36,8 +40,13 @@ void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, bool draw);
 // A whole pass without drawing, as the play loop runs it: the end check with
 // these keys held, then the world's updates. The platform's keyboard must
 // hold the same keys (HeadlessPlay sees to that). Returns true when the play
-// ended at the check (outcome says how); nothing moved then.
-bool advancePass(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, PlayOutcome& outcome);
+// ended at the check (outcome says how); nothing moved then. With a history
+// the undo key acts as in the play loop.
+bool advancePass(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, PlayOutcome& outcome,
+                 UndoHistory* undo = nullptr);
+// The world's share of a pass when the undo key did not hold it: the update,
+// with the history noting a step that begins.
+void moveWorld(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, bool draw, UndoHistory* undo);
 
 // The end check of one pass: sets outcome and returns true when the play ends.
 bool checkPlayEnd(Level& level, const uint8_t* keys, PlayOutcome& outcome);

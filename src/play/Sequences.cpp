@@ -8,7 +8,10 @@
 #include "entities/Player.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
+#include "platform/Display.h"
 #include "platform/Platform.h"
+#include "play/UndoHistory.h"
 #include "play/View.h"
 
 namespace {
@@ -39,7 +42,7 @@ SDL_Surface* displayCopy(SDL_Surface* surface) {
 void runLevelStart(Level& level, int page, int availableLevels, bool selectMode) {
     SDL_Surface* screen = level.screen;
     platform::delay(20);
-    SDL_Flip(screen);
+    platform::present(screen);
     drawBackdrop(level);
     if (selectMode) drawSelectionOverlay(level, availableLevels, page);
     for (Item* item : level.items)
@@ -53,7 +56,7 @@ void runLevelStart(Level& level, int page, int availableLevels, bool selectMode)
                                              0x00FF0000, 0xFF000000);
     if (copy) blitRect(screen, copy, 0, 0, screen->w, screen->h, 0, 0);
     SurfaceHolder picture(displayCopy(copy));
-    SurfaceHolder black(displayCopy(makeBlackSurface(640, 480)));
+    SurfaceHolder black(displayCopy(makeBlackSurface(kScreenWidth, kScreenHeight)));
     if (picture && black) crossFade(screen, black.get(), picture.get(), 3000);
 }
 
@@ -81,7 +84,7 @@ void runExitSequence(Level& level, int page, int availableLevels, bool selectMod
         platform::delay(20);
         // The items run 32 ms ahead of the clock while the player stands still.
         uint32_t dt = platform::ticks() + 32 - previous;
-        SDL_Flip(screen);
+        platform::present(screen);
         drawBackdrop(level);
         if (selectMode) drawSelectionOverlay(level, availableLevels, page);
         updateAndDrawItems(level, count, dt, true);
@@ -91,23 +94,24 @@ void runExitSequence(Level& level, int page, int availableLevels, bool selectMod
         const int dx = static_cast<int>(envelope[elapsed] * horizontal[k]);
         const int dy = static_cast<int>(envelope[elapsed] * vertical[k]);
         blitRect(screen, screen, 0, 0, screen->w, screen->h, dx, dy);
-        SDL_Flip(screen);
+        platform::present(screen);
         previous = platform::ticks();
         elapsed = previous - start;
     }
     platform::delay(1000);
 }
 
-void runAftermath(Level& level, uint32_t& lastTick, int page, int availableLevels, bool selectMode) {
+bool runAftermath(Level& level, uint32_t& lastTick, int page, int availableLevels, bool selectMode, bool undoable) {
     SDL_Surface* screen = level.screen;
     const uint32_t start = platform::ticks();
     const std::size_t count = level.items.size();
     while (platform::ticks() - start <= 5999) {
         platform::pumpEvents();
+        if (undoable && undoHeld(platform::keyState())) return true;
         platform::delay(20);
         const uint32_t now = platform::ticks();
         uint32_t dt = now - lastTick;
-        SDL_Flip(screen);
+        platform::present(screen);
         drawBackdrop(level);
         updateAndDrawItems(level, count, dt, false);
         if (selectMode) drawSelectionOverlay(level, availableLevels, page);
@@ -117,9 +121,13 @@ void runAftermath(Level& level, uint32_t& lastTick, int page, int availableLevel
         }
         drawCells(level, 0);
         drawHud(level);
-        if (platform::ticks() - start > 2000) drawBlockTransition(level, platform::ticks() - start);
+        const uint32_t elapsed = platform::ticks() - start;
+        if (elapsed > 2000) drawBlockTransition(level, elapsed);
+        // Over the closing blocks too: the key that takes the step back.
+        if (undoable && elapsed / 250 % 2 == 0) drawUndoHint(level);
         lastTick = now;
     }
+    return false;
 }
 
 void drawBlockTransition(Level& level, uint32_t elapsed) {

@@ -20,9 +20,9 @@ Rewinder::Rewinder(Level& level) : level(level) {
             if (cell) ids.addCell(cell);
         }
     // The bombs' rubble: the cells a blast puts into the grid (or, after
-    // one, the cells it took out).
-    for (Item* item : level.items)
-        if (Bomb* bomb = dynamic_cast<Bomb*>(item))
+    // one, the cells it took out). Every bomb is the player's.
+    for (Bomb* bomb : level.player->bombs)
+        if (bomb)
             for (Cell* cell : bomb->rubble)
                 if (cell) ids.addCell(cell);
     ids.seal();
@@ -31,47 +31,44 @@ Rewinder::Rewinder(Level& level) : level(level) {
 void Rewinder::capture(Snapshot& out) const {
     out.rules.clear();
     out.looks.clear();
-    StateWriter writer(out.rules, out.looks, ids);
-    writer.put(level.pageShift);
-    level.player->saveState(writer);
-    for (const Item* item : level.items)
-        if (item) item->saveState(writer);
+    StateIo io = StateIo::saving(out.rules, out.looks, ids);
+    transferWorld(io);
     // Only the cells and ladders the blasts swap in, and the items
     // registered in them, ever change.
     for (uint32_t i = 0; i < squares.size(); ++i) {
-        const Cell* cell = *squares[i];
+        Cell* cell = *squares[i];
         if (cell == firstCells[i] && (!cell || cell->item == firstItems[i])) continue;
-        writer.put(i);
-        writer.cell(cell);
-        writer.item(cell ? cell->item : nullptr);
-        writer.put(cell ? cell->ladder : false);
+        Item* item = cell ? cell->item : nullptr;
+        bool ladder = cell ? cell->ladder : false;
+        io.rule(i);
+        io.cell(cell);
+        io.item(item);
+        io.rule(ladder);
     }
-    writer.put(kEndOfSquares);
+    uint32_t end = kEndOfSquares;
+    io.rule(end);
     out.screen = Item::screen;
     out.level = Item::currentLevel;
     out.player = Item::currentPlayer;
 }
 
 void Rewinder::restore(const Snapshot& in) const {
-    StateReader reader(in.rules, in.looks, ids);
-    reader.get(level.pageShift);
-    level.player->loadState(reader);
-    for (Item* item : level.items)
-        if (item) item->loadState(reader);
+    StateIo io = StateIo::loading(in.rules, in.looks, ids);
+    transferWorld(io);
     for (size_t i = 0; i < squares.size(); ++i) {
         *squares[i] = firstCells[i];
         if (firstCells[i]) firstCells[i]->item = firstItems[i];
     }
     for (;;) {
         uint32_t square = kEndOfSquares;
-        reader.get(square);
+        io.rule(square);
         if (square >= squares.size()) break;
         Cell* cell = nullptr;
-        reader.cell(cell);
+        io.cell(cell);
         Item* item = nullptr;
-        reader.item(item);
+        io.item(item);
         bool ladder = false;
-        reader.get(ladder);
+        io.rule(ladder);
         // A grid square is never left without a cell.
         if (!cell) continue;
         *squares[square] = cell;
@@ -81,4 +78,11 @@ void Rewinder::restore(const Snapshot& in) const {
     Item::screen = in.screen;
     Item::currentLevel = in.level;
     Item::currentPlayer = in.player;
+}
+
+void Rewinder::transferWorld(StateIo& io) const {
+    io.rule(level.pageShift);
+    level.player->transferState(io);
+    for (Item* item : level.items)
+        if (item) item->transferState(io);
 }

@@ -35,6 +35,8 @@ public:
     void restore(const Snapshot& in) const;
 
 private:
+    // The player's and the items' fields, saved or loaded.
+    void transferWorld(StateIo& io) const;
     Level& level;
     WorldIds ids;
     // Every grid square, its cell and the cell's item when this was made:

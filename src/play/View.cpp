@@ -6,7 +6,9 @@
 #include "gfx/AnimStrip.h"
 #include "gfx/BitmapFont.h"
 #include "gfx/Surface.h"
+#include "level/ItemRecords.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
 #include "play/HudLayout.h"
 
 namespace {
@@ -34,9 +36,9 @@ void setMagentaKey(SDL_Surface* image) {
 }
 
 void makeBombIcon() {
-    SDL_Surface* tiles = loadImage("gfx/tileset.png");
+    SDL_Surface* tiles = loadImage(kItemSheetPath);
     if (!tiles) return;
-    bombIcon = cutStrip(tiles, hud::kIconTileColumn, hud::kIconTileRow, 1, 1, 1000, 32, 32, 0);
+    bombIcon = cutSheetStrip(tiles, sheet::kBombIcon);
     SDL_FreeSurface(tiles);
 }
 
@@ -59,9 +61,9 @@ SDL_Surface* loadKeyed(const char* path) {
 // tileset is read once for both doors.
 void makeOverlayImages() {
     if (!font.surface) font = loadFont();
-    if (SDL_Surface* tiles = loadImage("gfx/tileset.png")) {
-        if (!closedDoor.surface) closedDoor = cutStrip(tiles, 3, 7, 1, 1, 1000, 32, 64, 0);
-        if (!openDoor.surface) openDoor = cutStrip(tiles, 7, 7, 1, 1, 1000, 32, 64, 0);
+    if (SDL_Surface* tiles = loadImage(kItemSheetPath)) {
+        if (!closedDoor.surface) closedDoor = cutSheetStrip(tiles, sheet::kClosedDoor);
+        if (!openDoor.surface) openDoor = cutSheetStrip(tiles, sheet::kOpenDoor);
         SDL_FreeSurface(tiles);
     }
     if (!leftArrow) leftArrow = loadKeyed("gfx/arrow_left.png");
@@ -107,6 +109,23 @@ void drawHud(Level& level) {
     blitWhole(level.hudBar, screen, hud::kBarX, hud::kBarY);
 }
 
+void drawUndoHint(Level& level) {
+    SDL_Surface* screen = level.screen;
+    // The cap itself too, for when the closing blocks have covered the band.
+    if (level.hudBar)
+        blitRect(level.hudBar, screen, hud::kUndoCapX - hud::kBarX, hud::kUndoCapY - hud::kBarY, hud::kCapWidth,
+                 hud::kCapHeight, hud::kUndoCapX, hud::kUndoCapY);
+    const uint32_t light = SDL_MapRGB(screen->format, 255, 214, 64);
+    const int x = hud::kUndoCapX - 2, y = hud::kUndoCapY - 2;
+    const int w = hud::kCapWidth + 4, h = hud::kCapHeight + 4;
+    for (int t = 0; t < 2; ++t) {
+        fillRect(screen, x + t, y + t, w - 2 * t, 1, light);
+        fillRect(screen, x + t, y + h - 1 - t, w - 2 * t, 1, light);
+        fillRect(screen, x + t, y + t, 1, h - 2 * t, light);
+        fillRect(screen, x + w - 1 - t, y + t, 1, h - 2 * t, light);
+    }
+}
+
 void drawSelectionOverlay(Level& level, int availableLevels, int page) {
     if (!closedDoor.surface || !openDoor.surface) makeOverlayImages();
 
@@ -122,16 +141,19 @@ void drawSelectionOverlay(Level& level, int availableLevels, int page) {
         const int col = 4 + 3 * k;
         for (int r = 1; r <= 6; r += 5) {
             const int number = shown + 1 + k + (r - 1);
-            const int x = 32 * col * scale;
-            const int y = 32 * r * scale;
+            const int x = kCellSize * col * scale;
+            const int y = kCellSize * r * scale;
             if (static_cast<unsigned>(number) <= static_cast<unsigned>(availableLevels)) {
-                if (openDoor.surface) blitRect(openDoor.surface, screen, 0, 0, 32 * scale, 64 * scale, x, y);
+                if (openDoor.surface)
+                    blitRect(openDoor.surface, screen, 0, 0, sheet::kOpenDoor.width * scale,
+                             sheet::kOpenDoor.height * scale, x, y);
                 if (font.surface) {
                     numberToText(number, numberText);
                     drawText(screen, font, static_cast<unsigned>(x + 2), y + 9, numberText);
                 }
             } else if (closedDoor.surface) {
-                blitRect(closedDoor.surface, screen, 0, 0, 32 * scale, 64 * scale, x, y);
+                blitRect(closedDoor.surface, screen, 0, 0, sheet::kClosedDoor.width * scale,
+                         sheet::kClosedDoor.height * scale, x, y);
             }
         }
     }

@@ -3,6 +3,8 @@ class Level;
 
 // The heads-up display at the bottom of the screen: bombs left and the status bar.
 void drawHud(Level& level);
+// A light around the undo key's cap in the status bar.
+void drawUndoHint(Level& level);
 // Doors, level numbers and page arrows of the level-selection map.
 void drawSelectionOverlay(Level& level, int availableLevels, int page);
 // The grid over everything drawn so far; liquid squares become water.

@@ -1,9 +1,12 @@
 // Sprite sheets: the tileset with terrain and items, the player's sheet,
 // the font strip, the status bar, the page arrows and the intro stars.
 #include "Generators.h"
+#include "play/HudLayout.h"
 
 #include <cmath>
 #include <stdexcept>
+
+#include "level/Vocabulary.h"
 
 namespace {
 
@@ -636,14 +639,19 @@ Canvas buildTileset(const ArtBook& art)
         waterTile(t, at(7), y);
         rubble(t, at(8), y, th, th.seed);
     }
-    for (int s = 0; s < 5; ++s) bombFrame(t, at(2 + s), 3 * 32, 5 - s, art);
-    woodenBox(t, at(0), 6 * 32, art);
-    for (int k = 0; k < 6; ++k) treasureFrame(t, at(1 + k), 6 * 32, k, art);
-    treasureBase(t, at(8), 6 * 32, art);
-    heavyBox(t, at(1), 7 * 32, art);
-    for (int k = 0; k < 5; ++k) doorFrame(t, at(3 + k), 7 * 32, k, art);
-    bombIcon(t, at(0), 8 * 32, art);
-    for (int k = 0; k < 9; ++k) explosionFrame(t, k * 96, 10 * 32, k);
+    // The items, where the game cuts them.
+    using namespace sheet;
+    for (int s = 0; s < kBombWaiting.frames; ++s)
+        bombFrame(t, kBombWaiting.x() + s * kBombWaiting.width, kBombWaiting.y(), kBombWaiting.frames - s, art);
+    woodenBox(t, kBox.x(), kBox.y(), art);
+    for (int k = 0; k < kTreasure.frames; ++k)
+        treasureFrame(t, kTreasure.x() + k * kTreasure.width, kTreasure.y(), k, art);
+    treasureBase(t, kTreasureBase.x(), kTreasureBase.y(), art);
+    heavyBox(t, kHeavybox.x(), kHeavybox.y(), art);
+    for (int k = 0; k < kGoal.frames; ++k) doorFrame(t, kGoal.x() + k * kGoal.width, kGoal.y(), k, art);
+    bombIcon(t, kBombIcon.x(), kBombIcon.y(), art);
+    for (int k = 0; k < kBombBlast.frames; ++k)
+        explosionFrame(t, kBombBlast.x() + k * kBombBlast.width, kBombBlast.y(), k);
     return t;
 }
 
@@ -768,16 +776,19 @@ Pose walkPose(int k, int frames, double stride, double lean)
     return p;
 }
 
-// Renders `frames` poses into a strip of w x h frames at height y of the
-// sheet, and the mirror image of each frame at yMirror (if not negative).
+// Renders the poses of the player's strip `facing` (its number in the
+// game's order) where the game cuts it, and the mirror image of each frame
+// into the strip `mirror` (if not negative).
 template <typename F>
-void strip(Canvas& sheet, int y, int yMirror, int frames, int w, int h, const ArtBook& art, F poseOf)
+void strip(Canvas& sheet, int facing, int mirror, const ArtBook& art, F poseOf)
 {
-    for (int k = 0; k < frames; ++k) {
+    const PlayerStripLayout& layout = kPlayerStripLayouts[facing];
+    const int w = layout.frameWidth, h = layout.frameHeight;
+    for (int k = 0; k < layout.frames; ++k) {
         Canvas f(w, h);
         drawPose(f, poseOf(k), art, 0, 0);
-        sheet.blit(f, k * w, y);
-        if (yMirror >= 0) sheet.blit(f.mirrored(), k * w, yMirror);
+        sheet.blit(f, k * w, layout.top);
+        if (mirror >= 0) sheet.blit(f.mirrored(), k * w, kPlayerStripLayouts[mirror].top);
     }
 }
 
@@ -792,13 +803,13 @@ void makePlayerSheet(const ArtBook& art, const std::string& out)
 
 Canvas buildPlayerSheet(const ArtBook& art)
 {
-    Canvas s(576, 544);
-    // walk: right at 64, left at 96
-    strip(s, 64, 96, 10, 32, 32, art, [](int k) { return walkPose(k, 10, 4.5, 1.5); });
+    Canvas s(kPlayerSheetWidth, kPlayerSheetHeight);
+    // walk: right (strip 0), left (1)
+    strip(s, 0, 1, art, [](int k) { return walkPose(k, 10, 4.5, 1.5); });
 
-    // jump: right at 384, left at 416. Crouch, spring, tuck over the gap,
+    // jump: right (3), left (2). Crouch, spring, tuck over the gap,
     // reach down, land.
-    strip(s, 384, 416, 9, 32, 32, art, [](int k) {
+    strip(s, 3, 2, art, [](int k) {
         Pose p = standing();
         switch (k) {
         case 0:
@@ -839,8 +850,8 @@ Canvas buildPlayerSheet(const ArtBook& art)
         return p;
     });
 
-    // place a bomb: right at 320, left at 352. Kneel, set it down, rise.
-    strip(s, 320, 352, 9, 32, 32, art, [](int k) {
+    // place a bomb: right (5), left (4). Kneel, set it down, rise.
+    strip(s, 5, 4, art, [](int k) {
         const double dip[9] = {0, 2, 4, 5.5, 6.5, 6.5, 5, 3, 1};
         Pose p = standing();
         p.hip = {12, 21 + dip[k]};
@@ -856,10 +867,10 @@ Canvas buildPlayerSheet(const ArtBook& art)
         return p;
     });
 
-    // step up: right at 192, left at 256, 64 x 64 frames. The hero starts in
+    // step up: right (7), left (6), 64 x 64 frames. The hero starts in
     // the bottom-left cell, grips the ledge (its top edge is y = 32, x from
     // 32) and climbs onto the top-right cell.
-    strip(s, 192, 256, 9, 64, 64, art, [](int k) {
+    strip(s, 7, 6, art, [](int k) {
         Pose p;
         p.lean = 1;
         switch (k) {
@@ -937,8 +948,8 @@ Canvas buildPlayerSheet(const ArtBook& art)
         return p;
     });
 
-    // push: right at 448, left at 480. Leaning in, both hands on the load.
-    strip(s, 448, 480, 6, 32, 32, art, [](int k) {
+    // push: right (9), left (8). Leaning in, both hands on the load.
+    strip(s, 9, 8, art, [](int k) {
         Pose p = walkPose(k, 6, 4.0, 5);
         p.hip = {13, 22 - 0.5 * std::fabs(std::cos(2 * kPi * k / 6))};
         p.foot[0].x -= 3;
@@ -948,8 +959,8 @@ Canvas buildPlayerSheet(const ArtBook& art)
         return p;
     });
 
-    // ladder at 512: seen from behind, hands and feet taking turns.
-    strip(s, 512, -1, 6, 32, 32, art, [](int k) {
+    // ladder (10): seen from behind, hands and feet taking turns.
+    strip(s, 10, -1, art, [](int k) {
         double ph = 2 * kPi * k / 6;
         Pose p;
         p.back = true;
@@ -1005,18 +1016,19 @@ void fontStyleText(Canvas& c, const ArtBook& art, const std::string& text, int x
     c.blit(ink, 0, 0);
 }
 
-// A key cap 18 x 20 with its top-left at (x, y): the band's white and grey
+// A key cap (18 x 20) with its top-left at (x, y): the band's white and grey
 // lines as its rim. Arrows are drawn as triangles, anything else as a glyph.
 void keyCap(Canvas& c, const ArtBook& art, int x, int y, char key)
 {
     const Rgb white(255, 255, 255), grey(64, 64, 64), face(28, 28, 28);
-    c.fill(x, y, 18, 20, face);
-    c.frame(x, y, 18, 20, grey);
-    c.fill(x + 1, y, 16, 1, white);   // lit from above, as the band's top line
+    const int w = hud::kCapWidth, h = hud::kCapHeight;
+    c.fill(x, y, w, h, face);
+    c.frame(x, y, w, h, grey);
+    c.fill(x + 1, y, w - 2, 1, white);   // lit from above, as the band's top line
     c.set(x, y, Rgb(0, 0, 0));
-    c.set(x + 17, y, Rgb(0, 0, 0));
-    c.set(x, y + 19, Rgb(0, 0, 0));
-    c.set(x + 17, y + 19, Rgb(0, 0, 0));
+    c.set(x + w - 1, y, Rgb(0, 0, 0));
+    c.set(x, y + h - 1, Rgb(0, 0, 0));
+    c.set(x + w - 1, y + h - 1, Rgb(0, 0, 0));
     const Rgb ink = art.colour('W');
     if (key == '<' || key == '>') {
         for (int i = 0; i < 6; ++i) {
@@ -1055,24 +1067,28 @@ void makeHud(const ArtBook& art, const std::string& out)
     b.fill(2, 1, 1, 63, white);
     b.fill(3, 2, 1, 62, black);
     b.fill(4, 3, 1, 61, grey);
-    // key help in two rows; the upper one level with the bomb icons
+    // key help in two rows, the upper one level with the bomb icons; undo
+    // stands where the play lights it, beside retry
     struct Hint {
         const char* keys;
         const char* word;
     };
-    const Hint rows[2][3] = {{{"x", "jump"}, {"z", "bomb"}, {"r", "retry"}},
-                             {{"<>", "walk"}, {"^v", "climb"}, {"ml", "music"}}};
+    const Hint rows[2][4] = {{{"x", "jump"}, {"z", "bomb"}, {"u", "undo"}, {"r", "retry"}},
+                             {{"<>", "walk"}, {"^v", "climb"}, {"ml", "music"}, {"", ""}}};
+    static_assert(hud::kUndoColumn == 2, "the undo hint's place in the table");
     for (int r = 0; r < 2; ++r)
-        for (int k = 0; k < 3; ++k) {
-            const int x = 22 + 124 * k, y = r == 0 ? 8 : 36;
+        for (int k = 0; k < 4; ++k) {
+            const int x = hud::kHintX + hud::kHintSpacing * k, y = hud::kHintRowY[r];
             const std::string keys = rows[r][k].keys;
-            for (size_t i = 0; i < keys.size(); ++i) keyCap(b, art, x + 42 - 21 * int(keys.size() - i), y, keys[i]);
+            for (size_t i = 0; i < keys.size(); ++i)
+                keyCap(b, art, x + hud::kCapsEnd - hud::kCapStep * int(keys.size() - i), y, keys[i]);
             fontStyleText(b, art, rows[r][k].word, x + 48, y + 3, 2);
         }
-    // the game's name at the right end
-    int w = textWidth(art, "vorrel", 3);
-    drawText(b, art, "vorrel", 576 - w - 17, 22, 3, art.colour('o'));
-    drawText(b, art, "vorrel", 576 - w - 18, 21, 3, art.colour('y'));
+    // the game's name at the right end of the lower row, in the hints' own
+    // size so that four columns of them fit beside it
+    const int w = textWidth(art, "vorrel", 2), nameY = hud::kHintRowY[1] + 3;
+    drawText(b, art, "vorrel", 576 - w - 13, nameY + 1, 2, art.colour('o'));
+    drawText(b, art, "vorrel", 576 - w - 14, nameY, 2, art.colour('y'));
     save(b, out + "/gfx/staticalapalkki.png");
 }
 

@@ -16,38 +16,13 @@
 #include "level/LoadMessages.h"
 #include "level/PictureCache.h"
 #include "level/TextReader.h"
+#include "level/TilesetText.h"
+#include "level/Vocabulary.h"
 #include "platform/FileRead.h"
 
 static_assert(fileread::kTextCap == 1048576, "the messages name the cap");
 
 namespace {
-
-constexpr int kVisibleColumns = 20;
-constexpr int kVisibleRows = 13;
-
-struct TextFile {
-    bool opened = false;
-    std::vector<std::string> lines;
-};
-
-// Lines end at a line feed; a carriage return before it is not part of the
-// line; a final line feed makes no extra empty line.
-TextFile readLines(const std::string& path) {
-    TextFile file;
-    std::string all;
-    if (!fileread::readFile(path, fileread::kTextCap, all)) return file;
-    file.opened = true;
-    size_t start = 0;
-    while (start < all.size()) {
-        size_t end = all.find('\n', start);
-        if (end == std::string::npos) end = all.size();
-        std::string line = all.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        file.lines.push_back(line);
-        start = end + 1;
-    }
-    return file;
-}
 
 // The words of a line, split at blanks exactly as the level grammar splits
 // an item record.
@@ -57,37 +32,6 @@ std::vector<std::string> splitWords(const std::string& line) {
     splitRecord(line, name, words);
     if (!name.empty()) words.insert(words.begin(), name);
     return words;
-}
-
-// Leading decimal digits after optional blanks; false when there are none.
-bool leadingUnsigned(const std::string& text, size_t& pos, unsigned long& value) {
-    while (pos < text.size() && isBlank(static_cast<unsigned char>(text[pos]))) ++pos;
-    size_t start = pos;
-    value = 0;
-    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-        if (value < 100000000ul) value = value * 10 + static_cast<unsigned>(text[pos] - '0');
-        ++pos;
-    }
-    return pos > start;
-}
-
-// The item-record number rule: optional sign and digits at the start.
-bool numberWord(const std::string& word, long& value) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < word.size() && (word[i] == '+' || word[i] == '-')) negative = word[i++] == '-';
-    size_t digits = i;
-    long v = 0;
-    while (i < word.size() && word[i] >= '0' && word[i] <= '9') {
-        if (v < 100000000L) v = v * 10 + (word[i] - '0');
-        ++i;
-    }
-    if (i == digits) {
-        value = 0;
-        return false;
-    }
-    value = negative ? -v : v;
-    return true;
 }
 
 std::string keyText(unsigned char key) {
@@ -194,18 +138,16 @@ private:
 };
 
 bool Linter::tileset(const std::string& levelPath, const std::string& path) {
-    TextFile file = readLines(path);
-    if (!file.opened) {
+    TilesetText description;
+    if (!readTilesetFile(path, description)) {
         const std::string why = refusal(path);
         report(levelPath, 1, true,
                "the tileset description \"" + path + "\" " + (why.empty() ? "cannot be read" : why) +
                    ", so the game stops with: " + playerSheetMissingMessage(""));
         return false;
     }
-    const std::vector<std::string>& lines = file.lines;
-    auto line = [&](size_t i) { return i < lines.size() ? lines[i] : std::string(); };
 
-    const std::string image = line(0);
+    const std::string& image = description.imagePath;
     PictureInfo sheet = probePicture(image);
     // The game loads the level all the same, with every cell drawn black.
     if (!sheet.exists)
@@ -214,16 +156,15 @@ bool Linter::tileset(const std::string& levelPath, const std::string& path) {
         report(path, 1, true,
                "tileset image \"" + image + "\" cannot be read as a picture: every cell would be drawn black");
 
-    unsigned long stepX = 0, stepY = 0;
-    size_t pos = 0;
-    const std::string steps = line(1);
-    if (!leadingUnsigned(steps, pos, stepX) || !leadingUnsigned(steps, pos, stepY))
+    // Steps read from elsewhere than line 2 move the player sheet's path off line 3.
+    if (!description.stepsRead || description.sheetLine != 3)
         report(path, 2, false, "line 2 should hold the two tile steps (pixels across and down)");
 
-    const std::string playerPath = line(2);
+    const std::string& playerPath = description.sheetPath;
     PictureInfo player = probePicture(playerPath);
     if (!player.readable) {
-        report(path, 3, true, playerSheetMissingMessage(playerPath));
+        report(path, description.sheetLine ? static_cast<int>(description.sheetLine) : 3, true,
+               playerSheetMissingMessage(playerPath));
         return false;
     }
     if (player.width < kPlayerSheetWidth || player.height < kPlayerSheetHeight)
@@ -232,24 +173,18 @@ bool Linter::tileset(const std::string& levelPath, const std::string& path) {
                    std::to_string(player.height) + "; the player's animations need " +
                    std::to_string(kPlayerSheetWidth) + " x " + std::to_string(kPlayerSheetHeight));
 
-    // Entries, read with the loader's own field rules: a field that a line
-    // does not supply keeps the previous value.
-    unsigned char key = ' ';
-    bool passable = false;
-    int column = 0, row = 0;
-    for (size_t i = 3; i < lines.size(); ++i) {
-        const int number = static_cast<int>(i) + 1;
-        const std::string& text = lines[i];
-        FieldReader fields(text);
-        const bool gotKey = fields.readByte(key);
-        fields.readFlag(passable);
-        fields.readInt(column);
-        fields.readInt(row);
+    for (const TileEntry& entry : description.entries) {
+        const int number = static_cast<int>(entry.line);
+        const unsigned char key = entry.key;
+        const bool gotKey = entry.keyRead;
+        const std::string& text = entry.text;
         std::vector<std::string> words = splitWords(text);
         if (gotKey && !words.empty() && utf8Sequence(words[0], 0))
             report(path, number, false,
-                   "key " + keyText(key) + " is the first byte of a UTF-8 character; a key is one byte: save the "
-                   "file as Latin-1 (the rubble key is the Latin-1 byte 0xA7)");
+                   "key " + keyText(key) +
+                       " is the first byte of a UTF-8 character; a key is one byte: save the "
+                       "file as Latin-1 (the rubble key is the Latin-1 byte " +
+                       keyText(kRubbleKey) + ")");
         else if (words.size() < 4 || (gotKey && words[0].size() > 1))
             report(path, number, false,
                    "an entry is a key, passable (0 or 1), column and row; fields missing here keep the "
@@ -261,9 +196,10 @@ bool Linter::tileset(const std::string& levelPath, const std::string& path) {
             continue;
         }
         prototypes[key].defined = true;
-        prototypes[key].passable = passable;
-        if (sheet.readable && (column < 0 || row < 0 || column * static_cast<long>(stepX) + 32 > sheet.width ||
-                               row * static_cast<long>(stepY) + 32 > sheet.height))
+        prototypes[key].passable = entry.passable;
+        const long column = entry.column, row = entry.row;
+        if (sheet.readable && (column < 0 || row < 0 || column * description.stepX + kCellSize > sheet.width ||
+                               row * description.stepY + kCellSize > sheet.height))
             report(path, number, false,
                    "the tile of key " + keyText(key) + " (column " + std::to_string(column) + ", row " +
                        std::to_string(row) + ") lies outside the tileset image");
@@ -272,9 +208,9 @@ bool Linter::tileset(const std::string& levelPath, const std::string& path) {
 }
 
 void Linter::checkNumbers(const std::string& file, int line, const std::vector<std::string>& words, size_t count) {
-    long value;
+    int value;
     for (size_t i = 0; i < count && i < words.size(); ++i)
-        if (!numberWord(words[i], value))
+        if (!readNumberWord(words[i], value))
             report(file, line, false, "attribute \"" + words[i] + "\" is not a number; it reads as 0");
 }
 
@@ -288,7 +224,7 @@ void Linter::level(const LevelText& text, const std::string& path) {
     PictureInfo mask = probePicture(kBackdropMaskPath);
     if (!mask.readable)
         report(path, 2, true, maskMissingMessage());
-    else if (mask.width < 640 || mask.height < 480)
+    else if (mask.width < kScreenWidth || mask.height < kScreenHeight)
         report(path, 2, true, maskTooSmallMessage());
 
     if (!text.countRead) {
@@ -365,12 +301,14 @@ void Linter::grid(const LevelText& text, const std::string& path, bool usable) {
         if (usable && !wideTold && row.size() > static_cast<size_t>(kVisibleColumns)) {
             wideTold = true;
             report(path, number, false,
-                   "grid line " + std::to_string(i) + " has " + std::to_string(row.size()) +
-                       " cells; only the first 20 are visible");
+                   "grid line " + std::to_string(i) + " has " + std::to_string(row.size()) + " cells; only the first " +
+                       std::to_string(kVisibleColumns) + " are visible");
         }
         if (!lowTold && i > static_cast<size_t>(kVisibleRows) && !bytes.empty()) {
             lowTold = true;
-            report(path, number, false, "grid line " + std::to_string(i) + " lies below the visible 13 rows");
+            report(path, number, false,
+                   "grid line " + std::to_string(i) + " lies below the visible " + std::to_string(kVisibleRows) +
+                       " rows");
         }
         cellCount += row.size();
         if (!largeTold && cellCount > kMaxCells) {
@@ -396,88 +334,98 @@ void Linter::records(const LevelText& text, const std::string& path, bool usable
     // The map is played to choose a door: nothing is collected there, and its
     // goal is parked out of reach.
     const bool map = std::filesystem::path(path).filename() == "select.lev";
-    long playerColumn = 1, playerRow = 0;
+    long playerColumn = kPlayerStartColumn, playerRow = kPlayerStartRow;
     int playerLine = 0;
     long long items = 0;
+    const std::string visible = std::to_string(kVisibleColumns) + " x " + std::to_string(kVisibleRows) + " cells";
     for (const RecordLine& record : text.records) {
         const int number = static_cast<int>(record.line);
         const std::string& name = record.name;
         const std::vector<std::string>& words = record.attributes;
         const size_t count = words.size();
-        if (!isKnownRecord(name, count)) {
+        const RecordRule* rule = findRecord(name, count);
+        if (!rule) {
             report(path, number, true, unknownRecordMessage(name, count));
             continue;
         }
-        if (name == "water") continue;
-        checkNumbers(path, number, words, name == "bgitem" ? 2 : count);
+        const Record kind = rule->kind;
+        if (kind == Record::OldWater) continue;
+        const bool decoration = kind == Record::Bgitem || kind == Record::Bgwater;
+        checkNumbers(path, number, words, decoration ? 2 : count);
         const int n = count >= 1 ? parseInt(words[0]) : 0;
         const int m = count >= 2 ? parseInt(words[1]) : 0;
-        if ((isPlacedRecord(name) || (name == "bomb" && n > 0)) && !itemSheetLooked) {
+        if ((rule->placed || (kind == Record::Bombs && n > 0)) && !itemSheetLooked) {
             itemSheetLooked = true;
             if (!probePicture(kItemSheetPath).readable) {
                 report(path, number, true,
                        std::string("picture \"") + kItemSheetPath + "\" cannot be read: the items are cut from it");
             }
         }
-        if ((isPlacedRecord(name) || name == "bgitem" || name == "bomb") && !crowdTold) {
-            items += name == "bomb" ? std::max(n, 0) : 1;
+        if ((rule->placed || decoration || kind == Record::Bombs) && !crowdTold) {
+            items += kind == Record::Bombs ? std::max(n, 0) : 1;
             if (items > static_cast<long long>(kMaxItems)) {
                 crowdTold = true;
                 report(path, number, true, tooManyItemsMessage(name));
             }
         }
-        if ((name == "plr" || name == "bgitem") &&
+        if ((kind == Record::Player || decoration) &&
             (n > kFarthestCell || n < -kFarthestCell || m > kFarthestCell || m < -kFarthestCell)) {
             report(path, number, true, tooFarMessage(name, n, m));
             continue;
         }
         const std::string where = "column " + std::to_string(n) + ", row " + std::to_string(m);
-        if (name == "plr") {
+        if (kind == Record::Player) {
             if (playerLine)
                 report(path, number, false,
-                       "a second plr record: this later one decides where the player starts (the first is on "
-                       "line " + std::to_string(playerLine) + ")");
+                       std::string("a second ") + name +
+                           " record: this later one decides where the player starts "
+                           "(the first is on line " +
+                           std::to_string(playerLine) + ")");
             playerColumn = n;
             playerRow = m;
             playerLine = number;
-        } else if (name == "bomb") {
+        } else if (kind == Record::Bombs) {
             if (n < 0)
                 report(path, number, true, negativeBombMessage(n) + " (the game ends without a message)");
             else if (n > 0 && usable && !prototypes[kRubbleKey].defined)
                 report(path, number, true, noRubbleMessage());
-        } else if (isPlacedRecord(name)) {
-            if (name == "goal") goal = true;
-            if (name == "treasure") gem = true;
+        } else if (rule->placed) {
+            if (kind == Record::Goal) goal = true;
+            if (kind == Record::Treasure) gem = true;
             if (!usable) continue;
             if (!cellExists(n, m))
                 report(path, number, true, noSuchCellMessage(name, n, m));
             else if (n >= kVisibleColumns || m >= kVisibleRows)
-                report(path, number, false, name + " at " + where + " lies outside the visible 20 x 13 cells");
-            else if (!cells[m][n].passable && !(name == "goal" && map))
+                report(path, number, false, name + " at " + where + " lies outside the visible " + visible);
+            else if (!cells[m][n].passable && !(kind == Record::Goal && map))
                 report(path, number, false, name + " at " + where + " is inside a wall");
-        } else if (name == "bgitem") {
-            if (usable && count == 3 && !prototypes[static_cast<unsigned char>(words[2][0])].defined)
+        } else if (decoration) {
+            if (usable && kind == Record::Bgitem && !prototypes[static_cast<unsigned char>(words[2][0])].defined)
                 report(path, number, true, bgitemKeyMessage(words[2]));
             if (n < 0 || m < 0 || n >= kVisibleColumns || m >= kVisibleRows)
-                report(path, number, false, "bgitem at " + where + " lies outside the visible 20 x 13 cells");
+                report(path, number, false, name + " at " + where + " lies outside the visible " + visible);
         }
     }
     if (!goal) report(path, 1, false, "the level has no goal");
     if (!gem && !map)
-        report(path, 1, false, "the level has no gem (treasure record): the goal counts at once");
+        report(path, 1, false,
+               std::string("the level has no gem (") + recordName(Record::Treasure) +
+                   " record): the goal counts at once");
 
     const std::string start = "the player starts at column " + std::to_string(playerColumn) + ", row " +
                               std::to_string(playerRow);
     const int startLine = playerLine ? playerLine : 1;
-    const std::string unplaced = playerLine ? "" : " (no plr record)";
+    const std::string playerRecord = recordName(Record::Player);
+    const std::string unplaced = playerLine ? "" : " (no " + playerRecord + " record)";
     if (playerColumn < 0 || playerRow < 0 || playerColumn >= kVisibleColumns || playerRow >= kVisibleRows)
-        report(path, startLine, false, start + unplaced + ", outside the visible 20 x 13 cells");
+        report(path, startLine, false, start + unplaced + ", outside the visible " + visible);
     else if (usable && !cellExists(playerColumn, playerRow))
         report(path, startLine, false, start + unplaced + ", outside the grid");
     else if (usable && !cells[playerRow][playerColumn].passable)
         report(path, startLine, false, start + unplaced + ", inside a wall");
     else if (!playerLine)
-        report(path, 1, false, "the level has no plr record: the player starts at column 1, row 0");
+        report(path, 1, false, "the level has no " + playerRecord + " record: the player starts at column " +
+                                      std::to_string(kPlayerStartColumn) + ", row " + std::to_string(kPlayerStartRow));
 }
 
 // What the goal records look like when played: the door is two cells tall,
@@ -487,11 +435,13 @@ void Linter::goals(const LevelText& text, const std::string& path, bool usable) 
     if (std::filesystem::path(path).filename() == "select.lev") return;
     int firstLine = 0;
     for (const RecordLine& record : text.records) {
-        if (record.name != "goal" || !isKnownRecord(record.name, record.attributes.size())) continue;
+        const RecordRule* rule = findRecord(record.name, record.attributes.size());
+        if (!rule || rule->kind != Record::Goal) continue;
+        const std::string& name = record.name;
         const int number = static_cast<int>(record.line);
         if (firstLine)
             report(path, number, false,
-                   "a second goal record: only the last goal record opens the level (the first is on line " +
+                   "a second " + name + " record: only the last " + name + " record opens the level (the first is on line " +
                        std::to_string(firstLine) + ")");
         else
             firstLine = number;
@@ -500,7 +450,7 @@ void Linter::goals(const LevelText& text, const std::string& path, bool usable) 
         if (!usable || !cellExists(column, row) || !cells[row][column].passable) continue;
         if (!cellExists(column, row - 1) || !cells[row - 1][column].passable)
             report(path, number, false,
-                   "goal at column " + std::to_string(column) + ", row " + std::to_string(row) +
+                   name + " at column " + std::to_string(column) + ", row " + std::to_string(row) +
                        ": the cell above it is not open, so the door is drawn into the wall");
     }
 }

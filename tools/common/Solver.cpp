@@ -7,8 +7,7 @@
 
 #include "common/Lint.h"
 #include "entities/Bomb.h"
-#include "entities/Box.h"
-#include "entities/Goal.h"
+#include "entities/Treasure.h"
 #include "entities/Player.h"
 #include "level/Level.h"
 #include "level/LoadError.h"
@@ -75,22 +74,22 @@ Solver::Solver(Level& level, const SolveLimits& limits) : level(level), limits(l
         if (!item) continue;
         if (item->isBox())
             boxes.push_back(item);
-        else if (Bomb* bomb = dynamic_cast<Bomb*>(item))
-            bombs.push_back(bomb);
-        else if (const Goal* goal = dynamic_cast<const Goal*>(item))
-            door = goal;
+        else if (item->isGoal())
+            door = item;
+        else
+            droppers.push_back(item);
     }
 }
 
 Solver::~Solver() = default;
 
 bool Solver::nothingFalling() const {
+    // A box counts from the moment nothing holds it up, a gem or a bomb
+    // once it drops: the campaign's measured searches rest on this.
     for (Item* item : boxes)
-        if (!item->isDestroyed() && item->isFalling()) return false;
-    for (const Treasure* treasure : level.treasures)
-        if (treasure->fallSpeed != 0) return false;
-    for (const Bomb* bomb : bombs)
-        if (bomb->placed && bomb->fallSpeed != 0) return false;
+        if (item->isFalling()) return false;
+    for (const Item* item : droppers)
+        if (item->isDropping()) return false;
     return true;
 }
 
@@ -214,8 +213,8 @@ bool Solver::mayStillWin() const {
     }
     bool door = false;
     for (const Item* item : level.items)
-        if (const Goal* goal = dynamic_cast<const Goal*>(item))
-            door = door || wasTouched(static_cast<int>(goal->x / 32), static_cast<int>(goal->y / 32));
+        if (item && item->isGoal())
+            door = door || wasTouched(static_cast<int>(item->x / 32), static_cast<int>(item->y / 32));
     return door;
 }
 
@@ -231,8 +230,8 @@ int Solver::estimate() const {
     }
     if (left == 0) {
         for (const Item* item : level.items)
-            if (const Goal* goal = dynamic_cast<const Goal*>(item)) {
-                const int d = std::abs(static_cast<int>(goal->x / 32) - pc) + std::abs(static_cast<int>(goal->y / 32) - pr);
+            if (item && item->isGoal()) {
+                const int d = std::abs(static_cast<int>(item->x / 32) - pc) + std::abs(static_cast<int>(item->y / 32) - pr);
                 if (d < nearest) nearest = d;
             }
         if (nearest == 1 << 20) nearest = 0;
@@ -603,6 +602,7 @@ bool Solver::overMemory() {
 uint64_t Solver::idleKey() {
     // The youngest burning fuse's age is taken from every burning one.
     uint32_t age = UINT32_MAX;
+    const std::vector<Bomb*>& bombs = level.player->bombs;
     for (const Bomb* bomb : bombs)
         if (bomb->placed && !bomb->exploded && bomb->timer < age) age = bomb->timer;
     if (age == UINT32_MAX) return 0;

@@ -126,9 +126,10 @@ private:
     StateSet seen;
     // Worlds whose wait for the blast has been tried (idleKey).
     StateSet waited;
-    // What falls: the crates and rocks, the gems, the bombs (found once).
+    // What falls, found once: the crates and rocks, and the rest (gems,
+    // bombs) that count only once they drop.
     std::vector<Item*> boxes;
-    std::vector<class Bomb*> bombs;
+    std::vector<const Item*> droppers;
     mutable std::vector<uint8_t> touched;  // mayStillWin's reach, kept
     mutable std::vector<int> reachQueue;
     mutable std::vector<uint32_t> fromPlayer, toDoor;  // tourBound's maps, kept

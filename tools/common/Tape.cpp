@@ -3,10 +3,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "entities/Goal.h"
+#include "entities/Treasure.h"
 #include "entities/Player.h"
 #include "level/Level.h"
 #include "platform/FileRead.h"
+#include "play/UndoHistory.h"
 
 namespace {
 
@@ -64,10 +65,10 @@ void readHeader(const std::vector<std::string>& words, int lineNumber, Tape& tap
 
 } // namespace
 
-const char* const kTapeKeyNames[kTapeKeyCount] = {"left", "right", "up",     "down", "x", "z",     "space",
-                                                   "return", "escape", "r", "m",    "l", "period"};
-const int kTapeKeySyms[kTapeKeyCount] = {SDLK_LEFT,   SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_z,     SDLK_SPACE,
-                                         SDLK_RETURN, SDLK_ESCAPE, SDLK_r, SDLK_m,    SDLK_l, SDLK_PERIOD};
+const char* const kTapeKeyNames[kTapeKeyCount] = {"left",   "right",  "up", "down", "x", "z",      "space",
+                                                  "return", "escape", "r",  "m",    "l", "period", "u"};
+const int kTapeKeySyms[kTapeKeyCount] = {SDLK_LEFT,   SDLK_RIGHT,  SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_z,      SDLK_SPACE,
+                                         SDLK_RETURN, SDLK_ESCAPE, SDLK_r,  SDLK_m,    SDLK_l, SDLK_PERIOD, kUndoKey};
 
 bool loadTapeOrReport(const char* tool, const char* path, Tape& tape) {
     try {
@@ -119,11 +120,14 @@ uint16_t keyMaskOf(const uint8_t* state) {
     uint16_t mask = 0;
     for (int i = 0; i < kTapeKeyCount; ++i)
         if (state[kTapeKeySyms[i]]) mask = static_cast<uint16_t>(mask | (1u << i));
+    // Either undo key is the tape's `u`: the play treats them alike.
+    if (undoHeld(state)) mask = static_cast<uint16_t>(mask | (1u << (kTapeKeyCount - 1)));
     return mask;
 }
 
 void applyKeyMask(uint16_t mask, uint8_t* state) {
     for (int i = 0; i < kTapeKeyCount; ++i) state[kTapeKeySyms[i]] = (mask >> i) & 1u;
+    state[kUndoKeyToo] = 0;
 }
 
 uint64_t Tape::frameCount() const {

@@ -29,7 +29,7 @@ bool parseOptionInteger(const char* text, int& value);
 std::string pageRefusal(int page, int available);
 
 // The keys a tape can hold, as bits of TapeRun::keys.
-constexpr int kTapeKeyCount = 13;
+constexpr int kTapeKeyCount = 14;
 extern const char* const kTapeKeyNames[kTapeKeyCount];
 extern const int kTapeKeySyms[kTapeKeyCount];
 uint16_t keyMaskOf(const uint8_t* state);

@@ -1,63 +1,60 @@
 #include "editor/EditDoc.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include "level/TilesetText.h"
+#include "level/Vocabulary.h"
 
 namespace {
 
-// The game's reading of a number attribute: sign and digits at the start,
-// anything else 0.
-int attributeNumber(const std::string& word) {
-    errno = 0;
-    char* end = nullptr;
-    long value = std::strtol(word.c_str(), &end, 10);
-    if (end == word.c_str() || errno == ERANGE || value < INT_MIN || value > INT_MAX) return 0;
-    return static_cast<int>(value);
+// The record each kind of piece is written as; the cell has none.
+constexpr struct {
+    PieceKind piece;
+    Record record;
+} kPieceRecords[] = {
+    {PieceKind::Player, Record::Player},     {PieceKind::Goal, Record::Goal},      {PieceKind::Gem, Record::Treasure},
+    {PieceKind::Crate, Record::Box},         {PieceKind::Heavy, Record::Heavybox}, {PieceKind::Bombs, Record::Bombs},
+    {PieceKind::Decoration, Record::Bgitem},
+};
+
+const RecordRule* ruleOfPiece(PieceKind kind) {
+    for (const auto& entry : kPieceRecords)
+        if (entry.piece == kind) return &ruleOf(entry.record);
+    return nullptr;
 }
 
-bool isPlacedName(const std::string& name) {
-    return name == "plr" || name == "goal" || name == "treasure" || name == "wooden_box" || name == "heavy_box";
+const std::string& playerName() {
+    static const std::string name = recordName(Record::Player);
+    return name;
+}
+
+bool isPlacedName(const std::string& name) { return name == playerName() || isPlacedRecord(name); }
+
+bool isRecord(const EditRecord& record, Record kind) {
+    const RecordRule* rule = findRecord(record.name, record.attributes.size());
+    return rule && rule->kind == kind;
 }
 
 bool standsAt(const EditRecord& record, int column, int row) {
-    return record.attributes.size() >= 2 && attributeNumber(record.attributes[0]) == column &&
-           attributeNumber(record.attributes[1]) == row;
+    return record.attributes.size() >= 2 && parseInt(record.attributes[0]) == column &&
+           parseInt(record.attributes[1]) == row;
 }
 
-EditRecord makeRecord(const char* name, int column, int row) {
+EditRecord makeRecord(Record kind, int column, int row) {
     EditRecord record;
-    record.name = name;
+    record.name = recordName(kind);
     record.attributes = {std::to_string(column), std::to_string(row)};
     return record;
 }
 
 } // namespace
 
-const char* recordNameOf(PieceKind kind) {
-    switch (kind) {
-    case PieceKind::Player: return "plr";
-    case PieceKind::Goal: return "goal";
-    case PieceKind::Gem: return "treasure";
-    case PieceKind::Crate: return "wooden_box";
-    case PieceKind::Heavy: return "heavy_box";
-    default: return "";
-    }
+const SheetStrip* pictureOf(PieceKind kind) {
+    const RecordRule* rule = ruleOfPiece(kind);
+    return rule ? rule->picture : nullptr;
 }
 
 const char* pieceNoun(PieceKind kind) {
-    switch (kind) {
-    case PieceKind::Player: return "player";
-    case PieceKind::Goal: return "goal";
-    case PieceKind::Gem: return "gem";
-    case PieceKind::Crate: return "crate";
-    case PieceKind::Heavy: return "heavy rock";
-    case PieceKind::Bombs: return "bombs";
-    case PieceKind::Decoration: return "decoration";
-    default: return "cell";
-    }
+    const RecordRule* rule = ruleOfPiece(kind);
+    return rule ? rule->word : "cell";
 }
 
 bool EditDoc::inside(int column, int row) const {
@@ -78,10 +75,11 @@ bool EditDoc::passable(char key) const {
 }
 
 char EditDoc::openKey() const {
-    if (passable('.')) return '.';
+    const char open = static_cast<char>(kOpenKey);
+    if (passable(open)) return open;
     for (const ThemeKey& k : keys)
-        if (k.passable && k.key != '$' && k.key != '?') return k.key;
-    return '.';
+        if (k.passable && k.key != static_cast<char>(kWaterKey) && k.key != static_cast<char>(kLadderKey)) return k.key;
+    return open;
 }
 
 std::string EditDoc::nameOf(char key) const {
@@ -99,7 +97,7 @@ int EditDoc::itemAt(int column, int row) const {
     int found = -1;
     for (size_t i = 0; i < text.records.size(); ++i) {
         const EditRecord& record = text.records[i];
-        if (record.name == "plr" || !isPlacedName(record.name) || record.attributes.size() != 2) continue;
+        if (record.name == playerName() || !isPlacedName(record.name) || record.attributes.size() != 2) continue;
         if (standsAt(record, column, row)) found = static_cast<int>(i);
     }
     if (found >= 0) return found;
@@ -110,17 +108,16 @@ int EditDoc::itemAt(int column, int row) const {
 bool EditDoc::playerAt(int column, int row, int* record) const {
     int last = -1;
     for (size_t i = 0; i < text.records.size(); ++i)
-        if (text.records[i].name == "plr" && text.records[i].attributes.size() == 2) last = static_cast<int>(i);
+        if (isRecord(text.records[i], Record::Player)) last = static_cast<int>(i);
     if (record) *record = last;
-    if (last < 0) return column == 1 && row == 0;
+    if (last < 0) return column == kPlayerStartColumn && row == kPlayerStartRow;
     return standsAt(text.records[last], column, row);
 }
 
 int EditDoc::decorationAt(int column, int row) const {
     for (size_t i = 0; i < text.records.size(); ++i) {
         const EditRecord& record = text.records[i];
-        if (record.name == "bgitem" && (record.attributes.size() == 3 || record.attributes.size() == 4) &&
-            standsAt(record, column, row))
+        if ((isRecord(record, Record::Bgitem) || isRecord(record, Record::Bgwater)) && standsAt(record, column, row))
             return static_cast<int>(i);
     }
     return -1;
@@ -128,20 +125,15 @@ int EditDoc::decorationAt(int column, int row) const {
 
 PieceKind EditDoc::kindOfRecord(int index) const {
     const std::string& name = text.records[index].name;
-    if (name == "plr") return PieceKind::Player;
-    if (name == "goal") return PieceKind::Goal;
-    if (name == "treasure") return PieceKind::Gem;
-    if (name == "wooden_box") return PieceKind::Crate;
-    if (name == "heavy_box") return PieceKind::Heavy;
-    if (name == "bomb") return PieceKind::Bombs;
-    if (name == "bgitem") return PieceKind::Decoration;
+    for (const auto& entry : kPieceRecords)
+        if (name == recordName(entry.record)) return entry.piece;
     return PieceKind::Cell;
 }
 
 int EditDoc::bombs() const {
     int total = 0;
     for (const EditRecord& record : text.records)
-        if (record.name == "bomb" && record.attributes.size() == 1) total += attributeNumber(record.attributes[0]);
+        if (isRecord(record, Record::Bombs)) total += parseInt(record.attributes[0]);
     return total;
 }
 
@@ -152,19 +144,19 @@ EditResult EditDoc::setBombs(int count) {
         return result;
     }
     if (count == bombs()) return result;
-    if (count > 0 && !findKey('\xa7')) {
+    if (count > 0 && !findKey(static_cast<char>(kRubbleKey))) {
         result.refusal = "This theme has no rubble cell, so it cannot have bombs";
         return result;
     }
     size_t at = text.records.size();
     for (size_t i = text.records.size(); i-- > 0;)
-        if (text.records[i].name == "bomb" && text.records[i].attributes.size() == 1) {
+        if (isRecord(text.records[i], Record::Bombs)) {
             text.records.erase(text.records.begin() + i);
             at = i;
         }
     if (count > 0) {
         EditRecord record;
-        record.name = "bomb";
+        record.name = recordName(Record::Bombs);
         record.attributes = {std::to_string(count)};
         text.records.insert(text.records.begin() + std::min(at, text.records.size()), record);
     }
@@ -229,9 +221,9 @@ EditResult EditDoc::placeItem(PieceKind kind, int column, int row) {
             return result;
         }
         if (playerRecord >= 0)
-            text.records[playerRecord] = makeRecord("plr", column, row);
+            text.records[playerRecord] = makeRecord(Record::Player, column, row);
         else
-            text.records.insert(text.records.begin(), makeRecord("plr", column, row));
+            text.records.insert(text.records.begin(), makeRecord(Record::Player, column, row));
         result.changed = true;
         return result;
     }
@@ -243,7 +235,7 @@ EditResult EditDoc::placeItem(PieceKind kind, int column, int row) {
     if (other >= 0 && kindOfRecord(other) == kind) return result;
     // Placing over another item replaces it: still one item per cell.
     if (other >= 0) text.records.erase(text.records.begin() + other);
-    text.records.push_back(makeRecord(recordNameOf(kind), column, row));
+    text.records.push_back(makeRecord(ruleOfPiece(kind)->kind, column, row));
     result.changed = true;
     return result;
 }
@@ -260,7 +252,7 @@ EditResult EditDoc::placeDecoration(char key, int column, int row) {
         return result;
     }
     const int at = decorationAt(column, row);
-    EditRecord record = makeRecord("bgitem", column, row);
+    EditRecord record = makeRecord(Record::Bgitem, column, row);
     record.attributes.push_back(std::string(1, key));
     if (at >= 0) {
         if (text.records[at].attributes.size() == 3 && text.records[at].attributes[2][0] == key) return result;
@@ -321,19 +313,13 @@ Piece EditDoc::pick(int column, int row) const {
 
 std::vector<ThemeKey> readThemeKeys(const std::string& path) {
     std::vector<ThemeKey> keys;
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    for (int i = 0; i < 3 && std::getline(in, line); ++i) {}
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::istringstream words(line);
-        char key = 0;
-        int passable = 0;
-        if (!(words >> key)) continue;
-        words >> passable;
+    TilesetText description;
+    readTilesetFile(path, description);
+    for (const TileEntry& entry : description.entries) {
+        const char key = static_cast<char>(entry.key);
         bool seen = false;
         for (const ThemeKey& k : keys) seen = seen || k.key == key;
-        if (!seen) keys.push_back({key, passable != 0});
+        if (!seen) keys.push_back({key, entry.passable});
     }
     return keys;
 }
@@ -348,11 +334,15 @@ std::string themeKeyName(const EditDoc& doc, char key) {
         {"forest", {"earth", "log planks", "mossy stone", "grass", "deep earth", "bush", "flowers", "vines"}},
         {"castle", {"small bricks", "large blocks", "cracked bricks", "stone ledge", "dark bricks", "banner", "window", "chains"}},
     };
-    switch (key) {
-    case '.': return "open air";
-    case '?': return "ladder";
-    case '$': return "water";
-    case '\xa7': return "rubble";
+    switch (static_cast<unsigned char>(key)) {
+    case kOpenKey:
+        return "open air";
+    case kLadderKey:
+        return "ladder";
+    case kWaterKey:
+        return "water";
+    case kRubbleKey:
+        return "rubble";
     case 't': return "torch";
     default: break;
     }
@@ -371,14 +361,14 @@ EditText newLevelText(const std::string& tilesetPath, const std::string& backgro
     EditText text;
     text.tilesetPath = tilesetPath;
     text.backgroundPath = backgroundPath;
-    for (int row = 0; row < 13; ++row) {
-        if (row == 0 || row >= 11)
-            text.grid.push_back(std::string(20, '#'));
+    for (int row = 0; row < kVisibleRows; ++row) {
+        if (row == 0 || row >= kVisibleRows - 2)
+            text.grid.push_back(std::string(kVisibleColumns, '#'));
         else
-            text.grid.push_back("#" + std::string(18, '.') + "#");
+            text.grid.push_back("#" + std::string(kVisibleColumns - 2, static_cast<char>(kOpenKey)) + "#");
     }
-    text.records.push_back(makeRecord("plr", 2, 10));
-    text.records.push_back(makeRecord("treasure", 10, 10));
-    text.records.push_back(makeRecord("goal", 17, 10));
+    text.records.push_back(makeRecord(Record::Player, 2, 10));
+    text.records.push_back(makeRecord(Record::Treasure, 10, 10));
+    text.records.push_back(makeRecord(Record::Goal, 17, 10));
     return text;
 }

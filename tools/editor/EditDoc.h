@@ -8,6 +8,8 @@
 
 #include "editor/TextBridge.h"
 
+struct SheetStrip;
+
 enum class PieceKind { Cell, Player, Goal, Gem, Crate, Heavy, Bombs, Decoration };
 
 // What the mouse paints: a kind and, for cells and decorations, a key.
@@ -19,10 +21,10 @@ struct Piece {
     }
 };
 
-// The record name of a placed kind ("plr", "goal", ...); empty for the others.
-const char* recordNameOf(PieceKind kind);
 // "gem", "crate", ... as the status line says it.
 const char* pieceNoun(PieceKind kind);
+// Its picture on the item sheet; null for cells and decorations.
+const SheetStrip* pictureOf(PieceKind kind);
 
 // One key of the theme's tileset description, in its order.
 struct ThemeKey {

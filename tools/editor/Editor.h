@@ -2,6 +2,9 @@
 // One editing session in a window: the level drawn as the game draws it,
 // the palette and status line below it, and everything the keys and the
 // mouse do (painting, undo, checks, test-play, solving, saving, recovery).
+// Its methods live by concern: Editor.cpp (keys, checks, test-play and
+// solving), EditorView.cpp (picture and palette), EditorStroke.cpp (the
+// mouse), EditorSession.cpp (files and questions).
 #include <SDL/SDL.h>
 
 #include <cstdint>
@@ -13,6 +16,7 @@
 #include "editor/EditDoc.h"
 #include "editor/History.h"
 #include "editor/LevelBridge.h"
+#include "level/LevelEdit.h"
 #include "platform/Platform.h"
 
 class SoundBank;
@@ -79,13 +83,12 @@ private:
     void mouseMotion(int x, int y);
     void applyAt(int column, int row);
     void changed();
-    bool replaceItems();
     void refresh(bool rebuild);
     void rebuildPalette();
     void cyclePalette(int step);
     void cycleTheme();
-    void undo();
-    void redo();
+    // Undo (backwards) or redo (forwards) one step of the history.
+    void travel(bool forward);
     bool save();
     void requestQuit();
     void writeRecovery();
@@ -126,11 +129,9 @@ private:
     int hoverColumn = -1, hoverRow = -1;
     bool dirty = false;
     bool needRebuild = false;
-    // The records the drawn level's items were placed from, and how many
-    // items each made, once an edit has placed them (not after a rebuild).
-    std::vector<EditRecord> placedRecords;
-    std::vector<size_t> placedCounts;
-    bool placedKnown = false;
+    // The records the drawn level's items were placed from, once an edit
+    // has placed them (not after a rebuild).
+    ItemPlacement placement;
     Tape playedTape;
     Tape solution;
     bool haveSolution = false;

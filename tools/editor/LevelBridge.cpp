@@ -1,17 +1,13 @@
 #include "editor/LevelBridge.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "level/LevelText.h"
 #include "level/LoadError.h"
+#include "level/Vocabulary.h"
 
 namespace {
 
 // The name the messages about the unsaved text carry.
 const char* const kUnsaved = "(unsaved level)";
-
-int attributeNumber(const std::string& word) { return std::atoi(word.c_str()); }
 
 } // namespace
 
@@ -40,8 +36,8 @@ std::vector<Problem> lintText(const EditText& text) {
             } else if (message.line >= firstRecord) {
                 const size_t index = static_cast<size_t>(message.line - firstRecord);
                 if (index < text.records.size() && text.records[index].attributes.size() >= 2) {
-                    problem.column = attributeNumber(text.records[index].attributes[0]);
-                    problem.row = attributeNumber(text.records[index].attributes[1]);
+                    problem.column = parseInt(text.records[index].attributes[0]);
+                    problem.row = parseInt(text.records[index].attributes[1]);
                 }
             }
         }

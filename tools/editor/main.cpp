@@ -1,17 +1,20 @@
 // vorrel-edit: the level editor. Run from the data folder, like the game.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "audio/SoundBank.h"
 #include "editor/Editor.h"
+#include "app/App.h"
 #include "level/LoadError.h"
+#include "platform/Display.h"
 
 namespace {
 
 int usage(const char* message) {
     std::fprintf(stderr, "vorrel-edit: %s\n", message);
-    std::fprintf(stderr, "usage: vorrel-edit [--theme NAME] [--fullscreen] LEVEL\n");
+    std::fprintf(stderr, "usage: vorrel-edit [--theme NAME] [--fullscreen] [--scale N] LEVEL\n");
     return 2;
 }
 
@@ -20,13 +23,20 @@ int usage(const char* message) {
 int main(int argc, char** argv) {
     std::string theme;
     const char* path = nullptr;
-    bool fullscreen = false;
+    platform::DisplayOptions display;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--theme")) {
             if (i + 1 >= argc) return usage("--theme needs a name");
             theme = argv[++i];
         } else if (!std::strcmp(argv[i], "--fullscreen")) {
-            fullscreen = true;
+            display.fullscreen = true;
+        } else if (!std::strcmp(argv[i], "--scale")) {
+            char* end = nullptr;
+            const long n = i + 1 < argc ? std::strtol(argv[i + 1], &end, 10) : 0;
+            if (!end || *end || end == argv[i + 1] || n < 1 || n > kMaxScale)
+                return usage(("--scale needs a whole factor from 1 to " + std::to_string(kMaxScale)).c_str());
+            display.scale = static_cast<int>(n);
+            ++i;
         } else if (argv[i][0] == '-' && argv[i][1] == '-') {
             return usage((std::string("unknown option ") + argv[i]).c_str());
         } else if (path) {
@@ -44,7 +54,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     SDL_WM_SetCaption("Vorrel Level Editor", "Vorrel Level Editor");
-    SDL_Surface* screen = SDL_SetVideoMode(640, 480, 32, SDL_SWSURFACE | (fullscreen ? SDL_FULLSCREEN : 0));
+    SDL_Surface* screen = platform::openDisplay(640, 480, display);
     if (!screen) {
         std::fprintf(stderr, "vorrel-edit: no video mode: %s\n", SDL_GetError());
         SDL_Quit();
@@ -67,6 +77,7 @@ int main(int argc, char** argv) {
             editor.run();
         }
     }
+    platform::closeDisplay();
     SDL_Quit();
     return status;
 }

@@ -11,6 +11,7 @@
 #include "common/Tape.h"
 #include "level/Level.h"
 #include "level/LoadError.h"
+#include "platform/Display.h"
 
 extern "C" void webShowFrames(int on);
 
@@ -95,7 +96,7 @@ EMSCRIPTEN_KEEPALIVE const char* webRender(const char* dataDir, const char* leve
     platform::setClock(&clock);
     drawPicture(*level, timeOffset, options, page);
     platform::setClock(nullptr);
-    SDL_Flip(screen);
+    platform::present(screen);
     delete level;
     answer = "ok\n";
     return answer.c_str();

@@ -4,15 +4,20 @@
 // browser draws the native renderer's pictures, that real key events play
 // from the intro through the map into level 1 and on to level 2, that the
 // sound runs after the first key, and that the progress survives a reload.
+// Then the page itself: it fits windows from 480 x 360 to 1920 x 1080 and a
+// phone, a phone plays from the title into level 1 and wins it with touches
+// alone, a hidden tab pauses, another tab's higher progress stays, the files
+// are loaded by their content hash, the loading bar counts, a normal start
+// warns of nothing, and a page opened from disk says to serve it.
 // Run by scripts/test-web, which makes the native references (manifest.json).
-// Usage: node browser-test.js URL WORK_DIR
+// Usage: node browser-test.js URL WORK_DIR WEB_BUILD_DIR
 'use strict';
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
 
-const [base, work] = process.argv.slice(2);
+const [base, work, webDir] = process.argv.slice(2);
 const manifest = JSON.parse(fs.readFileSync(path.join(work, 'manifest.json'), 'utf8'));
 const started = Date.now();
 const failures = [];
@@ -109,41 +114,78 @@ async function replays(browser) {
 }
 
 // The page as a player meets it: loads, waits for a key, plays.
-async function openGame(browser, label) {
+const PHONE = { width: 390, height: 844, isMobile: true, hasTouch: true, deviceScaleFactor: 1 };
+
+// Opens the page as a player meets it; its warnings, requests and loading
+// texts are kept in `seen`.
+async function openPage(browser, label, viewport) {
   const page = await browser.newPage();
-  await page.setViewport({ width: 800, height: 660 });
+  await page.setViewport(viewport);
+  const seen = { warnings: [], urls: [] };
   page.on('pageerror', (error) => check(false, `${label}: page error ${error.message}`));
+  page.on('console', (message) => {
+    if (message.type() === 'warning' || message.type() === 'error') seen.warnings.push(message.text());
+  });
   page.on('request', (request) => {
+    seen.urls.push(request.url());
     if (!request.url().startsWith(base) && !request.url().startsWith('data:')) check(false, `${label}: outside request ${request.url()}`);
   });
-  const opened = Date.now();
+  await page.evaluateOnNewDocument(() => {
+    window.statusTexts = [];
+    document.addEventListener('DOMContentLoaded', () => {
+      const line = document.getElementById('status');
+      new MutationObserver(() => window.statusTexts.push(line.textContent))
+        .observe(line, { childList: true, characterData: true, subtree: true });
+    });
+  });
   await page.goto(`${base}/vorrel.html`);
   await page.waitForFunction(() => Module.ready, { timeout: 30000 });
-  const ready = Date.now() - opened;
   await page.evaluate(() => {
     window.frameTimes = [];
     Module.onFrame = () => window.frameTimes.push(performance.now());
   });
+  return { page, seen };
+}
+
+async function openGame(browser, label) {
+  const opened = Date.now();
+  const { page, seen } = await openPage(browser, label, { width: 800, height: 660 });
+  const ready = Date.now() - opened;
   await page.keyboard.press('Enter');
   await page.waitForFunction(() => window.frameTimes.length > 0, { timeout: 10000 });
   const firstFrame = Date.now() - opened;
-  return { page, ready, firstFrame };
+  return { page, ready, firstFrame, seen };
 }
 
 // Through the intro and the title with Space until the map shows.
-async function toMap(page, map) {
+async function toMap(page, map, press = (p) => hold(p, 'Space', 150)) {
   const end = Date.now() + 40000;
   while (Date.now() < end) {
     const d = await compareCanvas(page, map, PATH_ROW);
     if (d.clear >= 0 && d.clear <= manifest.tolerance.path) return d;
-    await hold(page, 'Space', 150);
+    await press(page);
     await sleep(1500);
   }
   return null;
 }
 
+// Three cells right to door 1, a short step each, checked by the path row;
+// the cell the player stands at.
+async function walkToDoor1(page, step) {
+  let at = 0;
+  for (let tries = 0; at < 3 && tries < 12; tries++) {
+    await step();
+    await sleep(900);
+    for (const k of [0, 1, 2, 3, 4, 5]) {
+      const d = await compareCanvas(page, reference(`map${k}.png`), PATH_ROW);
+      if (d.clear >= 0 && d.clear <= manifest.tolerance.path) at = k;
+    }
+  }
+  return at;
+}
+
 async function play(browser) {
-  const { page, ready, firstFrame } = await openGame(browser, 'first visit');
+  const { page, ready, firstFrame, seen } = await openGame(browser, 'first visit');
   log(`data loaded after ${ready} ms; the intro's first frame ${firstFrame} ms after the page was opened`);
   check(firstFrame < 3000, `the intro's first frame within 3 s of opening the page (${firstFrame} ms)`);
   await sleep(1000);
@@ -154,6 +196,15 @@ async function play(browser) {
     `sound started with the first key and plays (${JSON.stringify(later)})`);
   const fresh = await page.evaluate(() => new TextDecoder().decode(FS.readFile('/data/level/main/progress.wp')));
   check(fresh === '1', `a new player starts with door 1 open (progress '${fresh}')`);
+  check(seen.warnings.length === 0, `a normal start warns of nothing (${JSON.stringify(seen.warnings)})`);
+  const hashed = ['vorrel.js', 'vorrel.wasm', 'vorrel.data'].filter((name) =>
+    seen.urls.some((url) => new RegExp(`/${name.replace('.', '\\.')}\\?v=[0-9a-f]{16}$`).test(url)));
+  check(hashed.length === 3, `the game's files are loaded by their content hash (${hashed.join(', ')})`);
+  const counted = await page.evaluate(() => window.statusTexts.filter((t) => /^Loading… [0-9.]+ of [0-9.]+ MB$/.test(t)));
+  check(counted.length > 0, `the loading bar says how much of how much ('${counted[counted.length - 1] || ''}')`);
+  const extra = await page.evaluate(() => ['/data/level/main/tapes', '/data/level/test', '/data/level/example']
+    .filter((p) => FS.analyzePath(p).exists));
+  check(extra.length === 0, `no solutions or test levels in the game's download (${extra.join(', ')})`);
 
   const map = await toMap(page, reference('map0.png'));
   if (!check(map !== null, 'the map shows after the intro and the title')) return page;
@@ -163,16 +214,7 @@ async function play(browser) {
   check(start.clear <= manifest.tolerance.map, `the map matches the native render within ${manifest.tolerance.map} pixels`);
   await page.screenshot({ path: path.join(work, 'browser-map.png') });
 
-  // Three cells right to door 1, a short hold each, checked by the path row.
-  let at = 0;
-  for (let tries = 0; at < 3 && tries < 12; tries++) {
-    await hold(page, 'ArrowRight', 200);
-    await sleep(900);
-    for (const k of [0, 1, 2, 3, 4, 5]) {
-      const d = await compareCanvas(page, reference(`map${k}.png`), PATH_ROW);
-      if (d.clear >= 0 && d.clear <= manifest.tolerance.path) at = k;
-    }
-  }
+  const at = await walkToDoor1(page, () => hold(page, 'ArrowRight', 200));
   if (!check(at === 3, `walked the map to door 1 with held keys (at cell ${at})`)) return page;
   await hold(page, 'Space', 300);
   let level1 = await waitForPicture(page, reference('level1.png'), manifest.tolerance.level, 15000);
@@ -211,6 +253,149 @@ async function reload(browser, first) {
   check(progress === '2', `after a reload the game reads the kept progress ('${progress}')`);
   const map = await toMap(page, reference('map0-two.png'));
   check(map !== null, 'after a reload the map shows doors 1 and 2 open');
+  // Alt+Enter is the page's own: full screen and back.
+  const altEnter = async () => {
+    await page.keyboard.down('Alt');
+    await page.keyboard.press('Enter');
+    await page.keyboard.up('Alt');
+    await sleep(600);
+    return page.evaluate(() => !!document.fullscreenElement);
+  };
+  const full = await altEnter();
+  const back = await altEnter();
+  check(full && !back, `Alt+Enter switches the page to full screen and back (${full}, ${back})`);
+  await page.close();
+}
+
+// The picture wholly in the window at every size: the largest whole factor
+// with crisp pixels, or scaled down with its shape kept.
+async function fits(browser) {
+  const sizes = [
+    [{ width: 480, height: 360 }, 0], [{ width: 1280, height: 720 }, 1], [{ width: 1920, height: 1080 }, 2], [PHONE, 0],
+    [{ ...PHONE, width: PHONE.height, height: PHONE.width }, 0]];
+  for (const [viewport, factor] of sizes) {
+    const label = `${viewport.width} x ${viewport.height}${viewport.hasTouch ? ' touch' : ''}`;
+    const page = await browser.newPage();
+    await page.setViewport(viewport);
+    await page.goto(`${base}/vorrel.html`);
+    const box = await page.evaluate(() => {
+      const r = document.getElementById('canvas').getBoundingClientRect();
+      const controls = [...document.querySelectorAll('#touch [data-key]')].map((e) => e.getBoundingClientRect())
+        .filter((c) => c.width > 0);
+      return { x: r.x, y: r.y, w: r.width, h: r.height, vw: window.innerWidth, vh: window.innerHeight,
+        crisp: getComputedStyle(document.getElementById('canvas')).imageRendering === 'pixelated',
+        controls: controls.length,
+        controlsInside: controls.every((c) => c.left >= 0 && c.top >= 0 && c.right <= window.innerWidth && c.bottom <= window.innerHeight) };
+    });
+    const inside = box.x >= 0 && box.y >= 0 && box.x + box.w <= box.vw + 0.5 && box.y + box.h <= box.vh + 0.5;
+    const shape = factor ? box.w === 640 * factor && box.h === 480 * factor && box.crisp
+      : box.w < 640 && Math.abs(box.w * 3 - box.h * 4) <= 4;
+    check(inside && shape && box.vw === viewport.width,
+      `${label}: the picture is wholly visible at ${factor ? `factor ${factor}, crisp` : 'a smaller size, its shape kept'} (${box.w} x ${box.h} at ${box.x},${box.y} in ${box.vw} x ${box.vh})`);
+    await page.screenshot({ path: path.join(work, `browser-fit-${viewport.width}x${viewport.height}.png`) });
+    if (viewport.hasTouch) check(box.controls === 10 && box.controlsInside, `${label}: the touch controls show, all on the screen`);
+    else check(box.controls === 0, `${label}: no touch controls without touch`);
+    await page.close();
+  }
+}
+
+// A finger on a control for `ms`: the touch holds its key while it stays.
+async function touch(page, key, ms) {
+  const at = await page.evaluate((k) => {
+    const r = document.querySelector(`#touch [data-key=${k}]`).getBoundingClientRect();
+    return { x: r.x + r.width / 2, y: r.y + r.height / 2 };
+  }, key);
+  const finger = await page.touchscreen.touchStart(at.x, at.y);
+  await sleep(ms);
+  await finger.end();
+}
+
+const heldKeys = (page) => page.evaluate(() => Object.keys(Module.touchKeys)
+  .filter((k) => k !== 'state' && HEAP8[Module.touchKeys.state + Module.touchKeys[k]]).sort().join(' '));
+
+// A phone: from the title through the map into level 1, won with touches
+// alone. Meanwhile another tab stores a higher door (3), which this tab's
+// write of door 2 after the win must keep; and the tab, hidden, pauses.
+async function touchPlay(browser) {
+  const { page } = await openPage(browser, 'phone', PHONE);
+  // A player new to this browser (door 1), as the first visit.
+  await page.evaluate(() => new Promise((done) => { FS.writeFile('/save/progress.wp', '1'); FS.syncfs(false, done); }));
+  const cover = await page.evaluate(() => {
+    const r = document.getElementById('cover').getBoundingClientRect();
+    return { x: r.x + r.width / 2, y: r.y + r.height / 2 };
+  });
+  await page.touchscreen.tap(cover.x, cover.y);
+  await page.waitForFunction(() => window.frameTimes.length > 0, { timeout: 10000 });
+  await sleep(1500);
+  // Two fingers at once hold two keys; lifting one leaves the other held.
+  const pad = await page.evaluate(() => [...document.querySelectorAll('#touch [data-key=right], #touch [data-key=x]')]
+    .map((e) => { const r = e.getBoundingClientRect(); return { x: r.x + r.width / 2, y: r.y + r.height / 2 }; }));
+  const one = await page.touchscreen.touchStart(pad[0].x, pad[0].y);
+  const two = await page.touchscreen.touchStart(pad[1].x, pad[1].y);
+  const both = await heldKeys(page);
+  await two.end();
+  const left = await heldKeys(page);
+  await one.end();
+  const none = await heldKeys(page);
+  check(both === 'right x' && left.split(' ').length === 1 && none === '',
+    `touches hold keys while the fingers stay, two at once ('${both}', then '${left}', then '${none}')`);
+
+  const map = await toMap(page, reference('map0.png'), (p) => touch(p, 'space', 150));
+  if (!check(map !== null, 'phone: touches lead through the intro and the title to the map')) return page;
+  await sleep(600);
+  const at = await walkToDoor1(page, () => touch(page, 'right', 200));
+  if (!check(at === 3, `phone: walked the map to door 1 with the pad (at cell ${at})`)) return page;
+  await touch(page, 'space', 300);
+  let level1 = await waitForPicture(page, reference('level1.png'), manifest.tolerance.level, 15000);
+  await sleep(1500);
+  if (level1.shown) level1 = await compareCanvas(page, reference('level1.png'));
+  check(level1.clear >= 0 && level1.clear <= manifest.tolerance.level, `phone: level 1 shows (${level1.clear} pixels differ by more than 30)`);
+  await page.screenshot({ path: path.join(work, 'browser-phone.png') });
+
+  // Another tab reaches door 3 meanwhile and keeps it in the browser.
+  const other = await browser.newPage();
+  await other.goto(`${base}/vorrel.html`);
+  await other.waitForFunction(() => Module.ready, { timeout: 30000 });
+  await other.evaluate(() => new Promise((done) => { FS.writeFile('/save/progress.wp', '3'); FS.syncfs(false, done); }));
+  await other.close();
+
+  await touch(page, 'left', 1200);
+  await touch(page, 'right', 9000);
+  const level2 = await waitForPicture(page, reference('level2.png'), manifest.tolerance.level, 15000);
+  check(level2.shown, 'phone: level 1 won with touches alone');
+
+  // Hidden, the tab stands still and is silent; shown again, it goes on.
+  const hide = (hidden) => page.evaluate((h) => {
+    Object.defineProperty(document, 'hidden', { configurable: true, get: () => h });
+    document.dispatchEvent(new Event('visibilitychange'));
+  }, hidden);
+  await hide(true);
+  await sleep(300);
+  const hiddenFrom = await page.evaluate(() => [window.frameTimes.length, Module.audioState()]);
+  await sleep(1200);
+  const hiddenTo = await page.evaluate(() => window.frameTimes.length);
+  await hide(false);
+  await sleep(800);
+  const shownAgain = await page.evaluate(() => [window.frameTimes.length, Module.audioState()]);
+  check(hiddenTo === hiddenFrom[0] && !hiddenFrom[1].music && shownAgain[0] > hiddenTo && shownAgain[1].music,
+    `a hidden tab pauses the game and its music and resumes (frames ${hiddenFrom[0]} → ${hiddenTo} → ${shownAgain[0]}, music ${hiddenFrom[1].music} → ${shownAgain[1].music})`);
+
+  await touch(page, 'escape', 300);
+  await page.waitForFunction(() => new TextDecoder().decode(FS.readFile('/data/level/main/progress.wp')) === '3', { timeout: 10000 }).catch(() => {});
+  await sleep(500);
+  const kept = await page.evaluate(() => [FS.readFile('/save/progress.wp', { encoding: 'utf8' }),
+    FS.readFile('/data/level/main/progress.wp', { encoding: 'utf8' })]);
+  check(kept[0] === '3' && kept[1] === '3', `another tab's higher door stays after this tab's write (kept '${kept[0]}', the game's '${kept[1]}')`);
+  await page.close();
+}
+
+// Opened from disk, the page says in one line to serve it.
+async function fromDisk(browser) {
+  const page = await browser.newPage();
+  await page.goto(`file://${path.resolve(webDir)}/vorrel.html`);
+  await sleep(1500);
+  const text = await page.evaluate(() => document.getElementById('status').textContent);
+  check(/scripts\/build-web --serve/.test(text) && !text.includes('\n'), `opened from disk, the page says to serve it ('${text}')`);
   await page.close();
 }
 
@@ -225,8 +410,11 @@ async function reload(browser, first) {
   });
   try {
     await replays(browser);
+    await fits(browser);
+    await fromDisk(browser);
     const page = await play(browser);
     await reload(browser, page);
+    await touchPlay(browser);
   } catch (error) {
     check(false, `the test stopped: ${error.stack || error}`);
   } finally {

@@ -4,12 +4,16 @@
 
 #include "app/App.h"
 #include "frontend/Frontend.h"
+#include "platform/web/WebClock.h"
 #include "platform/web/WebStorage.h"
 
 int main() {
     if (chdir("/data") != 0) return 1;
     // A new player finds door 1 open.
     platform::restoreSaved(kProgressPath, "1");
+    // Another tab's lower door number must never replace this one's.
+    platform::keepHighest(kProgressPath);
+    platform::setClock(&platform::pausingClock());
     char name[] = "player";
     char program[] = "vorrel";
     char* argv[] = {program, name, nullptr};

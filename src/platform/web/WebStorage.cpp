@@ -33,15 +33,47 @@ bool copyFile(const std::string& from, const std::string& to) {
 } // namespace
 
 namespace platform {
+namespace {
 
-void fileWritten(const char* path) {
-    if (!copyFile(path, savedPath(path))) return;
-    EM_ASM({
-        FS.syncfs(false, function(error) {
-            if (error) console.log('The progress could not be saved in the browser: ' + error);
-            if (Module.onSaved) Module.onSaved();
+std::string highestPath;
+
+// Other tabs write the same storage: what it holds now is read in first
+// (one sync at a time), merged, and written back.
+EM_JS(void, keepInBrowser, (const char* gamePath, const char* savedPath, int highest), {
+    var game = UTF8ToString(gamePath), saved = UTF8ToString(savedPath);
+    var write = function(file, text) {
+        FS.writeFile(file + '.new', text);
+        FS.rename(file + '.new', file);
+    };
+    var mine = FS.readFile(saved, {encoding: 'utf8'});
+    Module.saving = (Module.saving || Promise.resolve()).then(function() {
+        return new Promise(function(done) {
+            FS.syncfs(true, function(error) {
+                var kept = !error && FS.analyzePath(saved).exists ? FS.readFile(saved, {encoding: 'utf8'}) : '';
+                var value = mine;
+                if (highest && parseInt(kept, 10) > parseInt(mine, 10)) {
+                    value = kept;
+                    write(game, kept);
+                }
+                write(saved, value);
+                FS.syncfs(false, function(error) {
+                    if (error) console.log('The progress could not be saved in the browser: ' + error);
+                    if (Module.onSaved) Module.onSaved();
+                    done();
+                });
+            });
         });
     });
+});
+
+} // namespace
+
+void keepHighest(const char* path) { highestPath = path; }
+
+void fileWritten(const char* path) {
+    const std::string saved = savedPath(path);
+    if (!copyFile(path, saved)) return;
+    keepInBrowser(path, saved.c_str(), highestPath == path);
 }
 
 void restoreSaved(const char* path, const char* fresh) {

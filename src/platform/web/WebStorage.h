@@ -7,3 +7,12 @@ namespace platform {
 void restoreSaved(const char* path, const char* fresh);
 
 } // namespace platform
+
+namespace platform {
+
+// The file holds one number that only ever grows (the highest door reached):
+// when it is written, the larger of its value and the one kept in the
+// browser (perhaps by another tab) wins, in both places.
+void keepHighest(const char* path);
+
+} // namespace platform

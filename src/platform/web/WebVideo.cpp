@@ -1,9 +1,9 @@
 // The web build's surfaces: plain pixels in memory, blitted in software with
 // SDL 1.2's rules (colour keys, overall and per-pixel alpha), so that the
-// browser shows the very pixels the native game draws. Only the finished
-// screen goes to the page's canvas, at each flip.
+// browser shows the very pixels the native game draws. The browser's SDL
+// keeps its surfaces in canvases and blends with the canvas's own rules,
+// which differ; the finished picture goes to the page in WebDisplay.cpp.
 #include <SDL/SDL.h>
-#include <emscripten.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -161,23 +161,6 @@ void blit(SDL_Surface* src, const SDL_Rect& sr, SDL_Surface* dst, int dx, int dy
     }
 }
 
-EM_JS(void, showOnCanvas, (const uint8_t* rgba, int w, int h), {
-    var canvas = Module['canvas'];
-    if (!canvas) return;
-    if (!Module.vorrelScreen || Module.vorrelScreen.width != w || Module.vorrelScreen.height != h) {
-        if (canvas.width != w) canvas.width = w;
-        if (canvas.height != h) canvas.height = h;
-        Module.vorrelContext = canvas.getContext('2d');
-        Module.vorrelScreen = Module.vorrelContext.createImageData(w, h);
-    }
-    Module.vorrelScreen.data.set(HEAPU8.subarray(rgba, rgba + w * h * 4));
-    Module.vorrelContext.putImageData(Module.vorrelScreen, 0, 0);
-    if (Module.onFrame) Module.onFrame();
-});
-
-uint8_t* canvasPixels = nullptr;
-bool presenting = true;
-
 } // namespace
 
 uint32_t colorKeyOf(const SDL_Surface* surface) { return extraOf(surface)->key; }
@@ -206,31 +189,10 @@ SDL_Surface* SDL_SetVideoMode(int width, int height, int, Uint32) {
         SDL_FreeSurface(old);
     }
     screen = makeSurface(0, width, height, 0, 0, 0, 0);
-    std::free(canvasPixels);
-    canvasPixels = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(width) * height * 4));
     return screen;
 }
 
 SDL_Surface* SDL_GetVideoSurface(void) { return screen; }
-
-int SDL_Flip(SDL_Surface* s) {
-    if (!s || s != screen || !presenting) return 0;
-    const size_t n = static_cast<size_t>(s->w) * s->h;
-    const uint32_t* from = static_cast<const uint32_t*>(s->pixels);
-    const SDL_PixelFormat* f = s->format;
-    for (size_t i = 0; i < n; ++i) {
-        const uint32_t p = from[i];
-        uint8_t* to = canvasPixels + i * 4;
-        to[0] = static_cast<uint8_t>(p >> f->Rshift);
-        to[1] = static_cast<uint8_t>(p >> f->Gshift);
-        to[2] = static_cast<uint8_t>(p >> f->Bshift);
-        to[3] = 255;
-    }
-    showOnCanvas(canvasPixels, s->w, s->h);
-    return 0;
-}
-
-void SDL_UpdateRect(SDL_Surface* s, Sint32, Sint32, Uint32, Uint32) { SDL_Flip(s); }
 
 int SDL_LockSurface(SDL_Surface* s) {
     ++s->locked;
@@ -373,8 +335,5 @@ SDL_Surface* SDL_DisplayFormatAlpha(SDL_Surface* src) {
     f.Amask = 0xFF000000;
     return SDL_ConvertSurface(src, &f, SDL_SRCCOLORKEY | SDL_SRCALPHA);
 }
-
-// The replay page runs whole plays at once: their frames need not be shown.
-EMSCRIPTEN_KEEPALIVE void webShowFrames(int on) { presenting = on != 0; }
 
 } // extern "C"

@@ -1,0 +1,33 @@
+#pragma once
+// Changes to a loaded level in place, for the editor: the grid, the items,
+// the treasure list and the player's bombs stay consistent, and every record
+// is placed by the loader's own placeItem.
+#include <cstddef>
+#include <vector>
+
+#include "level/LevelText.h"
+
+class Level;
+
+// Puts a copy of the key's prototype into the cell, keeping the item that
+// stands there. False when there is no such cell or key.
+bool setCellKey(Level& level, int column, int row, unsigned char key);
+
+// The records a level's items were placed from and how many items each made,
+// so that an edit places again only the records that changed.
+class ItemPlacement {
+public:
+    // Makes the level's items, the player's place and bombs those of the
+    // records. When the last placement is known only the changed run of
+    // records is placed anew; otherwise every item is. False when the game
+    // refuses a record: the level then holds what was placed, and the next
+    // call places everything.
+    bool place(Level& level, const std::vector<RecordLine>& records);
+    // The level was built afresh: the next place starts from nothing.
+    void forget() { known = false; }
+
+private:
+    std::vector<RecordLine> placed;
+    std::vector<size_t> counts;
+    bool known = false;
+};
