@@ -10,6 +10,7 @@
 #include <queue>
 #include <vector>
 
+#include "common/RelaxedMap.h"
 #include "common/StateSet.h"
 #include "common/Tape.h"
 #include "play/Snapshot.h"
@@ -107,8 +108,6 @@ private:
     // Can a blast still change the grid (a bomb in the pocket or burning)?
     bool blastsLeft() const;
     unsigned tourBound() const;
-    // Actions on the relaxed map from a cell (or, toward, to it).
-    void relaxedDistances(int from, bool toward, std::vector<uint32_t>& out) const;
     int estimate() const;
     void push(uint32_t node);
     bool pop(uint32_t& node);
@@ -132,8 +131,7 @@ private:
     std::vector<const Item*> droppers;
     mutable std::vector<uint8_t> touched;  // mayStillWin's reach, kept
     mutable std::vector<int> reachQueue;
-    mutable std::vector<uint32_t> fromPlayer, toDoor;  // tourBound's maps, kept
-    mutable std::deque<int> relaxedQueue;
+    mutable RelaxedMap relaxed;  // tourBound's map and distances, kept
     size_t packedBytes = 0;
     size_t peakBytes = 0;
     const char* stoppedBy = "";
