@@ -97,6 +97,8 @@ private:
         std::vector<uint8_t> packed;
         uint32_t rulesSize;
         uint64_t hash;
+        // Its action not played yet: packed holds the parent's world.
+        bool unplayed;
     };
     // Runs one action from the world as it stands; returns false when it
     // does nothing, kills the player or never settles; won tells a win.
@@ -110,6 +112,10 @@ private:
     unsigned tourBound() const;
     int estimate() const;
     void push(uint32_t node);
+    void pushBestFirst(uint32_t node, int64_t penalty);
+    // Queues the bomb action from the parent's world (as it stands) unplayed.
+    void deferBomb(uint32_t parent, const Snapshot& world);
+    void playDeferred(uint32_t node);
     bool pop(uint32_t& node);
     void finish(uint32_t node, uint32_t lastPasses, SolveAction lastAction);
     Tape tapeTo(uint32_t node, uint32_t lastPasses, SolveAction lastAction) const;
