@@ -350,7 +350,7 @@ void Solver::deferBomb(uint32_t parent, const Snapshot& world) {
     // would have; it is played then and queued again at its own place.
     ++pushed;
     const Player& p = *level.player;
-    nodes.push_back({parent, 0, nodes[parent].moves + 1, ActBomb, {}, 0, 0, true});
+    nodes.push_back({parent, 0, nodes[parent].moves + 1, ActBomb, true, {}, 0, 0});
     pack(nodes.back(), world);
     const uint32_t node = static_cast<uint32_t>(nodes.size() - 1);
     pushBestFirst(node, litPenalty(level, static_cast<int>(p.x / 32), static_cast<int>(p.y / 32), nullptr));
@@ -453,7 +453,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
                 break;
             }
         }
-        nodes.push_back({0, passes, 0, ActionCount, {}, 0, 0, false});
+        nodes.push_back({0, passes, 0, ActionCount, false, {}, 0, 0});
         if (!ended && checkPlayEnd(level, kNoKeys, outcome)) ended = true;
         if (ended && outcome == Completed) {
             finish(0, 0, ActionCount);
@@ -543,7 +543,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
             const uint64_t hash = stateHash(scratch);
             if (!(limits.shortest && limits.bound ? seen.improve(hash, moves) : seen.insert(hash))) continue;
             if (!mayStillWin()) continue;
-            nodes.push_back({n, passes, moves, static_cast<uint8_t>(a), {}, 0, hash, false});
+            nodes.push_back({n, passes, moves, static_cast<uint8_t>(a), false, {}, 0, hash});
             pack(nodes.back(), scratch);
             push(static_cast<uint32_t>(nodes.size() - 1));
         }

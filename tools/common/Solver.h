@@ -92,13 +92,13 @@ private:
         uint32_t passes;  // of the action that led here
         uint32_t moves;
         uint8_t action;
+        // Its action not played yet: packed holds the parent's world.
+        bool unplayed;
         // The snapshot's rules bytes (then its looks, when laid out unlike
         // the start's); emptied once expanded.
         std::vector<uint8_t> packed;
         uint32_t rulesSize;
         uint64_t hash;
-        // Its action not played yet: packed holds the parent's world.
-        bool unplayed;
     };
     // Runs one action from the world as it stands; returns false when it
     // does nothing, kills the player or never settles; won tells a win.
