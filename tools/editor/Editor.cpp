@@ -93,7 +93,7 @@ void Editor::cycleTheme() {
 
 void Editor::key(const SDL_KeyboardEvent& event) {
     const SDLKey sym = event.keysym.sym;
-    const SDLMod mod = event.keysym.mod;
+    const int mod = event.keysym.mod;  // the browser's SDL keeps it in a plain number
     if (asking != Ask::None) {
         answer(sym);
         return;
@@ -252,6 +252,8 @@ void Editor::solve() {
         say(line);
         draw();
         platform::present(screen);
+        // A browser shows the picture and takes events only while the search waits.
+        platform::delay(1);
     }
     char verdict[160];
     haveSolution = false;

@@ -8,6 +8,7 @@
 #include "editor/LevelFiles.h"
 #include "level/LoadError.h"
 #include "platform/FileRead.h"
+#include "platform/FileWrite.h"
 #include "platform/Platform.h"
 
 std::vector<Theme> findThemes() {
@@ -76,7 +77,7 @@ bool Editor::save() {
     }
     savedBytes = bytes;
     existedOnDisk = true;
-    std::remove(recoveryPath(path).c_str());
+    filewrite::removeFile(recoveryPath(path));
     recoveryWritten.clear();
     say("Saved " + path);
     return true;
@@ -95,7 +96,7 @@ void Editor::writeRecovery() {
 
 void Editor::requestQuit() {
     if (!modified()) {
-        std::remove(recoveryPath(path).c_str());
+        filewrite::removeFile(recoveryPath(path));
         done = true;
         return;
     }
@@ -109,7 +110,7 @@ void Editor::answer(SDLKey sym) {
     case Ask::Quit:
         if (yes && save()) done = true;
         if (no) {
-            std::remove(recoveryPath(path).c_str());
+            filewrite::removeFile(recoveryPath(path));
             done = true;
         }
         if (yes || no || back) asking = Ask::None;
@@ -119,7 +120,7 @@ void Editor::answer(SDLKey sym) {
         if (!yes && !no) return;
         asking = Ask::None;
         if (no) {
-            std::remove(recoveryPath(path).c_str());
+            filewrite::removeFile(recoveryPath(path));
             say("Recovery file deleted");
             return;
         }
