@@ -12,7 +12,6 @@
 #include "editor/TextBridge.h"
 #include "level/LoadError.h"
 #include "platform/Display.h"
-#include "platform/FileWrite.h"
 #include "platform/Platform.h"
 #include "platform/VideoDriver.h"
 #include "platform/web/WebClock.h"
@@ -26,6 +25,7 @@ const char* const kProgressFile = "progress.wp";
 
 Editor* running = nullptr;  // not owned; while main edits
 std::string shownText;      // what webEditText last handed the page
+std::string shownMessage;   // and webEditMessage
 
 std::string levelPath(const std::string& name) { return std::string(kFolder) + "/" + name + ".lev"; }
 
@@ -94,9 +94,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* webEditText() {
 }
 extern "C" EMSCRIPTEN_KEEPALIVE int webEditTextSize() { return static_cast<int>(shownText.size()); }
 
-// A level file from the player's disk, kept as the level `name`; 0 when the
-// name is not a plain one or the file could not be written.
-extern "C" EMSCRIPTEN_KEEPALIVE int webKeepLevel(const char* name, const char* bytes, int size) {
-    if (!plainName(name) || size < 0) return 0;
-    return filewrite::writeFile(levelPath(name), std::string(bytes, static_cast<size_t>(size))) ? 1 : 0;
+// The editor's last message (the status line's second line).
+extern "C" EMSCRIPTEN_KEEPALIVE const char* webEditMessage() {
+    shownMessage = running ? running->message() : "";
+    return shownMessage.c_str();
 }

@@ -1,6 +1,7 @@
 // The browser keeps written files in IndexedDB: the page mounts it at /save
 // and loads it before the game starts; every file the atomic writer writes
-// (or removes) is copied there by its name and pushed to the browser at once.
+// (or removes) is copied there by its name (or removed) and pushed to the
+// browser at once.
 #include "platform/Storage.h"
 
 #include <dirent.h>
@@ -22,8 +23,7 @@ std::string savedPath(const char* path) {
     return kKept + (slash == std::string::npos ? name : name.substr(slash + 1));
 }
 
-// The copies into /save, and those back out of it at start, are no news
-// for the browser.
+// The copies out of /save at start are no news for the browser.
 bool quiet = false;
 
 bool copyFile(const std::string& from, const std::string& to) {
@@ -44,8 +44,8 @@ namespace {
 std::string highestPath;
 
 // Other tabs write the same storage: what it holds now is read in first
-// (one sync at a time), merged, and written back. A removed file
-// (`removed`) is removed there too.
+// (one sync at a time), merged, and written back. The copy is made here and
+// not by the atomic writer: its fsync would push the storage out first.
 EM_JS(void, keepInBrowser, (const char* gamePath, const char* savedPath, int highest, int removed), {
     var game = UTF8ToString(gamePath), saved = UTF8ToString(savedPath);
     var write = function(file, bytes) {
@@ -53,7 +53,7 @@ EM_JS(void, keepInBrowser, (const char* gamePath, const char* savedPath, int hig
         FS.rename(file + '.new', file);
     };
     var number = function(bytes) { return parseInt(new TextDecoder().decode(bytes), 10); };
-    var mine = removed ? null : FS.readFile(saved);
+    var mine = removed ? null : FS.readFile(game);
     Module.saving = (Module.saving || Promise.resolve()).then(function() {
         return new Promise(function(done) {
             FS.syncfs(true, function(error) {
@@ -84,16 +84,12 @@ void keepHighest(const char* path) { highestPath = path; }
 
 void fileWritten(const char* path) {
     if (isKept(path)) return;
-    const std::string saved = savedPath(path);
-    if (!copyFile(path, saved)) return;
-    keepInBrowser(path, saved.c_str(), highestPath == path, 0);
+    keepInBrowser(path, savedPath(path).c_str(), highestPath == path, 0);
 }
 
 void fileRemoved(const char* path) {
     if (isKept(path)) return;
-    const std::string saved = savedPath(path);
-    std::remove(saved.c_str());
-    keepInBrowser(path, saved.c_str(), 0, 1);
+    keepInBrowser(path, savedPath(path).c_str(), 0, 1);
 }
 
 void restoreSaved(const char* path, const char* fresh) {
