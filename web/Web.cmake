@@ -63,7 +63,7 @@ set_target_properties(vorrel-web-edit PROPERTIES OUTPUT_NAME edit SUFFIX .html)
 target_link_libraries(vorrel-web-edit PRIVATE vorrel_tools)
 target_link_options(vorrel-web-edit PRIVATE ${WEB_LINK} -lidbfs.js -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536
   --shell-file ${WEB_DIR}/edit.html --pre-js ${WEB_DIR}/pre.js
-  -sEXPORTED_FUNCTIONS=[_main,_webEditModified,_webEditText,_webEditTextSize,_webEditMessage]
+  -sEXPORTED_FUNCTIONS=[_main,_webEditModified,_webEditText,_webEditTextSize,_webEditMessage,_webEditName]
   "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/data"
   "SHELL:--exclude-file *progress.wp*" "SHELL:--exclude-file *.raw" "SHELL:--exclude-file *.tape"
   "SHELL:--exclude-file *.md" "SHELL:--exclude-file */level/test" "SHELL:--exclude-file */level/example")

@@ -26,6 +26,7 @@ const char* const kProgressFile = "progress.wp";
 Editor* running = nullptr;  // not owned; while main edits
 std::string shownText;      // what webEditText last handed the page
 std::string shownMessage;   // and webEditMessage
+std::string shownName;      // and webEditName
 
 std::string levelPath(const std::string& name) { return std::string(kFolder) + "/" + name + ".lev"; }
 
@@ -98,4 +99,14 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webEditTextSize() { return static_cast<int>(
 extern "C" EMSCRIPTEN_KEEPALIVE const char* webEditMessage() {
     shownMessage = running ? running->message() : "";
     return shownMessage.c_str();
+}
+
+// The level's name as the page shows it: its file's, without the folder and
+// ".lev" (Ctrl+O and Ctrl+Shift+S may have changed the file).
+extern "C" EMSCRIPTEN_KEEPALIVE const char* webEditName() {
+    std::string name = running ? running->file() : "";
+    name = name.substr(name.rfind('/') + 1);
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".lev") == 0) name.resize(name.size() - 4);
+    shownName = name;
+    return shownName.c_str();
 }
