@@ -7,10 +7,10 @@
 #include <dirent.h>
 #include <emscripten.h>
 
+#include <cstdio>
 #include <string>
 
 #include "platform/FileRead.h"
-#include "platform/FileWrite.h"
 #include "platform/web/WebStorage.h"
 
 namespace {
@@ -23,18 +23,18 @@ std::string savedPath(const char* path) {
     return kKept + (slash == std::string::npos ? name : name.substr(slash + 1));
 }
 
-// The copies out of /save at start are no news for the browser.
-bool quiet = false;
-
+// The copies out of the storage at start: plain writes, which the browser
+// need not hear of.
 bool copyFile(const std::string& from, const std::string& to) {
     std::string bytes;
-    quiet = true;
-    const bool ok = fileread::readFile(from, fileread::kTextCap, bytes) && filewrite::writeFile(to, bytes);
-    quiet = false;
-    return ok;
+    if (!fileread::readFile(from, fileread::kTextCap, bytes)) return false;
+    const std::string temp = to + ".new";
+    std::FILE* out = std::fopen(temp.c_str(), "wb");
+    if (!out) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    ok = std::fclose(out) == 0 && ok;
+    return ok && std::rename(temp.c_str(), to.c_str()) == 0;
 }
-
-bool isKept(const char* path) { return quiet || std::string(path).rfind(kKept, 0) == 0; }
 
 } // namespace
 
@@ -83,20 +83,19 @@ EM_JS(void, keepInBrowser, (const char* gamePath, const char* savedPath, int hig
 void keepHighest(const char* path) { highestPath = path; }
 
 void fileWritten(const char* path) {
-    if (isKept(path)) return;
     keepInBrowser(path, savedPath(path).c_str(), highestPath == path, 0);
 }
 
 void fileRemoved(const char* path) {
-    if (isKept(path)) return;
     keepInBrowser(path, savedPath(path).c_str(), 0, 1);
 }
 
 void restoreSaved(const char* path, const char* fresh) {
     if (copyFile(savedPath(path), path)) return;
-    quiet = true;
-    filewrite::writeFile(path, fresh);
-    quiet = false;
+    std::FILE* out = std::fopen(path, "wb");
+    if (!out) return;
+    std::fputs(fresh, out);
+    std::fclose(out);
 }
 
 void restoreKept(const char* folder, const char* except) {
