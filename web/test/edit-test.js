@@ -1,8 +1,9 @@
 // The level editor's page (edit.html), driven as a designer uses it: a level
 // made with real mouse and key events, kept in the browser's storage,
-// test-played and won, a file opened from the disk and solved while the
-// page stays responsive, a dropped file, a download, and the kept levels
-// after a reload. Called by browser-test.js.
+// test-played and won, shared and won again from its link in the game page,
+// downloaded; a file opened from the disk and solved while the page stays
+// responsive, a dropped file, and the kept levels after a reload. Called by
+// browser-test.js.
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -80,6 +81,25 @@ module.exports = async function editorTest({ browser, base, work, root, check, l
   await stored();
   const tape = await kept('level1.tape');
   check(tape !== null && /Completed/.test(Buffer.from(tape).toString('latin1')), 'F5 test-plays the level; its won keys are kept as its tape');
+
+  // Shared (the page's button presses F8): the link, at this site's game
+  // page, opens the level there, where it is won with real keys.
+  await page.click('#shareButton');
+  const link = await page.waitForFunction(() => Module.sharedLink, { timeout: 30000 })
+    .then((answer) => answer.jsonValue(), () => '');
+  const shown = await page.$eval('#link', (e) => e.value);
+  check(link.startsWith(`${base}/vorrel.html#play=`) && shown === link, `Share a link makes the level's link ('${link.slice(0, 60)}…')`);
+  const game = await browser.newPage();
+  const lines = [];
+  game.on('console', (message) => lines.push(message.text()));
+  await game.goto(link);
+  await game.waitForFunction(() => Module.ready, { timeout: 30000 });
+  await game.keyboard.press('Enter');
+  const end = Date.now() + 25000;
+  while (!lines.includes('Shared level won.') && Date.now() < end) await hold(game, 'ArrowRight', 300);
+  check(lines.includes('Shared level won.'), 'the link opens the level made in the editor in the game page, and it is won there');
+  await game.close();
+  await page.bringToFront();
 
   // Download: the level as it stands, as a file.
   await page.click('#download');
