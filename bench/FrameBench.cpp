@@ -233,14 +233,18 @@ void undoBench(benchmark::State& state, const std::string* name) {
 void solveBench(benchmark::State& state, const char* path) {
     Level level(path, screen, nullptr, 1, false);
     uint64_t states = 0;
+    double bytesPerState = 0;  // the search's tables at their largest
     for (auto _ : state) {
         SolveLimits limits;
         limits.shortest = true;
+        limits.bound = false;
         Solver solver(level, limits);
         solver.step(2000);
         states += solver.states();
+        bytesPerState = static_cast<double>(solver.peakMemory()) / static_cast<double>(solver.states());
     }
     state.counters["states"] = benchmark::Counter(static_cast<double>(states), benchmark::Counter::kIsRate);
+    state.counters["bytes"] = bytesPerState;
 }
 
 // A display-format picture the size of the screen, for the floors.
@@ -347,8 +351,11 @@ public:
                 auto it = run.counters.find("allocs");
                 if (it != run.counters.end()) row.headlessAllocs += it->second.value;
             } else if (kind == "solve") {
+                const std::string level = name.substr(slash + 1, end - slash - 1);
                 auto it = run.counters.find("states");
-                if (it != run.counters.end()) solveRates[name.substr(slash + 1, end - slash - 1)] = it->second.value;
+                if (it != run.counters.end()) solveRates[level] = it->second.value;
+                it = run.counters.find("bytes");
+                if (it != run.counters.end()) solveBytes[level] = it->second.value;
             } else if (kind == "floor_rows") {
                 rowCopyFloor = ms;
             } else if (kind == "undo") {
@@ -365,6 +372,7 @@ public:
     }
     std::map<std::string, Row> rows;
     std::map<std::string, double> solveRates;
+    std::map<std::string, double> solveBytes;
     double rowCopyFloor = 0;
     double undoTime = 0;
     struct Present {
@@ -434,10 +442,11 @@ int main(int argc, char** argv) {
                     r.frame > 0 ? r.pass / r.frame : 0.0, r.snapshot * 1000, r.headlessAllocs);
     }
     if (!reporter.solveRates.empty()) {
-        std::printf("\n| level | kind | solver states per second |\n|---|---|---:|\n");
+        std::printf("\n| level | kind | solver states per second | bytes per state |\n|---|---|---:|---:|\n");
         for (const auto& s : solveLevels) {
             auto it = reporter.solveRates.find(s[0]);
-            if (it != reporter.solveRates.end()) std::printf("| %s | %s | %.0f |\n", s[0], s[2], it->second);
+            if (it != reporter.solveRates.end())
+                std::printf("| %s | %s | %.0f | %.0f |\n", s[0], s[2], it->second, reporter.solveBytes[s[0]]);
         }
     }
     if (reporter.undoTime > 0)

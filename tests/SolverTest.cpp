@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 #include "common/Solver.h"
+#include "entities/Bomb.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "level/Level.h"
@@ -126,4 +127,125 @@ TEST(SolverTest, AStallInMidPushLeavesTheCrateItsCell) {
     EXPECT_EQ(rock->x, 128);
     EXPECT_EQ(level->cellAt(4, 11)->item, rock);
     EXPECT_EQ(level->cellAt(5, 11)->item, crate);
+}
+
+// The wait is tried once per world at rest whatever the age of its fuses:
+// that is safe only while an idle pass changes nothing the rules read but
+// the fuses' ages (and, just before the blast, the bomb letting go of its
+// cell, which changes the key). Checked at every settled pass with a fuse
+// burning along a solution of a bomb level.
+TEST(SolverTest, AnIdlePassAgesTheFusesAndNothingElse) {
+    testsupport::InFolder in(fs::path(VORREL_SOURCE_DATA));
+    auto level = load("level/main/level17.lev");
+    Solver solver(*level);
+    while (solver.step(1000) == SolveStatus::Running) {
+    }
+    ASSERT_EQ(solver.status(), SolveStatus::Solved);
+    Rewinder rewinder(*level);
+    Snapshot here, later;
+    HeadlessPlay play(*level);
+    PlayOutcome outcome;
+    int checked = 0;
+    for (const TapeRun& run : solver.tape().runs)
+        for (uint32_t i = 0; i < run.frames; ++i) {
+            if (solver.settled() && solver.idleKey() != 0) {
+                rewinder.capture(here);
+                const uint64_t key = solver.idleKey();
+                int held = 0;
+                for (const Bomb* bomb : level->player->bombs) {
+                    const Cell* cell = level->cellAt(bomb->column, bomb->row);
+                    held += bomb->placed && !bomb->exploded && cell && cell->item == bomb;
+                }
+                play.keyboard.releaseAll();
+                play.pass(20, outcome);
+                rewinder.capture(later);
+                int stillHeld = 0;
+                for (const Bomb* bomb : level->player->bombs) {
+                    const Cell* cell = level->cellAt(bomb->column, bomb->row);
+                    stillHeld += bomb->placed && !bomb->exploded && cell && cell->item == bomb;
+                }
+                if (solver.settled() && solver.idleKey() != 0 && stillHeld == held) {
+                    EXPECT_EQ(solver.idleKey(), key);
+                    EXPECT_NE(stateHash(later), stateHash(here));
+                    ++checked;
+                }
+                rewinder.restore(here);
+            }
+            applyKeyMask(run.keys, play.keyboard.state);
+            play.pass(run.dt, outcome);
+        }
+    EXPECT_EQ(outcome, Completed);
+    EXPECT_GT(checked, 50);
+}
+
+TEST(SolverTest, AMemoryLimitEndsTheSearchAsUnknown) {
+    testsupport::InFolder in(fs::path(VORREL_SOURCE_DATA));
+    auto level = load("level/main/level40.lev");
+    SolveLimits limits;
+    limits.maxMemory = 0.5;
+    Solver solver(*level, limits);
+    while (solver.step(1000) == SolveStatus::Running) {
+    }
+    EXPECT_EQ(solver.status(), SolveStatus::Unknown);
+    EXPECT_STREQ(solver.limitReached(), "memory");
+    EXPECT_GT(solver.peakMemory(), 512u * 1024);
+    EXPECT_LT(solver.peakMemory(), 2u * 1024 * 1024);
+}
+
+// The shortest search's bound never overestimates: with it the search finds
+// as few actions as breadth-first search, which has no bound to be wrong.
+// Every campaign level where breadth-first finishes quickly, and the test
+// levels with ladders, jumps and gems.
+TEST(SolverTest, TheBoundedShortestSearchMatchesBreadthFirst) {
+    std::vector<std::pair<fs::path, std::string>> levels;
+    for (int n : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15, 20, 21, 23, 24, 30, 33})
+        levels.push_back({fs::path(VORREL_SOURCE_DATA), "level/main/level" + std::to_string(n) + ".lev"});
+    for (const char* name : {"collect", "jump", "ladder", "walk"})
+        levels.push_back({tapeFolder(), std::string("level/") + name + ".lev"});
+    for (const auto& [folder, path] : levels) {
+        SCOPED_TRACE(path);
+        testsupport::InFolder in(folder);
+        unsigned moves[2] = {};
+        uint64_t states[2] = {};
+        for (int bounded = 0; bounded < 2; ++bounded) {
+            auto level = load(path.c_str());
+            SolveLimits limits;
+            limits.shortest = true;
+            limits.bound = bounded;
+            Solver solver(*level, limits);
+            while (solver.step(1000) == SolveStatus::Running) {
+            }
+            ASSERT_EQ(solver.status(), SolveStatus::Solved);
+            moves[bounded] = solver.moves();
+            states[bounded] = solver.states();
+        }
+        EXPECT_EQ(moves[1], moves[0]);
+        EXPECT_LE(states[1], states[0]);
+    }
+}
+
+// The search from where a tape leaves the play: the tape's passes then the
+// solution win on a fresh load; a tape that ends the play leaves nothing.
+TEST(SolverTest, SolvesOnFromWhereATapeLeavesThePlay) {
+    testsupport::InFolder in(fs::path(VORREL_SOURCE_DATA));
+    const char* path = "level/main/level17.lev";
+    const Tape whole = loadTape("level/main/tapes/level17.tape");
+    Tape before;
+    for (const TapeRun& run : whole.runs)
+        for (uint32_t i = 0; i < run.frames && before.frameCount() < 300; ++i) before.append(run.dt, run.keys);
+    auto level = load(path);
+    PlayOutcome outcome = Quit;
+    ASSERT_EQ(playTapeHeadless(*level, before, outcome), 0u);
+    Solver solver(*level);
+    while (solver.step(1000) == SolveStatus::Running) {
+    }
+    ASSERT_EQ(solver.status(), SolveStatus::Solved);
+    const Tape joined = joinTapes(before, solver.tape());
+    EXPECT_EQ(joined.frameCount(), 300 + solver.tape().frameCount());
+    auto fresh = load(path);
+    EXPECT_EQ(replayTape(*fresh, joined, ReplayOptions{}).outcome, Completed);
+
+    auto again = load(path);
+    EXPECT_EQ(playTapeHeadless(*again, joined, outcome), joined.frameCount());
+    EXPECT_EQ(outcome, Completed);
 }

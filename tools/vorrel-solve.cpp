@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "common/DataFolder.h"
@@ -25,10 +26,12 @@ namespace {
 
 const cmdline::Program kProgram{
     "vorrel-solve",
-    "vorrel-solve [--max-seconds S] [--max-states N] [--shortest] LEVEL OUT.tape",
+    "vorrel-solve [--max-seconds S] [--max-states N] [--max-memory MB] [--shortest] [--after TAPE] LEVEL OUT.tape",
     "Searches LEVEL for a winning play with the game's own rules and writes it to OUT.tape.",
     {{"--max-seconds", "S", "give up after S seconds of search"},
      {"--max-states", "N", "give up after N states"},
+     {"--max-memory", "MB", "give up when the search holds MB megabytes"},
+     {"--after", "TAPE", "search from where TAPE leaves the play; OUT.tape begins with TAPE"},
      {"--shortest", nullptr, "search for a play of the fewest moves"}},
     2,
     2,
@@ -45,7 +48,7 @@ int run(int argc, char** argv) {
     if (line.done()) return line.status();
     SolveLimits limits;
     limits.shortest = line.has("--shortest");
-    for (const char* option : {"--max-seconds", "--max-states"}) {
+    for (const char* option : {"--max-seconds", "--max-states", "--max-memory"}) {
         const char* text = line.value(option);
         if (!text) continue;
         const bool states = std::string(option) == "--max-states";
@@ -54,16 +57,22 @@ int run(int argc, char** argv) {
             return line.usageError(std::string("bad ") + option + " value '" + text + "'");
         if (states)
             limits.maxStates = static_cast<uint64_t>(value);
+        else if (std::string(option) == "--max-memory")
+            limits.maxMemory = value;
         else
             limits.maxSeconds = value;
     }
+    std::string afterArg = line.value("--after") ? line.value("--after") : "";
     std::string levelArg = line.positionals()[0], outArg = line.positionals()[1];
-    enterDataFolder({&levelArg, &outArg});
+    enterDataFolder({&levelArg, &outArg, &afterArg});
     const char* levelPath = levelArg.c_str();
     const char* outPath = outArg.c_str();
     // Before the search: an hour's work is not done for a tape that cannot be kept.
     if (const std::string why = outputRefusal(outPath, {levelPath}); !why.empty())
         return reportWriteFailure("vorrel-solve", outPath, why);
+    const char* after = afterArg.empty() ? nullptr : afterArg.c_str();
+    Tape before;
+    if (after && !loadTapeOrReport("vorrel-solve", after, before)) return 2;
     // The search shows nothing and plays no sound.
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
@@ -75,6 +84,18 @@ int run(int argc, char** argv) {
         return kLoadFailureExit;
     }
 
+    if (after) {
+        // The search starts where the tape leaves the play, which must still
+        // be going.
+        PlayOutcome outcome = Quit;
+        if (const uint64_t pass = playTapeHeadless(*level, before, outcome)) {
+            std::fprintf(stderr, "vorrel-solve: %s ends the play (%s) at pass %llu: nothing is left to search\n", after,
+                         outcomeName(outcome), static_cast<unsigned long long>(pass));
+            level.reset();
+            SDL_Quit();
+            return 2;
+        }
+    }
     Solver solver(*level, limits);
     const bool progress = isatty(2);
     auto lastReport = std::chrono::steady_clock::now();
@@ -82,17 +103,20 @@ int run(int argc, char** argv) {
         platform::throwIfStopRequested();
         const auto now = std::chrono::steady_clock::now();
         if (progress && now - lastReport >= std::chrono::seconds(1)) {
-            std::fprintf(stderr, "\rvorrel-solve: %llu states, %.0f s", static_cast<unsigned long long>(solver.states()),
-                         solver.seconds());
+            std::fprintf(stderr, "\rvorrel-solve: %llu states, %.0f s, %.0f MB",
+                         static_cast<unsigned long long>(solver.states()), solver.seconds(),
+                         static_cast<double>(solver.memory()) / (1024 * 1024));
             lastReport = now;
         }
     }
     if (progress) std::fprintf(stderr, "\r\033[K");
+    if (solver.status() == SolveStatus::Unknown && !std::strcmp(solver.limitReached(), "memory"))
+        std::fprintf(stderr, "vorrel-solve: the search stopped at its memory limit of %g MB\n", limits.maxMemory);
 
     int status = solver.status() == SolveStatus::Solved ? 0 : solver.status() == SolveStatus::Unsolvable ? 1 : 4;
     if (status == 0) {
         // The tape once more through the real play loop, drawn, on a fresh load.
-        Tape tape = solver.tape();
+        Tape tape = after ? joinTapes(before, solver.tape()) : solver.tape();
         tape.level = levelPath;
         level.reset();
         level = std::make_unique<Level>(levelPath, screen, nullptr, 1, false);

@@ -1,6 +1,7 @@
 // The solver: settled states, macro actions, the search and its verification.
 #include "common/Solver.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -70,6 +71,15 @@ uint64_t stateHash(const Snapshot& snapshot) {
 
 Solver::Solver(Level& level, const SolveLimits& limits) : level(level), limits(limits), rewinder(level) {
     rewinder.capture(root);
+    for (Item* item : level.items) {
+        if (!item) continue;
+        if (item->isBox())
+            boxes.push_back(item);
+        else if (item->isGoal())
+            door = item;
+        else
+            droppers.push_back(item);
+    }
 }
 
 Solver::~Solver() = default;
@@ -77,8 +87,10 @@ Solver::~Solver() = default;
 bool Solver::nothingFalling() const {
     // A box counts from the moment nothing holds it up, a gem or a bomb
     // once it drops: the campaign's measured searches rest on this.
-    for (Item* item : level.items)
-        if (item && (item->isBox() ? item->isFalling() : item->isDropping())) return false;
+    for (Item* item : boxes)
+        if (item->isFalling()) return false;
+    for (const Item* item : droppers)
+        if (item->isDropping()) return false;
     return true;
 }
 
@@ -107,30 +119,44 @@ bool Solver::act(SolveAction action, uint32_t& passes, bool& won) {
     applyKeyMask(kActionKeys[action], play->keyboard.state);
     for (;;) {
         PlayOutcome outcome;
-        if (play->pass(kPassTime, outcome)) return false;
-        if (++passes == 1) play->keyboard.releaseAll();
-        // The next pass's end check, asked now.
-        if (checkPlayEnd(level, kNoKeys, outcome)) {
+        // Each pass begins with the end check of the world the last one
+        // left; that pass is not the action's but the tape's closing one.
+        if (play->pass(kPassTime, outcome)) {
             won = outcome == Completed;
             return won;
         }
-        if (passes >= kMostPasses) return false;
+        if (++passes == 1) play->keyboard.releaseAll();
+        bool blasted = true;
         if (action == ActWait) {
             size_t now = 0;
             for (const Bomb* bomb : p.bombs) now += bomb->exploded;
-            if (now == burst) continue;
+            blasted = now != burst;
         }
-        if (settled()) break;
+        if (passes >= kMostPasses || (blasted && settled())) {
+            // A settled world is kept: ask the next pass's end check now.
+            if (checkPlayEnd(level, kNoKeys, outcome)) {
+                won = outcome == Completed;
+                return won;
+            }
+            if (passes >= kMostPasses) return false;
+            break;
+        }
     }
     // A key that did nothing only let time pass: that is the wait's business.
     return action == ActWait || p.x != x0 || p.y != y0 || p.bombsUsed != used0;
 }
 
-bool Solver::mayStillWin() const {
+bool Solver::blastsLeft() const {
     const Player& p = *level.player;
     if (p.bombsUsed < p.bombs.size()) return true;
     for (const Bomb* bomb : p.bombs)
         if (bomb->placed && !bomb->exploded) return true;
+    return false;
+}
+
+bool Solver::mayStillWin() const {
+    if (blastsLeft()) return true;
+    const Player& p = *level.player;
 
     // No blast will change the grid again. Every cell the player could ever
     // stand in or pass through, by moves that only ever gain height by a
@@ -144,8 +170,9 @@ bool Solver::mayStillWin() const {
     auto stand = [&](int c, int r) { return open(c, r) && !level.cellAt(c, r)->deadly; };
     const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
     if (!stand(pc, pr)) return true;
-    std::vector<uint8_t> touched(static_cast<size_t>(rows) * columns, 0);  // 1 passed, 2 stood
-    std::vector<int> queue;
+    touched.assign(static_cast<size_t>(rows) * columns, 0);  // 1 passed, 2 stood
+    std::vector<int>& queue = reachQueue;
+    queue.clear();
     auto reach = [&](int c, int r) {
         uint8_t& t = touched[static_cast<size_t>(r) * columns + c];
         if (t == 2) return;
@@ -213,10 +240,88 @@ int Solver::estimate() const {
     return 16 * left + nearest;
 }
 
+unsigned Solver::actionsLeftBound() const {
+    const Player& p = *level.player;
+    if (!door) return 0;
+    // Across: no action moves the player more than two cells (a jump) left
+    // or right. A gem is taken within 8 pixels of it and only ever falls
+    // straight down; the play ends on the door. So the player must sweep
+    // from where it stands over [lo, hi] and end at the door, the shorter
+    // of the two orders.
+    const double x = p.x, d = door->x;
+    double lo = std::min(x, d), hi = std::max(x, d);
+    for (const Treasure* treasure : level.treasures) {
+        if (treasure->collected) continue;
+        lo = std::min(lo, treasure->x + 8);
+        hi = std::max(hi, treasure->x - 8);
+    }
+    const double sweep = std::min((x - lo) + (hi - lo) + (hi - d), (hi - x) + (hi - lo) + (d - lo));
+    // The door counts within a pixel.
+    const double across = std::max(0.0, sweep - 1);
+    // Up: no action lifts the player more than a cell (a step up, a rung);
+    // jumps land level or lower, and nothing else lifts.
+    const double up = std::max(0.0, p.y - door->y - 1);
+    const unsigned sweepBound = static_cast<unsigned>(std::max(std::ceil(across / 64), std::ceil(up / 32)));
+    const unsigned tour = tourBound();
+    return tour == kFarAway ? sweepBound : std::max(sweepBound, tour);
+}
+
+// A finer bound from the grid itself: the actions on the relaxed map
+// (RelaxedMap.h) to take each gem on the way to the door.
+unsigned Solver::tourBound() const {
+    const Player& p = *level.player;
+    relaxed.build(level);
+    const int rows = relaxed.rows(), columns = relaxed.columns();
+    auto index = [&](double x, double y) -> int {
+        const int c = static_cast<int>(std::floor(x / 32)), r = static_cast<int>(std::floor(y / 32));
+        return c >= 0 && r >= 0 && c < columns && r < rows ? r * columns + c : -1;
+    };
+    const int start = index(p.x, p.y), goal = index(door->x, door->y);
+    if (start < 0 || goal < 0 || !relaxed.open(start % columns, start / columns)) return kFarAway;
+    const std::vector<uint32_t>& fromPlayer = relaxed.kept(start, false);
+    const std::vector<uint32_t>& toDoor = relaxed.kept(goal, true);
+    uint32_t most = fromPlayer[goal];
+    if (most == kFarAway) return kFarAway;
+    auto sum = [&](int c, int r) -> uint32_t {
+        if (c < 0 || c >= columns || r < 0 || r >= rows) return kFarAway;
+        const size_t at = static_cast<size_t>(r) * columns + c;
+        return fromPlayer[at] == kFarAway || toDoor[at] == kFarAway ? kFarAway : fromPlayer[at] + toDoor[at];
+    };
+    for (const Treasure* treasure : level.treasures) {
+        if (treasure->collected) continue;
+        // Taken in its cell or anywhere it may fall to; or flown over by a
+        // jump from the cell before it to the cell after it.
+        const int c = static_cast<int>(treasure->x / 32);
+        uint32_t cheapest = kFarAway;
+        for (int r = static_cast<int>(std::floor(treasure->y / 32)); r >= 0 && r < rows; ++r) {
+            cheapest = std::min(cheapest, sum(c, r));
+            for (int s : {-1, 1}) {
+                const int a = c - s, b = c + s;
+                if (a < 0 || b < 0 || a >= columns || b >= columns) continue;
+                const uint32_t before = fromPlayer[static_cast<size_t>(r) * columns + a];
+                const uint32_t after = toDoor[static_cast<size_t>(r) * columns + b];
+                if (before != kFarAway && after != kFarAway) cheapest = std::min(cheapest, before + 1 + after);
+            }
+            if (!relaxed.open(c, r + 1)) break;
+        }
+        if (cheapest == kFarAway) return kFarAway;
+        most = std::max(most, cheapest);
+    }
+    return most;
+}
+
 void Solver::push(uint32_t node) {
     ++pushed;
-    if (limits.shortest) {
+    if (limits.shortest && !limits.bound) {
         fifo.push_back(node);
+        return;
+    }
+    if (limits.shortest) {
+        // Fewest actions plus the bound first, then the most actions taken
+        // (the nearest a win).
+        const int64_t g = nodes[node].moves;
+        const int64_t f = g + actionsLeftBound();
+        best.push({-(f << 24 | (0xFFFFFF - g)), node});
         return;
     }
     // A burning bomb makes every later state new (its timer is part of it).
@@ -231,7 +336,7 @@ void Solver::push(uint32_t node) {
 }
 
 bool Solver::pop(uint32_t& node) {
-    if (limits.shortest) {
+    if (limits.shortest && !limits.bound) {
         if (fifo.empty()) return false;
         node = fifo.front();
         fifo.pop_front();
@@ -306,48 +411,87 @@ SolveStatus Solver::step(uint64_t stateBudget) {
                 break;
             }
         }
-        nodes.push_back({0, passes, 0, ActionCount, std::make_unique<Snapshot>()});
+        nodes.push_back({0, passes, 0, ActionCount, {}, 0, 0});
         if (!ended && checkPlayEnd(level, kNoKeys, outcome)) ended = true;
         if (ended && outcome == Completed) {
             finish(0, 0, ActionCount);
         } else if (ended || !settled()) {
             state = SolveStatus::Unsolvable;
         } else {
-            rewinder.capture(*nodes[0].snapshot);
-            seen.insert(stateHash(*nodes[0].snapshot));
+            rewinder.capture(scratch);
+            nodes[0].hash = stateHash(scratch);
+            seen.insert(nodes[0].hash);
+            pack(nodes[0], scratch);
             if (mayStillWin()) push(0);
         }
     }
 
     uint64_t budget = stateBudget;
     while (state == SolveStatus::Running && budget > 0) {
-        if (limits.shortest ? fifo.empty() : best.empty()) {
+        const bool empty = limits.shortest && !limits.bound ? fifo.empty() : best.empty();
+        // A win found is the shortest once no state left could do better.
+        if (winPending && (empty || ((-best.top().first) >> 24) >= pending.moves)) {
+            winPending = false;
+            finish(pending.node, pending.passes, pending.action);
+            continue;
+        }
+        if (empty) {
             state = SolveStatus::Unsolvable;
             break;
         }
-        if (examined >= limits.maxStates || spent() >= limits.maxSeconds) {
+        const bool outOfStates = examined >= limits.maxStates;
+        if (outOfStates || spent() >= limits.maxSeconds || overMemory()) {
+            if (outOfStates)
+                stoppedBy = "states";
+            else if (!*stoppedBy)
+                stoppedBy = "time";
             state = SolveStatus::Unknown;
             break;
         }
         uint32_t n;
         pop(n);
+        if (limits.shortest && limits.bound && nodes[n].moves > seen.value(nodes[n].hash)) {
+            // Reached again in fewer actions after it was queued.
+            packedBytes -= nodes[n].packed.capacity();
+            std::vector<uint8_t>().swap(nodes[n].packed);
+            continue;
+        }
         --budget;
         ++examined;
-        std::unique_ptr<Snapshot> from = std::move(nodes[n].snapshot);
+        unpack(nodes[n], from);
+        rewinder.restore(from);
+        // Actions the world rules out before any pass are skipped; a wait
+        // already tried from this world at another age of its fuses ends
+        // where that one ended.
+        const Player& p = *level.player;
+        bool burning = false;
+        for (const Bomb* bomb : p.bombs) burning = burning || (bomb->placed && !bomb->exploded);
+        const bool pocket = p.bombsLeft() > 0;
+        const bool waitTried = burning && !waited.insert(idleKey());
+        bool moved = false;  // the world is no longer the node's
         for (int a = 0; a < ActionCount && state == SolveStatus::Running; ++a) {
-            rewinder.restore(*from);
+            if ((a == ActWait && (!burning || waitTried)) || (a == ActBomb && !pocket)) continue;
+            if (moved) rewinder.restore(from);
+            moved = true;
             uint32_t passes;
             bool won;
             if (!act(static_cast<SolveAction>(a), passes, won)) continue;
+            const uint32_t moves = nodes[n].moves + 1;
+            if (won && limits.shortest && limits.bound) {
+                if (!winPending || moves < pending.moves) pending = {n, passes, moves, static_cast<SolveAction>(a)};
+                winPending = true;
+                continue;
+            }
             if (won) {
                 finish(n, passes, static_cast<SolveAction>(a));
                 continue;
             }
             rewinder.capture(scratch);
-            if (!seen.insert(stateHash(scratch)).second) continue;
+            const uint64_t hash = stateHash(scratch);
+            if (!(limits.shortest && limits.bound ? seen.improve(hash, moves) : seen.insert(hash))) continue;
             if (!mayStillWin()) continue;
-            nodes.push_back({n, passes, nodes[n].moves + 1, static_cast<uint8_t>(a),
-                             std::make_unique<Snapshot>(scratch)});
+            nodes.push_back({n, passes, moves, static_cast<uint8_t>(a), {}, 0, hash});
+            pack(nodes.back(), scratch);
             push(static_cast<uint32_t>(nodes.size() - 1));
         }
     }
@@ -361,10 +505,86 @@ SolveStatus Solver::step(uint64_t stateBudget) {
     return state;
 }
 
+void Solver::pack(Node& node, const Snapshot& snapshot) {
+    // The looks are left out when they are laid out as the start's: nothing
+    // the rules do reads them (the hash leaves them out too), so a state
+    // restored with the start's looks plays on exactly as with its own.
+    const bool looks = snapshot.looks.size() != root.looks.size();
+    node.rulesSize = static_cast<uint32_t>(snapshot.rules.size());
+    node.packed.reserve(snapshot.rules.size() + (looks ? snapshot.looks.size() : 0));
+    node.packed.assign(snapshot.rules.begin(), snapshot.rules.end());
+    if (looks) node.packed.insert(node.packed.end(), snapshot.looks.begin(), snapshot.looks.end());
+    packedBytes += node.packed.capacity();
+}
+
+void Solver::unpack(Node& node, Snapshot& snapshot) {
+    const auto middle = node.packed.begin() + node.rulesSize;
+    snapshot.rules.assign(node.packed.begin(), middle);
+    if (middle != node.packed.end())
+        snapshot.looks.assign(middle, node.packed.end());
+    else
+        snapshot.looks = root.looks;
+    snapshot.screen = root.screen;
+    snapshot.level = root.level;
+    snapshot.player = root.player;
+    packedBytes -= node.packed.capacity();
+    std::vector<uint8_t>().swap(node.packed);
+}
+
+size_t Solver::memory() const {
+    return nodes.capacity() * sizeof(Node) + packedBytes + seen.bytes() + waited.bytes() +
+           fifo.size() * sizeof(uint32_t) + best.size() * sizeof(std::pair<int64_t, uint32_t>);
+}
+
+bool Solver::overMemory() {
+    const size_t bytes = memory();
+    if (bytes > peakBytes) peakBytes = bytes;
+    if (static_cast<double>(bytes) <= limits.maxMemory * 1024 * 1024) return false;
+    stoppedBy = "memory";
+    return true;
+}
+
+uint64_t Solver::idleKey() {
+    // The youngest burning fuse's age is taken from every burning one.
+    uint32_t age = UINT32_MAX;
+    const std::vector<Bomb*>& bombs = level.player->bombs;
+    for (const Bomb* bomb : bombs)
+        if (bomb->placed && !bomb->exploded && bomb->timer < age) age = bomb->timer;
+    if (age == UINT32_MAX) return 0;
+    for (Bomb* bomb : bombs)
+        if (bomb->placed && !bomb->exploded) bomb->timer -= age;
+    rewinder.capture(scratch);
+    for (Bomb* bomb : bombs)
+        if (bomb->placed && !bomb->exploded) bomb->timer += age;
+    return stateHash(scratch);
+}
+
 void Solver::extend(const SolveLimits& more) {
     limits.maxSeconds = more.maxSeconds;
     limits.maxStates = more.maxStates;
+    limits.maxMemory = more.maxMemory;
+    stoppedBy = "";
     if (state == SolveStatus::Unknown) state = SolveStatus::Running;
+}
+
+uint64_t playTapeHeadless(Level& level, const Tape& tape, PlayOutcome& outcome) {
+    HeadlessPlay play(level);
+    uint64_t pass = 0;
+    for (const TapeRun& run : tape.runs)
+        for (uint32_t i = 0; i < run.frames; ++i) {
+            ++pass;
+            applyKeyMask(run.keys, play.keyboard.state);
+            if (play.pass(run.dt, outcome)) return pass;
+        }
+    return 0;
+}
+
+Tape joinTapes(const Tape& before, const Tape& after) {
+    Tape joined = before;
+    for (const TapeRun& run : after.runs)
+        for (uint32_t i = 0; i < run.frames; ++i) joined.append(run.dt, run.keys);
+    joined.expect = after.expect;
+    return joined;
 }
 
 std::string formatSolveReport(const Solver& solver) {

@@ -8,9 +8,10 @@
 #include <deque>
 #include <memory>
 #include <queue>
-#include <unordered_set>
 #include <vector>
 
+#include "common/RelaxedMap.h"
+#include "common/StateSet.h"
 #include "common/Tape.h"
 #include "play/Snapshot.h"
 
@@ -19,7 +20,13 @@ class Level;
 struct SolveLimits {
     double maxSeconds = 60;
     uint64_t maxStates = 5000000;
+    // The search's own tables (states kept, hashes, queues), in megabytes.
+    double maxMemory = 1024;
     bool shortest = false;
+    // The shortest search puts first the states whose actions so far plus
+    // a lower bound of the actions still needed are fewest (A*); without
+    // the bound it is plain breadth-first. Both find the fewest actions.
+    bool bound = true;
 };
 
 enum class SolveStatus { Running, Solved, Unsolvable, Unknown };
@@ -52,6 +59,11 @@ public:
     void extend(const SolveLimits& more);
     SolveStatus status() const { return state; }
     uint64_t states() const { return examined; }
+    // Bytes the search holds now, and the most it has held.
+    size_t memory() const;
+    size_t peakMemory() const { return peakBytes; }
+    // Why an Unknown search stopped: "time", "states" or "memory".
+    const char* limitReached() const { return stoppedBy; }
     double seconds() const { return elapsed; }
     // The verified winning tape when Solved (frame time 20 ms throughout).
     const Tape& tape() const { return solution; }
@@ -62,6 +74,17 @@ public:
     // cannot: no bomb left to change the grid, and a gem or the door lies
     // outside every cell the player could ever reach.
     bool mayStillWin() const;
+    // At least how many more actions any win from the world as it stands
+    // needs; never more than the fewest there are (see docs/solver.md).
+    unsigned actionsLeftBound() const;
+    // Is the world settled: the player still on whole cells, nothing falling?
+    bool settled() const;
+    // For a settled world with a burning fuse: a hash of its rules with the
+    // fuses' common age left out (their differences kept), zero when none
+    // burns. Two worlds with the same key differ only in how long ago they
+    // would both have been the same world at rest, so waiting for the blast
+    // from either ends in one and the same world.
+    uint64_t idleKey();
 
 private:
     struct Node {
@@ -69,13 +92,22 @@ private:
         uint32_t passes;  // of the action that led here
         uint32_t moves;
         uint8_t action;
-        std::unique_ptr<Snapshot> snapshot;  // dropped once expanded
+        // The snapshot's rules bytes (then its looks, when laid out unlike
+        // the start's); emptied once expanded.
+        std::vector<uint8_t> packed;
+        uint32_t rulesSize;
+        uint64_t hash;
     };
     // Runs one action from the world as it stands; returns false when it
     // does nothing, kills the player or never settles; won tells a win.
     bool act(SolveAction action, uint32_t& passes, bool& won);
-    bool settled() const;
     bool nothingFalling() const;
+    void pack(Node& node, const Snapshot& snapshot);
+    void unpack(Node& node, Snapshot& snapshot);
+    bool overMemory();
+    // Can a blast still change the grid (a bomb in the pocket or burning)?
+    bool blastsLeft() const;
+    unsigned tourBound() const;
     int estimate() const;
     void push(uint32_t node);
     bool pop(uint32_t& node);
@@ -88,11 +120,33 @@ private:
     Rewinder rewinder;
     Snapshot root;
     Snapshot scratch;
+    Snapshot from;
     std::vector<Node> nodes;
-    std::unordered_set<uint64_t> seen;
+    StateSet seen;
+    // Worlds whose wait for the blast has been tried (idleKey).
+    StateSet waited;
+    // What falls, found once: the crates and rocks, and the rest (gems,
+    // bombs) that count only once they drop.
+    std::vector<Item*> boxes;
+    std::vector<const Item*> droppers;
+    mutable std::vector<uint8_t> touched;  // mayStillWin's reach, kept
+    mutable std::vector<int> reachQueue;
+    mutable RelaxedMap relaxed;  // tourBound's map and distances, kept
+    size_t packedBytes = 0;
+    size_t peakBytes = 0;
+    const char* stoppedBy = "";
     std::deque<uint32_t> fifo;
     std::priority_queue<std::pair<int64_t, uint32_t>> best;  // (-priority, node)
     uint64_t pushed = 0;
+    const Item* door = nullptr;  // the last goal, the one that counts
+    // A win the shortest search found and keeps until no state left could
+    // lead to a shorter one.
+    struct Win {
+        uint32_t node, passes, moves;
+        SolveAction action;
+    };
+    bool winPending = false;
+    Win pending{};
     SolveStatus state = SolveStatus::Running;
     uint64_t examined = 0;
     double elapsed = 0;
@@ -100,6 +154,15 @@ private:
     unsigned solutionMoves = 0;
     class HeadlessPlay* play = nullptr;  // while a step runs
 };
+
+// Plays a tape's passes on a level without drawing, as the play loop would
+// (the question "can it still be won from here?"). Returns the number of
+// the pass whose end check ended the play (outcome says how), or 0 when the
+// play is still going after the tape's last pass.
+uint64_t playTapeHeadless(Level& level, const Tape& tape, PlayOutcome& outcome);
+// A tape that plays `before` and then `after` (the solver's tape from where
+// `before` left off).
+Tape joinTapes(const Tape& before, const Tape& after);
 
 // The lint's line for a level's verdict (vorrel-lint --solve): unsolvable
 // is an error, unknown (a limit came first) a warning, solved nothing (an
