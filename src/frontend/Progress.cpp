@@ -5,7 +5,6 @@
 
 #include "platform/FileRead.h"
 #include "platform/FileWrite.h"
-#include "platform/Storage.h"
 
 const char* const kSelectionMapPath = "level/main/select.lev";
 const char* const kLastLevelPath = "level/main/absolute.max";
@@ -56,7 +55,5 @@ std::string levelPath(int number) {
 // The old file is replaced only by a complete, synced new one, so a crash or
 // a power cut at any moment leaves either the old number or the new one.
 bool writeProgress(int value) {
-    if (!filewrite::writeFile(kProgressPath, std::to_string(value))) return reportUnwritable();
-    platform::fileWritten(kProgressPath);
-    return true;
+    return filewrite::writeFile(kProgressPath, std::to_string(value)) || reportUnwritable();
 }

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/Storage.h"
+
 namespace filewrite {
 namespace {
 
@@ -119,6 +121,7 @@ bool Atomic::commit() {
         fsync(folder);
         close(folder);
     }
+    platform::fileWritten(path.c_str());
     return true;
 }
 
@@ -128,6 +131,12 @@ bool writeFile(const std::string& path, const std::string& bytes, std::string* e
     ok = ok && file.commit();
     if (!ok && error) *error = file.error().empty() ? std::strerror(errno ? errno : EIO) : file.error();
     return ok;
+}
+
+bool removeFile(const std::string& path) {
+    const bool removed = std::remove(path.c_str()) == 0;
+    if (removed) platform::fileRemoved(path.c_str());
+    return removed;
 }
 
 }  // namespace filewrite

@@ -44,6 +44,9 @@ private:
 // error (when given).
 bool writeFile(const std::string& path, const std::string& bytes, std::string* error = nullptr);
 
+// Removes path, and the browser's kept copy of it with it.
+bool removeFile(const std::string& path);
+
 }  // namespace filewrite
 
 // The editor's and the tools' spelling of the same writer.

@@ -4,5 +4,6 @@
 namespace platform {
 
 void fileWritten(const char*) {}
+void fileRemoved(const char*) {}
 
 } // namespace platform

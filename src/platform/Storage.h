@@ -3,7 +3,9 @@
 // the record; in the browser it must also reach the browser's storage.
 namespace platform {
 
-// Called after a file the player's progress lives in has been written.
+// Called by the atomic writer after each file it has written, and after a
+// written file was removed.
 void fileWritten(const char* path);
+void fileRemoved(const char* path);
 
 } // namespace platform

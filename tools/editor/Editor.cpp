@@ -97,7 +97,7 @@ void Editor::cycleTheme() {
 
 void Editor::key(const SDL_KeyboardEvent& event) {
     const SDLKey sym = event.keysym.sym;
-    const SDLMod mod = event.keysym.mod;
+    const int mod = event.keysym.mod;  // the browser's SDL keeps it in a plain number
     if (asking != Ask::None) {
         answer(sym);
         return;
@@ -288,15 +288,15 @@ void Editor::solve() {
     SolveJob& job = *solveJob;
     SolveJob::State state = SolveJob::Running;
     bool cancelled = false;
-    // Slices of about a tenth of a second, whatever the level's speed, so
-    // the count moves and Escape answers at once.
+    // Slices of 30 to 100 ms, whatever the level's speed, so the count
+    // moves and Escape answers at once (in a browser, the whole page too).
     uint64_t budget = 200;
     while (state == SolveJob::Running && !cancelled) {
         const double before = job.seconds();
         state = job.step(budget);
         const double spent = job.seconds() - before;
-        if (spent < 0.05) budget = std::min<uint64_t>(budget * 2, 1000000);
-        else if (spent > 0.2 && budget > 1) budget /= 2;
+        if (spent < 0.03) budget = std::min<uint64_t>(budget * 2, 1000000);
+        else if (spent > 0.1 && budget > 1) budget /= 2;
         SDL_Event event;
         while (platform::pollEvent(event))
             if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) cancelled = true;
@@ -306,6 +306,8 @@ void Editor::solve() {
         say(line);
         draw();
         platform::present(screen);
+        // A browser shows the picture and takes events only while the search waits.
+        platform::delay(1);
     }
     // The verdict goes on the check line, with the checks, never apart from them.
     char words[160];

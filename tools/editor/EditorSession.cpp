@@ -15,6 +15,7 @@
 #include "editor/TextDraw.h"
 #include "level/LoadError.h"
 #include "platform/FileRead.h"
+#include "platform/FileWrite.h"
 #include "platform/Platform.h"
 
 std::vector<Theme> findThemes() {
@@ -145,7 +146,7 @@ bool Editor::save() {
     }
     backupKept = backupKept || backup;
     savedBytes = bytes;
-    std::remove(recoveryPath(path).c_str());
+    filewrite::removeFile(recoveryPath(path));
     recoveryWritten.clear();
     say("Saved " + path);
     return true;
@@ -169,7 +170,7 @@ void Editor::keepUnsavedWork() { writeRecovery(); }
 
 void Editor::requestQuit() {
     if (!modified()) {
-        std::remove(recoveryPath(path).c_str());
+        filewrite::removeFile(recoveryPath(path));
         done = true;
         return;
     }
@@ -189,7 +190,7 @@ void Editor::answer(SDLKey sym) {
             if (asking != Ask::SaveRepaired) quitAfterSave = false;
         }
         if (no) {
-            if (!path.empty()) std::remove(recoveryPath(path).c_str());
+            if (!path.empty()) filewrite::removeFile(recoveryPath(path));
             done = true;
         }
         if (back) say("");
@@ -224,7 +225,7 @@ void Editor::answer(SDLKey sym) {
             say("");
             return;
         }
-        if (no && !path.empty()) std::remove(recoveryPath(path).c_str());
+        if (no && !path.empty()) filewrite::removeFile(recoveryPath(path));
         if (no || save()) openChosen();
         if (asking == Ask::None) pendingFile.clear();
         break;
@@ -232,7 +233,7 @@ void Editor::answer(SDLKey sym) {
         if (!yes && !no) return;
         asking = Ask::None;
         if (no) {
-            std::remove(recoveryPath(path).c_str());
+            filewrite::removeFile(recoveryPath(path));
             say("Recovery file deleted");
             return;
         }
@@ -329,7 +330,7 @@ bool Editor::saveAs(const std::string& file) {
     backupKept = false;
     repairsConfirmed = true;
     if (save()) {
-        std::remove(recoveryPath(oldPath).c_str());
+        filewrite::removeFile(recoveryPath(oldPath));
         return true;
     }
     path = oldPath;

@@ -9,7 +9,8 @@
 // phone, a phone plays from the title into level 1 and wins it with touches
 // alone, a hidden tab pauses, another tab's higher progress stays, the files
 // are loaded by their content hash, the loading bar counts, a normal start
-// warns of nothing, and a page opened from disk says to serve it.
+// warns of nothing, and a page opened from disk says to serve it. Last, the
+// level editor's page (edit-test.js).
 // Run by scripts/test-web, which makes the native references (manifest.json).
 // Usage: node browser-test.js URL WORK_DIR WEB_BUILD_DIR
 'use strict';
@@ -17,6 +18,7 @@ const fs = require('fs');
 const os = require('os');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
+const editorTest = require('./edit-test.js');
 
 const [base, work, webDir] = process.argv.slice(2);
 const manifest = JSON.parse(fs.readFileSync(path.join(work, 'manifest.json'), 'utf8'));
@@ -473,6 +475,7 @@ async function fromDisk(browser) {
     const page = await play(browser);
     await reload(browser, page);
     await touchPlay(browser);
+    await editorTest({ browser, base, work, root: path.resolve(__dirname, '../..'), check, log, sleep, hold });
   } catch (error) {
     check(false, `the test stopped: ${error.stack || error}`);
   } finally {

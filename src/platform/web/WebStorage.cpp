@@ -1,8 +1,10 @@
 // The browser keeps written files in IndexedDB: the page mounts it at /save
-// and loads it before the game starts; every written file is copied there
-// and pushed to the browser at once.
+// and loads it before the game starts; every file the atomic writer writes
+// (or removes) is copied there by its name (or removed) and pushed to the
+// browser at once.
 #include "platform/Storage.h"
 
+#include <dirent.h>
 #include <emscripten.h>
 
 #include <cstdio>
@@ -13,12 +15,16 @@
 
 namespace {
 
+const std::string kKept = "/save/";
+
 std::string savedPath(const char* path) {
     std::string name(path);
     const size_t slash = name.rfind('/');
-    return "/save/" + (slash == std::string::npos ? name : name.substr(slash + 1));
+    return kKept + (slash == std::string::npos ? name : name.substr(slash + 1));
 }
 
+// The copies out of the storage at start: plain writes, which the browser
+// need not hear of.
 bool copyFile(const std::string& from, const std::string& to) {
     std::string bytes;
     if (!fileread::readFile(from, fileread::kTextCap, bytes)) return false;
@@ -38,26 +44,32 @@ namespace {
 std::string highestPath;
 
 // Other tabs write the same storage: what it holds now is read in first
-// (one sync at a time), merged, and written back.
-EM_JS(void, keepInBrowser, (const char* gamePath, const char* savedPath, int highest), {
+// (one sync at a time), merged, and written back. The copy is made here and
+// not by the atomic writer: its fsync would push the storage out first.
+EM_JS(void, keepInBrowser, (const char* gamePath, const char* savedPath, int highest, int removed), {
     var game = UTF8ToString(gamePath), saved = UTF8ToString(savedPath);
-    var write = function(file, text) {
-        FS.writeFile(file + '.new', text);
+    var write = function(file, bytes) {
+        FS.writeFile(file + '.new', bytes);
         FS.rename(file + '.new', file);
     };
-    var mine = FS.readFile(saved, {encoding: 'utf8'});
+    var number = function(bytes) { return parseInt(new TextDecoder().decode(bytes), 10); };
+    var mine = removed ? null : FS.readFile(game);
     Module.saving = (Module.saving || Promise.resolve()).then(function() {
         return new Promise(function(done) {
             FS.syncfs(true, function(error) {
-                var kept = !error && FS.analyzePath(saved).exists ? FS.readFile(saved, {encoding: 'utf8'}) : '';
-                var value = mine;
-                if (highest && parseInt(kept, 10) > parseInt(mine, 10)) {
-                    value = kept;
-                    write(game, kept);
+                var there = !error && FS.analyzePath(saved).exists;
+                if (mine === null) {
+                    if (there) FS.unlink(saved);
+                } else {
+                    var value = mine;
+                    if (highest && there && number(FS.readFile(saved)) > number(mine)) {
+                        value = FS.readFile(saved);
+                        write(game, value);
+                    }
+                    write(saved, value);
                 }
-                write(saved, value);
                 FS.syncfs(false, function(error) {
-                    if (error) console.log('The progress could not be saved in the browser: ' + error);
+                    if (error) console.log('A file could not be kept in the browser: ' + error);
                     if (Module.onSaved) Module.onSaved();
                     done();
                 });
@@ -71,9 +83,11 @@ EM_JS(void, keepInBrowser, (const char* gamePath, const char* savedPath, int hig
 void keepHighest(const char* path) { highestPath = path; }
 
 void fileWritten(const char* path) {
-    const std::string saved = savedPath(path);
-    if (!copyFile(path, saved)) return;
-    keepInBrowser(path, saved.c_str(), highestPath == path);
+    keepInBrowser(path, savedPath(path).c_str(), highestPath == path, 0);
+}
+
+void fileRemoved(const char* path) {
+    keepInBrowser(path, savedPath(path).c_str(), 0, 1);
 }
 
 void restoreSaved(const char* path, const char* fresh) {
@@ -82,6 +96,19 @@ void restoreSaved(const char* path, const char* fresh) {
     if (!out) return;
     std::fputs(fresh, out);
     std::fclose(out);
+}
+
+void restoreKept(const char* folder, const char* except) {
+    DIR* kept = opendir(kKept.c_str());
+    if (!kept) return;
+    while (const dirent* entry = readdir(kept)) {
+        const std::string name = entry->d_name;
+        // A ".new" is a copy the browser stopped writing halfway.
+        const bool unfinished = name.size() > 4 && name.compare(name.size() - 4, 4, ".new") == 0;
+        if (name == "." || name == ".." || name == except || unfinished) continue;
+        copyFile(kKept + name, std::string(folder) + "/" + name);
+    }
+    closedir(kept);
 }
 
 } // namespace platform

@@ -6,9 +6,9 @@ namespace platform {
 // `fresh` there.
 void restoreSaved(const char* path, const char* fresh);
 
-} // namespace platform
-
-namespace platform {
+// Copies every kept file but `except` (a file name) into `folder`: the
+// editor's levels, their tapes and recovery files.
+void restoreKept(const char* folder, const char* except);
 
 // The file holds one number that only ever grows (the highest door reached):
 // when it is written, the larger of its value and the one kept in the

@@ -4,6 +4,7 @@
 // keeps its surfaces in canvases and blends with the canvas's own rules,
 // which differ; the finished picture goes to the page in WebDisplay.cpp.
 #include <SDL/SDL.h>
+#include <emscripten.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -181,7 +182,18 @@ void SDL_FreeSurface(SDL_Surface* s) {
     std::free(s);
 }
 
+// The mouse on the canvas reaches SDL's events, as the web SDL's own video
+// mode would arrange (the editor paints with it).
+EM_JS(void, listenToMouse, (), {
+    if (Module.mouseHeard || !Module['canvas']) return;
+    Module.mouseHeard = true;
+    ['mousedown', 'mouseup', 'mousemove', 'mouseout'].forEach(function(type) {
+        Module['canvas'].addEventListener(type, SDL.receiveEvent, true);
+    });
+});
+
 SDL_Surface* SDL_SetVideoMode(int width, int height, int, Uint32) {
+    listenToMouse();
     if (screen) {
         screen->refcount = 1;
         SDL_Surface* old = screen;
