@@ -15,7 +15,7 @@
 #include "platform/Events.h"
 #include "platform/FileRead.h"
 #include "platform/Platform.h"
-#include "common/Tape.h"
+#include "common/GameScreen.h"
 
 namespace {
 

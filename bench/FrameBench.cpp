@@ -29,6 +29,7 @@
 #include "play/Snapshot.h"
 #include "play/UndoHistory.h"
 #include "common/Solver.h"
+#include "common/GameScreen.h"
 #include "common/Tape.h"
 
 // ---------------------------------------------------------------------------

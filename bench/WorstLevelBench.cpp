@@ -15,6 +15,7 @@
 
 #include "audio/SoundBank.h"
 #include "common/Lint.h"
+#include "common/GameScreen.h"
 #include "common/Tape.h"
 #include "level/Level.h"
 #include "level/LevelText.h"

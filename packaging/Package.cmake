@@ -10,7 +10,7 @@ set(VORREL_MAINTAINER "Quillmoor <vorrel@example.org>" CACHE STRING "Maintainer 
 set(VORREL_MAN_PAGES vorrel.6)
 foreach(tool vorrel-replay vorrel-record vorrel-lint vorrel-render vorrel-solve vorrel-edit)
   if(TARGET ${tool})
-    list(APPEND VORREL_MAN_PAGES ${tool}.1)
+    list(APPEND VORREL_MAN_PAGES ${tool}.6)
   endif()
 endforeach()
 set(VORREL_MAN_OUTPUTS "")

@@ -20,6 +20,7 @@
 #include "frontend/Frontend.h"
 #include "gfx/Surface.h"
 #include "level/LoadError.h"
+#include "platform/FileWrite.h"
 #include "platform/Platform.h"
 #include "platform/Signals.h"
 #include "play/HudLayout.h"
@@ -101,7 +102,7 @@ TEST(FrontendProgress, WriteReplacesTheWholeFileWithItsDigits) {
     dir.writeFile("level/main/progress.wp", "123456\n");
     EXPECT_TRUE(writeProgress(7));
     EXPECT_EQ(fileText(kProgressPath), "7");
-    EXPECT_FALSE(fs::exists(kProgressTempPath));
+    EXPECT_FALSE(fs::exists(filewrite::temporaryPathFor(kProgressPath)));
     EXPECT_EQ(readProgress(), 7);
     EXPECT_TRUE(writeProgress(42));
     EXPECT_EQ(fileText(kProgressPath), "42");
@@ -111,7 +112,7 @@ TEST(FrontendProgress, AFailedWriteIsReportedAndKeepsTheOldFile) {
     ScratchDir dir;
     dir.writeFile("level/main/progress.wp", "5");
     // The temporary file cannot be made where a folder already stands.
-    fs::create_directories(kProgressTempPath);
+    fs::create_directories(filewrite::temporaryPathFor(kProgressPath));
     testing::internal::CaptureStdout();
     EXPECT_FALSE(writeProgress(9));
     std::string out = testing::internal::GetCapturedStdout();
@@ -418,7 +419,7 @@ TEST_F(CampaignFixture, CompletingTheLastLevelStoresIt) {
     });
     runLevelSelection(testsupport::screen(), sounds, 1, true);
     EXPECT_EQ(fileText(kProgressPath), "2");
-    EXPECT_FALSE(fs::exists(kProgressTempPath));
+    EXPECT_FALSE(fs::exists(filewrite::temporaryPathFor(kProgressPath)));
 }
 
 TEST_F(CampaignFixture, ADoorAboveTheLastLevelPlaysNothing) {
@@ -476,7 +477,7 @@ TEST_F(CampaignFixture, ReachingALevelIsStoredAtOnceSoAStopKeepsIt) {
     }
     platform::clearStop();
     EXPECT_EQ(fileText(kProgressPath), "3");
-    EXPECT_FALSE(fs::exists(kProgressTempPath));
+    EXPECT_FALSE(fs::exists(filewrite::temporaryPathFor(kProgressPath)));
 }
 
 TEST_F(CampaignFixture, ALevelFileOnItsOwnEndsWithAWinOrEscapeAndReplaysAfterR) {
@@ -679,6 +680,19 @@ TEST(FrontendMain, ABrokenLevelEndsTheGameWithTheLoadFailureStatus) {
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(status, kLoadFailureExit);
     EXPECT_NE(out.find("Player sprite  not found.\n"), std::string::npos) << out;
+
+    // One file played on its own is named by what is wrong with it.
+    fs::create_directories("folder.lev");
+    for (const char* file : {"nowhere.lev", "folder.lev"}) {
+        char play[] = "--play";
+        char* playArgv[] = {name, who, play, const_cast<char*>(file), nullptr};
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(runGame(4, playArgv), kLoadFailureExit);
+        out = testing::internal::GetCapturedStdout();
+        EXPECT_NE(out.find(std::string("The level file ") + file + (file[0] == 'n' ? " does not exist.\n" : " is not a regular file.\n")),
+                  std::string::npos)
+            << out;
+    }
 }
 
 } // namespace

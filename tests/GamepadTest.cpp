@@ -1,9 +1,11 @@
 // A gamepad seen as held keys at the platform seam, and its mapping file.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
 #include "platform/FileRead.h"
 #include "platform/Gamepad.h"
 #include "platform/Platform.h"
@@ -71,6 +73,18 @@ TEST(GamepadMapping, LinesReplaceTheirActionsAndBrokenOnesAreReportedAndIgnored)
     ASSERT_EQ(complaints.size(), 4u);
     EXPECT_EQ(complaints[0].rfind("gamepad.conf line 5 ignored: \"fly = 2\"", 0), 0u) << complaints[0];
     EXPECT_NE(complaints[3].find("line 8"), std::string::npos) << complaints[3];
+
+    // At start, with no pad plugged in, a broken line is still reported.
+    testsupport::ScratchDir dir;
+    dir.writeFile("config/vorrel/gamepad.conf", "fly = 2\n");
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string kept = saved ? saved : "";
+    setenv("XDG_CONFIG_HOME", (dir.path() + "/config").c_str(), 1);
+    testing::internal::CaptureStdout();
+    platform::openGamepad();
+    const std::string out = testing::internal::GetCapturedStdout();
+    saved ? setenv("XDG_CONFIG_HOME", kept.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(out.rfind("gamepad.conf line 1 ignored: \"fly = 2\"", 0), 0u) << out;
 }
 
 TEST(GamepadMapping, TheShippedFileIsTheDefaults) {

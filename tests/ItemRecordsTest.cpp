@@ -14,6 +14,7 @@
 #include "entities/Player.h"
 #include "entities/Treasure.h"
 #include "level/ItemRecords.h"
+#include "level/WholeNumber.h"
 #include "common/Lint.h"
 #include "level/Level.h"
 #include "level/LevelText.h"
@@ -191,8 +192,10 @@ TEST_F(ItemRecords, BoxesAndPlacement) {
     EXPECT_TRUE(level->items.empty());
     EXPECT_FALSE(gridHoldsItems());
 
-    // A word that is no number reads as column 0.
-    ASSERT_EQ(place("wooden_box", {"left", "2"}), "");
+    // A word that is no whole number is refused, never read as another number.
+    EXPECT_EQ(place("wooden_box", {"left", "2"}), badNumberMessage("wooden_box", "left"));
+    EXPECT_EQ(place("wooden_box", {"0", "2x"}), badNumberMessage("wooden_box", "2x"));
+    ASSERT_EQ(place("wooden_box", {"0", "2"}), "");
     Box* box = dynamic_cast<Box*>(level->items[0]);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->x, 0);

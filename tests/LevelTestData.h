@@ -3,13 +3,13 @@
 // per 32-pixel tile, tileset descriptions and level files written into a
 // ScratchDir, and a way to catch the load error a broken file gives.
 #include <SDL/SDL.h>
-#include <png.h>
 
 #include <cstdio>
 #include <functional>
 #include <string>
 
 #include "TestSupport.h"
+#include "common/PngWrite.h"
 #include "level/Level.h"
 #include "level/LoadError.h"
 
@@ -60,35 +60,12 @@ inline bool writeTileSheet(const testsupport::ScratchDir& dir, const std::string
 // An RGBA PNG (IMG_Load gives a 32-bit surface with alpha for it).
 inline bool writePngRGBA(const std::string& path, int width, int height,
                          const std::function<void(int, int, Uint8&, Uint8&, Uint8&)>& colour) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::string row(static_cast<size_t>(width) * 4, '\0');
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            Uint8 r, g, b;
-            colour(x, y, r, g, b);
-            row[x * 4] = static_cast<char>(r);
-            row[x * 4 + 1] = static_cast<char>(g);
-            row[x * 4 + 2] = static_cast<char>(b);
-            row[x * 4 + 3] = static_cast<char>(255);
+    return writePngFile(path, width, height, 4, [&](int y, uint8_t* row) {
+        for (int x = 0; x < width; ++x, row += 4) {
+            colour(x, y, row[0], row[1], row[2]);
+            row[3] = 255;
         }
-        png_write_row(png, reinterpret_cast<png_const_bytep>(row.data()));
-    }
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    return true;
+    });
 }
 
 // The pictures every level of these tests needs: a tileset image

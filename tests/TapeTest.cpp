@@ -105,7 +105,12 @@ TEST(TapeParser, ErrorsCarryTheLineNumber) {
     EXPECT_EQ(errorLine("1 -20\n"), 1);
     EXPECT_EQ(errorLine("1 2x\n"), 1);
     EXPECT_EQ(errorLine("1 20\n1 4294967296\n"), 2);    // frame time beyond 32 bits
-    EXPECT_EQ(errorLine("1 4294967295\n4294967295 1\n"), -1);
+    EXPECT_EQ(errorLine("1 4294967295\n"), -1);
+    // The passes are capped, and the run that goes over names its line.
+    const std::string most = std::to_string(kTapeMostPasses - 1);
+    EXPECT_EQ(errorLine("1 20\n" + most + " 20 right\n"), -1);
+    EXPECT_EQ(errorLine("1 20\n" + most + " 20 right\n# end\n1 20\n"), 4);
+    EXPECT_EQ(errorLine("2000000000 20 right\n"), 1);
     EXPECT_EQ(errorLine("right 20\n"), 1);
     try {
         parseTape("1 20\n\n1 20 left jump\n");

@@ -13,6 +13,7 @@
 #include "TestSupport.h"
 #include "audio/SoundBank.h"
 #include "common/Lint.h"
+#include "platform/FileRead.h"
 
 namespace fs = std::filesystem;
 
@@ -31,8 +32,11 @@ struct ToolRun {
 // Runs a tool in a folder with the dummy drivers; standard error is dropped
 // unless asked for.
 ToolRun run(const fs::path& folder, const std::string& arguments, bool withErrors = false) {
-    std::string command = "cd '" + folder.string() + "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " +
-                          arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
+    // The tools run where they are started: the suite's own data folder
+    // setting is not theirs.
+    std::string command = "cd '" + folder.string() +
+                          "' && unset VORREL_DATA && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " + arguments +
+                          (withErrors ? " 2>&1" : " 2>/dev/null");
     ToolRun result;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return result;
@@ -139,7 +143,7 @@ TEST(LintTest, FindsEveryWarning) {
     std::string grid = LintFolder::grid(14, 21);
     grid[22 + 5] = 'X';
     folder.dir.writeFile("tiles.txt", "gfx/none.png\n32 32\ngfx/player.png\n# 0 0 0\n. 1 1 0\n");
-    auto messages = folder.lint("tiles.txt\ngfx/back.png\n14\n" + grid + "treasure 20 5\nwooden_box x 3\nplr 0 0\n");
+    auto messages = folder.lint("tiles.txt\ngfx/back.png\n14\n" + grid + "treasure 20 5\nwooden_box 0 3\nplr 0 0\n");
     EXPECT_EQ(std::count_if(messages.begin(), messages.end(), [](const LintMessage& m) { return m.error; }), 1)
         << dump(messages);
     EXPECT_TRUE(has(messages, "tiles.txt", 1, true, "\"gfx/none.png\" does not exist")) << dump(messages);
@@ -148,7 +152,6 @@ TEST(LintTest, FindsEveryWarning) {
     EXPECT_FALSE(has(messages, "test.lev", 5, false, "visible"));  // that row has one cell fewer
     EXPECT_TRUE(has(messages, "test.lev", 17, false, "grid line 14 lies below the visible 13 rows"));
     EXPECT_TRUE(has(messages, "test.lev", 18, false, "treasure at column 20, row 5 lies outside the visible"));
-    EXPECT_TRUE(has(messages, "test.lev", 19, false, "\"x\" is not a number"));
     EXPECT_TRUE(has(messages, "test.lev", 19, false, "wooden_box at column 0, row 3 is inside a wall"));
     EXPECT_TRUE(has(messages, "test.lev", 20, false, "inside a wall"));
     EXPECT_TRUE(has(messages, "test.lev", 1, false, "no goal"));
@@ -199,6 +202,17 @@ TEST(LintTest, ReportsEveryErrorWithTheLoadersMessage) {
     EXPECT_TRUE(has(messages, "tiles.txt", 3, true, "Player sprite  not found.")) << dump(messages);
     messages = folder.lint("missing.txt\ngfx/back.png\n0\n");
     EXPECT_TRUE(has(messages, "test.lev", 1, true, "Player sprite  not found.")) << dump(messages);
+    // A number that is not whole, within int, with nothing after it: refused by
+    // the loader with its one line, never read as another number.
+    const std::string range = " is not a whole number from -2147483648 to 2147483647.";
+    messages = folder.lint(
+        "tiles.txt\ngfx/back.png\n1\n#\ntreasure 99999999999 -99999999999\ntreasure 5x 5\n"
+        "bgitem 1e3 0 #\nbomb +\ngoal 0 -2147483648\n");
+    EXPECT_TRUE(has(messages, "test.lev", 5, true, "item treasure. \"99999999999\"" + range)) << dump(messages);
+    EXPECT_TRUE(has(messages, "test.lev", 6, true, "item treasure. \"5x\"" + range));
+    EXPECT_TRUE(has(messages, "test.lev", 7, true, "item bgitem. \"1e3\"" + range));
+    EXPECT_TRUE(has(messages, "test.lev", 8, true, "item bomb. \"+\"" + range));
+    EXPECT_FALSE(has(messages, "test.lev", 9, true, "whole number"));
     std::remove("gfx/maski.png");
     messages = folder.lint("tiles.txt\ngfx/back.png\n0\n");
     EXPECT_TRUE(has(messages, "test.lev", 2, true, "Background mask ./gfx/maski.png not found.")) << dump(messages);
@@ -322,10 +336,15 @@ TEST(ReplayToolTest, ReportTraceAndExitStatuses) {
               std::string::npos)
         << header.output;
 
-    // A level that does not load: the game's one line and its failure status.
+    // A level that does not load: its first cause in one line, and the
+    // game's failure status; the loader's own line where it names the fault.
     ToolRun broken = run(scratch.path(), replay + " broken.lev good.tape");
     EXPECT_EQ(broken.status, 3);
-    EXPECT_EQ(broken.output, "Player sprite  not found.\n");
+    EXPECT_EQ(broken.output, "broken.lev:1: error: the tileset description \"nothing.txt\" does not exist, so the game "
+                             "stops with: Player sprite  not found.\n");
+    ToolRun folder = run(scratch.path(), replay + " . good.tape");
+    EXPECT_EQ(folder.status, 3);
+    EXPECT_EQ(folder.output, ".:1: error: the level file is not a regular file\n");
 }
 
 TEST(RenderToolTest, StartPictureAndPictureAfterATape) {
@@ -369,7 +388,7 @@ TEST(RenderToolTest, StartPictureAndPictureAfterATape) {
     ToolRun page = run(tapeFolder(), render + " level/walk.lev " + start.string() + " --select 40 --page 1", true);
     EXPECT_EQ(page.status, 2);
     EXPECT_NE(page.output.find("page 1 is not one the map shows"), std::string::npos) << page.output;
-    EXPECT_EQ(run(tapeFolder(), render + " level/walk.lev /nonexistent/dir/out.png").status, 2);
+    EXPECT_EQ(run(tapeFolder(), render + " level/walk.lev /nonexistent/dir/out.png").status, 5);
 }
 
 // The solver's report, exit statuses and tape: solved levels replay to
@@ -407,4 +426,122 @@ TEST(ToolsTest, SolveReportsAndWritesAReplayableTape) {
     EXPECT_NE(verdict.output.find("level/sealed.lev:0: error: the solver finds no way"), std::string::npos)
         << verdict.output;
     EXPECT_EQ(run(tapeFolder(), lint + "level/collect.lev").output, "");
+}
+
+// Every program takes --help and --version from the one parser; an unknown
+// option is a usage error; nothing is written over a folder, and a recording
+// that never started leaves the old tape as it was.
+TEST(ToolsTest, CommandLinesAndWhatTheToolsWrite) {
+    testsupport::ScratchDir scratch;
+    for (const char* name :
+         {"vorrel-replay", "vorrel-record", "vorrel-lint", "vorrel-render", "vorrel-solve", "vorrel-edit"}) {
+        if (!fs::exists(tool(name))) continue;
+        const std::string program = tool(name).string();
+        ToolRun help = run(scratch.path(), program + " --help");
+        EXPECT_EQ(help.status, 0) << name;
+        EXPECT_EQ(help.output.rfind(std::string("usage: ") + name + " ", 0), 0u) << help.output;
+        EXPECT_NE(help.output.find("--version"), std::string::npos) << help.output;
+        ToolRun version = run(scratch.path(), program + " --version");
+        EXPECT_EQ(version.status, 0) << name;
+        EXPECT_EQ(version.output.rfind(std::string(name) + " 1.", 0), 0u) << version.output;
+        EXPECT_EQ(run(scratch.path(), program + " --frobnicate a b").status, 2) << name;
+    }
+
+    REQUIRE_TOOL("vorrel-render");
+    REQUIRE_TOOL("vorrel-record");
+    // A write refused or failed has a status of its own, 5; the input and
+    // what is not a regular file stay as they were.
+    const std::string render = tool("vorrel-render").string() + " level/walk.lev ";
+    EXPECT_EQ(run(tapeFolder(), render + "/dev/null").status, 5);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    fs::create_directories(scratch.path() + "/folder.png");
+    EXPECT_EQ(run(tapeFolder(), render + scratch.path() + "/folder.png").status, 5);
+    EXPECT_TRUE(fs::is_empty(scratch.path() + "/folder.png"));
+    const uintmax_t levelSize = fs::file_size(tapeFolder() / "level/walk.lev");
+    EXPECT_EQ(run(tapeFolder(), render + "level/walk.lev").status, 5);
+    EXPECT_EQ(fs::file_size(tapeFolder() / "level/walk.lev"), levelSize);
+    if (fs::exists(tool("vorrel-solve"))) {
+        ToolRun solve = run(tapeFolder(), tool("vorrel-solve").string() + " level/collect.lev /dev/null", true);
+        EXPECT_EQ(solve.status, 5);
+        EXPECT_EQ(solve.output, "vorrel-solve: cannot write /dev/null: it is not a regular file\n");
+    }
+
+    scratch.writeFile("old.tape", "5 20 right\n");
+    EXPECT_EQ(run(scratch.path(), tool("vorrel-record").string() + " missing.lev old.tape").status, 3);
+    std::string kept;
+    EXPECT_TRUE(fileread::readFile(scratch.path() + "/old.tape", fileread::kTextCap, kept));
+    EXPECT_EQ(kept, "5 20 right\n");
+    // Nothing but the folder and the tape: no temporary file was left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path()), fs::directory_iterator()), 2);
+}
+
+// A display that cannot be opened, or a driver that would draw text in the
+// terminal, ends the game, the editor and the recorder at once: one line, status 4.
+TEST(ToolsTest, NoDisplayIsOneLineAndStatusFour) {
+    testsupport::ScratchDir scratch;
+    for (const char* setting : {"env -u SDL_VIDEODRIVER DISPLAY=:99 ", "SDL_VIDEODRIVER=aalib "}) {
+        for (const char* name : {"vorrel", "vorrel-edit", "vorrel-record"}) {
+            if (!fs::exists(tool(name))) continue;
+            const std::string arguments = std::string(name) == "vorrel"        ? " tester"
+                                          : std::string(name) == "vorrel-edit" ? " a.lev"
+                                                                               : " a.lev b.tape";
+            ToolRun ended = run(scratch.path(), setting + tool(name).string() + arguments, true);
+            EXPECT_EQ(ended.status, 4) << name << " " << setting << ended.output;
+            EXPECT_NE(ended.output.find(std::string(name) == "vorrel" ? "Unable to start the display: "
+                                                                      : ": cannot open the display: "),
+                      std::string::npos)
+                << ended.output;
+        }
+    }
+}
+
+// Every manual page's SYNOPSIS names exactly the options the program's --help
+// names (the launcher's page against the launcher).
+TEST(ToolsTest, ManualSynopsesMatchHelp) {
+    const fs::path source = fs::path(VORREL_SOURCE_DATA).parent_path();
+    auto options = [](std::string text) {
+        for (size_t at; (at = text.find("\\-")) != std::string::npos;) text.replace(at, 2, "-");
+        std::vector<std::string> found;
+        for (size_t at = 0; (at = text.find("--", at)) != std::string::npos;) {
+            size_t end = at + 2;
+            while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '-'))
+                ++end;
+            found.push_back(text.substr(at, end - at));
+            at = end;
+        }
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+        return found;
+    };
+    const std::pair<const char*, fs::path> pages[] = {{"vorrel.6", fs::read_symlink("/proc/self/exe").parent_path() /
+                                                                       "packaging/vorrel"},
+                                                      {"vorrel-edit.6", tool("vorrel-edit")},
+                                                      {"vorrel-lint.6", tool("vorrel-lint")},
+                                                      {"vorrel-record.6", tool("vorrel-record")},
+                                                      {"vorrel-render.6", tool("vorrel-render")},
+                                                      {"vorrel-replay.6", tool("vorrel-replay")},
+                                                      {"vorrel-solve.6", tool("vorrel-solve")}};
+    for (const auto& [page, program] : pages) {
+        std::string man;
+        ASSERT_TRUE(fileread::readFile((source / "packaging/man" / page).string(), fileread::kTextCap, man)) << page;
+        const size_t from = man.find(".SH SYNOPSIS"), to = man.find(".SH", from + 1);
+        ASSERT_NE(from, std::string::npos) << page;
+        if (!fs::exists(program)) continue;
+        ToolRun help = run(".", "sh -c '" + program.string() + " --help'");
+        EXPECT_EQ(help.status, 0) << page;
+        EXPECT_EQ(options(man.substr(from, to - from)), options(help.output)) << page << "\n" << help.output;
+    }
+}
+
+// Started outside a data folder, a tool uses the one VORREL_DATA names (or
+// the installed data), and the files given still mean the files given.
+TEST(ToolsTest, ToolsOutsideTheDataFolderFindIt) {
+    REQUIRE_TOOL("vorrel-lint");
+    testsupport::ScratchDir scratch;
+    std::string level;
+    ASSERT_TRUE(fileread::readFile(VORREL_SOURCE_DATA "/level/main/level1.lev", fileread::kTextCap, level));
+    scratch.writeFile("mine.lev", level);
+    const std::string lint = tool("vorrel-lint").string() + " mine.lev";
+    EXPECT_EQ(run(scratch.path(), "VORREL_DATA=" VORREL_SOURCE_DATA " " + lint).status, 0);
+    EXPECT_EQ(run(scratch.path(), "VORREL_DATA=/nonexistent " + lint).status, 1);
 }

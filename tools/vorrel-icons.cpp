@@ -1,16 +1,19 @@
-// Makes the desktop icons (48, 64 and 128 pixels, PNG with transparency) from
-// the game's own pictures: the player standing on a grass ledge beside a gem.
-// Usage: vorrel-icons DATA_DIR OUT_DIR   (writes OUT_DIR/vorrel-SIZE.png)
+// Makes the desktop icons (PNG with transparency, in the sizes the build asks
+// for) from the game's own pictures: the player on a grass ledge beside a gem.
+// Usage: vorrel-icons DATA_DIR OUT_DIR SIZE...   (writes OUT_DIR/vorrel-SIZE.png)
 #include <SDL/SDL.h>
 #include <SDL/SDL_image.h>
-#include <png.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "common/PngWrite.h"
 #include "gfx/Surface.h"
+#include "common/CommandLine.h"
+#include "common/ToolMain.h"
 #include "level/Vocabulary.h"
 
 namespace {
@@ -82,43 +85,29 @@ Picture resize(const Picture& base, int size) {
 }
 
 bool writeRgbaPng(const Picture& picture, int size, const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, info ? &info : nullptr);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, size, size, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<png_byte> row(size * 4);
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
+    return writePngFile(path, size, size, 4, [&](int y, uint8_t* row) {
+        for (int x = 0; x < size; ++x, row += 4) {
             const Rgba& c = picture[y * size + x];
-            row[x * 4] = c.r;
-            row[x * 4 + 1] = c.g;
-            row[x * 4 + 2] = c.b;
-            row[x * 4 + 3] = c.a;
+            row[0] = c.r;
+            row[1] = c.g;
+            row[2] = c.b;
+            row[3] = c.a;
         }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
+    });
 }
 
-} // namespace
+const cmdline::Program kProgram{"vorrel-icons",
+                                "vorrel-icons DATA_DIR OUT_DIR SIZE...",
+                                "Makes the desktop icons OUT_DIR/vorrel-SIZE.png from the game's pictures in DATA_DIR.",
+                                {},
+                                3,
+                                -1,
+                                "DATA_DIR, OUT_DIR and a SIZE are needed"};
 
-int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: vorrel-icons DATA_DIR OUT_DIR\n");
-        return 2;
-    }
-    const std::string data = argv[1], out = argv[2];
+int run(int argc, char** argv) {
+    cmdline::CommandLine line(kProgram, argc, argv);
+    if (line.done()) return line.status();
+    const std::string data = line.positionals()[0], out = line.positionals()[1];
     SDL_Surface* player = IMG_Load((data + "/gfx/player.png").c_str());
     SDL_Surface* tiles = IMG_Load((data + "/gfx/tileset.png").c_str());
     if (!player || !tiles) {
@@ -134,7 +123,9 @@ int main(int argc, char** argv) {
     SDL_FreeSurface(player);
     SDL_FreeSurface(tiles);
 
-    for (int size : {48, 64, 128}) {
+    for (size_t i = 2; i < line.positionals().size(); ++i) {
+        const int size = std::atoi(line.positionals()[i]);
+        if (size < 1 || size > 1024) return line.usageError(std::string("bad size ") + line.positionals()[i]);
         const std::string path = out + "/vorrel-" + std::to_string(size) + ".png";
         if (!writeRgbaPng(resize(base, size), size, path)) {
             std::fprintf(stderr, "vorrel-icons: cannot write %s\n", path.c_str());
@@ -143,3 +134,7 @@ int main(int argc, char** argv) {
     }
     return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return runTool(run, argc, argv); }

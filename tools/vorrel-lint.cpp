@@ -3,34 +3,54 @@
 // level that the game can use in the canonical layout instead.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "audio/SoundBank.h"
 #include "common/Lint.h"
 #include "common/Solver.h"
-#include "common/Tape.h"
+#include "common/DataFolder.h"
+#include "common/GameScreen.h"
+#include "platform/VideoDriver.h"
 #include "level/LevelText.h"
+#include "common/CommandLine.h"
+#include "common/ToolMain.h"
 #include "platform/FileRead.h"
+#include "platform/Signals.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+const cmdline::Program kProgram{"vorrel-lint",
+                                "vorrel-lint [--solve] LEVEL...\nvorrel-lint --print LEVEL",
+                                "Lists every problem of the level files and the tileset descriptions they name.",
+                                {{"--solve", nullptr, "add the solver's verdict on every level that loads"},
+                                 {"--print", nullptr, "write the level in the canonical layout on standard output"}},
+                                1,
+                                -1,
+                                "LEVEL is needed"};
+
+int run(int argc, char** argv) {
+    cmdline::CommandLine line(kProgram, argc, argv);
+    if (line.done()) return line.status();
     // --print LEVEL writes the level's canonical text; --solve adds the
     // solver's verdict on every level that loads.
-    const bool print = argc >= 2 && std::strcmp(argv[1], "--print") == 0;
-    const bool solve = argc >= 2 && std::strcmp(argv[1], "--solve") == 0;
-    if (argc < 2 + (print || solve) || (print && argc != 3)) {
-        std::fprintf(stderr, "usage: vorrel-lint [--solve] LEVEL...\n       vorrel-lint --print LEVEL\n");
-        return 2;
-    }
+    const bool print = line.has("--print");
+    const bool solve = line.has("--solve");
+    std::vector<std::string> levels(line.positionals().begin(), line.positionals().end());
+    if (print && (solve || levels.size() != 1)) return line.usageError("--print takes one LEVEL alone");
+    std::vector<std::string*> paths;
+    for (std::string& level : levels) paths.push_back(&level);
+    enterDataFolder(paths);
     // The check shows nothing: no window even when there is a display.
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     SoundBank sounds;
-    SDL_Surface* screen = openGameScreen("Vorrel lint");
+    SDL_Surface* screen = openToolScreen("vorrel-lint", "Vorrel lint");
+    if (!screen) return platform::kNoDisplayExit;
     bool errors = false;
-    for (int i = print || solve ? 2 : 1; i < argc; ++i) {
-        std::vector<LintMessage> messages = lintLevel(argv[i], screen, &sounds);
+    for (const std::string& level : levels) {
+        platform::throwIfStopRequested();
+        std::vector<LintMessage> messages = lintLevel(level, screen, &sounds);
         if (solve && !hasErrors(messages)) {
-            LintMessage verdict = solveVerdict(argv[i], screen);
+            LintMessage verdict = solveVerdict(level, screen);
             if (!verdict.text.empty()) messages.push_back(verdict);
         }
         errors = errors || hasErrors(messages);
@@ -41,7 +61,7 @@ int main(int argc, char** argv) {
     }
     if (print && !errors) {
         std::string bytes;
-        fileread::readFile(argv[2], fileread::kTextCap, bytes);
+        fileread::readFile(levels[0], fileread::kTextCap, bytes);
         const std::string text = writeLevelText(parseLevelText(bytes));
         std::fwrite(text.data(), 1, text.size(), stdout);
     }
@@ -49,3 +69,7 @@ int main(int argc, char** argv) {
     SDL_Quit();
     return errors ? 1 : 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return runTool(run, argc, argv); }

@@ -1,72 +1,67 @@
 // Writes a level's picture as the start sequence shows it, or as it stands
 // after replaying a tape, as a PNG: for previews, the README and the docs.
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "audio/SoundBank.h"
-#include "common/PngWrite.h"
-#include "level/Level.h"
-#include "level/LoadError.h"
+#include "common/DataFolder.h"
+#include "common/GameScreen.h"
+#include "platform/VideoDriver.h"
+#include "common/LevelLoad.h"
+#include "common/Output.h"
 #include "common/Picture.h"
+#include "common/PngWrite.h"
 #include "common/Tape.h"
+#include "common/ToolMain.h"
+#include "level/Level.h"
+#include "common/CommandLine.h"
 
 namespace {
 
-int usage(const char* message) {
-    std::fprintf(stderr, "vorrel-render: %s\n", message);
-    std::fprintf(stderr, "usage: vorrel-render LEVEL OUT.png [--tape TAPE] [--select AVAILABLE] [--page P]\n");
-    return 2;
-}
+const cmdline::Program kProgram{
+    "vorrel-render",
+    "vorrel-render LEVEL OUT.png [--tape TAPE] [--select AVAILABLE] [--page P]",
+    "Writes LEVEL's picture as the start of a play shows it, or after replaying TAPE, as a PNG.",
+    {{"--tape", "TAPE", "replay TAPE first and draw the level as the play left it"},
+     {"--select", "AVAILABLE", "draw LEVEL as the level selection with AVAILABLE levels open"},
+     {"--page", "P", "the selection page to draw"}},
+    2,
+    2,
+    "LEVEL and OUT.png are needed"};
 
-} // namespace
-
-int main(int argc, char** argv) {
-    const char* tapePath = nullptr;
+int run(int argc, char** argv) {
+    cmdline::CommandLine line(kProgram, argc, argv);
+    if (line.done()) return line.status();
+    const char* tapePath = line.value("--tape");
     ReplayOptions options;
-    const char* positional[2] = {nullptr, nullptr};
-    int positionals = 0;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (!std::strcmp(arg, "--tape") || !std::strcmp(arg, "--select") || !std::strcmp(arg, "--page")) {
-            if (i + 1 >= argc) return usage((std::string(arg) + " needs a value").c_str());
-            const char* value = argv[++i];
-            if (!std::strcmp(arg, "--tape")) {
-                tapePath = value;
-            } else if (!std::strcmp(arg, "--select")) {
-                options.selectMode = true;
-                if (!parseOptionInteger(value, options.available)) return usage("bad --select value");
-            } else if (!parseOptionInteger(value, options.page)) {
-                return usage("bad --page value");
-            }
-        } else if (arg[0] == '-' && arg[1] == '-') {
-            return usage((std::string("unknown option ") + arg).c_str());
-        } else {
-            if (positionals == 2) return usage("too many arguments");
-            positional[positionals++] = arg;
-        }
+    if (const char* value = line.value("--select")) {
+        options.selectMode = true;
+        if (!parseOptionInteger(value, options.available)) return line.usageError("bad --select value");
     }
-    if (positionals != 2) return usage("LEVEL and OUT.png are needed");
+    if (const char* value = line.value("--page"); value && !parseOptionInteger(value, options.page))
+        return line.usageError("bad --page value");
     const std::string refusal = pageRefusal(options.page, options.selectMode ? options.available : 0);
-    if (!refusal.empty()) return usage(("bad --page value: " + refusal).c_str());
+    if (!refusal.empty()) return line.usageError("bad --page value: " + refusal);
+    std::string levelArg = line.positionals()[0], outArg = line.positionals()[1], tapeArg = tapePath ? tapePath : "";
+    enterDataFolder({&levelArg, &outArg, &tapeArg});
+    const char* levelPath = levelArg.c_str();
+    const char* outPath = outArg.c_str();
+    if (tapePath) tapePath = tapeArg.c_str();
+    if (const std::string why = outputRefusal(outPath, {levelPath, tapePath}); !why.empty())
+        return reportWriteFailure("vorrel-render", outPath, why);
 
     Tape tape;
     if (tapePath && !loadTapeOrReport("vorrel-render", tapePath, tape)) return 2;
-
     useDummyDriversWithoutDisplay();
     SoundBank sounds;
     sounds.load("./zik/data.txt");
-    SDL_Surface* screen = openGameScreen("Vorrel render");
-
-    Level* level = nullptr;
-    try {
-        level = new Level(positional[0], screen, &sounds, 1, false);
-    } catch (const LoadError& error) {
-        int status = reportLoadError(error);
+    SDL_Surface* screen = openToolScreen("vorrel-render", "Vorrel render");
+    if (!screen) return platform::kNoDisplayExit;
+    std::unique_ptr<Level> level = loadLevelOrReport(levelPath, screen, &sounds);
+    if (!level) {
         SDL_Quit();
-        return status;
+        return kLoadFailureExit;
     }
-
     // A virtual clock makes the water's phase, and so the picture, the same on every run.
     platform::VirtualClock clock;
     int page = options.page;
@@ -82,13 +77,13 @@ int main(int argc, char** argv) {
     platform::setClock(&clock);
     drawPicture(*level, timeOffset, options, page);
     platform::setClock(nullptr);
-
-    bool ok = writePng(screen, positional[1]);
-    delete level;
+    std::string why;
+    const bool ok = writePng(screen, outPath, &why);
+    level.reset();
     SDL_Quit();
-    if (!ok) {
-        std::fprintf(stderr, "vorrel-render: cannot write %s\n", positional[1]);
-        return 2;
-    }
-    return 0;
+    return ok ? 0 : reportWriteFailure("vorrel-render", outPath, why);
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return runTool(run, argc, argv); }

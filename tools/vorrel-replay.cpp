@@ -1,80 +1,71 @@
 // Replays a tape over a level with the game's own loader and play loop, and
 // prints how the play ended.
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "audio/SoundBank.h"
-#include "level/Level.h"
-#include "level/LoadError.h"
+#include "common/DataFolder.h"
+#include "common/GameScreen.h"
+#include "platform/VideoDriver.h"
+#include "common/LevelLoad.h"
 #include "common/Tape.h"
+#include "common/ToolMain.h"
+#include "level/Level.h"
+#include "common/CommandLine.h"
 
 namespace {
 
-int usage(const char* message) {
-    std::fprintf(stderr, "vorrel-replay: %s\n", message);
-    std::fprintf(stderr,
-                 "usage: vorrel-replay [--trace] [--select AVAILABLE] [--page P] [--expect OUTCOME] LEVEL TAPE\n");
-    return 2;
-}
+const cmdline::Program kProgram{
+    "vorrel-replay",
+    "vorrel-replay [--trace] [--select AVAILABLE] [--page P] [--expect OUTCOME] LEVEL TAPE",
+    "Replays TAPE over LEVEL with the game's own rules and prints how the play ended.",
+    {{"--trace", nullptr, "print PASS DT X Y FLAGS after every pass"},
+     {"--select", "AVAILABLE", "play LEVEL as the level selection with AVAILABLE levels open"},
+     {"--page", "P", "the selection page the play starts on"},
+     {"--expect", "OUTCOME", "exit 1 unless the play ends Completed, Died, Quit, Restart or Unfinished"}},
+    2,
+    2,
+    "LEVEL and TAPE are needed"};
 
-} // namespace
-
-int main(int argc, char** argv) {
-    bool trace = false;
+int run(int argc, char** argv) {
+    cmdline::CommandLine line(kProgram, argc, argv);
+    if (line.done()) return line.status();
     ReplayOptions options;
     int expect = -1;
-    const char* positional[2] = {nullptr, nullptr};
-    int positionals = 0;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (!std::strcmp(arg, "--trace")) {
-            trace = true;
-        } else if (!std::strcmp(arg, "--select") || !std::strcmp(arg, "--page") || !std::strcmp(arg, "--expect")) {
-            if (i + 1 >= argc) return usage((std::string(arg) + " needs a value").c_str());
-            const char* value = argv[++i];
-            if (!std::strcmp(arg, "--expect")) {
-                expect = parseOutcome(value);
-                if (expect < 0) return usage((std::string("unknown outcome '") + value + "'").c_str());
-            } else if (!std::strcmp(arg, "--select")) {
-                options.selectMode = true;
-                if (!parseOptionInteger(value, options.available))
-                    return usage((std::string("bad --select value '") + value + "'").c_str());
-            } else if (!parseOptionInteger(value, options.page)) {
-                return usage((std::string("bad --page value '") + value + "'").c_str());
-            }
-        } else if (arg[0] == '-' && arg[1] == '-') {
-            return usage((std::string("unknown option ") + arg).c_str());
-        } else {
-            if (positionals == 2) return usage("too many arguments");
-            positional[positionals++] = arg;
-        }
+    if (const char* value = line.value("--expect")) {
+        expect = parseOutcome(value);
+        if (expect < 0) return line.usageError(std::string("unknown outcome '") + value + "'");
     }
-    if (positionals != 2) return usage("LEVEL and TAPE are needed");
+    if (const char* value = line.value("--select")) {
+        options.selectMode = true;
+        if (!parseOptionInteger(value, options.available))
+            return line.usageError(std::string("bad --select value '") + value + "'");
+    }
+    if (const char* value = line.value("--page"); value && !parseOptionInteger(value, options.page))
+        return line.usageError(std::string("bad --page value '") + value + "'");
     const std::string refusal = pageRefusal(options.page, options.selectMode ? options.available : 0);
-    if (!refusal.empty()) return usage(("bad --page value: " + refusal).c_str());
+    if (!refusal.empty()) return line.usageError("bad --page value: " + refusal);
+    std::string levelArg = line.positionals()[0], tapeArg = line.positionals()[1];
+    enterDataFolder({&levelArg, &tapeArg});
+    const char* levelPath = levelArg.c_str();
+    const char* tapePath = tapeArg.c_str();
 
     Tape tape;
-    if (!loadTapeOrReport("vorrel-replay", positional[1], tape)) return 2;
-
+    if (!loadTapeOrReport("vorrel-replay", tapePath, tape)) return 2;
     useDummyDriversWithoutDisplay();
     SoundBank sounds;
     sounds.load("./zik/data.txt");
-    SDL_Surface* screen = openGameScreen("Vorrel replay");
-
-    Level* level = nullptr;
-    try {
-        level = new Level(positional[0], screen, &sounds, 1, false);
-    } catch (const LoadError& error) {
-        int status = reportLoadError(error);
+    SDL_Surface* screen = openToolScreen("vorrel-replay", "Vorrel replay");
+    if (!screen) return platform::kNoDisplayExit;
+    std::unique_ptr<Level> level = loadLevelOrReport(levelPath, screen, &sounds);
+    if (!level) {
         SDL_Quit();
-        return status;
+        return kLoadFailureExit;
     }
-
-    ReplayResult result = replayTape(*level, tape, options, trace ? stdout : nullptr);
+    ReplayResult result = replayTape(*level, tape, options, line.has("--trace") ? stdout : nullptr);
     std::fputs(formatReport(result).c_str(), stdout);
     std::fflush(stdout);
-    delete level;
+    level.reset();
     SDL_Quit();
     if (expect >= 0 && result.outcome != expect) {
         std::fprintf(stderr, "vorrel-replay: expected %s, got %s\n", outcomeName(expect), outcomeName(result.outcome));
@@ -82,3 +73,7 @@ int main(int argc, char** argv) {
     }
     return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return runTool(run, argc, argv); }

@@ -12,6 +12,7 @@
 #include "frontend/Frontend.h"
 #include "level/LoadError.h"
 #include "platform/Display.h"
+#include "platform/VideoDriver.h"
 #include "platform/Gamepad.h"
 #include "platform/Signals.h"
 
@@ -169,6 +170,11 @@ int runWithSounds(int argc, char** argv, int scale, SoundBank& sounds) {
 
     // A missing sound or joystick subsystem makes SDL_Init fail too; the game
     // can do without them, not without video.
+    std::string why;
+    if (!platform::chooseVideoDriver(why)) {
+        SDL_SetError("%s", why.c_str());
+        return reportVideoFailure();
+    }
     int initialised;
     {
         QuietStandardError quietInit;

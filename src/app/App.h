@@ -1,12 +1,14 @@
 #pragma once
 #include <SDL/SDL.h>
 
+#include "platform/VideoDriver.h"
+
 // The whole program: start-up, the loop between title screen and level
 // selection, and shutdown. Returns the process exit status.
 int runGame(int argc, char** argv);
 
 // SDL_Init or SDL_SetVideoMode failed: there is no screen to draw on.
-constexpr int kVideoFailureExit = 4;
+constexpr int kVideoFailureExit = platform::kNoDisplayExit;
 
 // "--scale N" was not a factor the game offers.
 constexpr int kUsageExit = 2;

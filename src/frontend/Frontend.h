@@ -25,7 +25,6 @@ extern int lastLevel;
 extern const char* const kSelectionMapPath;   // "level/main/select.lev"
 extern const char* const kLastLevelPath;      // "level/main/absolute.max"
 extern const char* const kProgressPath;       // "level/main/progress.wp"
-extern const char* const kProgressTempPath;   // written first, then renamed over kProgressPath
 
 // "level/main/level12.lev" for 12.
 std::string levelPath(int number);

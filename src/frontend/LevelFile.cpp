@@ -4,15 +4,29 @@
 #include <memory>
 
 #include "level/Level.h"
+#include "level/LoadError.h"
+#include "platform/FileRead.h"
 #include "play/PlayLoop.h"
 #include "play/UndoHistory.h"
 
 bool playLevelFile(const std::string& path, SDL_Surface* screen, SoundBank& sounds) {
+    // A file given by hand is named by what is wrong with it, not by what the
+    // loader would go on to miss in the empty level it reads instead.
+    const std::string why = fileread::textRefusal(path, fileread::kTextCap);
+    if (!why.empty()) throw LoadError("The level file " + path + " " + why + ".");
     bool startMusic = true;
     // Survives the retries and deaths, as in a campaign run.
     UndoHistory history;
     for (;;) {
-        std::unique_ptr<Level> level(new Level(path, screen, &sounds, 1, startMusic));
+        std::unique_ptr<Level> level;
+        try {
+            level.reset(new Level(path, screen, &sounds, 1, startMusic));
+        } catch (const LoadError& error) {
+            // The campaign keeps a negative bomb count silent; one file played
+            // on its own says why it stopped.
+            if (error.silent) throw LoadError(error.what());
+            throw;
+        }
         // The music goes on through restarts, as in a campaign run.
         startMusic = false;
         int page = 0;

@@ -1,17 +1,15 @@
 #include "frontend/Frontend.h"
 
 #include <cstdio>
-#include <fcntl.h>
 #include <sstream>
-#include <unistd.h>
 
 #include "platform/FileRead.h"
+#include "platform/FileWrite.h"
 #include "platform/Storage.h"
 
 const char* const kSelectionMapPath = "level/main/select.lev";
 const char* const kLastLevelPath = "level/main/absolute.max";
 const char* const kProgressPath = "level/main/progress.wp";
-const char* const kProgressTempPath = "level/main/progress.wp.new";
 
 namespace {
 
@@ -58,22 +56,7 @@ std::string levelPath(int number) {
 // The old file is replaced only by a complete, synced new one, so a crash or
 // a power cut at any moment leaves either the old number or the new one.
 bool writeProgress(int value) {
-    std::FILE* out = std::fopen(kProgressTempPath, "wb");
-    if (!out) return reportUnwritable();
-    bool ok = std::fprintf(out, "%d", value) > 0;
-    ok = std::fflush(out) == 0 && ok;
-    ok = fsync(fileno(out)) == 0 && ok;
-    ok = std::fclose(out) == 0 && ok;
-    if (!ok || std::rename(kProgressTempPath, kProgressPath) != 0) {
-        std::remove(kProgressTempPath);
-        return reportUnwritable();
-    }
-    // Make the rename itself durable; the data are already safe if this fails.
-    int folder = open("level/main", O_RDONLY | O_DIRECTORY);
-    if (folder >= 0) {
-        fsync(folder);
-        close(folder);
-    }
+    if (!filewrite::writeFile(kProgressPath, std::to_string(value))) return reportUnwritable();
     platform::fileWritten(kProgressPath);
     return true;
 }

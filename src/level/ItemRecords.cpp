@@ -17,6 +17,7 @@
 #include "level/LoadMessages.h"
 #include "level/Vocabulary.h"
 #include "level/PictureCache.h"
+#include "level/WholeNumber.h"
 
 ItemSheet::~ItemSheet() = default;
 
@@ -56,6 +57,9 @@ void placeItem(Level& level, const std::string& name, const std::vector<std::str
     const Record kind = rule->kind;
 
     if (kind == Record::OldWater) return;
+    // Corrupted numbers are refused, never read as another number.
+    for (size_t i = 0; i < numberAttributes(kind, count); ++i)
+        if (!isWholeNumber(attributes[i])) throw LoadError(badNumberMessage(name, attributes[i]));
     if (kind == Record::OldBox) {
         // Read as numbers and dropped: an older kind of record kept for old files.
         (void)parseInt(attributes[0]);

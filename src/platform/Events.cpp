@@ -1,6 +1,7 @@
 #include "platform/Events.h"
 
 #include "platform/Display.h"
+#include "platform/Signals.h"
 
 namespace platform {
 namespace {
@@ -48,7 +49,11 @@ EventSource* current = &sdlEvents;
 
 } // namespace
 
-bool pollEvent(SDL_Event& event) { return current->poll(event); }
+// The editor's loops poll here: that is where they see a stop request.
+bool pollEvent(SDL_Event& event) {
+    throwIfStopRequested();
+    return current->poll(event);
+}
 void setEventSource(EventSource* source) { current = source ? source : &sdlEvents; }
 
 bool ScriptedEvents::poll(SDL_Event& event) {

@@ -29,6 +29,25 @@ FileCheck checkFile(const std::string& path, size_t cap) {
     return access(path.c_str(), R_OK) == 0 ? FileCheck::Fine : FileCheck::Unreadable;
 }
 
+std::string describe(FileCheck check, size_t cap) {
+    switch (check) {
+    case FileCheck::Fine: return std::string();
+    case FileCheck::Missing: return "does not exist";
+    case FileCheck::NotRegular: return "is not a regular file";
+    case FileCheck::TooLarge: return "is larger than " + std::to_string(cap) + " bytes, the most the game reads";
+    default: return "cannot be read";
+    }
+}
+
+std::string textRefusal(const std::string& path, size_t cap) {
+    std::string bytes;
+    if (!readFile(path, cap, bytes)) {
+        const std::string why = describe(checkFile(path, cap), cap);
+        return why.empty() ? describe(FileCheck::Unreadable, cap) : why;
+    }
+    return bytes.find('\0') == std::string::npos ? std::string() : "is not text (it holds a NUL byte)";
+}
+
 bool readFile(const std::string& path, size_t cap, std::string& bytes) {
     bytes.clear();
     // Looked at before opening: opening a FIFO waits for a writer, and

@@ -24,6 +24,14 @@ bool isReadable(const std::string& path, size_t cap);
 enum class FileCheck { Fine, Missing, NotRegular, TooLarge, Unreadable };
 FileCheck checkFile(const std::string& path, size_t cap);
 
+// The cause, in words that follow the file's name ("does not exist", "is not
+// a regular file", "is larger than N bytes, the most the game reads", "cannot
+// be read"); empty for Fine.
+std::string describe(FileCheck check, size_t cap);
+// Why the path cannot be used as a text file of at most cap bytes (the causes
+// above, or "is not text (it holds a NUL byte)"), or empty when it can.
+std::string textRefusal(const std::string& path, size_t cap);
+
 // The whole file into bytes. False, with bytes empty, when the path is not a
 // regular file, cannot be opened or holds more than cap bytes.
 bool readFile(const std::string& path, size_t cap, std::string& bytes);

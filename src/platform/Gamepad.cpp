@@ -132,12 +132,8 @@ std::string gamepadConfigPath() {
 }
 
 void openGamepad() {
-    if (!SDL_WasInit(SDL_INIT_JOYSTICK) || SDL_NumJoysticks() < 1) return;
-    SDL_Joystick* joystick = SDL_JoystickOpen(0);
-    if (!joystick) return;
-    // The pad is read at each pump; its events would only fill the queue.
-    SDL_JoystickEventState(SDL_IGNORE);
-
+    // The mapping is read, and a broken line reported, at every start, pad or
+    // not: a player fixes the file before plugging the pad in.
     GamepadMapping mapping;
     const std::string path = gamepadConfigPath();
     std::string text;
@@ -147,6 +143,11 @@ void openGamepad() {
         for (const std::string& complaint : complaints) std::printf("%s\n", complaint.c_str());
         std::fflush(stdout);
     }
+    if (!SDL_WasInit(SDL_INIT_JOYSTICK) || SDL_NumJoysticks() < 1) return;
+    SDL_Joystick* joystick = SDL_JoystickOpen(0);
+    if (!joystick) return;
+    // The pad is read at each pump; its events would only fill the queue.
+    SDL_JoystickEventState(SDL_IGNORE);
     static SdlGamepad pad(joystick);
     setGamepad(&pad, mapping);
 }

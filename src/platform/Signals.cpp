@@ -1,7 +1,8 @@
-// Our own SIGTERM and SIGINT handlers and the stop request they set.
+// Our own SIGTERM, SIGINT and SIGHUP handlers and the stop request they set.
 #include "platform/Signals.h"
 
 #include <csignal>
+#include <initializer_list>
 
 namespace platform {
 namespace {
@@ -17,8 +18,8 @@ void installStopSignals() {
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     // No SA_RESTART: a sleep cut short by the signal ends early, which is what we want.
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    // SIGHUP too: a closed terminal or a logging-out session asks the same.
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
 void requestStop(int signal) { requested = signal; }

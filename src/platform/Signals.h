@@ -1,5 +1,5 @@
 #pragma once
-// Stopping from outside: SIGTERM and SIGINT become a request that every loop
+// Stopping from outside: SIGTERM, SIGINT and SIGHUP become a request that every loop
 // sees at the platform seam (each delay and each event pump), so the game
 // unwinds to its entry point, closes the audio and exits with 128 + signal.
 namespace platform {
@@ -9,8 +9,9 @@ struct StopRequested {
     int signal;
 };
 
-// Installs our own handlers for SIGTERM and SIGINT. Call after SDL_Init too:
-// SDL would otherwise turn them into a quit event that nobody reads.
+// Installs our own handlers for SIGTERM, SIGINT and SIGHUP. SDL leaves a
+// handler that is already there alone; otherwise it would turn the first two
+// into a quit event that nobody reads.
 void installStopSignals();
 
 // What the handlers do; tests call it to script a stop.

@@ -1,6 +1,6 @@
 #include "Canvas.h"
 
-#include <png.h>
+#include "common/PngWrite.h"
 
 #include <algorithm>
 #include <cmath>
@@ -124,35 +124,16 @@ void Canvas::unkey()
 
 bool Canvas::writePng(const std::string& path) const
 {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(f);
-        return false;
-    }
-    png_init_io(png, f);
     // Fixed settings and no time chunk, so the same picture always gives the
     // same bytes.
-    png_set_compression_level(png, 9);
-    png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<uint8_t> row(size_t(w) * 3);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
+    return writePngFile(path, w, h, 3, [this](int y, uint8_t* row) {
+        for (int x = 0; x < w; ++x, row += 3) {
             Rgb c = px[size_t(y) * w + x];
-            row[size_t(x) * 3] = c.r;
-            row[size_t(x) * 3 + 1] = c.g;
-            row[size_t(x) * 3 + 2] = c.b;
+            row[0] = c.r;
+            row[1] = c.g;
+            row[2] = c.b;
         }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(f) == 0;
+    }, 9);
 }
 
 double hash01(int x, int y, int seed)

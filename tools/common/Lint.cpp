@@ -12,6 +12,7 @@
 #include "level/ItemRecords.h"
 #include "level/Level.h"
 #include "level/LevelText.h"
+#include "level/WholeNumber.h"
 #include "level/LoadError.h"
 #include "level/LoadMessages.h"
 #include "level/PictureCache.h"
@@ -47,24 +48,13 @@ std::string keyText(unsigned char key) {
 bool fileExists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
 
 // Why a file the game reads as text cannot be used.
-const char* causeOf(LevelFileState state) {
+std::string causeOf(LevelFileState state) {
     switch (state) {
-    case LevelFileState::Read: return "";
-    case LevelFileState::Missing: return "does not exist";
-    case LevelFileState::NotRegular: return "is not a regular file";
-    case LevelFileState::TooLarge: return "is larger than 1048576 bytes, the most the game reads";
-    default: return "cannot be read";
-    }
-}
-
-// The same for a path, or empty when it can be used.
-std::string refusal(const std::string& path) {
-    switch (fileread::checkFile(path, fileread::kTextCap)) {
-    case fileread::FileCheck::Fine: return std::string();
-    case fileread::FileCheck::Missing: return causeOf(LevelFileState::Missing);
-    case fileread::FileCheck::NotRegular: return causeOf(LevelFileState::NotRegular);
-    case fileread::FileCheck::TooLarge: return causeOf(LevelFileState::TooLarge);
-    default: return causeOf(LevelFileState::Unreadable);
+    case LevelFileState::Read: return fileread::describe(fileread::FileCheck::Fine, fileread::kTextCap);
+    case LevelFileState::Missing: return fileread::describe(fileread::FileCheck::Missing, fileread::kTextCap);
+    case LevelFileState::NotRegular: return fileread::describe(fileread::FileCheck::NotRegular, fileread::kTextCap);
+    case LevelFileState::TooLarge: return fileread::describe(fileread::FileCheck::TooLarge, fileread::kTextCap);
+    default: return fileread::describe(fileread::FileCheck::Unreadable, fileread::kTextCap);
     }
 }
 
@@ -126,7 +116,8 @@ private:
     void grid(const LevelText& text, const std::string& path, bool usable);
     void records(const LevelText& text, const std::string& path, bool usable);
     void goals(const LevelText& text, const std::string& path, bool usable);
-    void checkNumbers(const std::string& file, int line, const std::vector<std::string>& words, size_t count);
+    void checkNumbers(const std::string& file, int line, Record kind, const std::string& name,
+                      const std::vector<std::string>& words);
     bool cellExists(long column, long row) const {
         return row >= 0 && row < static_cast<long>(cells.size()) && column >= 0 &&
                column < static_cast<long>(cells[row].size());
@@ -140,7 +131,7 @@ private:
 bool Linter::tileset(const std::string& levelPath, const std::string& path) {
     TilesetText description;
     if (!readTilesetFile(path, description)) {
-        const std::string why = refusal(path);
+        const std::string why = fileread::textRefusal(path, fileread::kTextCap);
         report(levelPath, 1, true,
                "the tileset description \"" + path + "\" " + (why.empty() ? "cannot be read" : why) +
                    ", so the game stops with: " + playerSheetMissingMessage(""));
@@ -207,11 +198,14 @@ bool Linter::tileset(const std::string& levelPath, const std::string& path) {
     return true;
 }
 
-void Linter::checkNumbers(const std::string& file, int line, const std::vector<std::string>& words, size_t count) {
-    int value;
-    for (size_t i = 0; i < count && i < words.size(); ++i)
-        if (!readNumberWord(words[i], value))
-            report(file, line, false, "attribute \"" + words[i] + "\" is not a number; it reads as 0");
+// The loader refuses the first number of a record that is not whole, within int.
+void Linter::checkNumbers(const std::string& file, int line, Record kind, const std::string& name,
+                          const std::vector<std::string>& words) {
+    for (size_t i = 0; i < numberAttributes(kind, words.size()); ++i)
+        if (!isWholeNumber(words[i])) {
+            report(file, line, true, badNumberMessage(name, words[i]));
+            return;
+        }
 }
 
 void Linter::level(const LevelText& text, const std::string& path) {
@@ -219,8 +213,16 @@ void Linter::level(const LevelText& text, const std::string& path) {
 
     const std::string& background = text.backgroundPath;
     PictureInfo backgroundInfo = probePicture(background);
-    if (!backgroundInfo.readable || backgroundInfo.width <= 0 || backgroundInfo.height <= 0)
-        report(path, 2, true, backgroundMissingMessage(background));
+    if (!backgroundInfo.readable || backgroundInfo.width <= 0 || backgroundInfo.height <= 0) {
+        // The game says "not found" of a file that is there but unusable: name why.
+        std::string text = backgroundMissingMessage(background);
+        if (backgroundInfo.exists) {
+            const std::string why =
+                fileread::describe(fileread::checkFile(background, fileread::kPictureCap), fileread::kPictureCap);
+            text += " (\"" + background + "\" " + (why.empty() ? "is not a picture" : why) + ")";
+        }
+        report(path, 2, true, text);
+    }
     PictureInfo mask = probePicture(kBackdropMaskPath);
     if (!mask.readable)
         report(path, 2, true, maskMissingMessage());
@@ -351,7 +353,7 @@ void Linter::records(const LevelText& text, const std::string& path, bool usable
         const Record kind = rule->kind;
         if (kind == Record::OldWater) continue;
         const bool decoration = kind == Record::Bgitem || kind == Record::Bgwater;
-        checkNumbers(path, number, words, decoration ? 2 : count);
+        checkNumbers(path, number, kind, name, words);
         const int n = count >= 1 ? parseInt(words[0]) : 0;
         const int m = count >= 2 ? parseInt(words[1]) : 0;
         if ((rule->placed || (kind == Record::Bombs && n > 0)) && !itemSheetLooked) {
@@ -519,7 +521,7 @@ std::vector<LintMessage> lintLevelText(const LevelText& text, const std::string&
         message.file = file;
         message.line = 1;
         message.error = true;
-        message.text = std::string("the level file ") + causeOf(text.fileState);
+        message.text = "the level file " + causeOf(text.fileState);
         return {message};
     }
     Linter(messages).level(text, file);
@@ -554,13 +556,8 @@ std::vector<LintMessage> lintLevel(const std::string& path, SDL_Surface* screen,
     // A file that cannot be used is named as such, before anything the
     // game would go on to say about the empty level it reads instead.
     std::string bytes;
-    std::string why;
-    if (!fileread::readFile(path, fileread::kTextCap, bytes)) {
-        why = refusal(path);
-        if (why.empty()) why = "cannot be read";
-    } else if (bytes.find('\0') != std::string::npos) {
-        why = "is not text (it holds a NUL byte)";
-    }
+    const std::string why = fileread::textRefusal(path, fileread::kTextCap);
+    if (why.empty()) fileread::readFile(path, fileread::kTextCap, bytes);
     if (!why.empty()) {
         LintMessage message;
         message.file = path;

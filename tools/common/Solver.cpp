@@ -11,6 +11,7 @@
 #include "entities/Player.h"
 #include "level/Level.h"
 #include "level/LoadError.h"
+#include "platform/Signals.h"
 #include "play/Headless.h"
 #include "play/PlayLoop.h"
 
@@ -663,6 +664,7 @@ LintMessage solveVerdict(const std::string& path, SDL_Surface* screen, const Sol
         Level level(path, screen, nullptr, 1, false);
         Solver solver(level, limits);
         while (solver.step(2000) == SolveStatus::Running) {
+            platform::throwIfStopRequested();
         }
         char counts[96];
         std::snprintf(counts, sizeof counts, " (%llu states, %.2f s)", static_cast<unsigned long long>(solver.states()),

@@ -150,6 +150,7 @@ void Tape::append(uint32_t dt, uint16_t keys) {
 
 Tape parseTape(const std::string& text) {
     Tape tape;
+    uint64_t passes = 0;
     size_t start = 0;
     int lineNumber = 0, pageLine = 0;
     while (start < text.size()) {
@@ -175,6 +176,9 @@ Tape parseTape(const std::string& text) {
             if (key < 0) throw TapeError(lineNumber, "unknown key '" + words[i] + "'");
             run.keys = static_cast<uint16_t>(run.keys | (1u << key));
         }
+        passes += run.frames;
+        if (passes > kTapeMostPasses)
+            throw TapeError(lineNumber, "the tape is longer than " + std::to_string(kTapeMostPasses) + " passes");
         tape.runs.push_back(run);
     }
     if (pageLine) {
@@ -363,19 +367,4 @@ void TapeRecorder::finish() {
     // never used, 20 ms stands for it.
     if (!passRecorded && pumpedThisPass) tape.append(20, passKeys);
     passRecorded = true;
-}
-
-// ---------------------------------------------------------------------------
-
-void useDummyDriversWithoutDisplay() {
-    const char* display = std::getenv("DISPLAY");
-    if (display && *display) return;
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-}
-
-SDL_Surface* openGameScreen(const char* caption) {
-    SDL_Init(SDL_INIT_VIDEO);
-    SDL_WM_SetCaption(caption, caption);
-    return SDL_SetVideoMode(640, 480, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
 }

@@ -64,6 +64,14 @@ struct Tape {
     void append(uint32_t dt, uint16_t keys);
 };
 
+// The most passes a tape may hold: at the game's 50 passes a second, two
+// hours on one screen, far beyond any human play of a level (the campaign's
+// longest recorded play is under 5,000 passes), while a replay of a full
+// tape still ends in minutes.
+constexpr uint64_t kTapeMostPasses = 360000;
+
+// Throws TapeError with the line of the first fault, or of the run that
+// takes the tape beyond kTapeMostPasses.
 Tape parseTape(const std::string& text);
 Tape loadTape(const std::string& path);
 // For the tools: loads a tape, or prints its error on standard error as
@@ -189,9 +197,3 @@ private:
     bool frozen = false;
     uint8_t frozenState[SDLK_LAST];
 };
-
-// The tools' setting, as the game's own: without a display (no DISPLAY) SDL's
-// dummy video and audio drivers unless the environment names others; then
-// SDL's video and the 640x480x32 mode.
-void useDummyDriversWithoutDisplay();
-SDL_Surface* openGameScreen(const char* caption);

@@ -4,9 +4,8 @@
 // LEVEL.recover, and the kept tape LEVEL.tape (or tapes/LEVEL.tape).
 #include <string>
 
-// Writes bytes to a temporary file in the same folder, flushes it to the
-// disk and renames it over path. False with the reason in error.
-bool writeAtomically(const std::string& path, const std::string& bytes, std::string& error);
+#include "platform/FileWrite.h"
+
 // Saves the level: the file that was there becomes path + ".bak", then the
 // new bytes replace it atomically.
 bool saveLevelFile(const std::string& path, const std::string& bytes, std::string& error);

@@ -1,7 +1,6 @@
 // vorrel-edit: the level editor. Run from the data folder, like the game.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "audio/SoundBank.h"
@@ -9,56 +8,57 @@
 #include "app/App.h"
 #include "level/LoadError.h"
 #include "platform/Display.h"
+#include "platform/VideoDriver.h"
+#include "common/CommandLine.h"
+#include "common/DataFolder.h"
+#include "common/ToolMain.h"
 
 namespace {
 
-int usage(const char* message) {
-    std::fprintf(stderr, "vorrel-edit: %s\n", message);
-    std::fprintf(stderr, "usage: vorrel-edit [--theme NAME] [--fullscreen] [--scale N] LEVEL\n");
-    return 2;
-}
+const cmdline::Program kProgram{"vorrel-edit",
+                                "vorrel-edit [--theme NAME] [--fullscreen] [--scale N] LEVEL",
+                                "Opens LEVEL in the level editor (a new level when the file does not exist yet).",
+                                {{"--theme", "NAME", "the theme of a new level"},
+                                 {"--fullscreen", nullptr, "edit on the whole screen"},
+                                 {"--scale", "N", "draw the window N times larger (default: the largest whole factor that fits)"}},
+                                1,
+                                1,
+                                "LEVEL is needed",
+                                "one LEVEL only"};
 
-} // namespace
-
-int main(int argc, char** argv) {
-    std::string theme;
-    const char* path = nullptr;
+int run(int argc, char** argv) {
+    cmdline::CommandLine line(kProgram, argc, argv);
+    if (line.done()) return line.status();
+    const std::string theme = line.value("--theme") ? line.value("--theme") : "";
     platform::DisplayOptions display;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--theme")) {
-            if (i + 1 >= argc) return usage("--theme needs a name");
-            theme = argv[++i];
-        } else if (!std::strcmp(argv[i], "--fullscreen")) {
-            display.fullscreen = true;
-        } else if (!std::strcmp(argv[i], "--scale")) {
-            char* end = nullptr;
-            const long n = i + 1 < argc ? std::strtol(argv[i + 1], &end, 10) : 0;
-            if (!end || *end || end == argv[i + 1] || n < 1 || n > kMaxScale)
-                return usage(("--scale needs a whole factor from 1 to " + std::to_string(kMaxScale)).c_str());
-            display.scale = static_cast<int>(n);
-            ++i;
-        } else if (argv[i][0] == '-' && argv[i][1] == '-') {
-            return usage((std::string("unknown option ") + argv[i]).c_str());
-        } else if (path) {
-            return usage("one LEVEL only");
-        } else {
-            path = argv[i];
-        }
+    display.fullscreen = line.has("--fullscreen");
+    if (const char* scale = line.value("--scale")) {
+        char* end = nullptr;
+        const long n = std::strtol(scale, &end, 10);
+        if (!*scale || *end || n < 1 || n > kMaxScale)
+            return line.usageError("--scale needs a whole factor from 1 to " + std::to_string(kMaxScale));
+        display.scale = static_cast<int>(n);
     }
-    if (!path) return usage("LEVEL is needed");
+    std::string path = line.positionals()[0];
+    enterDataFolder({&path});
 
     SoundBank sounds;
     sounds.load("./zik/data.txt");
+    std::string why;
+    if (!platform::chooseVideoDriver(why)) {
+        std::fprintf(stderr, "vorrel-edit: cannot open the display: %s\n", why.c_str());
+        return platform::kNoDisplayExit;
+    }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "vorrel-edit: %s\n", SDL_GetError());
-        return 2;
+        std::fprintf(stderr, "vorrel-edit: cannot open the display: %s\n", SDL_GetError());
+        return platform::kNoDisplayExit;
     }
     SDL_WM_SetCaption("Vorrel Level Editor", "Vorrel Level Editor");
     SDL_Surface* screen = platform::openDisplay(640, 480, display);
     if (!screen) {
-        std::fprintf(stderr, "vorrel-edit: no video mode: %s\n", SDL_GetError());
+        std::fprintf(stderr, "vorrel-edit: cannot open the display: %s\n", SDL_GetError());
         SDL_Quit();
-        return 2;
+        return platform::kNoDisplayExit;
     }
     int status = 0;
     {
@@ -81,3 +81,7 @@ int main(int argc, char** argv) {
     SDL_Quit();
     return status;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return runTool(run, argc, argv); }

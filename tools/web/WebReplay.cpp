@@ -8,6 +8,7 @@
 
 #include "audio/SoundBank.h"
 #include "common/Picture.h"
+#include "common/GameScreen.h"
 #include "common/Tape.h"
 #include "level/Level.h"
 #include "level/LoadError.h"

@@ -1,0 +1,16 @@
+#pragma once
+// Loading the level a tool was given, or saying why not.
+#include <memory>
+
+#include <SDL/SDL.h>
+
+#include "level/LoadError.h"
+
+class Level;
+class SoundBank;
+
+// The level at path, or null after printing the first cause of its failure in
+// one line on standard output, as the lint names it (the loader's own line
+// for the faults the loader defines); the tool then exits with kLoadFailureExit.
+std::unique_ptr<Level> loadLevelOrReport(const char* path, SDL_Surface* screen, SoundBank* sounds,
+                                         bool startMusic = false);
