@@ -6,12 +6,13 @@
 #include <memory>
 
 #include "TestSupport.h"
-#include "common/Solver.h"
+#include "common/Tape.h"
 #include "entities/Bomb.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "level/Level.h"
 #include "play/Headless.h"
+#include "solve/Solver.h"
 
 namespace fs = std::filesystem;
 
