@@ -13,9 +13,11 @@
 #include "entities/Bomb.h"
 #include "entities/Player.h"
 #include "level/Level.h"
+#include "platform/Platform.h"
 #include "play/Headless.h"
 #include "play/UndoHistory.h"
 #include "solve/Hint.h"
+#include "solve/HintPlay.h"
 
 namespace fs = std::filesystem;
 
@@ -128,4 +130,73 @@ TEST(HintTest, AfterAWastedBombItSaysHowFarBackTheLevelCanBeWonAgain) {
     Hint enough(level, nullptr);
     EXPECT_EQ(ask(enough), HintAnswer::CanWin);
     history.detach();
+}
+
+namespace {
+
+// Walks right; on the 20th pass asks for the hint, and once it is up
+// dismisses it with the walk's own key.
+struct Asker : PlayHooks {
+    bool passStart(unsigned pass) override {
+        passes = pass;
+        return recorder->passStart(pass);
+    }
+    void afterUpdates(unsigned pass, uint32_t dt) override { recorder->afterUpdates(pass, dt); }
+    void worldHeld(bool on) override {
+        recorder->worldHeld(on);
+        held = on;
+        if (on) ++asked;
+    }
+    static void pump(void* context) {
+        auto* self = static_cast<Asker*>(context);
+        platform::ScriptedKeyboard& keys = self->keyboard;
+        keys.releaseAll();
+        if (self->held) {
+            if (++self->heldPumps > 30) keys.press(SDLK_RIGHT);
+        } else if (self->passes == 20 && !self->asked) {
+            keys.press(kHintKey);
+        } else if (self->passes < 15 || self->passes > 20) {
+            keys.press(SDLK_RIGHT);
+        }
+    }
+    TapeRecorder* recorder = nullptr;
+    platform::ScriptedKeyboard keyboard;
+    unsigned passes = 0, asked = 0, heldPumps = 0;
+    bool held = false;
+};
+
+} // namespace
+
+TEST(HintTest, APlayWithAHintReplaysExactly) {
+    testsupport::InFolder in(fs::path(VORREL_SOURCE_DATA).parent_path() / "tests" / "tapes");
+    Asker asker;
+    asker.keyboard.onPump = Asker::pump;
+    asker.keyboard.context = &asker;
+    TapeRecorder recorder(&asker.keyboard);
+    asker.recorder = &recorder;
+    platform::VirtualClock clock(1000);
+    platform::setClock(&clock);
+    platform::setKeyboard(&recorder);
+    Level recorded("level/collect.lev", testsupport::screen(), nullptr, 1, false);
+    int page = 0;
+    const PlayOutcome outcome = runPlayLoop(recorded, page, false, nullptr, 0, &asker);
+    recorder.finish();
+    platform::setClock(nullptr);
+    platform::setKeyboard(nullptr);
+    ASSERT_EQ(outcome, Completed);
+    EXPECT_EQ(asker.asked, 1u);
+    EXPECT_GT(asker.heldPumps, 30u);
+    Snapshot end;
+    Rewinder(recorded).capture(end);
+
+    // The tape holds only the passes: the held world is none of them.
+    const Tape tape = parseTape(formatTape(recorder.tape));
+    EXPECT_EQ(tape.frameCount(), asker.passes + 1);
+    Level replayed("level/collect.lev", testsupport::screen(), nullptr, 1, false);
+    const ReplayResult result = replayTape(replayed, tape, ReplayOptions());
+    EXPECT_EQ(result.outcome, Completed);
+    EXPECT_EQ(result.frames, tape.frameCount());
+    Snapshot again;
+    Rewinder(replayed).capture(again);
+    EXPECT_EQ(again.rules, end.rules);
 }

@@ -297,7 +297,7 @@ void TapeRecorder::pump() {
         platform::setKeyboard(this);
     }
     // The start sequence's fade pumps too, before the first pass.
-    if (frozen || !playing) return;
+    if (frozen || !playing || holding) return;
     if (pumpedThisPass) {
         // A closing sequence pumps again before any new pass: the play is over.
         frozen = true;

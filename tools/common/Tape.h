@@ -154,6 +154,7 @@ public:
     uint8_t* keys() override;
     bool passStart(unsigned pass) override;
     void afterUpdates(unsigned pass, uint32_t dt) override;
+    void worldHeld(bool held) override { holding = held; }
     // Adds the final pass when its end check ended the play; call once after
     // runPlayLoop returns.
     void finish();
@@ -168,5 +169,6 @@ private:
     bool pumpedThisPass = false;
     bool passRecorded = true;
     bool frozen = false;
+    bool holding = false;  // the hint is up: its pumps are no pass's
     uint8_t frozenState[SDLK_LAST];
 };
