@@ -29,6 +29,7 @@ const char* const kHelp[] = {
     "f1                  this help",
     "f2                  every problem, with its cells marked",
     "f5                  test-play (escape, a win or a death comes back)",
+    "h in test-play      hint: can the level still be won from here, and how",
     "f6                  solve: can the level be won? (escape cancels; f6 again goes on)",
     "f7                  play the solver's solution",
     "escape, ctrl+q      close (asks when there are unsaved changes)",
