@@ -38,7 +38,7 @@ add_custom_command(TARGET vorrel POST_BUILD
 # the packed data and test tapes, called from the browser test. A replay
 # never sleeps (its clock is virtual), so no ASYNCIFY.
 file(GLOB TOOLS_COMMON_SOURCES CONFIGURE_DEPENDS tools/common/*.cpp)
-list(FILTER TOOLS_COMMON_SOURCES EXCLUDE REGEX "(Lint|LevelLoad|PngWrite|SurfacePng|CommandLine|ToolMain|SolveVerdict)\\.cpp$")
+list(FILTER TOOLS_COMMON_SOURCES EXCLUDE REGEX "(Lint|LevelLoad|PngWrite|SurfacePng|CommandLine|ToolMain|SolveVerdict|DataFolder)\\.cpp$")
 add_executable(vorrel-web-replay tools/web/WebReplay.cpp ${TOOLS_COMMON_SOURCES})
 set_target_properties(vorrel-web-replay PROPERTIES SUFFIX .html)
 target_include_directories(vorrel-web-replay PRIVATE tools)
