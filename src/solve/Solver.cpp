@@ -11,6 +11,7 @@
 #include "level/Level.h"
 #include "play/Headless.h"
 #include "play/PlayLoop.h"
+#include "play/UndoHistory.h"
 
 namespace {
 
@@ -622,13 +623,20 @@ void Solver::extend(const SolveLimits& more) {
 
 uint64_t playTapeHeadless(Level& level, const Tape& tape, PlayOutcome& outcome) {
     HeadlessPlay play(level);
+    // The undo key steps back here as in the play loop.
+    UndoHistory undo;
+    undo.attach(level);
     uint64_t pass = 0;
     for (const TapeRun& run : tape.runs)
         for (uint32_t i = 0; i < run.frames; ++i) {
             ++pass;
             applyKeyMask(run.keys, play.keyboard.state);
-            if (play.pass(run.dt, outcome)) return pass;
+            if (advancePass(level, play.keyboard.state, run.dt, level.items.size(), outcome, &undo)) {
+                undo.detach();
+                return pass;
+            }
         }
+    undo.detach();
     return 0;
 }
 
