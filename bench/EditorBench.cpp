@@ -1,6 +1,7 @@
 // What an edit costs in the level editor on the busiest campaign level (the
-// most item records): a cell painted and a crate placed, each with the
-// checks after the change and the redraw of the whole window.
+// most item records): a cell painted, a crate placed, one step undone or
+// redone, a rectangle filled, each with the checks after the change and the
+// redraw of the whole window.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -53,9 +54,11 @@ std::unique_ptr<Editor> openCopy(const std::string& copy) {
     return editor;
 }
 
-// One iteration: a click that changes something, then one pass of the
-// editor (checks and the whole picture).
-void editBench(benchmark::State& state, bool item) {
+enum class Edit { Cell, Item, Undo, Rectangle };
+
+// One iteration: a click (or key) that changes something, then one pass of
+// the editor (checks and the whole picture).
+void editBench(benchmark::State& state, Edit edit) {
     platform::VirtualInput input;
     platform::ScriptedEvents events;
     platform::setEventSource(&events);
@@ -74,14 +77,34 @@ void editBench(benchmark::State& state, bool item) {
                 row = r;
                 break;
             }
+    const bool item = edit == Edit::Item;
+    if (edit == Edit::Undo) {
+        // One step to take back and forth, and the pass after the first edit done.
+        editor->choose({PieceKind::Crate, 0});
+        events.click(column * 32 + 5, row * 32 + 5);
+        editor->pass();
+        editor->pass();
+    }
     bool flip = false;
     for (auto _ : state) {
         flip = !flip;
-        if (item)
-            editor->choose({PieceKind::Crate, 0});
-        else
+        if (edit == Edit::Undo) {
+            events.key(flip ? SDLK_z : SDLK_y, KMOD_LCTRL);
+        } else if (edit == Edit::Rectangle) {
+            // The whole level but its border, turned to ladder and back.
             editor->choose({PieceKind::Cell, flip ? '?' : '.'});
-        events.click(column * 32 + 5, row * 32 + 5, item && !flip ? SDL_BUTTON_RIGHT : SDL_BUTTON_LEFT);
+            input.keyboard.press(SDLK_LSHIFT);
+            events.drag(32 + 5, 32 + 5, 18 * 32 + 5, 10 * 32 + 5);
+            editor->pass();
+            input.keyboard.release(SDLK_LSHIFT);
+            continue;
+        } else {
+            if (item)
+                editor->choose({PieceKind::Crate, 0});
+            else
+                editor->choose({PieceKind::Cell, flip ? '?' : '.'});
+            events.click(column * 32 + 5, row * 32 + 5, item && !flip ? SDL_BUTTON_RIGHT : SDL_BUTTON_LEFT);
+        }
         editor->pass();
     }
     platform::setEventSource(nullptr);
@@ -99,8 +122,15 @@ int main(int argc, char** argv) {
     screen = openGameScreen("Vorrel editor benchmark");
     busiest = findBusiest();
     std::printf("busiest campaign level: %s\n", busiest.c_str());
-    benchmark::RegisterBenchmark("edit/paint_cell", editBench, false)->Unit(benchmark::kMillisecond)->UseRealTime();
-    benchmark::RegisterBenchmark("edit/place_item", editBench, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+    const struct {
+        const char* name;
+        Edit edit;
+    } rows[] = {{"edit/paint_cell", Edit::Cell},
+                {"edit/place_item", Edit::Item},
+                {"edit/undo_redo", Edit::Undo},
+                {"edit/fill_rectangle", Edit::Rectangle}};
+    for (const auto& row : rows)
+        benchmark::RegisterBenchmark(row.name, editBench, row.edit)->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     delete sounds;

@@ -9,10 +9,13 @@
 
 #include "TestSupport.h"
 #include "editor/EditDoc.h"
+#include "editor/EditRegion.h"
 #include "editor/Editor.h"
 #include "editor/LevelFiles.h"
+#include "editor/TextDraw.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
+#include "gfx/Surface.h"
 #include "platform/Events.h"
 #include "platform/FileRead.h"
 #include "platform/Platform.h"
@@ -114,6 +117,49 @@ TEST(EditDocTest, PaintingFollowsTheGamesRules) {
               doc.paint({PieceKind::Cell, '#'}, 3, 3).refusal);
     EXPECT_EQ("A decoration behind earth is never seen", doc.paint({PieceKind::Decoration, 'd'}, 0, 0).refusal);
     EXPECT_LT(doc.decorationAt(0, 0), 0);
+}
+
+TEST(EditDocTest, RegionsAndTheDoorKeepTheRules) {
+    EditDoc doc = forestDoc();
+    // The door moves like the player: a second goal would be a dead decoy.
+    EXPECT_TRUE(doc.paint({PieceKind::Goal, 0}, 5, 10).changed);
+    int goals = 0;
+    for (const EditRecord& record : doc.text.records) goals += record.name == "goal";
+    EXPECT_EQ(1, goals);
+    EXPECT_EQ(PieceKind::Goal, doc.pick(5, 10).kind);
+    EXPECT_NE(PieceKind::Goal, doc.pick(17, 10).kind);
+
+    // A rectangle of wall keeps the cells where items stand, and says why.
+    const RegionResult filled = fillRect(doc, '#', spanOf(12, 10, 1, 9));
+    EXPECT_EQ(3, filled.refused);  // the player, the door and the gem
+    EXPECT_EQ(24 - 3, filled.changed);
+    EXPECT_EQ('#', doc.keyAt(1, 9));
+    EXPECT_EQ('.', doc.keyAt(2, 10));
+    EXPECT_EQ("Filled 21 cells, 3 kept: The player cannot stand inside earth: move it first",
+              filled.report("Filled 21 cells"));
+
+    // A flood fills the cells of one key joined to the one pointed at.
+    EditDoc halves = forestDoc();
+    halves.text.grid[5] = std::string(20, '#');
+    const RegionResult flood = floodFill(halves, '?', 1, 1);
+    EXPECT_EQ(18 * 4, flood.changed);
+    EXPECT_EQ('?', halves.keyAt(18, 4));
+    EXPECT_EQ('.', halves.keyAt(1, 6));
+
+    // A block copied with its items and pasted elsewhere: the player moves
+    // with it (there is one), the gem is copied.
+    EditDoc moved = forestDoc();
+    EXPECT_EQ(1u, copyBlock(moved, spanOf(1, 9, 3, 10)).pieces.size());
+    moved.paint({PieceKind::Gem, 0}, 2, 9);
+    const Block block = copyBlock(moved, spanOf(1, 9, 3, 10));
+    EXPECT_EQ(2u, block.pieces.size());
+    pasteBlock(moved, block, 14, 2);
+    EXPECT_TRUE(moved.playerAt(15, 3));
+    EXPECT_EQ(PieceKind::Gem, moved.pick(15, 2).kind);
+    EXPECT_EQ(PieceKind::Gem, moved.pick(2, 9).kind);
+    clearRect(moved, spanOf(14, 2, 16, 3));
+    EXPECT_TRUE(moved.playerAt(15, 3));
+    EXPECT_EQ(PieceKind::Cell, moved.pick(15, 2).kind);
 }
 
 TEST(EditorTest, NewLevelStrokesUndoRedoSave) {
@@ -316,4 +362,251 @@ TEST(EditorTest, CampaignLevelsComeOutByteForByte) {
         ASSERT_TRUE(readEditText(bytes, text, error)) << entry.path();
         EXPECT_EQ(bytes, writeEditText(text)) << entry.path();
     }
+}
+
+namespace {
+
+// The cells of a level as the player meets them, row by row.
+std::string describeCells(const Level& level) {
+    std::string out;
+    for (const auto& row : level.grid) {
+        for (const Cell* cell : row) out += cell->passable ? (cell->ladder ? 'H' : '.') : '#';
+        out += '/';
+    }
+    return out;
+}
+
+void expectDrawnAsLoaded(const Editor& editor, const char* step) {
+    std::string error;
+    std::unique_ptr<Level> fresh = buildLevel(editor.doc.text, testsupport::screen(), nullptr, error);
+    ASSERT_TRUE(fresh && editor.drawnLevel()) << step << ": " << error;
+    EXPECT_EQ(describeCells(*fresh), describeCells(*editor.drawnLevel())) << step;
+    EXPECT_EQ(describeItems(*fresh), describeItems(*editor.drawnLevel())) << step;
+}
+
+std::string iconPixels(const Editor& editor) {
+    std::string bytes;
+    for (const PaletteEntry& entry : editor.paletteEntries())
+        bytes.append(static_cast<const char*>(entry.icon->pixels), entry.icon->pitch * entry.icon->h);
+    return bytes;
+}
+
+int at(int cell) { return cell * 32 + 5; }
+
+} // namespace
+
+TEST(EditorTest, ThemeUndoAndRedoRebuildThePalette) {
+    Session s;
+    auto editor = s.open("cave");
+    const std::string cave = iconPixels(*editor);
+    s.events.key(SDLK_t);
+    s.run(*editor);
+    const std::string forest = iconPixels(*editor);
+    EXPECT_NE(cave, forest);
+    s.events.key(SDLK_z, KMOD_LCTRL);
+    s.run(*editor);
+    EXPECT_EQ("gfx/cave.txt", editor->doc.text.tilesetPath);
+    EXPECT_EQ(cave, iconPixels(*editor));
+    s.events.key(SDLK_y, KMOD_LCTRL);
+    s.run(*editor);
+    EXPECT_EQ(forest, iconPixels(*editor));
+    expectDrawnAsLoaded(*editor, "theme redone");
+}
+
+TEST(EditorTest, RegionToolsAreOneStepEach) {
+    Session s;
+    auto editor = s.open("forest");
+    const std::string fresh = writeEditText(editor->doc.text);
+    auto steps = [&] { return editor->history.undoCount(); };
+
+    // Shift+drag: a rectangle of the chosen cell.
+    editor->choose({PieceKind::Cell, '#'});
+    s.input.keyboard.press(SDLK_LSHIFT);
+    s.events.drag(at(3), at(2), at(6), at(4));
+    s.run(*editor);
+    s.input.keyboard.release(SDLK_LSHIFT);
+    EXPECT_EQ("#..####.", editor->doc.text.grid[4].substr(0, 8));
+    EXPECT_EQ(1u, steps());
+    expectDrawnAsLoaded(*editor, "rectangle");
+
+    // A number key chooses the ladder; F floods the open cells joined to the one under the mouse.
+    const auto& palette = editor->paletteEntries();
+    size_t ladder = 0;
+    while (ladder < palette.size() && !(palette[ladder].piece == Piece{PieceKind::Cell, '?'})) ++ladder;
+    ASSERT_LT(ladder, 10u);
+    s.events.motion(at(10), at(3), 0);
+    s.events.key(ladder == 9 ? SDLK_0 : static_cast<SDLKey>(SDLK_1 + ladder));
+    s.events.key(SDLK_f);
+    s.run(*editor);
+    EXPECT_EQ(2u, steps());
+    EXPECT_EQ('?', editor->doc.keyAt(18, 10));
+    EXPECT_EQ('#', editor->doc.keyAt(4, 3));
+    expectDrawnAsLoaded(*editor, "flood");
+
+    // Ctrl+drag selects; dragging the selection moves it with its gem.
+    s.events.key(SDLK_z, KMOD_LCTRL);
+    editor->choose({PieceKind::Gem, 0});
+    s.events.click(at(4), at(5));
+    s.run(*editor);
+    s.input.keyboard.press(SDLK_LCTRL);
+    s.events.drag(at(3), at(4), at(4), at(5));
+    s.run(*editor);
+    s.input.keyboard.release(SDLK_LCTRL);
+    EXPECT_EQ(2u, steps());
+    s.events.drag(at(4), at(5), at(12), at(7));
+    s.run(*editor);
+    EXPECT_EQ(3u, steps());
+    EXPECT_EQ(PieceKind::Gem, editor->doc.pick(12, 7).kind);
+    EXPECT_EQ('#', editor->doc.keyAt(11, 6));
+    EXPECT_EQ('.', editor->doc.keyAt(3, 4));
+    EXPECT_EQ(PieceKind::Cell, editor->doc.pick(4, 5).kind);
+    expectDrawnAsLoaded(*editor, "moved");
+
+    // Copied, then pasted where the mouse is at the click; cut takes it away.
+    s.events.key(SDLK_c, KMOD_LCTRL);
+    s.events.key(SDLK_v, KMOD_LCTRL);
+    s.events.motion(at(15), at(7), 0);
+    s.events.click(at(15), at(7));
+    s.run(*editor);
+    EXPECT_EQ(4u, steps());
+    EXPECT_EQ(PieceKind::Gem, editor->doc.pick(16, 8).kind);
+    EXPECT_EQ(PieceKind::Gem, editor->doc.pick(12, 7).kind);
+    s.input.keyboard.press(SDLK_LCTRL);
+    s.events.drag(at(15), at(7), at(16), at(8));
+    s.run(*editor);
+    s.input.keyboard.release(SDLK_LCTRL);
+    s.events.key(SDLK_x, KMOD_LCTRL);
+    s.run(*editor);
+    EXPECT_EQ(5u, steps());
+    EXPECT_EQ(PieceKind::Cell, editor->doc.pick(16, 8).kind);
+    expectDrawnAsLoaded(*editor, "cut");
+
+    for (int i = 0; i < 5; ++i) s.events.key(SDLK_z, KMOD_LCTRL);
+    s.run(*editor);
+    expectDrawnAsLoaded(*editor, "all undone");
+    EXPECT_EQ(fresh, writeEditText(editor->doc.text));
+}
+
+TEST(EditorTest, StatusAndCheckLines) {
+    Session s;
+    s.level = (s.folder / std::string(120, 'a') / std::string(120, 'b') / "mine.lev").string();
+    auto editor = s.open("cave");
+    s.events.motion(at(10), at(10), 0);
+    s.run(*editor);
+    const std::string status = editor->statusLine();
+    EXPECT_NE(std::string::npos, status.find("cell 10,10: gem")) << status;
+    EXPECT_NE(std::string::npos, status.find("...bbbb")) << status;
+    EXPECT_EQ("/mine.lev (unsaved)", status.substr(status.size() - 19));
+    EXPECT_LE(smallTextWidth(status), 640 - smallTextWidth("f1 help") - 8);
+
+    // The door under the ceiling: the lint's warning shows at once.
+    editor->choose({PieceKind::Goal, 0});
+    s.events.click(at(17), at(1));
+    s.run(*editor);
+    ASSERT_EQ(1u, editor->problems.size()) << editor->lintSummary();
+    EXPECT_NE(std::string::npos, editor->lintSummary().find("cell 17,1: goal at column 17, row 1: the cell above"))
+        << editor->lintSummary();
+
+    // F2 counts rows as the records do, from 0.
+    EditText deep = editor->doc.text;
+    deep.grid.push_back(deep.grid.back());
+    bool below = false;
+    for (const Problem& problem : lintText(deep))
+        if (problem.row == 13) {
+            below = true;
+            EXPECT_EQ("row 13 lies below the visible 13 rows", problem.message.text);
+        }
+    EXPECT_TRUE(below);
+
+    // F1 and F2 lay their lists over the level, and take them away again.
+    const Uint32 listBackground = SDL_MapRGB(testsupport::screen()->format, 10, 10, 20);
+    for (SDLKey key : {SDLK_F1, SDLK_F2}) {
+        s.events.key(key);
+        s.run(*editor);
+        EXPECT_EQ(listBackground, getPixel(testsupport::screen(), 300, 30)) << key;
+        s.events.key(key);
+        s.run(*editor);
+        EXPECT_NE(listBackground, getPixel(testsupport::screen(), 300, 30)) << key;
+    }
+}
+
+TEST(EditorTest, TestPlayRetriesAndStartsUnderTheMouse) {
+    Session s;
+    auto editor = s.open("cave");
+    // R early in the play, Escape long after: R plays the test again.
+    platform::ScriptedKeyboard keys;
+    keys.onPump = [](void* context) {
+        auto* k = static_cast<platform::ScriptedKeyboard*>(context);
+        if (k->pumps == 5) k->press(SDLK_r);
+        if (k->pumps == 8) k->release(SDLK_r);
+        if (k->pumps == 600) k->press(SDLK_ESCAPE);
+    };
+    keys.context = &keys;
+    editor->playKeyboard = &keys;
+    s.events.key(SDLK_F5);
+    s.run(*editor);
+    EXPECT_EQ("Test-play ended", editor->message());
+    EXPECT_GE(keys.pumps, 600u);
+
+    // Shift+F5 on the door of a level without gems wins at once; the level keeps its start.
+    platform::ScriptedKeyboard none;
+    editor->playKeyboard = &none;
+    s.events.click(at(10), at(10), SDL_BUTTON_RIGHT);
+    s.events.motion(at(17), at(10), 0);
+    s.events.key(SDLK_F5, KMOD_LSHIFT);
+    s.run(*editor);
+    EXPECT_EQ(0u, editor->message().rfind("Won from cell 17,10", 0)) << editor->message();
+    EXPECT_TRUE(editor->doc.playerAt(2, 10));
+}
+
+TEST(EditorTest, SolverVerdictOnTheCheckLineAndPlaybackAtFourTimes) {
+    Session s;
+    auto editor = s.open("cave");
+    int tone = -1;
+    s.events.key(SDLK_F6);
+    s.run(*editor);
+    EXPECT_EQ(0u, editor->checkLine(tone).rfind("solvable in ", 0)) << editor->checkLine(tone);
+    EXPECT_EQ(0, tone);
+
+    // The same play at four times the pace: a quarter of the waiting.
+    uint32_t start = s.input.clock.now;
+    s.events.key(SDLK_F7);
+    s.run(*editor);
+    const uint32_t plain = s.input.clock.now - start;
+    start = s.input.clock.now;
+    s.events.key(SDLK_F7, KMOD_LSHIFT);
+    s.run(*editor);
+    const uint32_t fast = s.input.clock.now - start;
+    EXPECT_EQ("That was the solver's solution, at 4x", editor->message());
+    EXPECT_GT(plain, 1000u);
+    EXPECT_NEAR(plain / 4.0, fast, 40);
+
+    // A pool too wide to jump: the verdict and the checks are one red line.
+    editor->choose({PieceKind::Cell, '$'});
+    s.input.keyboard.press(SDLK_LSHIFT);
+    s.events.drag(at(4), at(10), at(8), at(10));
+    s.run(*editor);
+    s.input.keyboard.release(SDLK_LSHIFT);
+    s.events.key(SDLK_F6);
+    s.run(*editor);
+    EXPECT_EQ(0u, editor->checkLine(tone).rfind("cannot be won", 0)) << editor->checkLine(tone);
+    EXPECT_EQ(2, tone);
+    EXPECT_EQ("", editor->message());
+    // Any change makes the verdict old news.
+    s.events.key(SDLK_z, KMOD_LCTRL);
+    s.run(*editor);
+    EXPECT_EQ("no problems", editor->checkLine(tone));
+}
+
+TEST(EditorTest, EscapeCancelsTheSearchOnTheCheckLine) {
+    Session s;
+    fs::copy_file(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level26.lev", s.level);
+    auto editor = s.open();
+    s.events.key(SDLK_F6);
+    s.events.key(SDLK_ESCAPE);
+    s.run(*editor);
+    int tone = -1;
+    EXPECT_EQ(0u, editor->checkLine(tone).rfind("solving cancelled after ", 0)) << editor->checkLine(tone);
+    EXPECT_EQ(1, tone);
+    EXPECT_FALSE(editor->closed());
 }

@@ -47,6 +47,19 @@ bool setCellKey(Level& level, int column, int row, unsigned char key) {
     return true;
 }
 
+bool updateCells(Level& level, const std::vector<std::string>& before, const std::vector<std::string>& after) {
+    if (before.size() != after.size() || after.size() != level.grid.size()) return false;
+    for (size_t row = 0; row < after.size(); ++row) {
+        if (before[row].size() != after[row].size() || after[row].size() != level.grid[row].size()) return false;
+        for (size_t column = 0; column < after[row].size(); ++column)
+            if (before[row][column] != after[row][column] &&
+                !setCellKey(level, static_cast<int>(column), static_cast<int>(row),
+                            static_cast<unsigned char>(after[row][column])))
+                return false;
+    }
+    return true;
+}
+
 bool ItemPlacement::place(Level& level, const std::vector<RecordLine>& records) {
     // Only the records between an unchanged head and an unchanged tail: cutting
     // every item's pictures again made an edit on a busy level cost milliseconds.

@@ -3,6 +3,7 @@
 // the treasure list and the player's bombs stay consistent, and every record
 // is placed by the loader's own placeItem.
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "level/LevelText.h"
@@ -12,6 +13,11 @@ class Level;
 // Puts a copy of the key's prototype into the cell, keeping the item that
 // stands there. False when there is no such cell or key.
 bool setCellKey(Level& level, int column, int row, unsigned char key);
+// Brings the level's cells from the grid lines `before` to `after` (of the
+// same size), changing only the cells whose key differs. False when that
+// takes a fresh build: another size, or a key without a prototype (some
+// cells may have changed by then).
+bool updateCells(Level& level, const std::vector<std::string>& before, const std::vector<std::string>& after);
 
 // The records a level's items were placed from and how many items each made,
 // so that an edit places again only the records that changed.

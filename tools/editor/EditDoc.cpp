@@ -235,7 +235,32 @@ EditResult EditDoc::placeItem(PieceKind kind, int column, int row) {
     if (other >= 0 && kindOfRecord(other) == kind) return result;
     // Placing over another item replaces it: still one item per cell.
     if (other >= 0) text.records.erase(text.records.begin() + other);
-    text.records.push_back(makeRecord(ruleOfPiece(kind)->kind, column, row));
+    // Only the last goal record opens the level, so a second door would be
+    // a dead decoy: placing the door moves it, as it moves the player.
+    int goal = -1;
+    if (kind == PieceKind::Goal)
+        for (size_t i = 0; i < text.records.size(); ++i)
+            if (isRecord(text.records[i], Record::Goal)) goal = static_cast<int>(i);
+    if (goal >= 0)
+        text.records[goal] = makeRecord(Record::Goal, column, row);
+    else
+        text.records.push_back(makeRecord(ruleOfPiece(kind)->kind, column, row));
+    result.changed = true;
+    return result;
+}
+
+EditResult EditDoc::startAt(int column, int row) {
+    EditResult result;
+    if (!inside(column, row) || !passable(keyAt(column, row))) {
+        result.refusal = "The player cannot stand inside " + nameOf(keyAt(column, row));
+        return result;
+    }
+    int record = -1;
+    playerAt(column, row, &record);
+    if (record >= 0)
+        text.records[record] = makeRecord(Record::Player, column, row);
+    else
+        text.records.insert(text.records.begin(), makeRecord(Record::Player, column, row));
     result.changed = true;
     return result;
 }

@@ -71,6 +71,9 @@ public:
     EditResult erase(int column, int row);
     Piece pick(int column, int row) const;
     EditResult setBombs(int count);
+    // The player put at (column, row) for a test from there: he may share
+    // the cell with an item (stand on the door), not with a wall.
+    EditResult startAt(int column, int row);
 
 private:
     EditResult paintCell(char key, int column, int row);

@@ -44,6 +44,8 @@ void Editor::refresh(bool rebuild) {
             const Cell* prototype = level ? level->spriteTable.findPrototype(static_cast<unsigned char>(k.key)) : nullptr;
             k.hides = prototype && !prototype->liquid && editorlayout::coversCell(prototype->sprite);
         }
+        // The palette shows the theme's own pictures, whichever way the theme changed.
+        if (paletteTileset != doc.text.tilesetPath) rebuildPalette();
     }
     problems = lintText(doc.text);
     if (!levelError.empty()) {
@@ -63,18 +65,19 @@ void Editor::refresh(bool rebuild) {
 void Editor::changed() {
     dirty = true;
     haveSolution = false;
+    verdict.clear();
     dropSolve();
 }
 
 void Editor::travel(bool forward) {
+    const EditText before = doc.text;
     if (!(forward ? history.redo(doc.text) : history.undo(doc.text))) {
         say(forward ? "Nothing to redo" : "Nothing to undo");
         return;
     }
     const size_t more = forward ? history.redoCount() : history.undoCount();
     say(std::string(forward ? "Redone (" : "Undone (") + std::to_string(more) + " more steps)");
-    needRebuild = true;
-    changed();
+    applied(before);
 }
 
 void Editor::cycleTheme() {
@@ -82,12 +85,11 @@ void Editor::cycleTheme() {
     size_t next = 0;
     for (size_t i = 0; i < themes.size(); ++i)
         if (themes[i].tileset == doc.text.tilesetPath) next = (i + 1) % themes.size();
-    history.record(doc.text);
+    const EditText before = doc.text;
     doc.text.tilesetPath = themes[next].tileset;
     doc.text.backgroundPath = themes[next].background;
+    commit(before);
     refresh(true);
-    rebuildPalette();
-    changed();
     say("Theme: " + themes[next].name);
 }
 
@@ -104,20 +106,41 @@ void Editor::key(const SDL_KeyboardEvent& event) {
         else if (sym == SDLK_y) travel(true);
         else if (sym == SDLK_s) save();
         else if (sym == SDLK_q) requestQuit();
+        else if (sym == SDLK_c || sym == SDLK_x) copySelection(sym == SDLK_x);
+        else if (sym == SDLK_v) startPaste();
         return;
     }
+    if (sym >= SDLK_0 && sym <= SDLK_9) {
+        // 1 to 9 and 0 choose the first ten entries; with Shift, the next ten.
+        const size_t index = (sym == SDLK_0 ? 9 : sym - SDLK_1) + (mod & KMOD_SHIFT ? 10 : 0);
+        if (index < palette.size()) choose(palette[index].piece);
+        say("");
+        return;
+    }
+    const bool shift = mod & KMOD_SHIFT;
     switch (sym) {
     case SDLK_ESCAPE:
-        if (helpShown || problemsShown) helpShown = problemsShown = false;
-        else requestQuit();
+        if (region == Region::Paste) {
+            region = Region::None;
+            say("Paste cancelled");
+        } else if (!selection.empty()) {
+            selection = CellRect();
+            say("");
+        } else if (helpShown || problemsShown) {
+            helpShown = problemsShown = false;
+        } else {
+            requestQuit();
+        }
         break;
     case SDLK_F1: helpShown = !helpShown; break;
     case SDLK_F2: problemsShown = !problemsShown; break;
-    case SDLK_F5: testPlay(); break;
+    case SDLK_F5: testPlay(shift); break;
     case SDLK_F6: solve(); break;
-    case SDLK_F7: playSolution(); break;
-    case SDLK_TAB: cyclePalette(mod & KMOD_SHIFT ? -1 : 1); break;
+    case SDLK_F7: playSolution(shift ? 4 : 1); break;
+    case SDLK_TAB: cyclePalette(shift ? -1 : 1); break;
     case SDLK_t: cycleTheme(); break;
+    case SDLK_f: flood(); break;
+    case SDLK_g: gridShown = !gridShown; break;
     case SDLK_PLUS:
     case SDLK_EQUALS:
     case SDLK_KP_PLUS:
@@ -128,9 +151,7 @@ void Editor::key(const SDL_KeyboardEvent& event) {
         EditResult result = doc.setBombs(doc.bombs() + (more ? 1 : -1));
         say(result.refusal);
         if (result.changed) {
-            history.record(before);
-            needRebuild = true;
-            changed();
+            commit(before);
             say("The player carries " + std::to_string(doc.bombs()) + (doc.bombs() == 1 ? " bomb" : " bombs"));
         }
         break;
@@ -148,9 +169,7 @@ void Editor::handle(const SDL_Event& event) {
     case SDL_MOUSEBUTTONDOWN:
         if (asking == Ask::None) mouseDown(event.button);
         break;
-    case SDL_MOUSEBUTTONUP:
-        if (event.button.button == strokeButton) strokeButton = 0;
-        break;
+    case SDL_MOUSEBUTTONUP: mouseUp(event.button); break;
     case SDL_MOUSEMOTION:
         if (asking == Ask::None) mouseMotion(event.motion.x, event.motion.y);
         break;
@@ -178,37 +197,63 @@ void Editor::drainEvents() {
     SDL_Event event;
     while (platform::pollEvent(event)) {}
     strokeButton = 0;
+    region = Region::None;
 }
 
-void Editor::testPlay() {
-    std::string error;
-    std::unique_ptr<Level> play = buildLevel(doc.text, screen, sounds, error, sounds != nullptr);
-    if (!play) {
-        say("Cannot play: " + error);
-        return;
+void Editor::testPlay(bool fromHover) {
+    EditText text = doc.text;
+    if (fromHover) {
+        if (!doc.inside(hoverColumn, hoverRow)) {
+            say("Point at a cell to start the test there");
+            return;
+        }
+        // The player is put there for this play only; the level keeps its start.
+        EditDoc start = doc;
+        const EditResult placed = start.startAt(hoverColumn, hoverRow);
+        if (!placed.refusal.empty()) {
+            say("Cannot start there: " + placed.refusal);
+            return;
+        }
+        text = start.text;
     }
-    TapeRecorder recorder(playKeyboard);
-    platform::Keyboard* previous = playKeyboard;
-    platform::setKeyboard(&recorder);
-    int page = 0;
-    const PlayOutcome outcome = runPlayLoop(*play, page, false, nullptr, 0, &recorder);
-    recorder.finish();
-    platform::setKeyboard(previous);
+    PlayOutcome outcome = Quit;
+    bool music = sounds != nullptr;
+    // R plays the test again from its start, as the band says; each play is
+    // a tape of its own, so the kept one is the last.
+    do {
+        std::string error;
+        std::unique_ptr<Level> play = buildLevel(text, screen, sounds, error, music);
+        if (!play) {
+            say("Cannot play: " + error);
+            refresh(true);
+            return;
+        }
+        music = false;
+        TapeRecorder recorder(playKeyboard);
+        platform::Keyboard* previous = playKeyboard;
+        platform::setKeyboard(&recorder);
+        int page = 0;
+        outcome = runPlayLoop(*play, page, false, nullptr, 0, &recorder);
+        recorder.finish();
+        platform::setKeyboard(previous);
+        playedTape = recorder.tape;
+    } while (outcome == Restart);
     if (sounds) Mix_HaltMusic();
-    play.reset();
     drainEvents();
     // The items of the drawn level find their level through class-wide
     // references, which the test level took over.
     refresh(true);
-    if (outcome == Completed) {
-        playedTape = recorder.tape;
+    if (outcome == Completed && fromHover) {
+        say("Won from cell " + std::to_string(hoverColumn) + "," + std::to_string(hoverRow) +
+            " (only a test from the start can be kept as the tape)");
+    } else if (outcome == Completed) {
         asking = Ask::KeepTape;
         const std::string tapePath = tapePathFor(path);
         const bool replaces = access(tapePath.c_str(), F_OK) == 0;
         say("Won! Keep these keys as the level's tape (" + tapePath + (replaces ? ", replacing the one there" : "") +
             ")? y/n");
     } else {
-        say(outcome == Died ? "Test-play: the player died" : outcome == Restart ? "Test-play: restarted" : "Test-play ended");
+        say(outcome == Died ? "Test-play: the player died" : "Test-play ended");
     }
 }
 
@@ -253,25 +298,31 @@ void Editor::solve() {
         draw();
         platform::present(screen);
     }
-    char verdict[160];
+    // The verdict goes on the check line, with the checks, never apart from them.
+    char words[160];
     haveSolution = false;
     bool undecided = false;
-    if (cancelled) {
-        std::snprintf(verdict, sizeof verdict, "Solving cancelled after %.1f seconds (f6 goes on)", job.seconds());
+    verdictTone = 1;
+    // An Escape that comes with the last slice is too late to cancel it.
+    if (state == SolveJob::Running) {
+        std::snprintf(words, sizeof words, "solving cancelled after %.1f seconds (f6 goes on)", job.seconds());
         undecided = true;
     } else if (state == SolveJob::Solved && job.tape()) {
         solution = *job.tape();
         haveSolution = true;
-        std::snprintf(verdict, sizeof verdict, "Solvable in %u moves (f7 shows how)", job.moves());
+        verdictTone = 0;
+        std::snprintf(words, sizeof words, "solvable in %u moves (f7 shows how)", job.moves());
     } else if (state == SolveJob::Unsolvable) {
-        std::snprintf(verdict, sizeof verdict, "Cannot be won");
+        verdictTone = 2;
+        std::snprintf(words, sizeof words, "cannot be won: the solver tried every way");
     } else {
-        std::snprintf(verdict, sizeof verdict, "Not decided in %.0f seconds (f6 goes on)", job.seconds());
+        std::snprintf(words, sizeof words, "not decided in %.0f seconds (f6 goes on)", job.seconds());
         undecided = true;
     }
     if (!undecided) dropSolve();
     refresh(true);
-    say(verdict);
+    verdict = words;
+    say("");
 }
 
 void Editor::dropSolve() {
@@ -286,10 +337,12 @@ namespace {
 // from those installed before it.
 class ShowDriver : public ReplayDriver {
 public:
-    ShowDriver(const Tape& tape, Level& level, platform::Clock* pace, platform::Keyboard* keys)
-        : ReplayDriver(tape, level), pace(pace), keys(keys) {}
+    ShowDriver(const Tape& tape, Level& level, platform::Clock* pace, platform::Keyboard* keys, int speed)
+        : ReplayDriver(tape, level), pace(pace), keys(keys), speed(speed) {}
     bool passStart(unsigned pass) override {
-        pace->delay(20);
+        // The world moves by the tape's own frame times; only the wait between
+        // passes shortens, so a faster show is the same play.
+        pace->delay(20 / speed);
         keys->pump();
         if (keys->keys()[SDLK_ESCAPE]) return false;
         return ReplayDriver::passStart(pass);
@@ -298,11 +351,12 @@ public:
 private:
     platform::Clock* pace;
     platform::Keyboard* keys;
+    int speed;
 };
 
 } // namespace
 
-void Editor::playSolution() {
+void Editor::playSolution(int speed) {
     if (!haveSolution) {
         say(SolveJob::available() ? "No solution yet: f6 solves the level" : "The solver is not available");
         return;
@@ -313,13 +367,19 @@ void Editor::playSolution() {
         say("Cannot play: " + error);
         return;
     }
+    platform::Clock* clock = platform::installedClock();
+    platform::Keyboard* keyboard = platform::installedKeyboard();
     {
-        ShowDriver driver(solution, *play, platform::installedClock(), platform::installedKeyboard());
+        ShowDriver driver(solution, *play, clock, keyboard, speed);
         int page = 0;
         runPlayLoop(*play, page, false, nullptr, 0, &driver);
     }
+    // The driver puts SDL's clock and keys back; the editor's may be others.
+    platform::setClock(clock);
+    platform::setKeyboard(keyboard);
     play.reset();
     drainEvents();
     refresh(true);
-    say("That was the solver's solution");
+    say(speed > 1 ? "That was the solver's solution, at " + std::to_string(speed) + "x"
+                  : std::string("That was the solver's solution"));
 }

@@ -4,7 +4,8 @@
 // mouse do (painting, undo, checks, test-play, solving, saving, recovery).
 // Its methods live by concern: Editor.cpp (keys, checks, test-play and
 // solving), EditorView.cpp (picture and palette), EditorStroke.cpp (the
-// mouse), EditorSession.cpp (files and questions).
+// mouse), EditorRegion.cpp (rectangles, fills, select, copy and paste),
+// EditorSession.cpp (files and questions).
 #include <SDL/SDL.h>
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 
 #include "common/Tape.h"
 #include "editor/EditDoc.h"
+#include "editor/EditRegion.h"
 #include "editor/History.h"
 #include "editor/LevelBridge.h"
 #include "level/LevelEdit.h"
@@ -59,6 +61,12 @@ public:
     bool closed() const { return done; }
     const std::string& message() const { return note; }
     std::string lintSummary() const;
+    // The check line under the palette: the solver's last verdict, if any,
+    // with the problems. tone: 0 fine, 1 warnings, 2 errors or unwinnable.
+    std::string checkLine(int& tone) const;
+    // The first status line: the choice, the cell under the mouse, bombs and
+    // the file, its path shortened from the left to fit.
+    std::string statusLine() const;
     const Piece& choice() const { return current; }
     void choose(const Piece& piece);
     int paletteIndex() const;
@@ -73,6 +81,10 @@ public:
     uint32_t recoveryInterval = 30000;
     // The keys test-play reads; null is the real keyboard.
     platform::Keyboard* playKeyboard = nullptr;
+    bool gridShown = false;
+    // The selected cells (empty when none) and what Ctrl+C or Ctrl+X took.
+    CellRect selection;
+    Block clipboard;
 
 private:
     enum class Ask { None, Quit, Recover, KeepTape };
@@ -82,6 +94,11 @@ private:
     void mouseDown(const SDL_MouseButtonEvent& event);
     void mouseMotion(int x, int y);
     void applyAt(int column, int row);
+    void mouseUp(const SDL_MouseButtonEvent& event);
+    // After an edit of the text from `before`: one step of the history, and
+    // the drawn level brought along by the level's own edits (or built anew).
+    void commit(const EditText& before);
+    void applied(const EditText& before);
     void changed();
     void refresh(bool rebuild);
     void rebuildPalette();
@@ -92,10 +109,18 @@ private:
     bool save();
     void requestQuit();
     void writeRecovery();
-    void testPlay();
+    // Keys of the region tools: Ctrl+C, Ctrl+X, Ctrl+V and F.
+    void copySelection(bool cut);
+    void startPaste();
+    void flood();
+    void finishRegionStroke(int column, int row);
+    void drawRegion();
+    void drawBlock(const Block& block, int column, int row);
+    // From the cell under the mouse when fromHover (the player put there for this play only).
+    void testPlay(bool fromHover = false);
     void solve();
     void dropSolve();
-    void playSolution();
+    void playSolution(int speed = 1);
     void drainEvents();
     void drawToolbar();
     void drawHelp();
@@ -120,6 +145,17 @@ private:
     bool done = false;
     bool helpShown = false;
     bool problemsShown = false;
+    std::string paletteTileset;
+    // The solver's verdict on this text, and its tone for checkLine.
+    std::string verdict;
+    int verdictTone = 0;
+    // Region strokes: a Shift+drag rectangle, a Ctrl or middle drag that
+    // selects, a drag of the selection, or a block that follows the mouse
+    // until a click puts it down.
+    enum class Region { None, Rectangle, Select, Move, Paste };
+    Region region = Region::None;
+    int anchorColumn = -1, anchorRow = -1;
+    Block floating;
     // The stroke under way: which button, the last cell, and whether it has
     // made its step of the history yet.
     int strokeButton = 0;

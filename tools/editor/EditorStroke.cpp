@@ -24,17 +24,17 @@ bool ctrlHeld() {
     return keys[SDLK_LCTRL] || keys[SDLK_RCTRL];
 }
 
+bool shiftHeld() {
+    const uint8_t* keys = platform::keyState();
+    return keys[SDLK_LSHIFT] || keys[SDLK_RSHIFT];
+}
+
 } // namespace
 
 void Editor::applyAt(int column, int row) {
     if (!doc.inside(column, row)) return;
     EditText before = doc.text;
     EditResult result;
-    if (strokePick) {
-        choose(doc.pick(column, row));
-        say("");
-        return;
-    }
     if (strokeButton == SDL_BUTTON_RIGHT)
         result = doc.erase(column, row);
     else
@@ -46,16 +46,28 @@ void Editor::applyAt(int column, int row) {
         strokeRecorded = true;
     }
     if (!result.refusal.empty()) say("");
-    // A cell painted over a cell of the same kind is put in place in the
-    // drawn level, changed records place their items again; anything else
-    // builds the level again.
-    const char key = doc.keyAt(column, row);
-    const bool patched = level && !needRebuild && before.records.size() == doc.text.records.size() &&
-                         before.grid[row][column] != key && row < static_cast<int>(level->grid.size()) &&
-                         static_cast<int>(level->grid[row].size()) == doc.columns() &&
-                         setCellKey(*level, column, row, static_cast<unsigned char>(key));
-    if (!patched && !(level && !needRebuild && before.grid == doc.text.grid &&
-                      placement.place(*level, recordLines(doc.text.records))))
+    applied(before);
+}
+
+void Editor::commit(const EditText& before) {
+    history.record(before);
+    applied(before);
+}
+
+void Editor::applied(const EditText& before) {
+    // The drawn level follows through the level's own edits: the cells whose
+    // key changed, then the records that changed. Anything else (another
+    // theme, another size, a refused record) builds the level again.
+    const bool sameLook =
+        before.tilesetPath == doc.text.tilesetPath && before.backgroundPath == doc.text.backgroundPath;
+    // Records as they were need no placing, even when the level was just
+    // built and the placement does not know them yet.
+    bool sameRecords = before.records.size() == doc.text.records.size();
+    for (size_t i = 0; sameRecords && i < before.records.size(); ++i)
+        sameRecords = before.records[i].name == doc.text.records[i].name &&
+                      before.records[i].attributes == doc.text.records[i].attributes;
+    if (!level || needRebuild || !sameLook || !updateCells(*level, before.grid, doc.text.grid) ||
+        (!sameRecords && !placement.place(*level, recordLines(doc.text.records))))
         needRebuild = true;
     changed();
 }
@@ -63,6 +75,15 @@ void Editor::applyAt(int column, int row) {
 void Editor::mouseDown(const SDL_MouseButtonEvent& event) {
     if (event.button == SDL_BUTTON_WHEELUP || event.button == SDL_BUTTON_WHEELDOWN) {
         cyclePalette(event.button == SDL_BUTTON_WHEELUP ? -1 : 1);
+        return;
+    }
+    if (region == Region::Paste) {
+        // The block follows the mouse: a left click puts it down, any other cancels.
+        if (event.button == SDL_BUTTON_LEFT && event.y < kLevelHeight)
+            finishRegionStroke(event.x / kCellSize, event.y / kCellSize);
+        else
+            say("Paste cancelled");
+        region = Region::None;
         return;
     }
     if (event.y >= kLevelHeight) {
@@ -78,15 +99,39 @@ void Editor::mouseDown(const SDL_MouseButtonEvent& event) {
     strokeButton = event.button;
     strokePick = event.button == SDL_BUTTON_MIDDLE || (event.button == SDL_BUTTON_LEFT && ctrlHeld());
     strokeRecorded = false;
-    strokeColumn = event.x / kCellSize;
-    strokeRow = event.y / kCellSize;
-    applyAt(strokeColumn, strokeRow);
+    strokeColumn = anchorColumn = event.x / kCellSize;
+    strokeRow = anchorRow = event.y / kCellSize;
+    hoverColumn = strokeColumn;
+    hoverRow = strokeRow;
+    region = Region::None;
+    if (event.button == SDL_BUTTON_LEFT && !strokePick && shiftHeld()) {
+        region = Region::Rectangle;
+        return;
+    }
+    if (event.button == SDL_BUTTON_LEFT && !strokePick && selection.contains(strokeColumn, strokeRow)) {
+        region = Region::Move;
+        floating = copyBlock(doc, selection);
+        return;
+    }
+    selection = CellRect();
+    // A pick dragged on to other cells selects them; the release tells which.
+    if (strokePick) region = Region::Select;
+    else applyAt(strokeColumn, strokeRow);
+}
+
+void Editor::mouseUp(const SDL_MouseButtonEvent& event) {
+    if (event.button != strokeButton) return;
+    strokeButton = 0;
+    if (region == Region::None || region == Region::Paste) return;
+    const int column = event.x / kCellSize, row = (event.y < kLevelHeight ? event.y : kLevelHeight - 1) / kCellSize;
+    finishRegionStroke(column, row);
+    region = Region::None;
 }
 
 void Editor::mouseMotion(int x, int y) {
     hoverColumn = y < kLevelHeight ? x / kCellSize : -1;
     hoverRow = y < kLevelHeight ? y / kCellSize : -1;
-    if (!strokeButton || strokePick || hoverColumn < 0) return;
+    if (!strokeButton || strokePick || region != Region::None || hoverColumn < 0) return;
     // Every cell on the way from the last one, so a fast drag leaves no gaps.
     int c = strokeColumn, r = strokeRow;
     const int tc = hoverColumn, tr = hoverRow;

@@ -1,6 +1,8 @@
 // The editor's picture: the level, the palette, status lines, help and problems.
 #include "editor/Editor.h"
 
+#include <algorithm>
+
 #include "editor/EditorLayout.h"
 #include "editor/TextDraw.h"
 #include "entities/Item.h"
@@ -17,10 +19,17 @@ const char* const kHelp[] = {
     "vorrel level editor: keys and mouse",
     "",
     "left button         paint the choice into the cell (click or drag)",
+    "shift+left drag     fill a rectangle with the chosen cell",
     "right button        clear: remove the item, or make the cell open",
-    "middle, ctrl+left   pick up what is in the cell",
+    "middle, ctrl+left   pick up what is in the cell; dragged, select cells",
+    "drag the selection  move it with its items",
+    "ctrl+c, ctrl+x      copy, cut the selection",
+    "ctrl+v              paste: the block follows the mouse, a click puts it",
+    "f                   flood: the chosen cell over the same cells joined",
     "tab, shift+tab      next, previous in the palette (also the wheel)",
+    "1 to 9, 0           choose the first ten entries (shift: the next ten)",
     "click the palette   choose",
+    "g                   grid over the level",
     "+ and -             the player's bombs, 0 to 9",
     "t                   next theme",
     "ctrl+z              undo",
@@ -28,24 +37,19 @@ const char* const kHelp[] = {
     "ctrl+s              save (the old file is kept as .bak)",
     "f1                  this help",
     "f2                  every problem, with its cells marked",
-    "f5                  test-play (escape, a win or a death comes back)",
+    "f5                  test-play (r starts again; escape, a win or a death ends)",
+    "shift+f5            test-play from the cell under the mouse",
     "h in test-play      hint: can the level still be won from here, and how",
     "f6                  solve: can the level be won? (escape cancels; f6 again goes on)",
-    "f7                  play the solver's solution",
-    "escape, ctrl+q      close (asks when there are unsaved changes)",
+    "f7, shift+f7        play the solver's solution; at 4x",
+    "escape              cancel a paste or selection; close (asks if unsaved)",
+    "ctrl+q              close (asks when there are unsaved changes)",
     "",
     "every item has a cell of its own; there is always one player.",
     "the level is checked after every change: see the last line below.",
 };
 
 Uint32 rgb(SDL_Surface* surface, int r, int g, int b) { return SDL_MapRGB(surface->format, r, g, b); }
-
-void frame(SDL_Surface* surface, int x, int y, int w, int h, Uint32 colour) {
-    fillRect(surface, x, y, w, 1, colour);
-    fillRect(surface, x, y + h - 1, w, 1, colour);
-    fillRect(surface, x, y, 1, h, colour);
-    fillRect(surface, x + w - 1, y, 1, h, colour);
-}
 
 // Held around many getPixel calls: each would otherwise lock and unlock the
 // surface, and unlocking a run-length encoded surface encodes it again.
@@ -90,12 +94,29 @@ SDL_Surface* makeIcon(SDL_Surface* screen, SDL_Surface* source, int sx, int sy, 
     return icon;
 }
 
+// The text cut at the right with "..." where it would pass width pixels.
+std::string fitted(const std::string& text, int width) {
+    if (smallTextWidth(text) <= width) return text;
+    int used = smallTextWidth("...");
+    size_t keep = 0;
+    while (keep < text.size() && used + smallTextWidth(std::string(1, text[keep])) <= width)
+        used += smallTextWidth(std::string(1, text[keep++]));
+    return text.substr(0, keep) + "...";
+}
+
 bool decorationKey(const ThemeKey& k) {
     const unsigned char key = static_cast<unsigned char>(k.key);
     return k.passable && key != kOpenKey && key != kLadderKey && key != kWaterKey && key != kRubbleKey;
 }
 
 } // namespace
+
+void editorlayout::frame(SDL_Surface* surface, int x, int y, int w, int h, Uint32 colour) {
+    fillRect(surface, x, y, w, 1, colour);
+    fillRect(surface, x, y + h - 1, w, 1, colour);
+    fillRect(surface, x, y, 1, h, colour);
+    fillRect(surface, x + w - 1, y, 1, h, colour);
+}
 
 bool editorlayout::coversCell(SDL_Surface* sprite) {
     if (!sprite || sprite->w < kCellSize || sprite->h < kCellSize) return false;
@@ -123,6 +144,7 @@ int Editor::paletteIndex() const {
 void Editor::rebuildPalette() {
     for (PaletteEntry& entry : palette) SDL_FreeSurface(entry.icon);
     palette.clear();
+    paletteTileset = doc.text.tilesetPath;
     const Uint32 background = rgb(screen, 24, 24, 32);
     auto cellIcon = [&](char key) {
         const Cell* prototype = level ? level->spriteTable.findPrototype(static_cast<unsigned char>(key)) : nullptr;
@@ -159,6 +181,34 @@ void Editor::cyclePalette(int step) {
     say("");
 }
 
+std::string Editor::checkLine(int& tone) const {
+    tone = 0;
+    for (const Problem& problem : problems) tone = std::max(tone, problem.message.error ? 2 : 1);
+    if (verdict.empty()) return lintSummary();
+    tone = std::max(tone, verdictTone);
+    return verdict + "; " + (problems.empty() ? std::string("no other problems") : lintSummary());
+}
+
+std::string Editor::statusLine() const {
+    std::string line = "paint: " + doc.nameOf(current);
+    if (doc.inside(hoverColumn, hoverRow)) {
+        line += "    cell " + std::to_string(hoverColumn) + "," + std::to_string(hoverRow) + ": ";
+        const Piece there = doc.pick(hoverColumn, hoverRow);
+        line += there.kind == PieceKind::Cell ? doc.nameOf(there.key) : doc.nameOf(there);
+    }
+    line += "    bombs: " + std::to_string(doc.bombs()) + "    ";
+    // The path gives way from the left: its end names the file, and
+    // "(unsaved)" must always show.
+    const std::string unsaved = modified() ? " (unsaved)" : "";
+    const int room = screen->w - 8 - smallTextWidth("f1 help") - 8 - smallTextWidth(line + unsaved);
+    if (smallTextWidth(path) <= room) return line + path + unsaved;
+    int used = smallTextWidth("...");
+    size_t keep = 0;
+    while (keep < path.size() && used + smallTextWidth(std::string(1, path[path.size() - 1 - keep])) <= room)
+        used += smallTextWidth(std::string(1, path[path.size() - 1 - keep++]));
+    return line + "..." + path.substr(path.size() - keep) + unsaved;
+}
+
 std::string Editor::lintSummary() const {
     if (problems.empty()) return "no problems";
     const LintMessage& first = problems[0].message;
@@ -183,6 +233,13 @@ void Editor::draw() {
     } else {
         fillRect(screen, 0, 0, screen->w, screen->h, rgb(screen, 0, 0, 0));
     }
+    if (gridShown) {
+        const Uint32 line = rgb(screen, 90, 90, 110);
+        for (int x = kCellSize; x < doc.columns() * kCellSize && x < screen->w; x += kCellSize)
+            fillRect(screen, x, 0, 1, kLevelHeight, line);
+        for (int y = kCellSize; y < kLevelHeight; y += kCellSize) fillRect(screen, 0, y, screen->w, 1, line);
+    }
+    drawRegion();
     if (hoverColumn >= 0 && doc.inside(hoverColumn, hoverRow) && !helpShown)
         frame(screen, hoverColumn * kCellSize, hoverRow * kCellSize, kCellSize, kCellSize, rgb(screen, 255, 255, 255));
     if (problemsShown) drawProblems();
@@ -204,19 +261,14 @@ void Editor::drawToolbar() {
         if (static_cast<int>(i) == chosen)
             frame(screen, x - 1, kIconTop - 1, kIconSize + 2, kIconSize + 2, rgb(screen, 255, 220, 0));
     }
-    std::string line = "paint: " + doc.nameOf(current) + "    bombs: " + std::to_string(doc.bombs()) + "    " + path +
-                       (modified() ? " (unsaved)" : "");
-    drawSmallText(screen, 4, 448, line, rgb(screen, 230, 230, 230));
-    drawSmallText(screen, 4, 458, note, rgb(screen, 255, 220, 0));
-    const bool errors = hasErrors([this] {
-        std::vector<LintMessage> messages;
-        for (const Problem& problem : problems) messages.push_back(problem.message);
-        return messages;
-    }());
-    drawSmallText(screen, 4, 468, lintSummary(),
-                  problems.empty() ? rgb(screen, 120, 230, 120)
-                  : errors         ? rgb(screen, 255, 90, 90)
-                                   : rgb(screen, 255, 170, 60));
+    drawSmallText(screen, 4, 448, statusLine(), rgb(screen, 230, 230, 230));
+    drawSmallText(screen, 4, 458, fitted(note, screen->w - 8), rgb(screen, 255, 220, 0));
+    int tone = 0;
+    const std::string check = fitted(checkLine(tone), screen->w - 8);
+    drawSmallText(screen, 4, 468, check,
+                  tone == 0   ? rgb(screen, 120, 230, 120)
+                  : tone == 2 ? rgb(screen, 255, 90, 90)
+                              : rgb(screen, 255, 170, 60));
     drawSmallText(screen, screen->w - smallTextWidth("f1 help") - 4, 448, "f1 help", rgb(screen, 150, 150, 170));
 }
 

@@ -33,6 +33,12 @@ std::vector<Problem> lintText(const EditText& text) {
             const int firstGrid = 4, firstRecord = 4 + static_cast<int>(text.grid.size());
             if (message.line >= firstGrid && message.line < firstRecord) {
                 problem.row = message.line - firstGrid;
+                // The editor counts rows from 0, as the records do; the lint's
+                // "grid line" counts the file's grid lines from 1.
+                const std::string line = "grid line " + std::to_string(problem.row + 1);
+                const size_t at = problem.message.text.find(line);
+                if (at != std::string::npos)
+                    problem.message.text.replace(at, line.size(), "row " + std::to_string(problem.row));
             } else if (message.line >= firstRecord) {
                 const size_t index = static_cast<size_t>(message.line - firstRecord);
                 if (index < text.records.size() && text.records[index].attributes.size() >= 2) {
