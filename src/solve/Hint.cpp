@@ -131,9 +131,14 @@ HintAnswer Hint::think(double seconds) {
             result = HintAnswer::CannotWin;  // how far back is not known in time
     }
     spent += since(start);
-    if (result == HintAnswer::Thinking && spent >= limits.seconds)
-        result = current->status() == SolveStatus::Unsolvable ? HintAnswer::CannotWin : HintAnswer::NoAnswer;
+    if (spent >= limits.seconds) stop();
     return result;
+}
+
+void Hint::stop() {
+    if (result != HintAnswer::Thinking) return;
+    result = current->status() == SolveStatus::Unsolvable ? HintAnswer::CannotWin : HintAnswer::NoAnswer;
+    if (result == HintAnswer::CannotWin) stepsBack = 0;
 }
 
 void Hint::readNextMove() {

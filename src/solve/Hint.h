@@ -36,6 +36,9 @@ public:
     // Thinks for up to `seconds` more. The world is as it was asked about
     // whenever this returns; nothing of the play (keys, tape) is touched.
     HintAnswer think(double seconds);
+    // The time is up before the answer: what is known stands (lost, with
+    // the steps back unknown), or there is no answer.
+    void stop();
     HintAnswer answer() const { return result; }
     // Seconds thought so far.
     double seconds() const { return spent; }

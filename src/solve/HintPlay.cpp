@@ -1,6 +1,7 @@
 // The hint in the play: the held world, the question in slices, the answer drawn over the level.
 #include "solve/HintPlay.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -211,7 +212,12 @@ void runHint(Level& level, const UndoHistory* history, PlayHooks* hooks) {
             }
             if (dismissed && !escaping) break;
         }
-        if (hint.answer() == HintAnswer::Thinking) hint.think(kThinkSlice);
+        // The world waits at most the limit, drawing included.
+        const uint32_t waited = platform::ticks() - asked;
+        if (waited >= limit)
+            hint.stop();
+        else if (hint.answer() == HintAnswer::Thinking)
+            hint.think(std::min(kThinkSlice, (limit - waited) / 1000.0));
         blitRect(still.get(), screen, 0, 0, screen->w, screen->h, 0, 0);
         drawPanel(level, hint, platform::ticks() - asked, limit);
         platform::present(screen);
