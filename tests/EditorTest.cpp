@@ -2,6 +2,7 @@
 // driven by scripted events on the dummy video driver in the data folder.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -170,7 +171,7 @@ TEST(EditorTest, NewLevelStrokesUndoRedoSave) {
     EXPECT_TRUE(editor->doc.findKey('#')->hides);
     EXPECT_FALSE(editor->doc.findKey('.')->hides);
     EXPECT_FALSE(editor->doc.findKey('?')->hides);
-    EXPECT_TRUE(editor->modified());
+    EXPECT_FALSE(editor->modified());  // untouched, it asks nothing on closing
     const std::string fresh = writeEditText(editor->doc.text);
 
     // A drag is one stroke and one step of the history, every cell on the way painted.
@@ -195,12 +196,11 @@ TEST(EditorTest, NewLevelStrokesUndoRedoSave) {
     s.run(*editor);
     EXPECT_EQ(writeEditText(editor->doc.text), readAll(s.level));
     EXPECT_FALSE(editor->modified());
-    // The second save keeps the first as .bak.
-    const std::string first = readAll(s.level);
+    // A file that was not there when the session began has no .bak.
     s.events.key(SDLK_EQUALS);
     s.events.key(SDLK_s, KMOD_LCTRL);
     s.run(*editor);
-    EXPECT_EQ(first, readAll(s.level + ".bak"));
+    EXPECT_FALSE(fs::exists(s.level + ".bak"));
     EXPECT_NE(std::string::npos, readAll(s.level).find("bomb 1\n"));
 
     // A level the game would refuse is not saved.
@@ -364,6 +364,171 @@ TEST(EditorTest, CampaignLevelsComeOutByteForByte) {
     }
 }
 
+TEST(EditorTest, SavingKeepsModeLinkAndTheOpenedVersion) {
+    Session s;
+    const fs::path real = s.folder / "real.lev";
+    fs::copy_file(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level15.lev", real);
+    const std::string original = readAll(real);
+    chmod(real.c_str(), 0600);
+    fs::create_symlink("real.lev", s.level);
+    auto editor = s.open();
+    for (int i = 0; i < 2; ++i) {
+        s.events.key(SDLK_EQUALS);
+        s.events.key(SDLK_s, KMOD_LCTRL);
+    }
+    s.run(*editor);
+    EXPECT_EQ(0u, editor->message().rfind("Saved", 0)) << editor->message();
+    EXPECT_TRUE(fs::is_symlink(s.level));
+    EXPECT_EQ(writeEditText(editor->doc.text), readAll(real));
+    EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write, fs::status(real).permissions());
+    // Two saves: the .bak is still the file this session opened.
+    EXPECT_EQ(original, readAll(s.level + ".bak"));
+
+    chmod(real.c_str(), 0444);
+    const std::string saved = readAll(real);
+    s.events.key(SDLK_EQUALS);
+    s.events.key(SDLK_s, KMOD_LCTRL);
+    s.run(*editor);
+    EXPECT_EQ("Not saved: cannot write " + s.level + ": the file is read-only", editor->message());
+    EXPECT_EQ(saved, readAll(real));
+    EXPECT_TRUE(editor->modified());
+}
+
+TEST(EditorTest, BrokenFilesAreRefusedInOneLineOrRepairedWithConsent) {
+    Session s;
+    auto refusal = [&](const std::string& bytes) {
+        fs::remove_all(s.level);
+        if (bytes == "folder")
+            fs::create_directories(s.level);
+        else
+            std::ofstream(s.level, std::ios::binary) << bytes;
+        Editor editor(testsupport::screen(), &testsupport::sounds(), s.level);
+        std::string error;
+        EXPECT_FALSE(editor.open("", error)) << bytes;
+        EXPECT_EQ(std::string::npos, error.find('\n')) << error;
+        return error;
+    };
+    EXPECT_NE(std::string::npos, refusal("folder").find("the level file is not a regular file"));
+    EXPECT_NE(std::string::npos, refusal("").find("the tileset description \"\"")) << refusal("");
+    const std::string binary(
+        "\x7f"
+        "ELF\x02\x01\0\0\xff\xfe",
+        10);
+    EXPECT_NE(std::string::npos, refusal(binary).find(":1: error: "));
+    EXPECT_NE(std::string::npos, refusal("gfx/forrest.txt\ngfx/bg_forest.png\n1\n###\n").find("\"gfx/forrest.txt\""));
+
+    // A misspelt record and a negative bomb count: dropped; no player record
+    // and a wall where the game would start him: placed. Each is listed, and
+    // the file is not saved over without a yes.
+    fs::remove_all(s.level);
+    std::string original = readAll(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level15.lev");
+    original.erase(original.find("plr 1 9\n"), 8);
+    original += "tresure 3 3\nbomb -1\n";
+    std::ofstream(s.level, std::ios::binary) << original;
+    auto editor = s.open();
+    ASSERT_EQ(3u, editor->repairsMade().size());
+    EXPECT_EQ(0u, editor->repairsMade()[1].text.rfind("dropped \"bomb -1\": ", 0)) << editor->repairsMade()[1].text;
+    EXPECT_NE(std::string::npos, editor->repairsMade()[2].text.find("placed at column 1, row 2"))
+        << editor->repairsMade()[2].text;
+    EXPECT_TRUE(editor->modified());
+    s.events.key(SDLK_SPACE);  // closes the list of repairs
+    s.events.key(SDLK_s, KMOD_LCTRL);
+    s.events.key(SDLK_n);
+    s.run(*editor);
+    EXPECT_EQ(original, readAll(s.level));
+    // Closing: y saves, which asks about the repairs first; a second y saves and closes.
+    s.events.key(SDLK_ESCAPE);
+    s.events.key(SDLK_y);
+    s.events.key(SDLK_y);
+    s.run(*editor);
+    EXPECT_TRUE(editor->closed()) << editor->message();
+    EXPECT_FALSE(editor->modified());
+    EXPECT_EQ(std::string::npos, readAll(s.level).find("tresure"));
+    EXPECT_EQ(original, readAll(s.level + ".bak"));
+}
+
+TEST(EditorTest, MissingFolderThenSaveAsAndOpen) {
+    Session s;
+    const fs::path own = s.folder / "data" / "vorrel" / "levels";
+    setenv("XDG_DATA_HOME", (s.folder / "data").c_str(), 1);
+    s.level = (s.folder / "nosuchdir" / "new.lev").string();
+    auto editor = s.open();
+    EXPECT_NE(std::string::npos,
+              editor->message().find("the folder " + (s.folder / "nosuchdir").string() + " does not exist"))
+        << editor->message();
+
+    // The recovery file cannot be written either; the question stays on the line.
+    s.events.key(SDLK_EQUALS);
+    s.events.key(SDLK_ESCAPE);
+    s.run(*editor);
+    const std::string question = editor->message();
+    s.input.clock.advance(30000);
+    editor->pass();
+    EXPECT_EQ(question, editor->message());
+    s.events.key(SDLK_ESCAPE);
+    s.events.key(SDLK_s, KMOD_LCTRL);
+    s.run(*editor);
+    EXPECT_EQ("Not saved: the folder " + (s.folder / "nosuchdir").string() +
+                  " does not exist; ctrl+shift+s saves elsewhere",
+              editor->message());
+
+    // Save As offers the player's own folder: "new" becomes "mine".
+    s.events.key(SDLK_s, static_cast<SDLMod>(KMOD_LCTRL | KMOD_LSHIFT));
+    for (int i = 0; i < 3; ++i) s.events.key(SDLK_BACKSPACE);
+    for (SDLKey k : {SDLK_m, SDLK_i, SDLK_n, SDLK_e, SDLK_RETURN}) s.events.key(k);
+    s.run(*editor);
+    EXPECT_EQ((own / "mine.lev").string(), editor->file()) << editor->message();
+    EXPECT_EQ(writeEditText(editor->doc.text), readAll(own / "mine.lev"));
+    EXPECT_FALSE(editor->modified());
+
+    // Ctrl+O lists that folder (mine.lev, other.lev); the unsaved change is asked about.
+    fs::copy_file(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level15.lev", own / "other.lev");
+    s.events.key(SDLK_EQUALS);
+    s.events.key(SDLK_o, KMOD_LCTRL);
+    s.events.key(SDLK_DOWN);
+    s.events.key(SDLK_RETURN);
+    s.run(*editor);
+    EXPECT_EQ((own / "mine.lev").string(), editor->file());
+    s.events.key(SDLK_n);
+    s.run(*editor);
+    EXPECT_EQ((own / "other.lev").string(), editor->file());
+    EXPECT_EQ(readAll(own / "other.lev"), writeEditText(editor->doc.text));
+
+    // A file that cannot be opened leaves the editor where it was, still drawing.
+    std::ofstream(own / "bad.lev") << "";
+    s.events.key(SDLK_o, KMOD_LCTRL);
+    s.events.key(SDLK_HOME);
+    s.events.key(SDLK_RETURN);
+    s.run(*editor);
+    EXPECT_EQ(0u, editor->message().rfind("Cannot open " + (own / "bad.lev").string() + ": ", 0)) << editor->message();
+    EXPECT_EQ((own / "other.lev").string(), editor->file());
+    EXPECT_TRUE(editor->pass());
+    unsetenv("XDG_DATA_HOME");
+}
+
+TEST(EditorTest, StopSignalKeepsTheUnsavedWorkAndExits) {
+    const fs::path program = fs::read_symlink("/proc/self/exe").parent_path() / "vorrel-edit";
+    if (!fs::exists(program)) GTEST_SKIP() << "vorrel-edit is not built next to the tests";
+    Session s;
+    // Repaired on opening, so unsaved from the start; its list of repairs is open.
+    std::ofstream(s.level) << readAll(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level15.lev")
+                           << "tresure 3 3\n";
+    const std::string out = (s.folder / "out").string();
+    const std::string command =
+        "cd '" + std::string(VORREL_SOURCE_DATA) +
+        "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout -s KILL 30 '" + program.string() + "' '" + s.level +
+        "' >'" + out + "' 2>&1 & pid=$!; i=0; while ! grep -q repaired '" + out +
+        "' && [ $i -lt 200 ]; do sleep 0.1; i=$((i+1)); done; kill -TERM $pid; wait $pid; echo $?";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_TRUE(pipe);
+    char status[16] = "";
+    std::fgets(status, sizeof status, pipe);
+    pclose(pipe);
+    EXPECT_EQ(128 + SIGTERM, std::atoi(status)) << readAll(out);
+    // The repaired level: the campaign's own, byte for byte.
+    EXPECT_EQ(readAll(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level15.lev"), readAll(recoveryPath(s.level)));
+}
+
 namespace {
 
 // The cells of a level as the player meets them, row by row.
@@ -491,6 +656,7 @@ TEST(EditorTest, StatusAndCheckLines) {
     Session s;
     s.level = (s.folder / std::string(120, 'a') / std::string(120, 'b') / "mine.lev").string();
     auto editor = s.open("cave");
+    s.events.key(SDLK_EQUALS);  // a new level is unsaved once changed
     s.events.motion(at(10), at(10), 0);
     s.run(*editor);
     const std::string status = editor->statusLine();

@@ -17,14 +17,43 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string targetOf(const std::string& path) {
+    // A link is written through: the file it names gets the bytes and the
+    // link stays a link. A dangling link names a file yet to be made.
+    std::string target = path;
+    for (int hops = 0; hops < 16; ++hops) {
+        struct stat info;
+        if (lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) break;
+        char buffer[4096];
+        const ssize_t length = readlink(target.c_str(), buffer, sizeof buffer - 1);
+        if (length <= 0) break;
+        const std::string link(buffer, static_cast<size_t>(length));
+        target = link[0] == '/' || folderOf(target) == "." ? link : folderOf(target) + "/" + link;
+    }
+    return target;
+}
+
 }  // namespace
 
 std::string temporaryPathFor(const std::string& path) { return path + ".tmp" + std::to_string(getpid()); }
 
-Atomic::Atomic(const std::string& path) : path(path), temporary(temporaryPathFor(path)) {
+Atomic::Atomic(const std::string& named) : path(targetOf(named)), temporary(temporaryPathFor(path)) {
     struct stat info;
-    if (path.empty() || (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))) {
+    const bool exists = !path.empty() && stat(path.c_str(), &info) == 0;
+    if (path.empty() || (exists && !S_ISREG(info.st_mode))) {
         fail(path.empty() ? "no file name" : "not a regular file");
+        return;
+    }
+    // Renaming over a read-only file would succeed (the folder allows it), and
+    // so would writing as root: a file or folder without write bits is refused.
+    struct stat folder;
+    const std::string where = folderOf(path);
+    if (exists && ((info.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0)) {
+        fail("the file is read-only");
+        return;
+    }
+    if (stat(where.c_str(), &folder) == 0 && ((folder.st_mode & 0222) == 0 || access(where.c_str(), W_OK) != 0)) {
+        fail("the folder " + where + " is read-only");
         return;
     }
     // O_EXCL after the unlink: a link or FIFO someone left under the
@@ -34,6 +63,11 @@ Atomic::Atomic(const std::string& path) : path(path), temporary(temporaryPathFor
     if (fd < 0) {
         fail(std::strerror(errno));
         return;
+    }
+    // The new file keeps the old one's mode and, where we may, its owner.
+    if (exists) {
+        if (fchown(fd, info.st_uid, info.st_gid) != 0) {}
+        fchmod(fd, info.st_mode & 07777);
     }
     out = fdopen(fd, "wb");
     if (!out) {

@@ -15,7 +15,9 @@ std::string temporaryPathFor(const std::string& path);
 // A file being written: fill file(), then commit(). Until it is committed the
 // target is untouched; a write that is dropped removes its temporary file.
 // Refuses a target that exists and is not a regular file (a folder, a device
-// such as /dev/null, a FIFO): renaming over it would replace it.
+// such as /dev/null, a FIFO): renaming over it would replace it. Refuses a
+// read-only file or folder too, even to root. A symbolic link is written
+// through to the file it names; the new file keeps the old one's mode and owner.
 class Atomic {
 public:
     explicit Atomic(const std::string& path);

@@ -1,6 +1,7 @@
 #pragma once
 // Loading the level a tool was given, or saying why not.
 #include <memory>
+#include <string>
 
 #include <SDL/SDL.h>
 
@@ -14,3 +15,5 @@ class SoundBank;
 // for the faults the loader defines); the tool then exits with kLoadFailureExit.
 std::unique_ptr<Level> loadLevelOrReport(const char* path, SDL_Surface* screen, SoundBank* sounds,
                                          bool startMusic = false);
+// The one line loadLevelOrReport prints for a level the loader refused with error.
+std::string loadFailureCause(const std::string& path, const LoadError& error, SDL_Surface* screen, SoundBank* sounds);

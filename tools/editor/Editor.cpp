@@ -9,6 +9,8 @@
 #include "audio/SoundBank.h"
 #include "editor/EditorLayout.h"
 #include "editor/LevelFiles.h"
+#include "editor/OpenScreen.h"
+#include "editor/SaveAsPrompt.h"
 #include "editor/SolveJob.h"
 #include "platform/Display.h"
 #include "platform/Events.h"
@@ -104,7 +106,9 @@ void Editor::key(const SDL_KeyboardEvent& event) {
         if (sym == SDLK_z && (mod & KMOD_SHIFT)) travel(true);
         else if (sym == SDLK_z) travel(false);
         else if (sym == SDLK_y) travel(true);
+        else if (sym == SDLK_s && (mod & KMOD_SHIFT)) startSaveAs();
         else if (sym == SDLK_s) save();
+        else if (sym == SDLK_o) startOpen();
         else if (sym == SDLK_q) requestQuit();
         else if (sym == SDLK_c || sym == SDLK_x) copySelection(sym == SDLK_x);
         else if (sym == SDLK_v) startPaste();
@@ -161,6 +165,7 @@ void Editor::key(const SDL_KeyboardEvent& event) {
 }
 
 void Editor::handle(const SDL_Event& event) {
+    if (sessionEvent(event)) return;
     switch (event.type) {
     case SDL_QUIT:
         if (asking == Ask::None) requestQuit();
@@ -183,7 +188,10 @@ bool Editor::pass() {
     if (done) return false;
     if (dirty) refresh(needRebuild);
     if (platform::ticks() - lastRecovery >= recoveryInterval) writeRecovery();
-    draw();
+    // Under the Open screen the level is not drawn: its pictures were made
+    // with the loader the drawn level's items share.
+    if (!opener) draw();
+    drawSessionScreens();
     platform::present(screen);
     platform::delay(15);
     return true;

@@ -18,9 +18,12 @@
 #include "editor/EditRegion.h"
 #include "editor/History.h"
 #include "editor/LevelBridge.h"
+#include "editor/LevelRepair.h"
 #include "level/LevelEdit.h"
 #include "platform/Platform.h"
 
+class OpenScreen;
+class SaveAsPrompt;
 class SoundBank;
 class SolveJob;
 
@@ -49,6 +52,11 @@ public:
     // False with the loader's one line when the game cannot load the file,
     // or with a reason when the theme is unknown.
     bool open(const std::string& themeName, std::string& error);
+    // On a stop from outside: the unsaved changes go to the recovery file.
+    void keepUnsavedWork();
+    // What was mended when the file was opened (listed on standard output too).
+    const std::vector<Repair>& repairsMade() const { return repairs; }
+    const std::string& file() const { return path; }
     // Until the editor is closed: events, then a picture, each pass.
     void run();
     // One pass: every waiting event, the checks after a change, the
@@ -87,7 +95,7 @@ public:
     Block clipboard;
 
 private:
-    enum class Ask { None, Quit, Recover, KeepTape };
+    enum class Ask { None, Quit, Recover, KeepTape, SaveRepaired, Replace, OpenOther };
 
     void key(const SDL_KeyboardEvent& event);
     void answer(SDLKey sym);
@@ -107,6 +115,15 @@ private:
     // Undo (backwards) or redo (forwards) one step of the history.
     void travel(bool forward);
     bool save();
+    // Reads file into the editor; on failure nothing changes and error says why.
+    bool load(const std::string& file, const std::string& themeName, std::string& error);
+    // The Open and Save As screens and the repairs list take the events while shown.
+    bool sessionEvent(const SDL_Event& event);
+    void drawSessionScreens();
+    void startOpen();
+    void openChosen();
+    void startSaveAs();
+    bool saveAs(const std::string& file);
     void requestQuit();
     void writeRecovery();
     // Keys of the region tools: Ctrl+C, Ctrl+X, Ctrl+V and F.
@@ -137,7 +154,17 @@ private:
     Piece current;
     std::string note;
     std::string savedBytes;
+    // The file as this session found it (for LEVEL.bak), and whether it is kept yet.
     bool existedOnDisk = false;
+    std::string openedBytes;
+    bool backupKept = false;
+    std::vector<Repair> repairs;
+    bool repairsShown = false;
+    bool repairsConfirmed = true;
+    bool quitAfterSave = false;
+    std::unique_ptr<OpenScreen> opener;
+    std::unique_ptr<SaveAsPrompt> prompt;
+    std::string pendingFile;
     std::string recoveredBytes;
     uint32_t lastRecovery = 0;
     std::string recoveryWritten;

@@ -1,11 +1,18 @@
-// The editing session: opening, saving, the recovery file and the questions.
+// The editing session: opening, saving, the recovery file, the questions,
+// and the Open and Save As screens.
 #include "editor/Editor.h"
 
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 
+#include "common/LevelLoad.h"
 #include "editor/LevelFiles.h"
+#include "editor/OpenScreen.h"
+#include "editor/Panel.h"
+#include "editor/SaveAsPrompt.h"
+#include "editor/TextDraw.h"
 #include "level/LoadError.h"
 #include "platform/FileRead.h"
 #include "platform/Platform.h"
@@ -20,23 +27,42 @@ std::vector<Theme> findThemes() {
 }
 
 bool Editor::open(const std::string& themeName, std::string& error) {
-    std::string bytes;
-    existedOnDisk = fileread::readFile(path, fileread::kTextCap, bytes);
-    // Something there that cannot be read as a level file (a folder, say)
-    // is not taken for a new level: the loader says what it makes of it.
-    if (existedOnDisk || access(path.c_str(), F_OK) == 0) {
-        try {
-            Level check(path, screen, sounds, 1, false);
-        } catch (const LoadError& failure) {
-            error = failure.silent ? "" : failure.what();
+    if (!load(path, themeName, error)) return false;
+    for (const Repair& repair : repairs)
+        std::printf("%s:%u: repaired: %s\n", path.c_str(), repair.line, repair.text.c_str());
+    std::fflush(stdout);
+    return true;
+}
+
+bool Editor::load(const std::string& file, const std::string& themeName, std::string& error) {
+    EditDoc fresh;
+    fresh.keyName = themeKeyName;
+    std::vector<Repair> mended;
+    std::string bytes, before;
+    std::string folderNote;
+    // Through a link to the file it names; a link to nothing names a new file.
+    const bool exists = access(file.c_str(), F_OK) == 0;
+    if (exists) {
+        bool editable = fileread::readFile(file, fileread::kTextCap, bytes) &&
+                        readAndRepair(bytes, file, fresh, mended);
+        if (editable) {
+            std::string refusal;
+            editable = buildLevel(fresh.text, screen, nullptr, refusal) != nullptr;
+        }
+        if (!editable) {
+            // The first cause, as every tool says it.
+            try {
+                Level check(file, screen, nullptr, 1, false);
+                error = file + ": the game's loader accepts the file, but the editor cannot read it";
+            } catch (const LoadError& failure) {
+                error = loadFailureCause(file, failure, screen, nullptr);
+            }
             return false;
         }
-        if (!existedOnDisk) {
-            error = "vorrel-edit: cannot read " + path;
-            return false;
-        }
-        if (!readEditText(bytes, doc.text, error)) return false;
-        savedBytes = writeEditText(doc.text);
+        EditText unmended;
+        std::string ignored;
+        readEditText(bytes, unmended, ignored);
+        before = writeEditText(unmended);
     } else {
         const Theme* theme = themes.empty() ? nullptr : &themes[0];
         for (const Theme& t : themes)
@@ -45,9 +71,37 @@ bool Editor::open(const std::string& themeName, std::string& error) {
             error = "vorrel-edit: unknown theme '" + themeName + "' (run it from the data folder)";
             return false;
         }
-        doc.text = newLevelText(theme->tileset, theme->background);
-        say("A new level: paint it, then save it with ctrl+s");
+        fresh.text = newLevelText(theme->tileset, theme->background);
+        // Untouched, a new level has nothing to lose.
+        before = writeEditText(fresh.text);
+        folderNote = folderRefusal(file);
     }
+
+    path = file;
+    doc.text = fresh.text;
+    history = History();
+    existedOnDisk = exists;
+    openedBytes = bytes;
+    backupKept = false;
+    savedBytes = before;
+    repairs = mended;
+    repairsShown = !repairs.empty();
+    repairsConfirmed = repairs.empty();
+    recoveryWritten.clear();
+    // The clipboard stays: a region may be carried from one level to another.
+    selection = CellRect();
+    region = Region::None;
+    changed();
+    asking = Ask::None;
+    if (!repairs.empty())
+        say("Opened with " + std::to_string(repairs.size()) + (repairs.size() == 1 ? " repair" : " repairs") +
+            "; ctrl+s asks before saving over the file");
+    else if (!folderNote.empty())
+        say("Cannot be saved here: " + folderNote + "; ctrl+shift+s saves elsewhere");
+    else if (exists)
+        say("Opened " + path);
+    else
+        say("A new level: paint it, then save it with ctrl+s");
     if (fileread::readFile(recoveryPath(path), fileread::kTextCap, recoveredBytes)) {
         asking = Ask::Recover;
         say("A recovery file of unsaved changes exists: y opens it, n deletes it");
@@ -68,14 +122,24 @@ bool Editor::save() {
             say("Not saved: the game would refuse this level: " + problem.message.text);
             return false;
         }
-    const std::string bytes = writeEditText(doc.text);
-    std::string error;
-    if (!saveLevelFile(path, bytes, error)) {
-        say("Not saved: cannot write " + path + ": " + error);
+    if (!repairsConfirmed) {
+        asking = Ask::SaveRepaired;
+        say("The editor repaired this file when it opened it: save over it? y saves (the old file goes to .bak), n "
+            "goes back");
         return false;
     }
+    const std::string bytes = writeEditText(doc.text);
+    std::string error;
+    // The .bak holds the file as this session found it, written once.
+    const std::string* backup = existedOnDisk && !backupKept ? &openedBytes : nullptr;
+    if (!saveLevelFile(path, bytes, backup, error)) {
+        const std::string folder = folderRefusal(path);
+        say(folder.empty() ? "Not saved: cannot write " + path + ": " + error
+                           : "Not saved: " + folder + "; ctrl+shift+s saves elsewhere");
+        return false;
+    }
+    backupKept = backupKept || backup;
     savedBytes = bytes;
-    existedOnDisk = true;
     std::remove(recoveryPath(path).c_str());
     recoveryWritten.clear();
     say("Saved " + path);
@@ -85,13 +149,17 @@ bool Editor::save() {
 void Editor::writeRecovery() {
     const std::string bytes = writeEditText(doc.text);
     lastRecovery = platform::ticks();
-    if (!modified() || bytes == recoveryWritten) return;
+    // While the question about an older recovery file is open, that file is
+    // the only copy of its work.
+    if (!modified() || bytes == recoveryWritten || asking == Ask::Recover) return;
     std::string error;
     if (writeAtomically(recoveryPath(path), bytes, error))
         recoveryWritten = bytes;
-    else
+    else if (asking == Ask::None)  // a question waiting for its answer stays on the line
         say("Cannot write the recovery file: " + error);
 }
+
+void Editor::keepUnsavedWork() { writeRecovery(); }
 
 void Editor::requestQuit() {
     if (!modified()) {
@@ -107,13 +175,52 @@ void Editor::answer(SDLKey sym) {
     const bool yes = sym == SDLK_y, no = sym == SDLK_n, back = sym == SDLK_ESCAPE;
     switch (asking) {
     case Ask::Quit:
-        if (yes && save()) done = true;
+        if (yes || no || back) asking = Ask::None;
+        if (yes) {
+            quitAfterSave = true;
+            if (save()) done = true;
+            // Only the question about a repaired file carries the quit on.
+            if (asking != Ask::SaveRepaired) quitAfterSave = false;
+        }
         if (no) {
             std::remove(recoveryPath(path).c_str());
             done = true;
         }
-        if (yes || no || back) asking = Ask::None;
         if (back) say("");
+        break;
+    case Ask::SaveRepaired:
+        if (!yes && !no && !back) return;
+        asking = Ask::None;
+        if (yes) {
+            repairsConfirmed = true;
+            if (save() && quitAfterSave) done = true;
+            if (!pendingFile.empty() && !modified()) openChosen();
+        } else {
+            say("Not saved");
+        }
+        quitAfterSave = false;
+        pendingFile.clear();
+        break;
+    case Ask::Replace:
+        if (!yes && !no && !back) return;
+        asking = Ask::None;
+        if (yes)
+            saveAs(pendingFile);
+        else
+            say("Not saved");
+        pendingFile.clear();
+        break;
+    case Ask::OpenOther:
+        if (!yes && !no && !back) return;
+        asking = Ask::None;
+        if (back) {
+            pendingFile.clear();
+            say("");
+            return;
+        }
+        if (no) std::remove(recoveryPath(path).c_str());
+        if (no || save()) openChosen();
+        if (asking == Ask::None) pendingFile.clear();
         break;
     case Ask::Recover: {
         if (!yes && !no) return;
@@ -157,4 +264,136 @@ void Editor::answer(SDLKey sym) {
     case Ask::None:
         break;
     }
+}
+
+void Editor::startOpen() {
+    std::vector<std::string> folders{folderOfPath(path)};
+    if (!playerLevelsFolder().empty()) folders.push_back(playerLevelsFolder());
+    opener.reset(new OpenScreen(folders, path));
+}
+
+void Editor::openChosen() {
+    const std::string file = pendingFile;
+    pendingFile.clear();
+    std::string error;
+    if (!load(file, "", error)) {
+        // The failed load took over the class-wide references of the drawn level's items.
+        refresh(true);
+        say("Cannot open " + file + ": " + error);
+        return;
+    }
+    for (const Repair& repair : repairs)
+        std::printf("%s:%u: repaired: %s\n", path.c_str(), repair.line, repair.text.c_str());
+    std::fflush(stdout);
+}
+
+void Editor::startSaveAs() {
+    std::vector<std::string> folders;
+    if (folderRefusal(path).empty()) folders.push_back(folderOfPath(path));
+    const std::string own = playerLevelsFolder();
+    if (!own.empty() && folderOfPath(path) != own) folders.push_back(own);
+    std::string name = path.substr(path.rfind('/') + 1);
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".lev") == 0) name.resize(name.size() - 4);
+    prompt.reset(new SaveAsPrompt(folders, name));
+}
+
+bool Editor::saveAs(const std::string& file) {
+    // The editor goes on with the new file: what a later save keeps as its
+    // .bak is the file that was there before this one.
+    const std::string oldPath = path, oldOpened = openedBytes;
+    const bool oldExisted = existedOnDisk, oldKept = backupKept, oldConfirmed = repairsConfirmed;
+    // The player's own folder is made when the first level goes there.
+    if (folderOfPath(file) == playerLevelsFolder()) {
+        std::error_code ignored;
+        std::filesystem::create_directories(folderOfPath(file), ignored);
+    }
+    path = file;
+    existedOnDisk = fileread::readFile(file, fileread::kTextCap, openedBytes);
+    backupKept = false;
+    repairsConfirmed = true;
+    if (save()) {
+        std::remove(recoveryPath(oldPath).c_str());
+        return true;
+    }
+    path = oldPath;
+    openedBytes = oldOpened;
+    existedOnDisk = oldExisted;
+    backupKept = oldKept;
+    repairsConfirmed = oldConfirmed;
+    return false;
+}
+
+bool Editor::sessionEvent(const SDL_Event& event) {
+    // Closing the window closes these screens first, so its question is seen.
+    if (event.type == SDL_QUIT) {
+        if (opener) refresh(true);
+        opener.reset();
+        prompt.reset();
+        repairsShown = false;
+        return false;
+    }
+    if (repairsShown) {
+        if (event.type == SDL_KEYDOWN || event.type == SDL_MOUSEBUTTONDOWN) repairsShown = false;
+        return true;
+    }
+    if (prompt) {
+        if (event.type != SDL_KEYDOWN) return true;
+        const SaveAsPrompt::Result result = prompt->key(event.key.keysym);
+        if (result == SaveAsPrompt::Cancelled) {
+            prompt.reset();
+            say("");
+        } else if (result == SaveAsPrompt::Done) {
+            const std::string file = prompt->path();
+            prompt.reset();
+            if (file == path) {
+                save();
+            } else if (access(file.c_str(), F_OK) == 0) {
+                pendingFile = file;
+                asking = Ask::Replace;
+                say(file + " exists: replace it? y/n");
+            } else {
+                saveAs(file);
+            }
+        }
+        return true;
+    }
+    if (opener) {
+        OpenScreen::Result result = OpenScreen::Choosing;
+        if (event.type == SDL_KEYDOWN) result = opener->key(event.key.keysym.sym);
+        if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT)
+            result = opener->click(event.button.x, event.button.y);
+        if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_WHEELUP) opener->wheel(-1);
+        if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_WHEELDOWN) opener->wheel(1);
+        if (result == OpenScreen::Choosing) return true;
+        const std::string file = opener->chosen();
+        opener.reset();
+        // Its picture was made by the game's loader, which took over the
+        // class-wide references of the drawn level's items.
+        refresh(true);
+        if (result == OpenScreen::Cancelled) return true;
+        pendingFile = file;
+        if (!modified()) {
+            openChosen();
+        } else {
+            asking = Ask::OpenOther;
+            say("Save the changes before opening " + file + "? y saves, n discards them, escape goes back");
+        }
+        return true;
+    }
+    return false;
+}
+
+void Editor::drawSessionScreens() {
+    if (opener) opener->draw(screen);
+    if (prompt) prompt->draw(screen);
+    if (!repairsShown) return;
+    const int shown = static_cast<int>(repairs.size() < 30 ? repairs.size() : 30);
+    const Uint32 orange = panelColour(screen, 255, 170, 60);
+    drawPanel(screen, 8, 8, 624, shown * 11 + 36, orange);
+    drawSmallText(screen, 16, 15,
+                  "the file had faults the game would refuse; the editor repaired them (any key goes on):",
+                  panelColour(screen, 255, 220, 0));
+    for (int i = 0; i < shown; ++i)
+        drawSmallText(screen, 16, 30 + i * 11, "line " + std::to_string(repairs[i].line) + ": " + repairs[i].text,
+                      orange);
 }

@@ -1,20 +1,27 @@
+// The editor's files beside the level, and the folders levels are found in.
 #include "editor/LevelFiles.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
-#include "platform/FileRead.h"
+#include <algorithm>
+#include <cstdlib>
 
-bool saveLevelFile(const std::string& path, const std::string& bytes, std::string& error) {
-    std::string previous;
-    if (fileread::readFile(path, fileread::kTextCap, previous) &&
-        !writeAtomically(path + ".bak", previous, error)) {
-        error = "cannot keep the previous version as " + path + ".bak: " + error;
+bool saveLevelFile(const std::string& path, const std::string& bytes, const std::string* backup, std::string& error) {
+    if (backup && !writeAtomically(path + ".bak", *backup, error)) {
+        error = "cannot keep the opened version as " + path + ".bak: " + error;
         return false;
     }
     return writeAtomically(path, bytes, error);
 }
 
 std::string recoveryPath(const std::string& levelPath) { return levelPath + ".recover"; }
+
+std::string folderOfPath(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
 
 std::string tapePathFor(const std::string& levelPath) {
     const std::string ext = ".lev";
@@ -28,4 +35,42 @@ std::string tapePathFor(const std::string& levelPath) {
     if (stat((folder + "tapes").c_str(), &info) == 0 && S_ISDIR(info.st_mode))
         return folder + "tapes/" + tape.substr(folder.size());
     return tape;
+}
+
+std::string folderRefusal(const std::string& path) {
+    const std::string folder = folderOfPath(path);
+    struct stat info;
+    if (stat(folder.c_str(), &info) != 0) return "the folder " + folder + " does not exist";
+    if (!S_ISDIR(info.st_mode)) return folder + " is not a folder";
+    return "";
+}
+
+std::string playerLevelsFolder() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data && *data) return std::string(data) + "/vorrel/levels";
+    const char* home = std::getenv("HOME");
+    if (home && *home) return std::string(home) + "/.local/share/vorrel/levels";
+    return "";
+}
+
+std::vector<LevelFileEntry> listLevelFiles(const std::string& folder) {
+    std::vector<LevelFileEntry> files;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return files;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() <= 4 || name.compare(name.size() - 4, 4, ".lev") != 0) continue;
+        LevelFileEntry file;
+        file.path = folder == "." ? name : folder + "/" + name;
+        file.name = name;
+        struct stat info;
+        if (stat(file.path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        file.size = static_cast<unsigned long long>(info.st_size);
+        file.time = info.st_mtime;
+        files.push_back(file);
+    }
+    closedir(dir);
+    std::sort(files.begin(), files.end(),
+              [](const LevelFileEntry& a, const LevelFileEntry& b) { return a.name < b.name; });
+    return files;
 }

@@ -8,6 +8,7 @@
 #include "app/App.h"
 #include "level/LoadError.h"
 #include "platform/Display.h"
+#include "platform/Signals.h"
 #include "platform/VideoDriver.h"
 #include "common/CommandLine.h"
 #include "common/DataFolder.h"
@@ -54,6 +55,8 @@ int run(int argc, char** argv) {
         return platform::kNoDisplayExit;
     }
     SDL_WM_SetCaption("Vorrel Level Editor", "Vorrel Level Editor");
+    // Save As reads the typed characters.
+    SDL_EnableUNICODE(1);
     SDL_Surface* screen = platform::openDisplay(640, 480, display);
     if (!screen) {
         std::fprintf(stderr, "vorrel-edit: cannot open the display: %s\n", SDL_GetError());
@@ -74,7 +77,13 @@ int run(int argc, char** argv) {
                 status = kLoadFailureExit;
             }
         } else {
-            editor.run();
+            try {
+                editor.run();
+            } catch (const platform::StopRequested&) {
+                // A logout or a kill must not wait for an answer; the work is kept.
+                editor.keepUnsavedWork();
+                throw;
+            }
         }
     }
     platform::closeDisplay();

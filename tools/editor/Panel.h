@@ -1,0 +1,7 @@
+#pragma once
+// The dark framed box the editor's own screens (Open, Save As, the repairs
+// list) are drawn in.
+#include <SDL/SDL.h>
+
+void drawPanel(SDL_Surface* screen, int x, int y, int w, int h, Uint32 border);
+inline Uint32 panelColour(SDL_Surface* screen, int r, int g, int b) { return SDL_MapRGB(screen->format, r, g, b); }
