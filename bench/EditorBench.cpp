@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchStart.h"
 #include "audio/SoundBank.h"
 #include "editor/Editor.h"
 #include "platform/Events.h"
@@ -114,10 +115,7 @@ void editBench(benchmark::State& state, Edit edit) {
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    const char* folder = argc > 1 ? argv[1] : VORREL_SOURCE_DATA;
-    if (chdir(folder) != 0) return 2;
-    useDummyDriversWithoutDisplay();
+    if (!startBench(argc, argv, "vorrel_editor_bench")) return 2;
     sounds = new SoundBank;
     screen = openGameScreen("Vorrel editor benchmark");
     busiest = findBusiest();

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchStart.h"
 #include "audio/SoundBank.h"
 #include "frontend/Frontend.h"
 #include "gfx/Surface.h"
@@ -384,13 +385,7 @@ public:
 
 int main(int argc, char** argv) {
     mainThread = pthread_self();
-    benchmark::Initialize(&argc, argv);
-    const char* folder = argc > 1 ? argv[1] : VORREL_SOURCE_DATA;
-    if (chdir(folder) != 0) {
-        std::fprintf(stderr, "vorrel_bench: cannot enter %s\n", folder);
-        return 2;
-    }
-    useDummyDriversWithoutDisplay();
+    if (!startBench(argc, argv, "vorrel_bench")) return 2;
     sounds = new SoundBank;
     sounds->load("./zik/data.txt");
     screen = openGameScreen("Vorrel benchmarks");

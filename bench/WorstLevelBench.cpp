@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchStart.h"
 #include "audio/SoundBank.h"
 #include "common/Lint.h"
 #include "common/GameScreen.h"
@@ -72,13 +73,7 @@ void textWorst(benchmark::State& state) {
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    const char* folder = argc > 1 ? argv[1] : VORREL_SOURCE_DATA;
-    if (chdir(folder) != 0) {
-        std::fprintf(stderr, "vorrel_worst_bench: cannot enter %s\n", folder);
-        return 2;
-    }
-    useDummyDriversWithoutDisplay();
+    if (!startBench(argc, argv, "vorrel_worst_bench")) return 2;
     sounds = new SoundBank;
     screen = openGameScreen("Vorrel worst case");
     if (!screen) return 4;

@@ -8,7 +8,7 @@ set(VORREL_MAINTAINER "Quillmoor <vorrel@example.org>" CACHE STRING "Maintainer 
 
 # Manual pages, gzip'd as Debian wants; a tool's page only when the tool is built.
 set(VORREL_MAN_PAGES vorrel.6)
-foreach(tool vorrel-replay vorrel-record vorrel-lint vorrel-render vorrel-solve vorrel-edit)
+foreach(tool vorrel-replay vorrel-record vorrel-lint vorrel-render vorrel-solve vorrel-share vorrel-edit)
   if(TARGET ${tool})
     list(APPEND VORREL_MAN_PAGES ${tool}.6)
   endif()

@@ -14,6 +14,7 @@
 #include "editor/Editor.h"
 #include "editor/LevelFiles.h"
 #include "editor/TextDraw.h"
+#include "level/LevelCode.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "gfx/Surface.h"
@@ -527,6 +528,41 @@ TEST(EditorTest, StopSignalKeepsTheUnsavedWorkAndExits) {
     EXPECT_EQ(128 + SIGTERM, std::atoi(status)) << readAll(out);
     // The repaired level: the campaign's own, byte for byte.
     EXPECT_EQ(readAll(fs::path(VORREL_SOURCE_DATA) / "level" / "main" / "level15.lev"), readAll(recoveryPath(s.level)));
+}
+
+TEST(EditorTest, F8SharesWithTheSolversTapeAndACodeOpensUnsaved) {
+    Session s;
+    fs::copy_file(fs::path(VORREL_SOURCE_DATA) / "level/main/level4.lev", s.level);
+    std::string link;
+    {
+        auto editor = s.open();
+        s.events.key(SDLK_F8);
+        s.run(*editor);
+        link = editor->link();
+        ASSERT_EQ(link.rfind("vorrel.html#play=1.", 0), 0u) << editor->message();
+        EXPECT_EQ(link + "\n", readAll(s.folder / "mine.link"));
+        EXPECT_NE(editor->message().find(link.substr(0, 40)), std::string::npos);
+    }
+    const levelcode::Contents contents = levelcode::decodeLevelCode(link);
+    EXPECT_EQ(readAll(s.level), contents.level);
+    EXPECT_FALSE(contents.tape.empty());
+
+    // The link opens as a level with no file: ctrl+s asks for a name in the
+    // player's own folder.
+    setenv("XDG_DATA_HOME", (s.folder / "data").c_str(), 1);
+    Editor editor(testsupport::screen(), &testsupport::sounds(), "");
+    std::string error;
+    ASSERT_TRUE(editor.openCode(link, error)) << error;
+    EXPECT_TRUE(editor.modified());
+    const fs::path saved = s.folder / "data" / "vorrel" / "levels" / "shared-got.lev";
+    s.events.key(SDLK_s, KMOD_LCTRL);
+    for (SDLKey k : {SDLK_MINUS, SDLK_g, SDLK_o, SDLK_t, SDLK_RETURN}) s.events.key(k);
+    s.run(editor);
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(contents.level, readAll(saved)) << editor.message();
+    EXPECT_FALSE(editor.modified());
+    EXPECT_FALSE(editor.openCode(link.substr(0, link.size() - 3), error));
+    EXPECT_NE(error.find("checksum"), std::string::npos);
 }
 
 namespace {

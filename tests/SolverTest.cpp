@@ -199,7 +199,7 @@ TEST(SolverTest, AMemoryLimitEndsTheSearchAsUnknown) {
 // levels with ladders, jumps and gems.
 TEST(SolverTest, TheBoundedShortestSearchMatchesBreadthFirst) {
     std::vector<std::pair<fs::path, std::string>> levels;
-    for (int n : {1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 15, 21})
+    for (int n : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15, 20, 21, 23, 24, 30, 33})
         levels.push_back({fs::path(VORREL_SOURCE_DATA), "level/main/level" + std::to_string(n) + ".lev"});
     for (const char* name : {"collect", "jump", "ladder", "walk"})
         levels.push_back({tapeFolder(), std::string("level/") + name + ".lev"});

@@ -13,6 +13,7 @@
 #include "TestSupport.h"
 #include "audio/SoundBank.h"
 #include "common/Lint.h"
+#include "common/ShareCode.h"
 #include "platform/FileRead.h"
 
 namespace fs = std::filesystem;
@@ -428,13 +429,74 @@ TEST(ToolsTest, SolveReportsAndWritesAReplayableTape) {
     EXPECT_EQ(run(tapeFolder(), lint + "level/collect.lev").output, "");
 }
 
+TEST(ShareToolTest, LinkDecodesToTheSameLevelAndAWinningTape) {
+    REQUIRE_TOOL("vorrel-share");
+    const fs::path data = VORREL_SOURCE_DATA;
+    testsupport::ScratchDir out;
+    const std::string share = tool("vorrel-share").string();
+    ToolRun link = run(data, share + " link --base https://example.org/v.html level/main/level7.lev "
+                                     "level/main/tapes/level7.tape");
+    ASSERT_EQ(link.status, 0);
+    ASSERT_EQ(link.output.rfind("https://example.org/v.html#play=1.", 0), 0u) << link.output;
+    ASSERT_EQ(lines(link.output).size(), 1u);
+
+    ToolRun decoded = run(data, share + " decode '" + link.output.substr(0, link.output.size() - 1) + "' " + out.path());
+    ASSERT_EQ(decoded.status, 0);
+    const std::vector<std::string> paths = lines(decoded.output);
+    ASSERT_EQ(paths.size(), 2u);
+    EXPECT_EQ(run(data, tool("vorrel-lint").string() + " --print " + paths[0]).output,
+              run(data, tool("vorrel-lint").string() + " --print level/main/level7.lev").output);
+    ToolRun replay = run(data, tool("vorrel-replay").string() + " --expect Completed " + paths[0] + " " + paths[1]);
+    EXPECT_EQ(replay.status, 0) << replay.output;
+
+    // A tape that does not win, and a level naming a file of its own, are not shared.
+    EXPECT_EQ(run(data, share + " encode level/main/level7.lev level/main/tapes/level8.tape").status, 3);
+    EXPECT_EQ(run(data, share + " encode level/main/level1.lev no.tape").status, 2);
+    EXPECT_EQ(run(data, share + " link --base").status, 2);
+    EXPECT_EQ(run(data, share + " decode 1.AAAA").status, 2);
+}
+
+TEST(ShareToolTest, BrokenCodesSayWhyAndWriteNothing) {
+    REQUIRE_TOOL("vorrel-share");
+    const fs::path data = VORREL_SOURCE_DATA;
+    testsupport::ScratchDir out;
+    const std::string decode = tool("vorrel-share").string() + " decode ";
+    const std::string good = run(data, tool("vorrel-share").string() + " encode level/main/level3.lev").output;
+    const std::string unloadable = "gfx/cave.txt\ngfx/bg_cave.png\n2\n...\n..\n";
+    const std::string cases[][2] = {
+        {"hello", "Not a level code"},
+        {good.substr(0, good.size() - 6), "checksum"},
+        {"7" + good.substr(1, good.size() - 2), "version 7"},
+        {levelcode::frameLevelCode(std::string(), fileread::kTapeCap * 2, 0), "more than a level"},
+        {encodeLevelCode(parseLevelText(unloadable), nullptr),
+         "ERROR: Level must be rectanguar! The width of line 2doesn't match. (3 vs 2)"},
+    };
+    for (const auto& bad : cases) {
+        ToolRun refused = run(data, decode + "'vorrel.html#play=" + bad[0] + "' " + out.path());
+        EXPECT_EQ(refused.status, 3) << bad[1];
+        EXPECT_EQ(lines(refused.output).size(), 1u) << refused.output;
+        EXPECT_NE(refused.output.find(bad[1]), std::string::npos) << bad[1] << ": " << refused.output;
+    }
+    EXPECT_TRUE(fs::is_empty(out.path()));
+    // A decoded file that cannot be written is refused before anything is made.
+    const std::string code = good.substr(0, good.size() - 1);
+    fs::create_directories(out.path() + "/" + levelcode::sharedName(code) + ".lev");
+    EXPECT_EQ(run(data, decode + code + " " + out.path()).status, 5);
+    EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 1);
+
+    // The game refuses a damaged link in the same line, with the load failure status.
+    ToolRun game = run(data, tool("vorrel").string() + " player --play 'vorrel.html#play=" + cases[1][0] + "'");
+    EXPECT_EQ(game.status, 3);
+    EXPECT_NE(game.output.find("checksum"), std::string::npos) << game.output;
+}
+
 // Every program takes --help and --version from the one parser; an unknown
 // option is a usage error; nothing is written over a folder, and a recording
 // that never started leaves the old tape as it was.
 TEST(ToolsTest, CommandLinesAndWhatTheToolsWrite) {
     testsupport::ScratchDir scratch;
     for (const char* name :
-         {"vorrel-replay", "vorrel-record", "vorrel-lint", "vorrel-render", "vorrel-solve", "vorrel-edit"}) {
+         {"vorrel-replay", "vorrel-record", "vorrel-lint", "vorrel-render", "vorrel-solve", "vorrel-share", "vorrel-edit"}) {
         if (!fs::exists(tool(name))) continue;
         const std::string program = tool(name).string();
         ToolRun help = run(scratch.path(), program + " --help");
@@ -520,7 +582,8 @@ TEST(ToolsTest, ManualSynopsesMatchHelp) {
                                                       {"vorrel-record.6", tool("vorrel-record")},
                                                       {"vorrel-render.6", tool("vorrel-render")},
                                                       {"vorrel-replay.6", tool("vorrel-replay")},
-                                                      {"vorrel-solve.6", tool("vorrel-solve")}};
+                                                      {"vorrel-solve.6", tool("vorrel-solve")},
+                                                      {"vorrel-share.6", tool("vorrel-share")}};
     for (const auto& [page, program] : pages) {
         std::string man;
         ASSERT_TRUE(fileread::readFile((source / "packaging/man" / page).string(), fileread::kTextCap, man)) << page;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "common/Tape.h"
@@ -15,6 +16,7 @@
 #include "entities/Player.h"
 #include "level/Level.h"
 #include "play/Headless.h"
+#include "play/HudLayout.h"
 #include "play/Snapshot.h"
 #include "play/UndoHistory.h"
 
@@ -117,6 +119,29 @@ TEST(UndoTapes, LevelOneStepsBackWalkByWalkAndHeldRepeats) {
     const Tape walks = runs(tape, 0, 4);
     EXPECT_EQ(play(plus(walks, "15 20 u\n")).result.x, firstWalk.result.x);
     EXPECT_EQ(play(plus(walks, "16 20 u\n")).result.x, start);
+}
+
+// U at the first state blinks the key's cap in the band: lit, off, lit
+// again, then off for good, as the real play loop draws it.
+TEST(UndoTapes, NothingLeftToUndoBlinksTheCap) {
+    testsupport::InFolder in(VORREL_SOURCE_DATA);
+    Tape pressed = loadTape("level/main/tapes/undo-level1.tape");
+    pressed.runs.clear();
+    auto capAfter = [&](const std::string& frames) {
+        const Played p = play(plus(pressed, "1 20 u\n" + frames));
+        std::vector<Uint32> pixels;
+        SDL_Surface* s = p.level->screen;
+        SDL_LockSurface(s);
+        for (int y = hud::kUndoCapY - 2; y < hud::kUndoCapY + hud::kCapHeight + 2; ++y)
+            for (int x = hud::kUndoCapX - 2; x < hud::kUndoCapX + hud::kCapWidth + 2; ++x)
+                pixels.push_back(*reinterpret_cast<Uint32*>(static_cast<Uint8*>(s->pixels) + y * s->pitch + x * 4));
+        SDL_UnlockSurface(s);
+        return pixels;
+    };
+    const std::vector<Uint32> lit = capAfter(""), off = capAfter("8 20\n");
+    EXPECT_NE(lit, off);
+    EXPECT_EQ(capAfter("16 20\n"), lit);
+    EXPECT_EQ(capAfter("21 20\n"), off);
 }
 
 // Past its budget the history thins its oldest steps: it stays within it,

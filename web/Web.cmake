@@ -6,9 +6,11 @@
 set(WEB_DIR ${CMAKE_SOURCE_DIR}/web)
 file(GLOB_RECURSE CORE_SOURCES CONFIGURE_DEPENDS src/*.cpp)
 list(FILTER CORE_SOURCES EXCLUDE REGEX
-  "src/(app/main|platform/web/WebMain|gfx/SurfaceFields|platform/Storage|platform/Display)\\.cpp$")
+  "src/(app/main|platform/web/WebMain|gfx/SurfaceFields|platform/Storage|platform/SharedPlay|platform/Display)\\.cpp$")
+# The page's "watch the solution" replays a shared level's tape.
+list(APPEND CORE_SOURCES tools/common/Tape.cpp)
 add_library(vorrel_core STATIC ${CORE_SOURCES})
-target_include_directories(vorrel_core PUBLIC src)
+target_include_directories(vorrel_core PUBLIC src tools)
 target_compile_options(vorrel_core PUBLIC -fexceptions
   "SHELL:-include ${CMAKE_SOURCE_DIR}/src/platform/web/WebCompat.h")
 set_source_files_properties(src/platform/web/WebImage.cpp PROPERTIES
@@ -24,7 +26,7 @@ add_executable(vorrel src/platform/web/WebMain.cpp)
 set_target_properties(vorrel PROPERTIES SUFFIX .html)
 target_link_libraries(vorrel PRIVATE vorrel_core)
 target_link_options(vorrel PRIVATE ${WEB_LINK} -lidbfs.js -sASYNCIFY=1
-  --shell-file ${WEB_DIR}/shell.html --pre-js ${WEB_DIR}/pre.js --post-js ${WEB_DIR}/post.js -sEXPORTED_FUNCTIONS=[_main] -sEXIT_RUNTIME=1
+  --shell-file ${WEB_DIR}/shell.html --pre-js ${WEB_DIR}/pre.js --post-js ${WEB_DIR}/post.js -sEXPORTED_FUNCTIONS=[_main,_webCheckCode] -sEXIT_RUNTIME=1
   "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/data"
   "SHELL:--exclude-file *progress.wp*" "SHELL:--exclude-file *.raw"
   # The solutions, the test and example levels and the notes are no part of the game's download.
@@ -38,7 +40,7 @@ add_custom_command(TARGET vorrel POST_BUILD
 # the packed data and test tapes, called from the browser test. A replay
 # never sleeps (its clock is virtual), so no ASYNCIFY.
 file(GLOB TOOLS_COMMON_SOURCES CONFIGURE_DEPENDS tools/common/*.cpp)
-list(FILTER TOOLS_COMMON_SOURCES EXCLUDE REGEX "(Lint|LevelLoad|PngWrite|SurfacePng|CommandLine|ToolMain|SolveVerdict|DataFolder)\\.cpp$")
+list(FILTER TOOLS_COMMON_SOURCES EXCLUDE REGEX "(Lint|LevelLoad|PngWrite|SurfacePng|CommandLine|ToolMain|DataFolder|ShareCode|Tape|SolveVerdict)\\.cpp$")
 add_executable(vorrel-web-replay tools/web/WebReplay.cpp ${TOOLS_COMMON_SOURCES})
 set_target_properties(vorrel-web-replay PROPERTIES SUFFIX .html)
 target_include_directories(vorrel-web-replay PRIVATE tools)

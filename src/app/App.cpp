@@ -10,8 +10,11 @@
 
 #include "audio/SoundBank.h"
 #include "frontend/Frontend.h"
+#include "level/LevelCode.h"
 #include "level/LoadError.h"
+#include "level/Vocabulary.h"
 #include "platform/Display.h"
+#include "platform/FileRead.h"
 #include "platform/VideoDriver.h"
 #include "platform/Gamepad.h"
 #include "platform/Signals.h"
@@ -155,8 +158,26 @@ int takeScale(int& argc, char** argv) {
     return scale;
 }
 
-// "NAME --play FILE [fullscreen]": one level file on its own.
+// "NAME --play FILE [fullscreen]": one level file on its own; a level code
+// or a link to one in place of FILE plays the level it holds.
 bool isPlayForm(int argc, char** argv) { return argc >= 4 && std::strcmp(argv[2], "--play") == 0; }
+
+// A level file, or a level code or link. campaign: the player asked to go
+// on to the campaign after a shared level.
+int playFromCommandLine(const std::string& fileOrCode, SDL_Surface* screen, SoundBank& sounds, bool& campaign) {
+    campaign = false;
+    if (fileread::isReadable(fileOrCode, fileread::kTextCap) || !levelcode::looksLikeCode(fileOrCode))
+        return playLevelFile(fileOrCode, screen, sounds) ? 0 : 1;
+    levelcode::Contents contents;
+    try {
+        contents = levelcode::decodeLevelCode(fileOrCode);
+    } catch (const levelcode::CodeError& error) {
+        return reportLoadError(LoadError(error.what()));
+    }
+    bool won = false;
+    campaign = playSharedLevel(contents, screen, sounds, won);
+    return won || campaign ? 0 : 1;
+}
 
 int runWithSounds(int argc, char** argv, int scale, SoundBank& sounds) {
     sounds.load("./zik/data.txt");
@@ -194,16 +215,16 @@ int runWithSounds(int argc, char** argv, int scale, SoundBank& sounds) {
         hiddenCursor = buildCursor(kCursorPicture);
         SDL_SetCursor(hiddenCursor);
     }
-    SDL_Surface* screen = platform::openDisplay(640, 480, display);
+    SDL_Surface* screen = platform::openDisplay(kScreenWidth, kScreenHeight, display);
 
     int status = 0;
     if (!screen) {
         status = reportVideoFailure();
     } else {
         try {
-            if (playForm) {
-                status = playLevelFile(argv[3], screen, sounds) ? 0 : 1;
-            } else {
+            bool campaign = !playForm;
+            if (playForm) status = playFromCommandLine(argv[3], screen, sounds, campaign);
+            if (campaign) {
                 bool returning = false;
                 while (runTitleScreen(screen, sounds, returning)) {
                     returning = true;

@@ -2,6 +2,7 @@
 #include "entities/Bgwater.h"
 
 #include "gfx/Surface.h"
+#include "level/Vocabulary.h"
 
 namespace {
 
@@ -21,9 +22,9 @@ void Bgwater::draw(int scale) {
     int px = static_cast<int>(x * scale);
     int py = top() * scale;
     int left = px < 0 ? 0 : px;
-    int right = px + 32 > target->w ? target->w : px + 32;
+    int right = px + kCellSize > target->w ? target->w : px + kCellSize;
     int upper = py < 0 ? 0 : py;
-    int lower = py + 32 > target->h ? target->h : py + 32;
+    int lower = py + kCellSize > target->h ? target->h : py + kCellSize;
     if (left >= right || upper >= lower) return;
     noteDrawn(target, left, upper, right - left, lower - upper);
 

@@ -9,6 +9,7 @@
 #include "entities/Player.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
 
 namespace {
 
@@ -52,8 +53,8 @@ void Bomb::placeAt(double px, double py) {
     x = px;
     y = py;
     placed = true;
-    column = static_cast<int32_t>(x / 32);
-    row = static_cast<int32_t>(y / 32);
+    column = static_cast<int32_t>(x / kCellSize);
+    row = static_cast<int32_t>(y / kCellSize);
     if (currentLevel) holdIn(*currentLevel, column, row, this);
 }
 
@@ -61,7 +62,7 @@ void Bomb::update(uint32_t& dt, bool) {
     Level* level = currentLevel;
     if (!level) return;
 
-    if (fall(fallsIn(), dt)) row = static_cast<int32_t>(std::round(y / 32));
+    if (fall(fallsIn(), dt)) row = static_cast<int32_t>(std::round(y / kCellSize));
 
     if (placed && !exploded) {
         timer += dt;
@@ -115,7 +116,7 @@ void Bomb::draw(int scale) {
     int py = static_cast<int>(y * scale);
     if (!exploded) {
         if (!strip.surface) return;
-        int size = 32 * scale;
+        int size = kCellSize * scale;
         blitRect(strip.surface, screen, strip.currentFrame * size, 0, size, size, px, py);
         return;
     }
@@ -123,8 +124,9 @@ void Bomb::draw(int scale) {
     int64_t duration = static_cast<int64_t>(blastStrip.frameCount) * blastStrip.frameDuration;
     int64_t start = static_cast<int64_t>(fuse) - 5 * static_cast<int64_t>(blastStrip.frameDuration);
     if (blastStrip.surface && t < duration + fuse && t >= start) {
-        blitRect(blastStrip.surface, screen, blastStrip.currentFrame * 96 * scale, 0, 96 * scale, 64 * scale,
-                 px - 32 * scale, py - 32 * scale);
+        blitRect(blastStrip.surface, screen, blastStrip.currentFrame * sheet::kBombBlast.width * scale, 0,
+                 sheet::kBombBlast.width * scale, sheet::kBombBlast.height * scale, px - kCellSize * scale,
+                 py - kCellSize * scale);
     }
 }
 
@@ -136,10 +138,10 @@ bool Bomb::moveBy(double dx, double, bool& result) {
     Level* level = currentLevel;
     if (!level) return false;
     int dir = dx >= 0 ? 1 : -1;
-    int r = static_cast<int>(y / 32);
-    if (!level->isFree(static_cast<int>(x / 32 + dir), r, this)) return false;
+    int r = static_cast<int>(y / kCellSize);
+    if (!level->isFree(static_cast<int>(x / kCellSize + dir), r, this)) return false;
     const bool carried = slideBy(*level, *this, dx, r, result);
-    column = static_cast<int32_t>(x / 32);
+    column = static_cast<int32_t>(x / kCellSize);
     return carried;
 }
 

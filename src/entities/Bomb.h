@@ -1,5 +1,6 @@
 #pragma once
 #include "entities/Faller.h"
+#include "level/Vocabulary.h"
 
 struct Cell;
 
@@ -19,7 +20,7 @@ public:
     // still burn in the cell it ends in.
     void placeAtX(double newX) override {
         x = newX;
-        column = static_cast<int32_t>(x / 32);
+        column = static_cast<int32_t>(x / kCellSize);
     }
     void placeAt(double px, double py);
     void transferState(StateIo& io) override;

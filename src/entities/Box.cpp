@@ -6,6 +6,7 @@
 #include "entities/ItemState.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
 
 Box::Box(double px, double py, const AnimStrip& s, Level* l, SoundBank* snd)
     : Faller(snd, FallHold::EnteringRow), strip(s), level(l) {
@@ -18,7 +19,7 @@ Box::~Box() { freeStrip(strip); }
 
 void Box::draw(int scale) {
     if (destroyed || !screen || !strip.surface) return;
-    int size = 32 * scale;
+    int size = kCellSize * scale;
     blitRect(strip.surface, screen, strip.currentFrame * size, 0, size, size, static_cast<int>(x * scale),
              static_cast<int>(y * scale));
 }
@@ -30,20 +31,20 @@ bool Box::canMoveTo(int column, int row, bool) { return !destroyed && level && c
 bool Box::moveBy(double dx, double, bool& result) {
     if (destroyed || !level) return false;
     int dir = dx >= 0 ? 1 : -1;
-    int row = static_cast<int>(y / 32);
-    bool ok = level->isFree(static_cast<int>(std::floor(x / 32) + dir), row, this);
+    int row = static_cast<int>(y / kCellSize);
+    bool ok = level->isFree(static_cast<int>(std::floor(x / kCellSize) + dir), row, this);
     // Moving left out of a partial column, the column it still overlaps is
     // the one that matters.
-    if (dir == -1 && !onColumnEdge(x)) ok = level->isFree(static_cast<int>(std::floor(x / 32)), row, this);
+    if (dir == -1 && !onColumnEdge(x)) ok = level->isFree(static_cast<int>(std::floor(x / kCellSize)), row, this);
     if (!ok) return false;
     return slideBy(*level, *this, dx, row, result);
 }
 
 void Box::placeAtX(double newX) {
     if (destroyed || !level) return;
-    int old = static_cast<int>(std::round(x / 32));
-    int now = static_cast<int>(std::round(newX / 32));
-    int row = static_cast<int>(y / 32);
+    int old = static_cast<int>(std::round(x / kCellSize));
+    int now = static_cast<int>(std::round(newX / kCellSize));
+    int row = static_cast<int>(y / kCellSize);
     releaseFrom(*level, old, row, this);
     holdIn(*level, now, row, this);
     x = newX;
@@ -57,9 +58,9 @@ void Box::destroy() {
     // At rest the box is registered in its own cell, but a falling box holds
     // the row below and a box in mid-push its rounded column; a destroyed box
     // must not go on blocking any of them.
-    int c = static_cast<int>(x / 32);
-    int r = static_cast<int>(y / 32);
-    int rounded = static_cast<int>(std::round(x / 32));
+    int c = static_cast<int>(x / kCellSize);
+    int r = static_cast<int>(y / kCellSize);
+    int rounded = static_cast<int>(std::round(x / kCellSize));
     releaseFrom(*level, c, r, this);
     releaseFrom(*level, rounded, r, this);
     releaseFrom(*level, c, r + 1, this);

@@ -6,6 +6,7 @@
 
 #include "entities/GridSlots.h"
 #include "entities/ItemState.h"
+#include "level/Vocabulary.h"
 
 bool Faller::isFalling() {
     Level* level = fallsIn();
@@ -13,16 +14,16 @@ bool Faller::isFalling() {
 }
 
 bool Faller::drop(Level& level, uint32_t dt) {
-    const int column = static_cast<int>(std::round(x / 32));
-    const int before = static_cast<int>(std::floor(y / 32));
+    const int column = static_cast<int>(x / kCellSize);
+    const int before = rowAt(y);
     fallSpeed = std::min(fallSpeed + dt * 0.01, maxFallStep);
     y += fallSpeed;
-    const int row = static_cast<int>(std::floor(y / 32));
-    const int nearest = static_cast<int>(std::round(y / 32));
+    const int row = rowAt(y);
+    const int nearest = static_cast<int>(std::round(y / kCellSize));
     const bool lands = !level.isFree(column, row + 1, this);
     if (lands) {
         fallSpeed = 0;
-        y = nearest * 32.0;
+        y = static_cast<double>(nearest) * kCellSize;
     }
     if (hold == FallHold::EnteringRow) {
         if (!lands) {

@@ -1,17 +1,31 @@
 #pragma once
 // What every item that falls shares: the fall, and whether it is falling.
 #include <cmath>
+#include <cstdint>
 
 #include "entities/Item.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
 
 // The most a falling item moves in one frame: less than half a cell, so the
 // landing snap (rounding to the nearest row) can never put it a row too low.
 // Ordinary frame times never reach it.
 constexpr double maxFallStep = 15.9;
 
-// Is x exactly on a column (not half-way through a push)?
-inline bool onColumnEdge(double x) { return x / 32 == std::trunc(x / 32); }
+// Is x exactly on a column (not half-way through a push)? Positions stay far
+// inside a 64-bit integer, so the cast is exact and cheaper than std::trunc.
+inline bool onColumnEdge(double x) {
+    const double column = x / kCellSize;
+    return column == static_cast<double>(static_cast<int64_t>(column));
+}
+
+// The row a y lies in, rounded down (above the grid too): std::floor without
+// its slow path, which the falls ask every pass.
+inline int rowAt(double y) {
+    const double row = y / kCellSize;
+    const int whole = static_cast<int>(row);
+    return whole - (row < whole);
+}
 
 // Which cell holds an item while it falls.
 enum class FallHold {
@@ -45,11 +59,12 @@ protected:
     virtual Level* fallsIn() const = 0;
 
 private:
-    // On a column, with nothing under it.
+    // On a column, with nothing under it. On a column edge x / kCellSize is whole,
+    // so truncating it gives the column without a call to round.
     bool unheld(const Level& level) {
-        return level.isFree(static_cast<int>(std::round(x / 32)), static_cast<int>(std::floor(y / 32)) + 1, this) &&
-               onColumnEdge(x);
+        return onColumnEdge(x) && level.isFree(static_cast<int>(x / kCellSize), rowAt(y) + 1, this);
     }
+    // Only ever called when unheld: x is on a column edge.
     bool drop(Level& level, uint32_t dt);
     const FallHold hold;
 };

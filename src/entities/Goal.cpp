@@ -3,6 +3,7 @@
 #include "entities/ItemState.h"
 #include "entities/Player.h"
 #include "gfx/Surface.h"
+#include "level/Vocabulary.h"
 
 Goal::Goal(double px, double py, const AnimStrip& s, SoundBank* snd) : Item(snd), strip(s) {
     x = px;
@@ -32,8 +33,8 @@ void Goal::update(uint32_t& dt, bool won) {
 // The exit is two cells tall and reaches one cell above its own.
 void Goal::draw(int scale) {
     if (!screen || !strip.surface) return;
-    blitRect(strip.surface, screen, strip.currentFrame * 32 * scale, 0, 32 * scale, 64 * scale,
-             static_cast<int>(x * scale), static_cast<int>(y * scale - 32));
+    blitRect(strip.surface, screen, strip.currentFrame * kCellSize * scale, 0, kCellSize * scale, 2 * kCellSize * scale,
+             static_cast<int>(x * scale), static_cast<int>(y * scale - kCellSize));
 }
 
 // The door opens only in the closing sequence; it is kept with the frames.

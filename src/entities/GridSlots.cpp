@@ -4,18 +4,19 @@
 #include <cmath>
 
 #include "entities/Item.h"
+#include "level/Vocabulary.h"
 
 bool canCarry(const Level& level, Item& item, int column, int row) {
     if (!level.isFree(column, row, &item)) return false;
-    if (Item* above = itemAt(level, static_cast<int>(item.x / 32), static_cast<int>(item.y / 32) - 1))
+    if (Item* above = itemAt(level, static_cast<int>(item.x / kCellSize), static_cast<int>(item.y / kCellSize) - 1))
         return above->canMoveTo(column, row - 1, false);
     return true;
 }
 
 bool slideBy(const Level& level, Item& item, double dx, int row, bool& result) {
-    const int old = static_cast<int>(std::round(item.x / 32));
+    const int old = static_cast<int>(std::round(item.x / kCellSize));
     item.x += dx;
-    const int now = static_cast<int>(std::round(item.x / 32));
+    const int now = static_cast<int>(std::round(item.x / kCellSize));
     if (now != old) {
         holdIn(level, old, row, nullptr);
         holdIn(level, now, row, &item);

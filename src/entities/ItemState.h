@@ -39,8 +39,9 @@ private:
 // saving and loading cannot fall out of step.
 class StateIo {
 public:
-    // Saving appends to the two buffers; within the capacity of an earlier
-    // capture it allocates nothing.
+    // Saving fills the two buffers anew; within the capacity of an earlier
+    // capture it allocates nothing. They hold what was written once this
+    // ends.
     static StateIo saving(std::vector<uint8_t>& rules, std::vector<uint8_t>& looks, const WorldIds& ids) {
         return StateIo(&rules, &looks, rules, looks, ids);
     }
@@ -48,6 +49,12 @@ public:
     static StateIo loading(const std::vector<uint8_t>& rules, const std::vector<uint8_t>& looks,
                            const WorldIds& ids) {
         return StateIo(nullptr, nullptr, rules, looks, ids);
+    }
+    StateIo(const StateIo&) = delete;
+    StateIo& operator=(const StateIo&) = delete;
+    ~StateIo() {
+        for (int b = 0; b < 2; ++b)
+            if (out[b]) out[b]->resize(at[b]);
     }
 
     bool isSaving() const { return out[0] != nullptr; }
@@ -86,26 +93,32 @@ public:
 private:
     StateIo(std::vector<uint8_t>* rulesOut, std::vector<uint8_t>* looksOut, const std::vector<uint8_t>& rules,
             const std::vector<uint8_t>& looks, const WorldIds& ids)
-        : out{rulesOut, looksOut}, in{&rules, &looks}, ids(ids) {}
+        : out{rulesOut, looksOut}, in{&rules, &looks}, ids(ids) {
+        // Saving writes into the buffers' whole capacity and trims them at
+        // the end: growing a vector field by field costs more than the
+        // fields themselves.
+        for (std::vector<uint8_t>* to : out)
+            if (to) to->resize(to->capacity());
+    }
 
     void move(int buffer, void* data, size_t size) {
+        size_t& pos = at[buffer];
         if (std::vector<uint8_t>* to = out[buffer]) {
-            const size_t end = to->size();
-            to->resize(end + size);
-            std::memcpy(to->data() + end, data, size);
+            if (pos + size > to->size()) to->resize(2 * (pos + size) + 64);
+            std::memcpy(to->data() + pos, data, size);
+            pos += size;
             return;
         }
         // Past the end reads zeros: a snapshot never comes from another
         // level, but a broken one must not read outside its buffer.
         const std::vector<uint8_t>& from = *in[buffer];
-        size_t& fromAt = at[buffer];
-        if (fromAt + size > from.size()) {
+        if (pos + size > from.size()) {
             std::memset(data, 0, size);
-            fromAt = from.size();
+            pos = from.size();
             return;
         }
-        std::memcpy(data, from.data() + fromAt, size);
-        fromAt += size;
+        std::memcpy(data, from.data() + pos, size);
+        pos += size;
     }
 
     std::vector<uint8_t>* out[2];

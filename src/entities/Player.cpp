@@ -8,6 +8,7 @@
 #include "entities/ItemState.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
 #include "platform/Platform.h"
 
 Player::Player(int startX, int startY, SoundBank* sounds, Level* level)
@@ -16,7 +17,7 @@ Player::Player(int startX, int startY, SoundBank* sounds, Level* level)
 bool Player::checkDeath() {
     if (dead) return true;
     // Outside the grid there is no cell, and nothing there can kill.
-    const Cell* cell = level->cellAt(static_cast<int>(x / 32), static_cast<int>(y / 32));
+    const Cell* cell = level->cellAt(static_cast<int>(x / kCellSize), static_cast<int>(y / kCellSize));
     if (cell && cell->deadly) {
         dead = true;
         return true;
@@ -72,8 +73,8 @@ void Player::fallCheck(uint32_t& dt) {
 
     // The column being entered counts once the player is about a tenth of a
     // cell into it.
-    const int c = static_cast<int>(std::round(x / 32 + 0.4 * facing));
-    const int belowRow = static_cast<int>(y / 32) + 1;
+    const int c = static_cast<int>(std::round(x / kCellSize + 0.4 * facing));
+    const int belowRow = static_cast<int>(y / kCellSize) + 1;
     const Cell* below = level->cellAt(c, belowRow);
     // Only a box is stood on, so only a falling box takes the player down.
     if (level->isFree(c, belowRow, nullptr) || (below && below->item && below->item->isBox() &&
@@ -82,7 +83,7 @@ void Player::fallCheck(uint32_t& dt) {
         y += fallSpeed;
     }
 
-    const int r = static_cast<int>(y / 32);
+    const int r = static_cast<int>(y / kCellSize);
     const bool free0 = level->isFree(c, r, nullptr);
     const bool free1 = level->isFree(c, r + 1, nullptr);
     const bool free2 = level->isFree(c, r + 2, nullptr);
@@ -91,39 +92,39 @@ void Player::fallCheck(uint32_t& dt) {
     if (!(under && under->ladder)) {
         falling = free1;
         if (free1) {
-            if (!free0 || fallSpeed < 32 || free2) return;
+            if (!free0 || fallSpeed < kCellSize || free2) return;
             // A fall of a cell or more per frame would pass the ground two
             // rows down; put the player onto it now.
             fallSpeed = 0;
-            y = (r + 1) * 32;
+            y = (r + 1) * kCellSize;
             falling = false;
             return;
         }
     }
     fallSpeed = 0;
-    y = r * 32;
+    y = r * kCellSize;
     falling = false;
 }
 
 void Player::startWalk(const uint8_t* keys) {
     int target;
-    const int row = static_cast<int>(y / 32);
-    if (keys[keyLeft] && level->isFree(static_cast<int>(x / 32 - 1), row, nullptr)) {
+    const int row = static_cast<int>(y / kCellSize);
+    if (keys[keyLeft] && level->isFree(static_cast<int>(x / kCellSize - 1), row, nullptr)) {
         facing = -1;
-        target = static_cast<int>(x / 32 - 1);
-    } else if (keys[keyRight] && level->isFree(static_cast<int>(x / 32 + 1), row, nullptr)) {
+        target = static_cast<int>(x / kCellSize - 1);
+    } else if (keys[keyRight] && level->isFree(static_cast<int>(x / kCellSize + 1), row, nullptr)) {
         facing = 1;
-        target = static_cast<int>(x / 32 + 1);
+        target = static_cast<int>(x / kCellSize + 1);
     } else {
         return;
     }
 
     // An item still level with the player under the target (a box falling
     // past) would be walked into.
-    const Cell* under = level->cellAt(target, static_cast<int>(y / 32 + 1));
+    const Cell* under = level->cellAt(target, static_cast<int>(y / kCellSize + 1));
     if (under && under->item && std::fabs(under->item->top() - y) <= 30) return;
 
-    const Cell* cell = level->cellAt(static_cast<int>(x / 32 + facing), row);
+    const Cell* cell = level->cellAt(static_cast<int>(x / kCellSize + facing), row);
     if (!cell || !cell->item || cell->item->isPassable()) walking = true;
 }
 
@@ -133,14 +134,14 @@ bool Player::walkStep(uint32_t& dt) {
     x += v * facing;
     progress += v;
     bool completed = false;
-    if (progress > 32 || progress < -32) {
+    if (progress > kCellSize || progress < -kCellSize) {
         walking = false;
         // The snap takes back the overshoot; a frame so long that the step
         // overshoots by half a cell or more would round into a cell nobody
         // checked, so the walk never ends past the cell it entered.
-        const double entered = std::round((x - progress * facing) / 32) * 32 + 32 * facing;
+        const double entered = std::round((x - progress * facing) / kCellSize) * kCellSize + kCellSize * facing;
         progress = 0;
-        x = std::round(x / 32) * 32;
+        x = std::round(x / kCellSize) * kCellSize;
         if (x * facing > entered * facing) x = entered;
         // A held key starts the next cell without a pause.
         rerunUpdate(dt);
@@ -159,10 +160,10 @@ void Player::draw(SDL_Surface* target, int scale) {
         // The step-up frames are 64x64: they cover the cell above and, going
         // left, the cells to the left as well.
         factor = 2;
-        py -= 32 * scale;
-        if (facing == -1) px -= 32 * scale;
+        py -= kCellSize * scale;
+        if (facing == -1) px -= kCellSize * scale;
     }
-    const int s = 32 * scale * factor;
+    const int s = kCellSize * scale * factor;
     if (strip.surface) blitRect(strip.surface, target, strip.currentFrame * s, 0, s, s, px, py);
 
     // Placed bombs are drawn again in front of the player.
@@ -180,7 +181,7 @@ bool stripIsRead(int index) { return index == StepUpLeft || index == StepUpRight
 // tip over from a whole column.
 bool standsStill(const Player& p) {
     return !(p.walking || p.jumping || p.pushing || p.falling || p.steppingUp || p.placingBomb || p.onLadder) &&
-           std::fmod(p.x, 32.0) == 0.0;
+           std::fmod(p.x, kCellSize) == 0.0;
 }
 
 } // namespace

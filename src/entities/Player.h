@@ -17,7 +17,7 @@ enum PlayerStrip {
 };
 
 // The character the user steers. Positions are pixels; at rest x and y are
-// multiples of 32.
+// multiples of kCellSize.
 class Player {
 public:
     Player(int startX, int startY, SoundBank* sounds, Level* level);

@@ -7,6 +7,7 @@
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -25,8 +26,8 @@ bool Player::ladderAction(const uint8_t* keys, uint32_t& dt) {
             if (walking || placingBomb || jumping || pushing || falling || steppingUp) return false;
             if (!(keys[keyUp] || keys[keyDown]) || keys[keyLeft] || keys[keyRight]) return false;
             const int dy = keys[keyUp] ? -1 : 1;
-            const int c = static_cast<int>(x / 32);
-            const int r = static_cast<int>(y / 32);
+            const int c = static_cast<int>(x / kCellSize);
+            const int r = static_cast<int>(y / kCellSize);
             const Cell* here = level->cellAt(c, r);
             const Cell* there = level->cellAt(c, r + dy);
             const bool starts =
@@ -41,12 +42,12 @@ bool Player::ladderAction(const uint8_t* keys, uint32_t& dt) {
         progress += v;
         y += v * facing;
         advance(strip, static_cast<int>(v));
-        if (progress < 32) return true;
+        if (progress < kCellSize) return true;
 
         // One cell climbed; a held key starts the next one this frame.
         progress = 0;
         onLadder = false;
-        y = std::round(y / 32) * 32;
+        y = std::round(y / kCellSize) * kCellSize;
     }
     return false;
 }
@@ -54,8 +55,8 @@ bool Player::ladderAction(const uint8_t* keys, uint32_t& dt) {
 bool Player::jumpAction(const uint8_t* keys, uint32_t& dt, bool& landed) {
     if (!jumping) {
         if (walking || falling || steppingUp || pushing || !keys[keyX]) return false;
-        const int c = static_cast<int>(x / 32);
-        const int r = static_cast<int>(y / 32);
+        const int c = static_cast<int>(x / kCellSize);
+        const int r = static_cast<int>(y / kCellSize);
         if (keys[keyLeft] && level->isFree(c - 1, r + 1, nullptr)) {
             facing = -1;
         } else if (keys[keyRight] && level->isFree(c + 1, r + 1, nullptr)) {
@@ -96,8 +97,8 @@ bool Player::jumpAction(const uint8_t* keys, uint32_t& dt, bool& landed) {
 
         // The parabola through the take-off, a point 4 pixels higher one cell
         // on, and the landing two cells on.
-        const double x0 = x, x1 = x + 32 * facing, x2 = x + 64 * facing;
-        const double y1 = y - 4, y2 = landingRow * 32;
+        const double x0 = x, x1 = x + kCellSize * facing, x2 = x + 2 * kCellSize * facing;
+        const double y1 = y - 4, y2 = landingRow * kCellSize;
         jumpX0 = x0;
         jumpX1 = x1;
         jumpA = y;
@@ -110,14 +111,14 @@ bool Player::jumpAction(const uint8_t* keys, uint32_t& dt, bool& landed) {
     const double v = dt * 0.1;
     x += facing * v;
     progress += v;
-    if (progress >= 64) {
+    if (progress >= 2 * kCellSize) {
         jumping = walking = falling = steppingUp = placingBomb = false;
         strip.currentFrame = 0;
         strip.elapsed = 0;
-        x = std::round(x / 32) * 32;
+        x = std::round(x / kCellSize) * kCellSize;
         // Never past the landing column, however long the frame was.
-        if (x * facing > (jumpX0 + 64 * facing) * facing) x = jumpX0 + 64 * facing;
-        y = std::round(y / 32) * 32;
+        if (x * facing > (jumpX0 + 2 * kCellSize * facing) * facing) x = jumpX0 + 2 * kCellSize * facing;
+        y = std::round(y / kCellSize) * kCellSize;
         progress = 0;
         landed = true;
         return true;
@@ -131,16 +132,16 @@ bool Player::jumpAction(const uint8_t* keys, uint32_t& dt, bool& landed) {
 bool Player::stepUpAction(const uint8_t* keys) {
     if (!steppingUp) {
         if (placingBomb || pushing || falling || walking || !keys[keyX]) return false;
-        const int row = static_cast<int>(y / 32);
-        if (keys[keyRight] && level->canStepUp(static_cast<int>(x / 32 + 1), row)) {
+        const int row = static_cast<int>(y / kCellSize);
+        if (keys[keyRight] && level->canStepUp(static_cast<int>(x / kCellSize + 1), row)) {
             steppingUp = true;
             facing = 1;
             return true;
         }
         // Only a step to the left needs head room above the player: the
         // left-hand frames are drawn over the cell above.
-        if (keys[keyLeft] && level->canStepUp(static_cast<int>(x / 32 - 1), row) &&
-            level->isFree(static_cast<int>(x / 32), static_cast<int>(y / 32 - 1), nullptr)) {
+        if (keys[keyLeft] && level->canStepUp(static_cast<int>(x / kCellSize - 1), row) &&
+            level->isFree(static_cast<int>(x / kCellSize), static_cast<int>(y / kCellSize - 1), nullptr)) {
             steppingUp = true;
             facing = -1;
             return true;
@@ -154,8 +155,8 @@ bool Player::stepUpAction(const uint8_t* keys) {
         advance(strip, 1);
         return true;
     }
-    x = static_cast<int>((x + 32 * facing) / 32) * 32;
-    y -= 32;
+    x = static_cast<int>((x + kCellSize * facing) / kCellSize) * kCellSize;
+    y -= kCellSize;
     strip.currentFrame = 0;
     strip.elapsed = 0;
     steppingUp = false;
@@ -191,8 +192,8 @@ bool Player::pushAction(const uint8_t* keys, uint32_t& dt) {
         if (falling || walking) return false;
         if (!(keys[keyLeft] || keys[keyRight]) || keys[keyX]) return false;
         const int d = keys[keyRight] ? 1 : -1;
-        const int r = static_cast<int>(y / 32);
-        const int k = static_cast<int>(std::round(x / 32) + d);
+        const int r = static_cast<int>(y / kCellSize);
+        const int k = static_cast<int>(std::round(x / kCellSize) + d);
         const Cell* cell = level->cellAt(k, r);
         bool ok = false;
         if (cell && cell->item) {
@@ -222,11 +223,11 @@ bool Player::pushAction(const uint8_t* keys, uint32_t& dt) {
     bool unused = false;
     if (pushedItem) pushedItem->moveBy(facing >= 1 ? v : -v, 0, unused);
 
-    if (progress > 32 || progress < -32) {
+    if (progress > kCellSize || progress < -kCellSize) {
         pushing = false;
         progress = 0;
-        x = std::round(x / 32) * 32;
-        if (pushedItem) pushedItem->placeAtX(std::round(x + 32 * facing));
+        x = std::round(x / kCellSize) * kCellSize;
+        if (pushedItem) pushedItem->placeAtX(std::round(x + kCellSize * facing));
         pushedItem = nullptr;
         advance(strip, static_cast<int>(v));
         // A held key starts the next push this frame.

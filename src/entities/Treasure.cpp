@@ -5,6 +5,7 @@
 #include "entities/Player.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
 
 Treasure::Treasure(double px, double py, const AnimStrip& b, const AnimStrip& t, SoundBank* snd)
     : Faller(snd, FallHold::NearestRow), baseStrip(b), treasureStrip(t) {
@@ -36,7 +37,7 @@ void Treasure::update(uint32_t& dt, bool) {
 
 void Treasure::draw(int scale) {
     if (!screen) return;
-    int size = 32 * scale;
+    int size = kCellSize * scale;
     int px = static_cast<int>(x * scale);
     int py = static_cast<int>(y * scale);
     if (baseStrip.surface) blitRect(baseStrip.surface, screen, baseStrip.currentFrame * size, 0, size, size, px, py);

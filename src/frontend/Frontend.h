@@ -4,6 +4,10 @@
 #include <string>
 
 class SoundBank;
+struct LevelText;
+namespace levelcode {
+struct Contents;
+}
 
 void runIntro(SDL_Surface* screen, SoundBank& sounds);
 bool runTitleScreen(SDL_Surface* screen, SoundBank& sounds, bool returning);
@@ -13,6 +17,12 @@ int readProgress();
 // Plays one level file until it is won (true) or left with Escape (false);
 // R and a death play it again. The progress file is not touched.
 bool playLevelFile(const std::string& path, SDL_Surface* screen, SoundBank& sounds);
+// The same for a level held in memory (one from a level code).
+bool playLevelText(const LevelText& text, SDL_Surface* screen, SoundBank& sounds);
+// Plays a shared level until it is won or left, then as the platform offers:
+// again, its solution, or the campaign (true: go on to the title screen).
+// won: the last play of it was won.
+bool playSharedLevel(const levelcode::Contents& contents, SDL_Surface* screen, SoundBank& sounds, bool& won);
 // Writes the progress atomically (temporary file, flush, rename). Returns
 // false, after one line on standard output, when it cannot be written.
 bool writeProgress(int value);

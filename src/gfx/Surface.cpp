@@ -285,25 +285,24 @@ struct FadeSource {
     SDL_Surface* shown;
 };
 
-} // namespace
-
-// Missing surfaces are skipped but the fade still takes its full time, so the
-// pace of a sequence (and any recorded input against it) does not depend on
-// whether a picture could be loaded.
-void crossFade(SDL_Surface* screen, SDL_Surface* top, SDL_Surface* bottom, uint32_t duration) {
+// One fade of `image`, a step every 10 ms: in (its alpha rising) over what
+// the screen holds, or out (falling) over black and `bottom`.
+void runFade(SDL_Surface* screen, SDL_Surface* image, SDL_Surface* bottom, uint32_t duration, bool out) {
     const uint32_t start = platform::ticks();
     if (duration == 0) return;
-    FadeSource fading(top);
+    FadeSource fading(image);
     for (;;) {
         const uint32_t elapsed = platform::ticks() - start;
         if (elapsed >= duration) break;
-        const uint32_t alpha = 255u - elapsed * 255u / duration;
-        fading.setAlpha(alpha);
+        const uint32_t rising = elapsed * 255u / duration;
+        fading.setAlpha(out ? 255u - rising : rising);
         if (screen) {
-            SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
-            if (bottom) {
-                SDL_Rect origin = makeRect(0, 0, 0, 0);
-                SDL_UpperBlit(bottom, nullptr, screen, &origin);
+            if (out) {
+                SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
+                if (bottom) {
+                    SDL_Rect origin = makeRect(0, 0, 0, 0);
+                    SDL_UpperBlit(bottom, nullptr, screen, &origin);
+                }
             }
             fading.drawOn(screen);
             platform::present(screen);
@@ -313,22 +312,17 @@ void crossFade(SDL_Surface* screen, SDL_Surface* top, SDL_Surface* bottom, uint3
     }
 }
 
+}  // namespace
+
+// Missing surfaces are skipped but the fade still takes its full time, so the
+// pace of a sequence (and any recorded input against it) does not depend on
+// whether a picture could be loaded.
+void crossFade(SDL_Surface* screen, SDL_Surface* top, SDL_Surface* bottom, uint32_t duration) {
+    runFade(screen, top, bottom, duration, true);
+}
+
 void fadeTo(SDL_Surface* screen, SDL_Surface* image, uint32_t duration) {
-    const uint32_t start = platform::ticks();
-    if (duration == 0) return;
-    FadeSource fading(image);
-    for (;;) {
-        const uint32_t elapsed = platform::ticks() - start;
-        if (elapsed >= duration) break;
-        const uint32_t alpha = elapsed * 255u / duration;
-        fading.setAlpha(alpha);
-        if (screen) {
-            fading.drawOn(screen);
-            platform::present(screen);
-        }
-        platform::delay(10);
-        platform::pumpEvents();
-    }
+    runFade(screen, image, nullptr, duration, false);
 }
 
 SDL_Surface* loadImage(const char* path) {

@@ -65,5 +65,5 @@ void Level::setCell(int column, int row, Cell* cell) { grid[row][column] = cell;
 
 bool Level::canStepUp(int column, int row) const {
     return !isFree(column, row, nullptr) && isFree(column, row - 1, nullptr) &&
-           !isFree(static_cast<int>(player->x / 32), static_cast<int>(player->y / 32) + 1, nullptr);
+           !isFree(static_cast<int>(player->x / kCellSize), static_cast<int>(player->y / kCellSize) + 1, nullptr);
 }

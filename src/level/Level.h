@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "level/Cell.h"
+#include "level/Vocabulary.h"
 
 struct LevelText;
 class Item;
@@ -11,8 +12,10 @@ class Player;
 class Treasure;
 class SoundBank;
 
-// Sine wave shared by the level construction (which fills it) and the water.
-extern int waveTable[641];
+// Sine wave shared by the level construction (which fills it) and the water:
+// one entry for each pixel column of the screen and one past its edge.
+constexpr int kWaveColumns = kScreenWidth + 1;
+extern int waveTable[kWaveColumns];
 void fillWaveTable();
 
 // One loaded level and, at the same time, the state of its play.

@@ -13,11 +13,11 @@
 #include "level/PictureCache.h"
 #include "level/Tileset.h"
 
-int waveTable[641];
+int waveTable[kWaveColumns];
 
 void fillWaveTable() {
     // pi is taken short on purpose: the water's recorded look depends on it.
-    for (int k = 0; k <= 640; ++k) {
+    for (int k = 0; k < kWaveColumns; ++k) {
         const double angle = 3.1415926535 * (2 * k) * 0.015625;
         waveTable[k] = static_cast<int>(3 * std::sin(angle));
     }

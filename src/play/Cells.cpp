@@ -28,7 +28,7 @@ inline Rgb tint(Rgb c, int depth) {
 
 uint32_t wavePhase(int timeOffset) {
     uint32_t sum = platform::ticks() + static_cast<uint32_t>(timeOffset);
-    return (sum / 32) % 641;
+    return (sum / 32) % kWaveColumns;
 }
 
 // A 32-bit format with full 8-bit channels can be read and written straight
@@ -55,7 +55,7 @@ struct Layout {
 // branches in the inner loop so that the compiler can vectorise it.
 void directSquare(uint8_t* pixels, int pitch, int x0, const int* surface, int last, const Layout& l) {
     int top = last + 1;
-    for (int i = 0; i < 32; ++i) {
+    for (int i = 0; i < kCellSize; ++i) {
         top = surface[i] < top ? surface[i] : top;
         for (int depth = 0; depth < 2; ++depth) {
             const int py = surface[i] + depth;
@@ -64,13 +64,13 @@ void directSquare(uint8_t* pixels, int pitch, int x0, const int* surface, int la
             *p = l.join(tint(l.split(*p), depth));
         }
     }
-    int bodyStart[32];
-    for (int i = 0; i < 32; ++i) bodyStart[i] = surface[i] + 2;
+    int bodyStart[kCellSize];
+    for (int i = 0; i < kCellSize; ++i) bodyStart[i] = surface[i] + 2;
     const uint32_t rMask = l.rMask, gMask = l.gMask, bMask = l.bMask, aMask = l.aMask;
     const unsigned rShift = l.rShift, gShift = l.gShift;
     for (int py = top + 2 < 0 ? 0 : top + 2; py <= last; ++py) {
         uint32_t* __restrict p = reinterpret_cast<uint32_t*>(pixels + py * pitch) + x0;
-        for (int i = 0; i < 32; ++i) {
+        for (int i = 0; i < kCellSize; ++i) {
             const uint32_t v = p[i];
             const uint32_t r = ((v & rMask) >> rShift) / 4;
             const uint32_t g = (((v & gMask) >> gShift) / 8) * 7;
@@ -84,16 +84,17 @@ void directSquare(uint8_t* pixels, int pitch, int x0, const int* surface, int la
 // screen has the direct format, null for the general path.
 void waterSquare(SDL_Surface* screen, int column, int row, uint32_t phase, uint8_t* pixels) {
     if (column < 0 || row < 0 || column >= VisibleColumns || row >= VisibleRows) return;
-    const int bottom = 32 * row + 31;
+    const int bottom = kCellSize * row + 31;
     const int last = bottom < screen->h ? bottom : screen->h - 1;
-    const int x0 = 32 * column;
+    const int x0 = kCellSize * column;
     int count = screen->w - x0;
-    if (count > 32) count = 32;
+    if (count > kCellSize) count = kCellSize;
     if (count <= 0) return;
-    int surface[32];
-    for (int i = 0; i < count; ++i) surface[i] = waveTable[(phase + i) % 641] * waveTable[x0 + i] + 32 * row + 8;
+    int surface[kCellSize];
+    for (int i = 0; i < count; ++i)
+        surface[i] = waveTable[(phase + i) % kWaveColumns] * waveTable[x0 + i] + kCellSize * row + 8;
 
-    if (pixels && count == 32) {
+    if (pixels && count == kCellSize) {
         directSquare(pixels, screen->pitch, x0, surface, last, Layout(screen->format));
         return;
     }
@@ -129,7 +130,8 @@ void drawCellSprites(Level& level) {
         for (size_t x = 0; x < row.size(); ++x) {
             const Cell* cell = row[x];
             if (cell && !cell->liquid && cell->sprite)
-                blitRect(cell->sprite, target, 0, 0, 32, 32, static_cast<int>(32 * x), static_cast<int>(32 * y));
+                blitRect(cell->sprite, target, 0, 0, kCellSize, kCellSize, static_cast<int>(kCellSize * x),
+                         static_cast<int>(kCellSize * y));
         }
     }
 }

@@ -11,6 +11,7 @@
 #include "entities/Player.h"
 #include "gfx/Surface.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
 #include "platform/Display.h"
 #include "platform/Platform.h"
 #include "play/Sequences.h"
@@ -38,12 +39,6 @@ bool bombMayGoOff(const Level& level, uint32_t dt) {
     for (const Bomb* bomb : level.player->bombs)
         if (bomb && bomb->mayGoOffWithin(dt)) return true;
     return false;
-}
-
-// A pass the undo key holds still: the world drawn as it stands.
-void drawItems(Level& level, std::size_t itemCount) {
-    for (std::size_t i = 0; i < itemCount && i < level.items.size(); ++i)
-        if (level.items[i]) level.items[i]->draw(level.scale);
 }
 
 } // namespace
@@ -96,8 +91,8 @@ bool checkSelectionInput(Level& level, const uint8_t* keys, int& page, int* chos
     // Doors stand at cell columns 4, 7, ..., 16 on rows 2 and 7; the signed
     // remainders let column -3 through, which names the level before the page.
     if (farOff(x) || farOff(y)) return false;
-    const int column = static_cast<int>(x * 0.03125) - 4;
-    const int row = static_cast<int>(y / 32) - 2;
+    const int column = static_cast<int>(x / kCellSize) - 4;
+    const int row = static_cast<int>(y / kCellSize) - 2;
     if (column % 3 != 0 || row % 5 != 0) return false;
     const int number = row + page + 1 + column / 3;
     // On the first page that quirk would name level 0, which does not exist
@@ -108,16 +103,20 @@ bool checkSelectionInput(Level& level, const uint8_t* keys, int& page, int* chos
     return true;
 }
 
-void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, bool draw) {
+void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, WorldPass what) {
+    const bool move = what != WorldPass::Draw;
+    const bool draw = what != WorldPass::Move;
     // After a stall (the machine busy, the window dragged) the world moves
     // as if less time had passed: past about a third of a second a push
     // would carry a box over the next cell into one already taken.
     dt = std::min<uint32_t>(dt, kLongestFrame);
-    level.player->update(dt);
-    for (std::size_t i = 0; i < itemCount && i < level.items.size(); ++i) {
+    if (move) level.player->update(dt);
+    // No update adds or removes an item.
+    const std::size_t count = std::min(itemCount, level.items.size());
+    for (std::size_t i = 0; i < count; ++i) {
         Item* item = level.items[i];
         if (!item) continue;
-        item->update(dt, false);
+        if (move) item->update(dt, false);
         if (draw) item->draw(level.scale);
     }
 }
@@ -133,7 +132,7 @@ static bool checkEndKeepingRetry(Level& level, const uint8_t* keys, PlayOutcome&
 
 void moveWorld(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, bool draw, UndoHistory* undo) {
     if (undo) undo->beforeUpdate(keys);
-    updateWorld(level, dt, itemCount, draw);
+    updateWorld(level, dt, itemCount, draw ? WorldPass::MoveAndDraw : WorldPass::Move);
     if (undo) undo->afterUpdate();
 }
 
@@ -196,7 +195,7 @@ PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLev
         // The overlay shows the map alone, so it can go before the updates.
         if (selectMode && !composed) drawSelectionOverlay(level, availableLevels, page);
         if (holding)
-            drawItems(level, count);
+            updateWorld(level, dt, count, WorldPass::Draw);
         else
             moveWorld(level, keys, dt, count, true, undo);
         level.player->draw(screen, 1);

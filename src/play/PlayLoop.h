@@ -33,13 +33,16 @@ PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLev
 // The longest frame time the world moves by in one pass (milliseconds).
 constexpr uint32_t kLongestFrame = 300;
 
+// What a pass does to the world: move it (without a screen), move it and
+// draw it, or only draw it as it stands (a pass the undo key holds).
+enum class WorldPass { Move, MoveAndDraw, Draw };
 // The world's share of a pass: the player, then the first itemCount items in
 // order (those the play started with: items that appear during a play, none
 // do in the game, are never visited), move by one frame time (at most
 // kLongestFrame). The play loop
-// draws each item right after its update; a pass without a screen draws
-// nothing. The player reads the held keys through the platform's keyboard.
-void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, bool draw);
+// draws each item right after its update. The player reads the held keys
+// through the platform's keyboard.
+void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, WorldPass what);
 // A whole pass without drawing, as the play loop runs it: the end check with
 // these keys held, then the world's updates. The platform's keyboard must
 // hold the same keys (HeadlessPlay sees to that). Returns true when the play

@@ -29,8 +29,6 @@ Rewinder::Rewinder(Level& level) : level(level) {
 }
 
 void Rewinder::capture(Snapshot& out) const {
-    out.rules.clear();
-    out.looks.clear();
     StateIo io = StateIo::saving(out.rules, out.looks, ids);
     transferWorld(io);
     // Only the cells and ladders the blasts swap in, and the items

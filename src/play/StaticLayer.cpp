@@ -3,6 +3,7 @@
 #include "entities/Player.h"
 #include "gfx/SurfaceFields.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
 #include "play/HudLayout.h"
 #include "play/View.h"
 
@@ -52,8 +53,8 @@ bool StaticLayer::prepare() {
     const int top = hudTop(level);
     if (top >= 0) makeScreenLike(hud, screen, screen->w, screen->h - top);
     madeFor = screen;
-    columns = (screen->w + 31) / 32;
-    rows = (screen->h + 31) / 32;
+    columns = (screen->w + kCellSize - 1) / kCellSize;
+    rows = (screen->h + kCellSize - 1) / kCellSize;
     composed.assign(static_cast<size_t>(columns) * rows, nullptr);
     visible.assign(composed.size(), false);
     marks.assign(composed.size(), 0);
@@ -133,8 +134,8 @@ bool StaticLayer::drawUnder(bool selectMode, int availableLevels, int page) {
 }
 
 void StaticLayer::redrawCellsIn(const SDL_Rect& area) {
-    const int c0 = area.x / 32, r0 = area.y / 32;
-    int c1 = (area.x + area.w - 1) / 32, r1 = (area.y + area.h - 1) / 32;
+    const int c0 = area.x / kCellSize, r0 = area.y / kCellSize;
+    int c1 = (area.x + area.w - 1) / kCellSize, r1 = (area.y + area.h - 1) / kCellSize;
     if (c1 >= columns) c1 = columns - 1;
     if (r1 >= rows) r1 = rows - 1;
     for (int r = r0; r <= r1; ++r)
@@ -142,7 +143,8 @@ void StaticLayer::redrawCellsIn(const SDL_Rect& area) {
             const size_t at = static_cast<size_t>(r) * columns + c;
             if (marks[at] == frame) continue;
             marks[at] = frame;
-            if (visible[at]) blitRect(composed[at]->sprite, level.screen, 0, 0, 32, 32, 32 * c, 32 * r);
+            if (visible[at])
+                blitRect(composed[at]->sprite, level.screen, 0, 0, kCellSize, kCellSize, kCellSize * c, kCellSize * r);
         }
 }
 

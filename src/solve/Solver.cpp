@@ -238,10 +238,6 @@ int Solver::estimate() const {
     return 16 * left + nearest;
 }
 
-namespace {
-constexpr uint32_t kFar = UINT32_MAX;
-}
-
 unsigned Solver::actionsLeftBound() const {
     const Player& p = *level.player;
     if (!door) return 0;
@@ -265,87 +261,36 @@ unsigned Solver::actionsLeftBound() const {
     const double up = std::max(0.0, p.y - door->y - 1);
     const unsigned sweepBound = static_cast<unsigned>(std::max(std::ceil(across / 64), std::ceil(up / 32)));
     const unsigned tour = tourBound();
-    return tour == kFar ? sweepBound : std::max(sweepBound, tour);
+    return tour == kFarAway ? sweepBound : std::max(sweepBound, tour);
 }
 
-// Once no blast can change the grid, a finer bound from the grid itself: the
-// actions on a relaxed map of the cells, where the player may be in any
-// passable cell (items ignored, no floor needed), walking, pushing or
-// jumping sideways, stepping up, climbing a rung, each at one action, and
-// falling for nothing. Every action the engine allows is a path of at most
-// one action there, so the fewest actions to take each gem on the way to
-// the door there are never more than in the game.
-void Solver::relaxedDistances(int from, bool toward, std::vector<uint32_t>& out) const {
-    const int rows = static_cast<int>(level.grid.size());
-    const int columns = rows ? static_cast<int>(level.grid[0].size()) : 0;
-    out.assign(static_cast<size_t>(rows) * columns, kFar);
-    // Within the first row's width, so a cell's index stays in the map.
-    auto open = [&](int c, int r) {
-        const Cell* cell = c < columns ? level.cellAt(c, r) : nullptr;
-        return cell && cell->passable;
-    };
-    auto ladder = [&](int c, int r) { return level.cellAt(c, r)->ladder; };
-    std::deque<int>& queue = relaxedQueue;
-    queue.clear();
-    out[from] = 0;
-    queue.push_back(from);
-    while (!queue.empty()) {
-        const int at = queue.front();
-        queue.pop_front();
-        const int c = at % columns, r = at / columns;
-        const uint32_t d = out[at];
-        auto reach = [&](int nc, int nr, uint32_t cost) {
-            if (!open(nc, nr)) return;
-            uint32_t& there = out[static_cast<size_t>(nr) * columns + nc];
-            if (d + cost >= there) return;
-            there = d + cost;
-            if (cost)
-                queue.push_back(nr * columns + nc);
-            else
-                queue.push_front(nr * columns + nc);
-        };
-        // Forward from (c, r), or (toward) the cells that lead to it.
-        for (int s : {-1, 1}) {
-            reach(c + s, r, 1);                       // walk, push
-            reach(c + 2 * s, r, 1);                   // jump
-            reach(c + s, toward ? r + 1 : r - 1, 1);  // step up
-        }
-        if (toward) {
-            if (open(c, r + 1) && ladder(c, r + 1)) reach(c, r + 1, 1);
-            reach(c, r - 1, 0);
-        } else {
-            if (ladder(c, r)) reach(c, r - 1, 1);
-            reach(c, r + 1, 0);
-        }
-    }
-}
-
+// A finer bound from the grid itself: the actions on the relaxed map
+// (RelaxedMap.h) to take each gem on the way to the door.
 unsigned Solver::tourBound() const {
-    if (blastsLeft()) return kFar;
     const Player& p = *level.player;
-    const int rows = static_cast<int>(level.grid.size());
-    const int columns = rows ? static_cast<int>(level.grid[0].size()) : 0;
+    relaxed.build(level);
+    const int rows = relaxed.rows(), columns = relaxed.columns();
     auto index = [&](double x, double y) -> int {
         const int c = static_cast<int>(std::floor(x / 32)), r = static_cast<int>(std::floor(y / 32));
         return c >= 0 && r >= 0 && c < columns && r < rows ? r * columns + c : -1;
     };
     const int start = index(p.x, p.y), goal = index(door->x, door->y);
-    if (start < 0 || goal < 0 || !level.cellAt(start % columns, start / columns)->passable) return kFar;
-    relaxedDistances(start, false, fromPlayer);
-    relaxedDistances(goal, true, toDoor);
+    if (start < 0 || goal < 0 || !relaxed.open(start % columns, start / columns)) return kFarAway;
+    const std::vector<uint32_t>& fromPlayer = relaxed.kept(start, false);
+    const std::vector<uint32_t>& toDoor = relaxed.kept(goal, true);
     uint32_t most = fromPlayer[goal];
-    if (most == kFar) return kFar;
+    if (most == kFarAway) return kFarAway;
     auto sum = [&](int c, int r) -> uint32_t {
-        if (c < 0 || c >= columns || r < 0 || r >= rows) return kFar;
+        if (c < 0 || c >= columns || r < 0 || r >= rows) return kFarAway;
         const size_t at = static_cast<size_t>(r) * columns + c;
-        return fromPlayer[at] == kFar || toDoor[at] == kFar ? kFar : fromPlayer[at] + toDoor[at];
+        return fromPlayer[at] == kFarAway || toDoor[at] == kFarAway ? kFarAway : fromPlayer[at] + toDoor[at];
     };
     for (const Treasure* treasure : level.treasures) {
         if (treasure->collected) continue;
         // Taken in its cell or anywhere it may fall to; or flown over by a
         // jump from the cell before it to the cell after it.
         const int c = static_cast<int>(treasure->x / 32);
-        uint32_t cheapest = kFar;
+        uint32_t cheapest = kFarAway;
         for (int r = static_cast<int>(std::floor(treasure->y / 32)); r >= 0 && r < rows; ++r) {
             cheapest = std::min(cheapest, sum(c, r));
             for (int s : {-1, 1}) {
@@ -353,12 +298,11 @@ unsigned Solver::tourBound() const {
                 if (a < 0 || b < 0 || a >= columns || b >= columns) continue;
                 const uint32_t before = fromPlayer[static_cast<size_t>(r) * columns + a];
                 const uint32_t after = toDoor[static_cast<size_t>(r) * columns + b];
-                if (before != kFar && after != kFar) cheapest = std::min(cheapest, before + 1 + after);
+                if (before != kFarAway && after != kFarAway) cheapest = std::min(cheapest, before + 1 + after);
             }
-            const Cell* below = level.cellAt(c, r + 1);
-            if (!below || !below->passable) break;
+            if (!relaxed.open(c, r + 1)) break;
         }
-        if (cheapest == kFar) return kFar;
+        if (cheapest == kFarAway) return kFarAway;
         most = std::max(most, cheapest);
     }
     return most;

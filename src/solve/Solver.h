@@ -14,6 +14,7 @@
 #include "play/PlayLoop.h"
 #include "play/Snapshot.h"
 #include "play/TapeRuns.h"
+#include "solve/RelaxedMap.h"
 #include "solve/StateSet.h"
 
 class Level;
@@ -109,8 +110,6 @@ private:
     // Can a blast still change the grid (a bomb in the pocket or burning)?
     bool blastsLeft() const;
     unsigned tourBound() const;
-    // Actions on the relaxed map from a cell (or, toward, to it).
-    void relaxedDistances(int from, bool toward, std::vector<uint32_t>& out) const;
     int estimate() const;
     void push(uint32_t node);
     bool pop(uint32_t& node);
@@ -134,8 +133,7 @@ private:
     std::vector<const Item*> droppers;
     mutable std::vector<uint8_t> touched;  // mayStillWin's reach, kept
     mutable std::vector<int> reachQueue;
-    mutable std::vector<uint32_t> fromPlayer, toDoor;  // tourBound's maps, kept
-    mutable std::deque<int> relaxedQueue;
+    mutable RelaxedMap relaxed;  // tourBound's map and distances, kept
     size_t packedBytes = 0;
     size_t peakBytes = 0;
     const char* stoppedBy = "";

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "level/Vocabulary.h"
 #include "platform/VideoDriver.h"
 
 void useDummyDriversWithoutDisplay() {
@@ -22,7 +23,7 @@ SDL_Surface* openGameScreen(const char* caption) {
     }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return nullptr;
     SDL_WM_SetCaption(caption, caption);
-    return SDL_SetVideoMode(640, 480, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
+    return SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
 }
 
 SDL_Surface* openToolScreen(const char* tool, const char* caption) {

@@ -8,6 +8,7 @@
 #include "level/LoadError.h"
 
 class Level;
+struct LevelText;
 class SoundBank;
 
 // The level at path, or null after printing the first cause of its failure in
@@ -17,3 +18,7 @@ std::unique_ptr<Level> loadLevelOrReport(const char* path, SDL_Surface* screen, 
                                          bool startMusic = false);
 // The one line loadLevelOrReport prints for a level the loader refused with error.
 std::string loadFailureCause(const std::string& path, const LoadError& error, SDL_Surface* screen, SoundBank* sounds);
+// The same for a level that has no file of its own (the level of a code);
+// name stands for its path in the line.
+std::unique_ptr<Level> loadLevelOrReport(const LevelText& text, const std::string& name, SDL_Surface* screen,
+                                         SoundBank* sounds);

@@ -172,6 +172,13 @@ std::string formatTape(const Tape& tape) {
     return out;
 }
 
+bool ShowDriver::passStart(unsigned pass) {
+    pace->delay(20 / speed);
+    keys->pump();
+    if (keys->keys()[SDLK_ESCAPE]) return false;
+    return ReplayDriver::passStart(pass);
+}
+
 // ---------------------------------------------------------------------------
 
 ReplayDriver::ReplayDriver(const Tape& tape, Level& level, std::FILE* trace)

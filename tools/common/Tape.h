@@ -110,6 +110,23 @@ private:
     bool tapeEnded = false;
 };
 
+// Plays a tape on screen at its own pace (20 ms a pass, or speed times
+// faster: only the wait between passes shortens, so it is the same play);
+// Escape stops it.
+// The driver installs the tape's clock and keys; the pace and Escape come
+// from those installed before it.
+class ShowDriver : public ReplayDriver {
+public:
+    ShowDriver(const Tape& tape, Level& level, platform::Clock* pace, platform::Keyboard* keys, int speed = 1)
+        : ReplayDriver(tape, level), pace(pace), keys(keys), speed(speed) {}
+    bool passStart(unsigned pass) override;
+
+private:
+    platform::Clock* pace;
+    platform::Keyboard* keys;
+    int speed;
+};
+
 // The player's flags as trace letters (W J P F S B L D G, '-' for none).
 // Writes at most 10 bytes including the terminator.
 void playerFlags(const Level& level, char* out);

@@ -141,6 +141,7 @@ void Editor::key(const SDL_KeyboardEvent& event) {
     case SDLK_F5: testPlay(shift); break;
     case SDLK_F6: solve(); break;
     case SDLK_F7: playSolution(shift ? 4 : 1); break;
+    case SDLK_F8: share(); break;
     case SDLK_TAB: cyclePalette(shift ? -1 : 1); break;
     case SDLK_t: cycleTheme(); break;
     case SDLK_f: flood(); break;
@@ -337,32 +338,6 @@ void Editor::dropSolve() {
     solveJob.reset();
     solveLevel.reset();
 }
-
-namespace {
-
-// Plays a tape on screen at its own pace; Escape stops it.
-// The driver installs the tape's clock and keys; the pace and Escape come
-// from those installed before it.
-class ShowDriver : public ReplayDriver {
-public:
-    ShowDriver(const Tape& tape, Level& level, platform::Clock* pace, platform::Keyboard* keys, int speed)
-        : ReplayDriver(tape, level), pace(pace), keys(keys), speed(speed) {}
-    bool passStart(unsigned pass) override {
-        // The world moves by the tape's own frame times; only the wait between
-        // passes shortens, so a faster show is the same play.
-        pace->delay(20 / speed);
-        keys->pump();
-        if (keys->keys()[SDLK_ESCAPE]) return false;
-        return ReplayDriver::passStart(pass);
-    }
-
-private:
-    platform::Clock* pace;
-    platform::Keyboard* keys;
-    int speed;
-};
-
-} // namespace
 
 void Editor::playSolution(int speed) {
     if (!haveSolution) {

@@ -79,6 +79,11 @@ public:
     void choose(const Piece& piece);
     int paletteIndex() const;
     const std::vector<PaletteEntry>& paletteEntries() const { return palette; }
+    // Opens a level code or link instead of a file: an unsaved level without
+    // a file name, its tape kept as the test-play's. False with the one line why.
+    bool openCode(const std::string& codeOrLink, std::string& error);
+    // The link the last F8 made.
+    const std::string& link() const { return sharedLink; }
     // The level as drawn (null when the game refuses the text).
     const Level* drawnLevel() const { return level.get(); }
 
@@ -95,7 +100,7 @@ public:
     Block clipboard;
 
 private:
-    enum class Ask { None, Quit, Recover, KeepTape, SaveRepaired, Replace, OpenOther };
+    enum class Ask { None, Quit, Recover, KeepTape, SaveRepaired, Replace, OpenOther, ShareAnyway };
 
     void key(const SDL_KeyboardEvent& event);
     void answer(SDLKey sym);
@@ -143,6 +148,9 @@ private:
     void drawHelp();
     void drawProblems();
     void say(const std::string& text) { note = text; }
+    // Sharing (Share.cpp).
+    void share();
+    void shareWith(const Tape* tape);
 
     SDL_Surface* screen;
     SoundBank* sounds;
@@ -201,4 +209,8 @@ private:
     // An undecided search and the level it works on, kept until the text changes.
     std::unique_ptr<Level> solveLevel;
     std::unique_ptr<SolveJob> solveJob;
+    std::string sharedLink;
 };
+
+// LEVEL with ".link" for ".lev": where F8 writes the level's link.
+std::string linkPathFor(const std::string& levelPath);

@@ -115,6 +115,11 @@ bool Editor::load(const std::string& file, const std::string& themeName, std::st
 bool Editor::modified() const { return writeEditText(doc.text) != savedBytes; }
 
 bool Editor::save() {
+    if (path.empty()) {
+        // A shared level opened from its code has no file yet.
+        startSaveAs();
+        return false;
+    }
     // Checked again here, whatever the last pass saw.
     refresh(needRebuild);
     for (const Problem& problem : problems)
@@ -147,6 +152,7 @@ bool Editor::save() {
 }
 
 void Editor::writeRecovery() {
+    if (path.empty()) return;
     const std::string bytes = writeEditText(doc.text);
     lastRecovery = platform::ticks();
     // While the question about an older recovery file is open, that file is
@@ -183,7 +189,7 @@ void Editor::answer(SDLKey sym) {
             if (asking != Ask::SaveRepaired) quitAfterSave = false;
         }
         if (no) {
-            std::remove(recoveryPath(path).c_str());
+            if (!path.empty()) std::remove(recoveryPath(path).c_str());
             done = true;
         }
         if (back) say("");
@@ -218,7 +224,7 @@ void Editor::answer(SDLKey sym) {
             say("");
             return;
         }
-        if (no) std::remove(recoveryPath(path).c_str());
+        if (no && !path.empty()) std::remove(recoveryPath(path).c_str());
         if (no || save()) openChosen();
         if (asking == Ask::None) pendingFile.clear();
         break;
@@ -251,6 +257,10 @@ void Editor::answer(SDLKey sym) {
             say("");
             return;
         }
+        if (path.empty()) {
+            say("The tape stays with the level for f8; save the level to keep it in a file");
+            return;
+        }
         playedTape.level = path;
         playedTape.expect = "Completed";
         std::string error;
@@ -261,6 +271,12 @@ void Editor::answer(SDLKey sym) {
             say("Cannot write " + tapePath + ": " + error);
         break;
     }
+    case Ask::ShareAnyway:
+        if (!yes && !no) return;
+        asking = Ask::None;
+        if (yes) shareWith(nullptr);
+        else say("");
+        break;
     case Ask::None:
         break;
     }
@@ -289,10 +305,11 @@ void Editor::openChosen() {
 
 void Editor::startSaveAs() {
     std::vector<std::string> folders;
-    if (folderRefusal(path).empty()) folders.push_back(folderOfPath(path));
+    if (!path.empty() && folderRefusal(path).empty()) folders.push_back(folderOfPath(path));
     const std::string own = playerLevelsFolder();
-    if (!own.empty() && folderOfPath(path) != own) folders.push_back(own);
-    std::string name = path.substr(path.rfind('/') + 1);
+    if (!own.empty() && (path.empty() || folderOfPath(path) != own)) folders.push_back(own);
+    // A level opened from a code has no name of its own yet.
+    std::string name = path.empty() ? "shared" : path.substr(path.rfind('/') + 1);
     if (name.size() > 4 && name.compare(name.size() - 4, 4, ".lev") == 0) name.resize(name.size() - 4);
     prompt.reset(new SaveAsPrompt(folders, name));
 }

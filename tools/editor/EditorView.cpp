@@ -44,6 +44,7 @@ const char* const kHelp[] = {
     "h in test-play      hint: can the level still be won from here, and how",
     "f6                  solve: can the level be won? (escape cancels; f6 again goes on)",
     "f7, shift+f7        play the solver's solution; at 4x",
+    "f8                  share: the level's link (with a winning tape) in LEVEL.link",
     "escape              cancel a paste or selection; close (asks if unsaved)",
     "ctrl+q              close (asks when there are unsaved changes)",
     "",

@@ -1,4 +1,6 @@
 // vorrel-edit: the level editor. Run from the data folder, like the game.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -6,6 +8,7 @@
 #include "audio/SoundBank.h"
 #include "editor/Editor.h"
 #include "app/App.h"
+#include "level/LevelCode.h"
 #include "level/LoadError.h"
 #include "platform/Display.h"
 #include "platform/Signals.h"
@@ -17,8 +20,9 @@
 namespace {
 
 const cmdline::Program kProgram{"vorrel-edit",
-                                "vorrel-edit [--theme NAME] [--fullscreen] [--scale N] LEVEL",
-                                "Opens LEVEL in the level editor (a new level when the file does not exist yet).",
+                                "vorrel-edit [--theme NAME] [--fullscreen] [--scale N] LEVEL|CODE|LINK",
+                                "Opens LEVEL in the level editor (a new level when the file does not exist yet), or\n"
+                                "the level a code or link holds, unsaved.",
                                 {{"--theme", "NAME", "the theme of a new level"},
                                  {"--fullscreen", nullptr, "edit on the whole screen"},
                                  {"--scale", "N", "draw the window N times larger (default: the largest whole factor that fits)"}},
@@ -41,7 +45,9 @@ int run(int argc, char** argv) {
         display.scale = static_cast<int>(n);
     }
     std::string path = line.positionals()[0];
-    enterDataFolder({&path});
+    // A level code or link opens the level it holds, still without a file.
+    const bool code = access(path.c_str(), F_OK) != 0 && levelcode::looksLikeCode(path);
+    enterDataFolder(code ? std::vector<std::string*>{} : std::vector<std::string*>{&path});
 
     SoundBank sounds;
     sounds.load("./zik/data.txt");
@@ -65,9 +71,9 @@ int run(int argc, char** argv) {
     }
     int status = 0;
     {
-        Editor editor(screen, &sounds, path);
+        Editor editor(screen, &sounds, code ? "" : path);
         std::string error;
-        if (!editor.open(theme, error)) {
+        if (!(code ? editor.openCode(path, error) : editor.open(theme, error))) {
             if (error.rfind("vorrel-edit:", 0) == 0) {
                 std::fprintf(stderr, "%s\n", error.c_str());
                 status = 2;

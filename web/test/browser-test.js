@@ -3,7 +3,8 @@
 // replays in the browser to the native replay's very report, that the
 // browser draws the native renderer's pictures, that real key events play
 // from the intro through the map into level 1 and on to level 2, that the
-// sound runs after the first key, and that the progress survives a reload.
+// sound runs after the first key, that the progress survives a reload, and
+// that a link plays a shared level on its own (and a damaged one says so).
 // Then the page itself: it fits windows from 480 x 360 to 1920 x 1080 and a
 // phone, a phone plays from the title into level 1 and wins it with touches
 // alone, a hidden tab pauses, another tab's higher progress stays, the files
@@ -264,6 +265,62 @@ async function play(browser) {
   return page;
 }
 
+// A level shared by its link, not in the campaign: won with real key events,
+// then played again and left, then the campaign chosen; the progress stays.
+// A damaged link says so in one line instead of starting.
+async function sharedLevel(browser) {
+  const page = await browser.newPage();
+  const lines = [];
+  page.on('console', (message) => lines.push(message.text()));
+  page.on('pageerror', (error) => check(false, `shared level: page error ${error.message}`));
+  await page.goto(`${base}/vorrel.html#play=${manifest.shared}`);
+  await page.waitForFunction(() => Module.ready, { timeout: 30000 });
+  const offer = await page.$eval('#status', (e) => e.textContent);
+  check(offer === 'A shared level: click or press a key to play', `the link's page offers the shared level ('${offer}')`);
+  await page.keyboard.press('Enter');
+  const until = async (line, ms) => {
+    const end = Date.now() + ms;
+    while (!lines.includes(line) && Date.now() < end) await hold(page, 'ArrowRight', 300);
+    return lines.includes(line);
+  };
+  check(await until('Shared level won.', 20000), 'the shared level is won with real key events');
+  const choices = await page.waitForFunction(() => document.getElementById('choices').style.display === 'block',
+    { timeout: 5000 }).then(() => true, () => false);
+  const watch = await page.$eval('#watch', (e) => e.style.display !== 'none');
+  check(choices && watch, 'after the win the page offers to play again, watch the solution, or go to the campaign');
+  const progress = await page.evaluate(() => new TextDecoder().decode(FS.readFile('/data/level/main/progress.wp')));
+  check(progress === '1', `the shared level leaves the campaign progress alone ('${progress}')`);
+  await page.keyboard.press('Space');
+  // The game reads held keys once a pass, after the start fade.
+  const end = Date.now() + 10000;
+  while (!lines.includes('Shared level left.') && Date.now() < end) await hold(page, 'Escape', 200);
+  const left = await page.waitForFunction(() => document.getElementById('choices').style.display === 'block',
+    { timeout: 5000 }).then(() => true, () => false);
+  check(left && lines.includes('Shared level left.'), 'played again, Escape leaves it for the choices');
+  await page.keyboard.press('c');
+  await sleep(500);
+  const campaign = await page.evaluate(() => window.location.hash === '' &&
+    document.getElementById('cover').style.display === 'none');
+  check(campaign, 'going to the campaign drops the level from the address');
+  await page.close();
+
+  const code = manifest.shared;
+  const i = code.length >> 1;
+  const damaged = code.slice(0, i) + (code[i] === 'A' ? 'B' : 'A') + code.slice(i + 1);
+  const broken = await browser.newPage();
+  await broken.goto(`${base}/vorrel.html#play=${damaged}`);
+  const said = await broken.waitForFunction(() => /damaged/.test(document.getElementById('status').textContent),
+    { timeout: 30000 }).then(() => true, () => false);
+  const shown = await broken.evaluate(() => ({ line: document.getElementById('status').textContent,
+    bar: getComputedStyle(document.getElementById('bar')).display }));
+  check(said && shown.bar === 'none', `a damaged link says so on the page: '${shown.line}'`);
+  await broken.keyboard.press('Enter');
+  await sleep(500);
+  const idle = await broken.evaluate(() => document.getElementById('cover').style.display !== 'none');
+  check(idle, 'a damaged link does not start the game');
+  await broken.close();
+}
+
 async function reload(browser, first) {
   await first.close();
   const { page } = await openGame(browser, 'second visit');
@@ -428,6 +485,7 @@ async function fromDisk(browser) {
   });
   try {
     await replays(browser);
+    await sharedLevel(browser);
     await fits(browser);
     await fromDisk(browser);
     const page = await play(browser);

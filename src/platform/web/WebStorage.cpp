@@ -5,10 +5,10 @@
 
 #include <emscripten.h>
 
+#include <cstdio>
 #include <string>
 
 #include "platform/FileRead.h"
-#include "platform/FileWrite.h"
 #include "platform/web/WebStorage.h"
 
 namespace {
@@ -21,7 +21,13 @@ std::string savedPath(const char* path) {
 
 bool copyFile(const std::string& from, const std::string& to) {
     std::string bytes;
-    return fileread::readFile(from, fileread::kTextCap, bytes) && filewrite::writeFile(to, bytes);
+    if (!fileread::readFile(from, fileread::kTextCap, bytes)) return false;
+    const std::string temp = to + ".new";
+    std::FILE* out = std::fopen(temp.c_str(), "wb");
+    if (!out) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    ok = std::fclose(out) == 0 && ok;
+    return ok && std::rename(temp.c_str(), to.c_str()) == 0;
 }
 
 } // namespace
@@ -71,7 +77,11 @@ void fileWritten(const char* path) {
 }
 
 void restoreSaved(const char* path, const char* fresh) {
-    if (!copyFile(savedPath(path), path)) filewrite::writeFile(path, fresh);
+    if (copyFile(savedPath(path), path)) return;
+    std::FILE* out = std::fopen(path, "wb");
+    if (!out) return;
+    std::fputs(fresh, out);
+    std::fclose(out);
 }
 
 } // namespace platform
