@@ -29,7 +29,7 @@
 #include "play/PlayLoop.h"
 #include "play/Snapshot.h"
 #include "play/UndoHistory.h"
-#include "common/Solver.h"
+#include "solve/Solver.h"
 #include "common/GameScreen.h"
 #include "common/Tape.h"
 

@@ -6,12 +6,13 @@
 #include <memory>
 
 #include "TestSupport.h"
-#include "common/Solver.h"
+#include "common/Tape.h"
 #include "entities/Bomb.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "level/Level.h"
 #include "play/Headless.h"
+#include "solve/Solver.h"
 
 namespace fs = std::filesystem;
 
@@ -248,4 +249,16 @@ TEST(SolverTest, SolvesOnFromWhereATapeLeavesThePlay) {
     auto again = load(path);
     EXPECT_EQ(playTapeHeadless(*again, joined, outcome), joined.frameCount());
     EXPECT_EQ(outcome, Completed);
+
+    // A step taken back on the tape is taken back before the search too.
+    testsupport::InFolder tapes(tapeFolder());
+    const Tape undone = loadTape("undo-gem.tape");
+    auto collect = load("level/collect.lev");
+    ASSERT_EQ(playTapeHeadless(*collect, undone, outcome), 0u);
+    Solver onward(*collect);
+    while (onward.step(1000) == SolveStatus::Running) {
+    }
+    ASSERT_EQ(onward.status(), SolveStatus::Solved);
+    auto replayed = load("level/collect.lev");
+    EXPECT_EQ(replayTape(*replayed, joinTapes(undone, onward.tape()), ReplayOptions{}).outcome, Completed);
 }

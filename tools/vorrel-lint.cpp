@@ -6,7 +6,7 @@
 
 #include "audio/SoundBank.h"
 #include "common/Lint.h"
-#include "common/Solver.h"
+#include "common/SolveVerdict.h"
 #include "common/DataFolder.h"
 #include "common/GameScreen.h"
 #include "platform/VideoDriver.h"

@@ -14,7 +14,7 @@
 #include "platform/VideoDriver.h"
 #include "common/LevelLoad.h"
 #include "common/Output.h"
-#include "common/Solver.h"
+#include "solve/Solver.h"
 #include "common/Tape.h"
 #include "common/ToolMain.h"
 #include "level/Level.h"

@@ -29,6 +29,12 @@ constexpr unsigned char kOpenKey = '.';
 
 // Items are cut from this sheet; the backdrop is shaded through the mask.
 constexpr const char* kItemSheetPath = "./gfx/tileset.png";
+// The hint's letters: one cell each, side by side in this order (a text is
+// written in them without regard to case; a space is an empty cell's width).
+constexpr const char* kLettersPath = "gfx/letters.png";
+constexpr const char* kLetterOrder = "abcdefghijklmnopqrstuvwxyz0123456789!-:";
+constexpr int kLetterWidth = 12;
+constexpr int kLetterHeight = 16;
 constexpr const char* kBackdropMaskPath = "./gfx/maski.png";
 
 // What one level may hold. These leave room for far more than one screen,

@@ -18,6 +18,7 @@
 #include "play/StaticLayer.h"
 #include "play/UndoHistory.h"
 #include "play/View.h"
+#include "solve/HintPlay.h"
 
 namespace {
 
@@ -160,7 +161,16 @@ PlayOutcome runPlayLoop(Level& level, int& page, bool selectMode, int* chosenLev
     StaticLayer layer(level);
     if (!plain) layer.prepare();
 
+    bool hintKeyWasDown = true;  // a key held since before the play asks nothing
     for (unsigned pass = 0;; ++pass) {
+        // H as the last pump left it: the hint holds the world between two
+        // passes, and the time it takes is no frame time.
+        const bool hintKeyDown = platform::keyState()[kHintKey] != 0;
+        if (hintKeyDown && !hintKeyWasDown && !selectMode) {
+            runHint(level, undo, hooks);
+            last = platform::ticks();
+        }
+        hintKeyWasDown = hintKeyDown;
         if (hooks && !hooks->passStart(pass)) {
             hooks->abandoned = true;
             if (undo) undo->detach();

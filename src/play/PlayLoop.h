@@ -15,6 +15,9 @@ struct PlayHooks {
     virtual ~PlayHooks() = default;
     virtual bool passStart(unsigned pass) { (void)pass; return true; }
     virtual void afterUpdates(unsigned pass, uint32_t dt) { (void)pass; (void)dt; }
+    // The world holds still between two passes while the hint is up: what
+    // happens meanwhile (pumps, presents) belongs to no pass.
+    virtual void worldHeld(bool held) { (void)held; }
     bool abandoned = false;
     // Draws every frame layer by layer instead of from the composed
     // picture of what does not change; the two must look the same.

@@ -66,6 +66,10 @@ public:
     std::size_t bytes() const { return total; }
     // What the next step back puts back (the first state when no step is kept).
     const Snapshot& target() const { return kept[used > 0 ? used - 1 : 0]; }
+    // How many presses of the key may step back from here (the last puts back
+    // the first state), and the world that many presses put back.
+    std::size_t reach() const { return used; }
+    const Snapshot& stateBack(std::size_t presses) const { return kept[used - presses]; }
     unsigned long stepsBack() const { return undone; }
     // Milliseconds the key's hint in the band stays lit.
     uint32_t hintLeft() const { return hint; }

@@ -10,6 +10,7 @@ void makePlayerSheet(const ArtBook& art, const std::string& out);
 Canvas buildTileset(const ArtBook& art);
 Canvas buildPlayerSheet(const ArtBook& art);
 void makeFontStrip(const ArtBook& art, const std::string& out);
+void makeLetters(const ArtBook& art, const std::string& out);
 void makeHud(const ArtBook& art, const std::string& out);
 void makeArrows(const ArtBook& art, const std::string& out);
 void makeStars(const ArtBook& art, const std::string& out);

@@ -1002,6 +1002,23 @@ void makeFontStrip(const ArtBook& art, const std::string& out)
     save(f, out + "/gfx/fontti.png");
 }
 
+void makeLetters(const ArtBook& art, const std::string& out)
+{
+    // White, twice the glyphs' size, outlined so they read over any picture.
+    const std::string cells = kLetterOrder;
+    Canvas f(kLetterWidth * int(cells.size()), kLetterHeight);
+    for (size_t i = 0; i < cells.size(); ++i) {
+        Canvas g(kLetterWidth, kLetterHeight);
+        const auto& rows = art.glyph(cells[i]);
+        for (size_t y = 0; y < rows.size(); ++y)
+            for (size_t x = 0; x < rows[y].size(); ++x)
+                if (rows[y][x] == '#') g.fill(1 + int(x) * 2, 1 + int(y) * 2, 2, 2, art.colour('W'));
+        g.outline(art.colour('K'));
+        f.blit(g, int(i) * kLetterWidth, 0);
+    }
+    save(f, out + "/" + kLettersPath);
+}
+
 namespace {
 
 // Text in the look of the game's font strip: white upper rows over pale
@@ -1074,7 +1091,7 @@ void makeHud(const ArtBook& art, const std::string& out)
         const char* word;
     };
     const Hint rows[2][4] = {{{"x", "jump"}, {"z", "bomb"}, {"u", "undo"}, {"r", "retry"}},
-                             {{"<>", "walk"}, {"^v", "climb"}, {"ml", "music"}, {"", ""}}};
+                             {{"<>", "walk"}, {"^v", "climb"}, {"ml", "music"}, {"h", "hint"}}};
     static_assert(hud::kUndoColumn == 2, "the undo hint's place in the table");
     for (int r = 0; r < 2; ++r)
         for (int k = 0; k < 4; ++k) {

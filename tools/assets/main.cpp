@@ -37,6 +37,7 @@ int main(int argc, char** argv)
             makeTileset(art, out);
             makePlayerSheet(art, out);
             makeFontStrip(art, out);
+            makeLetters(art, out);
             makeHud(art, out);
             makeArrows(art, out);
             makeStars(art, out);

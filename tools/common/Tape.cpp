@@ -65,11 +65,6 @@ void readHeader(const std::vector<std::string>& words, int lineNumber, Tape& tap
 
 } // namespace
 
-const char* const kTapeKeyNames[kTapeKeyCount] = {"left",   "right",  "up", "down", "x", "z",      "space",
-                                                  "return", "escape", "r",  "m",    "l", "period", "u"};
-const int kTapeKeySyms[kTapeKeyCount] = {SDLK_LEFT,   SDLK_RIGHT,  SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_z,      SDLK_SPACE,
-                                         SDLK_RETURN, SDLK_ESCAPE, SDLK_r,  SDLK_m,    SDLK_l, SDLK_PERIOD, kUndoKey};
-
 bool loadTapeOrReport(const char* tool, const char* path, Tape& tape) {
     try {
         tape = loadTape(path);
@@ -114,38 +109,6 @@ int parseOutcome(const std::string& name) {
     for (int i = 0; i <= kUnfinished; ++i)
         if (name == kOutcomeNames[i]) return i;
     return -1;
-}
-
-uint16_t keyMaskOf(const uint8_t* state) {
-    uint16_t mask = 0;
-    for (int i = 0; i < kTapeKeyCount; ++i)
-        if (state[kTapeKeySyms[i]]) mask = static_cast<uint16_t>(mask | (1u << i));
-    // Either undo key is the tape's `u`: the play treats them alike.
-    if (undoHeld(state)) mask = static_cast<uint16_t>(mask | (1u << (kTapeKeyCount - 1)));
-    return mask;
-}
-
-void applyKeyMask(uint16_t mask, uint8_t* state) {
-    for (int i = 0; i < kTapeKeyCount; ++i) state[kTapeKeySyms[i]] = (mask >> i) & 1u;
-    state[kUndoKeyToo] = 0;
-}
-
-uint64_t Tape::frameCount() const {
-    uint64_t total = 0;
-    for (const TapeRun& run : runs) total += run.frames;
-    return total;
-}
-
-void Tape::append(uint32_t dt, uint16_t keys) {
-    if (!runs.empty() && runs.back().dt == dt && runs.back().keys == keys && runs.back().frames < 0xFFFFFFFFu) {
-        ++runs.back().frames;
-        return;
-    }
-    TapeRun run;
-    run.frames = 1;
-    run.dt = dt;
-    run.keys = keys;
-    runs.push_back(run);
 }
 
 Tape parseTape(const std::string& text) {
@@ -341,7 +304,7 @@ void TapeRecorder::pump() {
         platform::setKeyboard(this);
     }
     // The start sequence's fade pumps too, before the first pass.
-    if (frozen || !playing) return;
+    if (frozen || !playing || holding) return;
     if (pumpedThisPass) {
         // A closing sequence pumps again before any new pass: the play is over.
         frozen = true;

@@ -12,6 +12,7 @@
 
 #include "platform/Platform.h"
 #include "play/PlayLoop.h"
+#include "play/TapeRuns.h"
 
 class Level;
 
@@ -28,40 +29,12 @@ bool parseOptionInteger(const char* text, int& value);
 // which values it takes.
 std::string pageRefusal(int page, int available);
 
-// The keys a tape can hold, as bits of TapeRun::keys.
-constexpr int kTapeKeyCount = 14;
-extern const char* const kTapeKeyNames[kTapeKeyCount];
-extern const int kTapeKeySyms[kTapeKeyCount];
-uint16_t keyMaskOf(const uint8_t* state);
-void applyKeyMask(uint16_t mask, uint8_t* state);
-
 // A bad tape line, with its 1-based number (0: the file could not be read).
 class TapeError : public std::runtime_error {
 public:
     TapeError(int line, const std::string& message)
         : std::runtime_error(message), line(line) {}
     int line;
-};
-
-struct TapeRun {
-    uint32_t frames = 0;
-    uint32_t dt = 0;
-    uint16_t keys = 0;
-};
-
-struct Tape {
-    std::vector<TapeRun> runs;
-    // From the comment lines "# level PATH", "# expect OUTCOME", "# select N"
-    // and "# page P"; the tools themselves ignore them, the tape runner
-    // (scripts/replay-tapes) passes them on.
-    std::string level;
-    std::string expect;
-    int select = -1;
-    int page = 0;
-
-    uint64_t frameCount() const;
-    // Appends one frame, merging it into the last run when equal.
-    void append(uint32_t dt, uint16_t keys);
 };
 
 // The most passes a tape may hold: at the game's 50 passes a second, two
@@ -198,6 +171,7 @@ public:
     uint8_t* keys() override;
     bool passStart(unsigned pass) override;
     void afterUpdates(unsigned pass, uint32_t dt) override;
+    void worldHeld(bool held) override { holding = held; }
     // Adds the final pass when its end check ended the play; call once after
     // runPlayLoop returns.
     void finish();
@@ -212,5 +186,6 @@ private:
     bool pumpedThisPass = false;
     bool passRecorded = true;
     bool frozen = false;
+    bool holding = false;  // the hint is up: its pumps are no pass's
     uint8_t frozenState[SDLK_LAST];
 };

@@ -41,6 +41,7 @@ const char* const kHelp[] = {
     "f2                  every problem, with its cells marked",
     "f5                  test-play (r starts again; escape, a win or a death ends)",
     "shift+f5            test-play from the cell under the mouse",
+    "h in test-play      hint: can the level still be won from here, and how",
     "f6                  solve: can the level be won? (escape cancels; f6 again goes on)",
     "f7, shift+f7        play the solver's solution; at 4x",
     "f8                  share: the level's link (with a winning tape) in LEVEL.link",

@@ -2,8 +2,8 @@
 
 #include "common/Tape.h"
 
-#if __has_include("common/Solver.h")
-#include "common/Solver.h"
+#if __has_include("solve/Solver.h")
+#include "solve/Solver.h"
 
 struct SolveJob::Impl {
     Impl(Level& level, double maxSeconds) : solver(level, limits(maxSeconds)), maxSeconds(maxSeconds) {}

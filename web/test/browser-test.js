@@ -227,6 +227,24 @@ async function play(browser) {
     `level 1 after its start fade matches the native render within ${manifest.tolerance.level} pixels (${level1.differing} differ, ${level1.clear} by more than 30)`);
   await page.screenshot({ path: path.join(work, 'browser-level1.png') });
 
+  // H: the hint's answer over the status bar while the level holds still;
+  // Escape puts it away and the level plays on.
+  await hold(page, 'KeyH', 150);
+  const BAND = [[0, 416, 640, 64]];
+  let asked;
+  for (let i = 0; i < 12; i++) {
+    await sleep(250);
+    asked = await compareCanvas(page, reference('level1.png'), BAND);
+    if (asked.clear >= 1000) break;
+  }
+  await page.screenshot({ path: path.join(work, 'browser-hint.png') });
+  check(asked.clear >= 1000, `H shows the hint over the status bar (${asked.clear} of its pixels differ by more than 30)`);
+  await hold(page, 'Escape', 300);
+  await sleep(300);
+  const after = await compareCanvas(page, reference('level1.png'));
+  check(after.clear >= 0 && after.clear <= manifest.tolerance.level,
+    `Escape puts the hint away and the level stays (${after.clear} pixels differ by more than 30)`);
+
   // Played through as the desktop test plays it; the frames of the walk give the frame time.
   const before = await page.evaluate(() => window.frameTimes.length);
   await hold(page, 'ArrowLeft', 1200);

@@ -8,12 +8,14 @@
 #include <deque>
 #include <memory>
 #include <queue>
+#include <string>
 #include <vector>
 
-#include "common/RelaxedMap.h"
-#include "common/StateSet.h"
-#include "common/Tape.h"
+#include "play/PlayLoop.h"
 #include "play/Snapshot.h"
+#include "play/TapeRuns.h"
+#include "solve/RelaxedMap.h"
+#include "solve/StateSet.h"
 
 class Level;
 
@@ -169,12 +171,6 @@ uint64_t playTapeHeadless(Level& level, const Tape& tape, PlayOutcome& outcome);
 // A tape that plays `before` and then `after` (the solver's tape from where
 // `before` left off).
 Tape joinTapes(const Tape& before, const Tape& after);
-
-// The lint's line for a level's verdict (vorrel-lint --solve): unsolvable
-// is an error, unknown (a limit came first) a warning, solved nothing (an
-// empty text). The level must load.
-struct LintMessage;
-LintMessage solveVerdict(const std::string& path, SDL_Surface* screen, const SolveLimits& limits = {});
 
 // The solver's report: "result", then moves and passes when solved, states
 // and seconds; one line each.

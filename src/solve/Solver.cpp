@@ -1,19 +1,17 @@
 // The solver: settled states, macro actions, the search and its verification.
-#include "common/Solver.h"
+#include "solve/Solver.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "common/Lint.h"
 #include "entities/Bomb.h"
 #include "entities/Treasure.h"
 #include "entities/Player.h"
 #include "level/Level.h"
-#include "level/LoadError.h"
-#include "platform/Signals.h"
 #include "play/Headless.h"
 #include "play/PlayLoop.h"
+#include "play/UndoHistory.h"
 
 namespace {
 
@@ -622,13 +620,20 @@ void Solver::extend(const SolveLimits& more) {
 
 uint64_t playTapeHeadless(Level& level, const Tape& tape, PlayOutcome& outcome) {
     HeadlessPlay play(level);
+    // The undo key steps back here as in the play loop.
+    UndoHistory undo;
+    undo.attach(level);
     uint64_t pass = 0;
     for (const TapeRun& run : tape.runs)
         for (uint32_t i = 0; i < run.frames; ++i) {
             ++pass;
             applyKeyMask(run.keys, play.keyboard.state);
-            if (play.pass(run.dt, outcome)) return pass;
+            if (advancePass(level, play.keyboard.state, run.dt, level.items.size(), outcome, &undo)) {
+                undo.detach();
+                return pass;
+            }
         }
+    undo.detach();
     return 0;
 }
 
@@ -652,28 +657,4 @@ std::string formatSolveReport(const Solver& solver) {
     std::snprintf(line, sizeof line, "states %llu\nseconds %.2f\n", static_cast<unsigned long long>(solver.states()),
                   solver.seconds());
     return out + line;
-}
-
-LintMessage solveVerdict(const std::string& path, SDL_Surface* screen, const SolveLimits& limits) {
-    LintMessage message;
-    message.file = path;
-    try {
-        Level level(path, screen, nullptr, 1, false);
-        Solver solver(level, limits);
-        while (solver.step(2000) == SolveStatus::Running) {
-            platform::throwIfStopRequested();
-        }
-        char counts[96];
-        std::snprintf(counts, sizeof counts, " (%llu states, %.2f s)", static_cast<unsigned long long>(solver.states()),
-                      solver.seconds());
-        if (solver.status() == SolveStatus::Unsolvable) {
-            message.error = true;
-            message.text = std::string("the solver finds no way to complete this level") + counts;
-        } else if (solver.status() == SolveStatus::Unknown) {
-            message.text = std::string("the solver reached its limits before deciding whether this level can be completed") + counts;
-        }
-    } catch (const LoadError&) {
-        // The lint has reported why the level does not load.
-    }
-    return message;
 }

@@ -1,5 +1,5 @@
 // The solver's relaxed map: open cells, blasts to come, and actions between cells.
-#include "common/RelaxedMap.h"
+#include "solve/RelaxedMap.h"
 
 #include <cmath>
 
