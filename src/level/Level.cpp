@@ -40,26 +40,7 @@ Level::~Level() {
     grid.clear();
 }
 
-Cell* Level::cellAt(int column, int row) const {
-    if (row < 0 || column < 0 || column >= columnCount || row >= rowCount) return nullptr;
-    const auto& cells = grid[row];
-    // A row shorter than the first ends where its cells end.
-    if (column >= static_cast<int>(cells.size())) return nullptr;
-    return cells[column];
-}
-
-bool Level::isFree(int column, int row, const Item* asker) const {
-    if (row < 0 || row >= static_cast<int>(grid.size()) || column < 0 ||
-        column >= static_cast<int>(grid[0].size()))
-        return false;
-    const auto& cells = grid[row];
-    if (column >= static_cast<int>(cells.size())) return false;
-    const Cell* cell = cells[column];
-    if (!cell->passable) return false;
-    if (!cell->item) return true;
-    if (cell->item->isPassable()) return true;
-    return cell->item == asker;
-}
+bool Level::passableItem(Item* item) { return item->isPassable(); }
 
 void Level::setCell(int column, int row, Cell* cell) { grid[row][column] = cell; }
 

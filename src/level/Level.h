@@ -33,8 +33,18 @@ public:
     Level& operator=(const Level&) = delete;
 
     // None outside the grid, and past the end of a row shorter than the first.
-    Cell* cellAt(int column, int row) const;
-    bool isFree(int column, int row, const Item* asker) const;
+    // Both are asked several times an item a pass, so they are inline.
+    Cell* cellAt(int column, int row) const {
+        if (row < 0 || column < 0 || column >= columnCount || row >= rowCount) return nullptr;
+        const auto& cells = grid[row];
+        if (column >= static_cast<int>(cells.size())) return nullptr;
+        return cells[column];
+    }
+    bool isFree(int column, int row, const Item* asker) const {
+        const Cell* cell = cellAt(column, row);
+        if (!cell || !cell->passable) return false;
+        return !cell->item || cell->item == asker || passableItem(cell->item);
+    }
     // Stores the cell; the one that was there now belongs to the caller.
     void setCell(int column, int row, Cell* cell);
     unsigned countRows() const { return static_cast<unsigned>(grid.size()); }
@@ -55,6 +65,11 @@ public:
     int columnCount = 0;
     int pageShift = 0;
     SDL_Surface* hudBar = nullptr;
+
+private:
+    static bool passableItem(Item* item);
+
+public:
     // Cells taken out of the grid by blasts are owned by their bombs.
 };
 

@@ -14,9 +14,7 @@ Rewinder::Rewinder(Level& level) : level(level) {
     for (Item* item : level.items) ids.addItem(item);
     for (auto& row : level.grid)
         for (Cell*& cell : row) {
-            squares.push_back(&cell);
-            firstCells.push_back(cell);
-            firstItems.push_back(cell ? cell->item : nullptr);
+            squares.push_back({&cell, cell, cell ? cell->item : nullptr});
             if (cell) ids.addCell(cell);
         }
     // The bombs' rubble: the cells a blast puts into the grid (or, after
@@ -33,9 +31,11 @@ void Rewinder::capture(Snapshot& out) const {
     transferWorld(io);
     // Only the cells and ladders the blasts swap in, and the items
     // registered in them, ever change.
-    for (uint32_t i = 0; i < squares.size(); ++i) {
-        Cell* cell = *squares[i];
-        if (cell == firstCells[i] && (!cell || cell->item == firstItems[i])) continue;
+    const uint32_t count = static_cast<uint32_t>(squares.size());
+    for (uint32_t i = 0; i < count; ++i) {
+        const Square& square = squares[i];
+        Cell* cell = *square.at;
+        if (cell == square.first && (!cell || cell->item == square.firstItem)) continue;
         Item* item = cell ? cell->item : nullptr;
         bool ladder = cell ? cell->ladder : false;
         io.rule(i);
@@ -53,9 +53,9 @@ void Rewinder::capture(Snapshot& out) const {
 void Rewinder::restore(const Snapshot& in) const {
     StateIo io = StateIo::loading(in.rules, in.looks, ids);
     transferWorld(io);
-    for (size_t i = 0; i < squares.size(); ++i) {
-        *squares[i] = firstCells[i];
-        if (firstCells[i]) firstCells[i]->item = firstItems[i];
+    for (const Square& square : squares) {
+        *square.at = square.first;
+        if (square.first) square.first->item = square.firstItem;
     }
     for (;;) {
         uint32_t square = kEndOfSquares;
@@ -69,7 +69,7 @@ void Rewinder::restore(const Snapshot& in) const {
         io.rule(ladder);
         // A grid square is never left without a cell.
         if (!cell) continue;
-        *squares[square] = cell;
+        *squares[square].at = cell;
         cell->item = item;
         cell->ladder = ladder;
     }

@@ -40,8 +40,12 @@ private:
     Level& level;
     WorldIds ids;
     // Every grid square, its cell and the cell's item when this was made:
-    // a snapshot lists only the squares that differ from these.
-    std::vector<Cell**> squares;
-    std::vector<Cell*> firstCells;
-    std::vector<Item*> firstItems;
+    // a snapshot lists only the squares that differ from these. One array,
+    // since every capture and restore walks all of it.
+    struct Square {
+        Cell** at;
+        Cell* first;
+        Item* firstItem;
+    };
+    std::vector<Square> squares;
 };

@@ -33,16 +33,20 @@ constexpr int64_t kIdlePenalty = int64_t{1} << 24;
 // And one that will break something.
 constexpr int64_t kLitPenalty = 32;
 
-// Would the bomb's blast, where the bomb stands now, change more than air
-// into rubble: a wall, water, or an item other than the bomb in its reach?
-bool blastChangesAnything(const Level& level, const Bomb& bomb) {
+// Would a blast in the cell (column, row) change more than air into rubble:
+// a wall, water, or an item other than the bomb in its reach?
+bool blastChangesAnything(const Level& level, int column, int row, const Item* bomb) {
     const int reach[4][2] = {{0, 0}, {-1, 0}, {0, -1}, {1, 0}};
     for (const auto& d : reach) {
-        const Cell* cell = level.cellAt(bomb.column + d[0], bomb.row + d[1]);
+        const Cell* cell = level.cellAt(column + d[0], row + d[1]);
         if (!cell) continue;
-        if (!cell->passable || cell->deadly || cell->liquid || (cell->item && cell->item != &bomb)) return true;
+        if (!cell->passable || cell->deadly || cell->liquid || (cell->item && cell->item != bomb)) return true;
     }
     return false;
+}
+
+int64_t litPenalty(const Level& level, int column, int row, const Item* bomb) {
+    return blastChangesAnything(level, column, row, bomb) ? kLitPenalty : kIdlePenalty;
 }
 
 bool onGrid(double v) { return std::fmod(v, 32.0) == 0.0; }
@@ -328,9 +332,47 @@ void Solver::push(uint32_t node) {
     // nearer the next target; among equals, the fewer actions, then the older.
     int64_t penalty = 0;
     for (const Bomb* bomb : level.player->bombs)
-        if (bomb->placed && !bomb->exploded) penalty += blastChangesAnything(level, *bomb) ? kLitPenalty : kIdlePenalty;
+        if (bomb->placed && !bomb->exploded) penalty += litPenalty(level, bomb->column, bomb->row, bomb);
+    pushBestFirst(node, penalty);
+}
+
+void Solver::pushBestFirst(uint32_t node, int64_t penalty) {
     const int64_t priority = penalty + static_cast<int64_t>(estimate()) * 4 + nodes[node].moves;
     best.push({-(priority << 32 | static_cast<int64_t>(node)), node});
+}
+
+void Solver::deferBomb(uint32_t parent, const Snapshot& world) {
+    // The world is the parent's: the bomb would lie in the player's cell,
+    // and the player stands still while it places it. The bombs already
+    // burning are left out, so the node comes up no later than its world
+    // would have; it is played then and queued again at its own place.
+    ++pushed;
+    const Player& p = *level.player;
+    nodes.push_back({parent, 0, nodes[parent].moves + 1, ActBomb, true, {}, 0, 0});
+    pack(nodes.back(), world);
+    const uint32_t node = static_cast<uint32_t>(nodes.size() - 1);
+    pushBestFirst(node, litPenalty(level, static_cast<int>(p.x / 32), static_cast<int>(p.y / 32), nullptr));
+}
+
+void Solver::playDeferred(uint32_t node) {
+    Node& n = nodes[node];
+    n.unplayed = false;
+    unpack(n, from);
+    rewinder.restore(from);
+    uint32_t passes;
+    bool won;
+    if (!act(static_cast<SolveAction>(n.action), passes, won)) return;
+    if (won) {
+        finish(n.parent, passes, static_cast<SolveAction>(n.action));
+        return;
+    }
+    rewinder.capture(scratch);
+    const uint64_t hash = stateHash(scratch);
+    if (!seen.insert(hash) || !mayStillWin()) return;
+    n.passes = passes;
+    n.hash = hash;
+    pack(n, scratch);
+    push(node);
 }
 
 bool Solver::pop(uint32_t& node) {
@@ -409,7 +451,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
                 break;
             }
         }
-        nodes.push_back({0, passes, 0, ActionCount, {}, 0, 0});
+        nodes.push_back({0, passes, 0, ActionCount, false, {}, 0, 0});
         if (!ended && checkPlayEnd(level, kNoKeys, outcome)) ended = true;
         if (ended && outcome == Completed) {
             finish(0, 0, ActionCount);
@@ -454,6 +496,10 @@ SolveStatus Solver::step(uint64_t stateBudget) {
             std::vector<uint8_t>().swap(nodes[n].packed);
             continue;
         }
+        if (nodes[n].unplayed) {
+            playDeferred(n);
+            continue;
+        }
         --budget;
         ++examined;
         unpack(nodes[n], from);
@@ -470,6 +516,13 @@ SolveStatus Solver::step(uint64_t stateBudget) {
         for (int a = 0; a < ActionCount && state == SolveStatus::Running; ++a) {
             if ((a == ActWait && (!burning || waitTried)) || (a == ActBomb && !pocket)) continue;
             if (moved) rewinder.restore(from);
+            if (a == ActBomb && !limits.shortest) {
+                // Lighting a bomb is the longest action, and the best-first
+                // order puts most of its worlds last: played when it comes up.
+                deferBomb(n, from);
+                moved = false;
+                continue;
+            }
             moved = true;
             uint32_t passes;
             bool won;
@@ -488,7 +541,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
             const uint64_t hash = stateHash(scratch);
             if (!(limits.shortest && limits.bound ? seen.improve(hash, moves) : seen.insert(hash))) continue;
             if (!mayStillWin()) continue;
-            nodes.push_back({n, passes, moves, static_cast<uint8_t>(a), {}, 0, hash});
+            nodes.push_back({n, passes, moves, static_cast<uint8_t>(a), false, {}, 0, hash});
             pack(nodes.back(), scratch);
             push(static_cast<uint32_t>(nodes.size() - 1));
         }

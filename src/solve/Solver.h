@@ -94,6 +94,8 @@ private:
         uint32_t passes;  // of the action that led here
         uint32_t moves;
         uint8_t action;
+        // Its action not played yet: packed holds the parent's world.
+        bool unplayed;
         // The snapshot's rules bytes (then its looks, when laid out unlike
         // the start's); emptied once expanded.
         std::vector<uint8_t> packed;
@@ -112,6 +114,10 @@ private:
     unsigned tourBound() const;
     int estimate() const;
     void push(uint32_t node);
+    void pushBestFirst(uint32_t node, int64_t penalty);
+    // Queues the bomb action from the parent's world (as it stands) unplayed.
+    void deferBomb(uint32_t parent, const Snapshot& world);
+    void playDeferred(uint32_t node);
     bool pop(uint32_t& node);
     void finish(uint32_t node, uint32_t lastPasses, SolveAction lastAction);
     Tape tapeTo(uint32_t node, uint32_t lastPasses, SolveAction lastAction) const;
