@@ -557,7 +557,9 @@ TEST_F(CampaignFixture, UndoOutlivesADeathAndARetry) {
         EXPECT_TRUE(hinted);
         EXPECT_EQ(shown, 64.0);
         // After a death no aftermath to its end and no fade-in.
-        if (death) EXPECT_LT(backAt - endedAt, 1000u);
+        if (death) {
+            EXPECT_LT(backAt - endedAt, 1000u);
+        }
     }
 }
 
