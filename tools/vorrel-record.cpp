@@ -8,6 +8,7 @@
 #include "common/GameScreen.h"
 #include "platform/VideoDriver.h"
 #include "common/LevelLoad.h"
+#include "common/MapOptions.h"
 #include "common/Output.h"
 #include "common/Tape.h"
 #include "common/ToolMain.h"
@@ -21,9 +22,7 @@ namespace {
 const cmdline::Program kProgram{"vorrel-record",
                                 "vorrel-record [--select AVAILABLE] [--page P] LEVEL OUT.tape",
                                 "Plays LEVEL in a window and writes the play, when it ends, as a tape to OUT.tape.",
-                                {{"--select", "AVAILABLE",
-                                  "play LEVEL as the level selection with AVAILABLE levels open"},
-                                 {"--page", "P", "the selection page the play starts on"}},
+                                {kSelectOption, kPageOption},
                                 2,
                                 2,
                                 "LEVEL and OUT.tape are needed"};
@@ -31,14 +30,11 @@ const cmdline::Program kProgram{"vorrel-record",
 int run(int argc, char** argv) {
     cmdline::CommandLine line(kProgram, argc, argv);
     if (line.done()) return line.status();
-    int available = 0, page = 0;
-    const bool selectMode = line.has("--select");
-    if (const char* value = line.value("--select"); value && !parseOptionInteger(value, available))
-        return line.usageError(std::string("bad value '") + value + "'");
-    if (const char* value = line.value("--page"); value && !parseOptionInteger(value, page))
-        return line.usageError(std::string("bad value '") + value + "'");
-    const std::string refusal = pageRefusal(page, selectMode ? available : 0);
-    if (!refusal.empty()) return line.usageError("bad --page value: " + refusal);
+    ReplayOptions map;
+    if (!readMapOptions(line, map)) return line.status();
+    const bool selectMode = map.selectMode;
+    const int available = map.available;
+    int page = map.page;
     std::string levelArg = line.positionals()[0], tapeArg = line.positionals()[1];
     enterDataFolder({&levelArg, &tapeArg});
     const char* levelPath = levelArg.c_str();

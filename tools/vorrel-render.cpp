@@ -8,6 +8,7 @@
 #include "common/GameScreen.h"
 #include "platform/VideoDriver.h"
 #include "common/LevelLoad.h"
+#include "common/MapOptions.h"
 #include "common/Output.h"
 #include "common/Picture.h"
 #include "common/PngWrite.h"
@@ -23,8 +24,8 @@ const cmdline::Program kProgram{
     "vorrel-render LEVEL OUT.png [--tape TAPE] [--select AVAILABLE] [--page P]",
     "Writes LEVEL's picture as the start of a play shows it, or after replaying TAPE, as a PNG.",
     {{"--tape", "TAPE", "replay TAPE first and draw the level as the play left it"},
-     {"--select", "AVAILABLE", "draw LEVEL as the level selection with AVAILABLE levels open"},
-     {"--page", "P", "the selection page to draw"}},
+     kSelectOption,
+     kPageOption},
     2,
     2,
     "LEVEL and OUT.png are needed"};
@@ -34,14 +35,7 @@ int run(int argc, char** argv) {
     if (line.done()) return line.status();
     const char* tapePath = line.value("--tape");
     ReplayOptions options;
-    if (const char* value = line.value("--select")) {
-        options.selectMode = true;
-        if (!parseOptionInteger(value, options.available)) return line.usageError("bad --select value");
-    }
-    if (const char* value = line.value("--page"); value && !parseOptionInteger(value, options.page))
-        return line.usageError("bad --page value");
-    const std::string refusal = pageRefusal(options.page, options.selectMode ? options.available : 0);
-    if (!refusal.empty()) return line.usageError("bad --page value: " + refusal);
+    if (!readMapOptions(line, options)) return line.status();
     std::string levelArg = line.positionals()[0], outArg = line.positionals()[1], tapeArg = tapePath ? tapePath : "";
     enterDataFolder({&levelArg, &outArg, &tapeArg});
     const char* levelPath = levelArg.c_str();

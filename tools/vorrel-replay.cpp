@@ -8,6 +8,7 @@
 #include "common/GameScreen.h"
 #include "platform/VideoDriver.h"
 #include "common/LevelLoad.h"
+#include "common/MapOptions.h"
 #include "common/Tape.h"
 #include "common/ToolMain.h"
 #include "level/Level.h"
@@ -20,8 +21,8 @@ const cmdline::Program kProgram{
     "vorrel-replay [--trace] [--select AVAILABLE] [--page P] [--expect OUTCOME] LEVEL TAPE",
     "Replays TAPE over LEVEL with the game's own rules and prints how the play ended.",
     {{"--trace", nullptr, "print PASS DT X Y FLAGS after every pass"},
-     {"--select", "AVAILABLE", "play LEVEL as the level selection with AVAILABLE levels open"},
-     {"--page", "P", "the selection page the play starts on"},
+     kSelectOption,
+     kPageOption,
      {"--expect", "OUTCOME", "exit 1 unless the play ends Completed, Died, Quit, Restart or Unfinished"}},
     2,
     2,
@@ -36,15 +37,7 @@ int run(int argc, char** argv) {
         expect = parseOutcome(value);
         if (expect < 0) return line.usageError(std::string("unknown outcome '") + value + "'");
     }
-    if (const char* value = line.value("--select")) {
-        options.selectMode = true;
-        if (!parseOptionInteger(value, options.available))
-            return line.usageError(std::string("bad --select value '") + value + "'");
-    }
-    if (const char* value = line.value("--page"); value && !parseOptionInteger(value, options.page))
-        return line.usageError(std::string("bad --page value '") + value + "'");
-    const std::string refusal = pageRefusal(options.page, options.selectMode ? options.available : 0);
-    if (!refusal.empty()) return line.usageError("bad --page value: " + refusal);
+    if (!readMapOptions(line, options)) return line.status();
     std::string levelArg = line.positionals()[0], tapeArg = line.positionals()[1];
     enterDataFolder({&levelArg, &tapeArg});
     const char* levelPath = levelArg.c_str();

@@ -39,7 +39,7 @@ add_custom_command(TARGET vorrel POST_BUILD
 # The tools' shared code, compiled once for the replay page and the editor.
 file(GLOB TOOLS_COMMON_SOURCES CONFIGURE_DEPENDS tools/common/*.cpp)
 # Tape.cpp is the game's already; zlib's deflate is the page's (WebDeflate.cpp).
-list(FILTER TOOLS_COMMON_SOURCES EXCLUDE REGEX "(PngWrite|SurfacePng|CommandLine|ToolMain|DataFolder|Tape|Deflate)\\.cpp$")
+list(FILTER TOOLS_COMMON_SOURCES EXCLUDE REGEX "(PngWrite|SurfacePng|CommandLine|MapOptions|ToolMain|DataFolder|Tape|Deflate)\\.cpp$")
 add_library(vorrel_tools STATIC ${TOOLS_COMMON_SOURCES})
 target_include_directories(vorrel_tools PUBLIC tools)
 target_link_libraries(vorrel_tools PUBLIC vorrel_core)

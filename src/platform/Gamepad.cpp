@@ -1,5 +1,6 @@
 // The gamepad: mapping file, folding into held keys, SDL's joystick.
 #include "platform/Gamepad.h"
+#include "platform/UserFolder.h"
 
 #include <SDL/SDL.h>
 
@@ -124,11 +125,8 @@ uint8_t* foldedKeys(uint8_t* keyboardKeys) {
 }
 
 std::string gamepadConfigPath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && *config) return std::string(config) + "/vorrel/gamepad.conf";
-    const char* home = std::getenv("HOME");
-    if (home && *home) return std::string(home) + "/.config/vorrel/gamepad.conf";
-    return "";
+    const std::string folder = userFolder("XDG_CONFIG_HOME", ".config");
+    return folder.empty() ? folder : folder + "/gamepad.conf";
 }
 
 void openGamepad() {

@@ -1,11 +1,11 @@
 // The editor's files beside the level, and the folders levels are found in.
 #include "editor/LevelFiles.h"
+#include "platform/UserFolder.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 bool saveLevelFile(const std::string& path, const std::string& bytes, const std::string* backup, std::string& error) {
     if (backup && !writeAtomically(path + ".bak", *backup, error)) {
@@ -46,11 +46,8 @@ std::string folderRefusal(const std::string& path) {
 }
 
 std::string playerLevelsFolder() {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data && *data) return std::string(data) + "/vorrel/levels";
-    const char* home = std::getenv("HOME");
-    if (home && *home) return std::string(home) + "/.local/share/vorrel/levels";
-    return "";
+    const std::string folder = userFolder("XDG_DATA_HOME", ".local/share");
+    return folder.empty() ? folder : folder + "/levels";
 }
 
 std::vector<LevelFileEntry> listLevelFiles(const std::string& folder) {
