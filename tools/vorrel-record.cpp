@@ -32,9 +32,6 @@ int run(int argc, char** argv) {
     if (line.done()) return line.status();
     ReplayOptions map;
     if (!readMapOptions(line, map)) return line.status();
-    const bool selectMode = map.selectMode;
-    const int available = map.available;
-    int page = map.page;
     std::string levelArg = line.positionals()[0], tapeArg = line.positionals()[1];
     enterDataFolder({&levelArg, &tapeArg});
     const char* levelPath = levelArg.c_str();
@@ -55,14 +52,15 @@ int run(int argc, char** argv) {
     TapeRecorder recorder;
     platform::setKeyboard(&recorder);
     int chosen = -1;
-    const int startPage = page;
-    PlayOutcome outcome = runPlayLoop(*level, page, selectMode, selectMode ? &chosen : nullptr, available, &recorder);
+    const int startPage = map.page;
+    PlayOutcome outcome =
+        runPlayLoop(*level, map.page, map.selectMode, map.selectMode ? &chosen : nullptr, map.available, &recorder);
     recorder.finish();
     platform::setKeyboard(nullptr);
     recorder.tape.level = levelPath;
     recorder.tape.expect = outcomeName(outcome);
-    if (selectMode) {
-        recorder.tape.select = available;
+    if (map.selectMode) {
+        recorder.tape.select = map.available;
         recorder.tape.page = startPage;
     }
     // Written only now, whole: until the play ends the old tape stays as it was.
@@ -70,9 +68,9 @@ int run(int argc, char** argv) {
     const bool written = filewrite::writeFile(tapePath, "# recorded with vorrel-record\n" + formatTape(recorder.tape),
                                               &error);
     ReplayResult result = summarizePlay(*level, outcome, recorder.tape.frameCount());
-    result.selectMode = selectMode;
+    result.selectMode = map.selectMode;
     result.chosen = chosen;
-    result.page = page;
+    result.page = map.page;
     std::fputs(formatReport(result).c_str(), stdout);
     std::fflush(stdout);
     level.reset();

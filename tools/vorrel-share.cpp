@@ -58,7 +58,8 @@ int encode(cmdline::CommandLine& line, std::string levelPath, std::string tapePa
     if (!foreign.empty()) return refuse(levelcode::foreignFileMessage(foreign));
     SDL_Surface* screen = openScreen();
     if (!screen) return platform::kNoDisplayExit;
-    std::unique_ptr<Level> level = loadLevelOrReport(levelPath.c_str(), screen, nullptr);
+    // The text read once: the level checked is the level encoded.
+    std::unique_ptr<Level> level = loadLevelOrReport(text, levelPath, screen, nullptr);
     if (!level) return kLoadFailureExit;
     if (hasTape) {
         const std::string problem = tapeProblem(*level, tape);

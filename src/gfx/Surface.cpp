@@ -176,6 +176,13 @@ int fillRect(SDL_Surface* target, int x, int y, int w, int h, uint32_t colour) {
     return result;
 }
 
+void frameRect(SDL_Surface* target, int x, int y, int w, int h, int thickness, uint32_t colour) {
+    fillRect(target, x, y, w, thickness, colour);
+    fillRect(target, x, y + h - thickness, w, thickness, colour);
+    fillRect(target, x, y, thickness, h, colour);
+    fillRect(target, x + w - thickness, y, thickness, h, colour);
+}
+
 void encodeForScreen(SDL_Surface* sprite) {
     if (!sprite || !(sprite->flags & SDL_SRCCOLORKEY)) return;
     SDL_SetColorKey(sprite, SDL_SRCCOLORKEY | SDL_RLEACCEL, colorKeyOf(sprite));

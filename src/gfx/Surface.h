@@ -8,6 +8,8 @@
 bool sameLayout(const SDL_PixelFormat* a, const SDL_PixelFormat* b);
 int blitRect(SDL_Surface* source, SDL_Surface* target, int sx, int sy, int w, int h, int tx, int ty);
 int fillRect(SDL_Surface* target, int x, int y, int w, int h, uint32_t colour);
+// The rectangle's border, `thickness` pixels wide, inside (x, y, w, h).
+void frameRect(SDL_Surface* target, int x, int y, int w, int h, int thickness, uint32_t colour);
 // Marks a colour-keyed sprite for run-length encoding and encodes it for
 // the screen now (by a blit of nothing onto it), so that its first draw in
 // the middle of a play does not have SDL encode it, and allocate, then.

@@ -60,12 +60,9 @@ void placeItem(Level& level, const std::string& name, const std::vector<std::str
     // Corrupted numbers are refused, never read as another number.
     for (size_t i = 0; i < numberAttributes(kind, count); ++i)
         if (!isWholeNumber(attributes[i])) throw LoadError(badNumberMessage(name, attributes[i]));
-    if (kind == Record::OldBox) {
-        // Read as numbers and dropped: an older kind of record kept for old files.
-        (void)parseInt(attributes[0]);
-        (void)parseInt(attributes[1]);
-        return;
-    }
+    // An older kind of record kept for old files: its numbers are checked
+    // above, and it places nothing.
+    if (kind == Record::OldBox) return;
 
     ItemSheet ownSheet;
     if (!sheet) sheet = &ownSheet;

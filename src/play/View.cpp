@@ -115,15 +115,8 @@ void drawUndoHint(Level& level) {
     if (level.hudBar)
         blitRect(level.hudBar, screen, hud::kUndoCapX - hud::kBarX, hud::kUndoCapY - hud::kBarY, hud::kCapWidth,
                  hud::kCapHeight, hud::kUndoCapX, hud::kUndoCapY);
-    const uint32_t light = SDL_MapRGB(screen->format, 255, 214, 64);
-    const int x = hud::kUndoCapX - 2, y = hud::kUndoCapY - 2;
-    const int w = hud::kCapWidth + 4, h = hud::kCapHeight + 4;
-    for (int t = 0; t < 2; ++t) {
-        fillRect(screen, x + t, y + t, w - 2 * t, 1, light);
-        fillRect(screen, x + t, y + h - 1 - t, w - 2 * t, 1, light);
-        fillRect(screen, x + t, y + t, 1, h - 2 * t, light);
-        fillRect(screen, x + w - 1 - t, y + t, 1, h - 2 * t, light);
-    }
+    frameRect(screen, hud::kUndoCapX - 2, hud::kUndoCapY - 2, hud::kCapWidth + 4, hud::kCapHeight + 4, 2,
+              SDL_MapRGB(screen->format, 255, 214, 64));
 }
 
 void drawSelectionOverlay(Level& level, int availableLevels, int page) {

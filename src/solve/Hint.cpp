@@ -25,9 +25,11 @@ using Clock = std::chrono::steady_clock;
 double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 // The searches play no sound: every sound of the level is off while one runs.
+// kept is the hint's own list, so a question's later slices allocate nothing.
 class Silence {
 public:
-    explicit Silence(Level& level) : level(level) {
+    Silence(Level& level, std::vector<SoundBank*>& kept) : level(level), kept(kept) {
+        kept.clear();
         if (level.player) kept.push_back(std::exchange(level.player->sounds, nullptr));
         for (Item* item : level.items)
             if (item) kept.push_back(std::exchange(item->sounds, nullptr));
@@ -41,7 +43,7 @@ public:
 
 private:
     Level& level;
-    std::vector<SoundBank*> kept;
+    std::vector<SoundBank*>& kept;
 };
 
 // The keys the tape holds in its pass `pass` (counted from 0).
@@ -72,7 +74,7 @@ SolveLimits Hint::limitsLeft() const {
 }
 
 SolveStatus Hint::run(Solver& solver, double seconds) {
-    Silence quiet(level);
+    Silence quiet(level, silenced);
     const double until = solver.seconds() + seconds;
     SolveStatus status;
     while ((status = solver.step(kSlice)) == SolveStatus::Running && solver.seconds() < until) {
@@ -145,7 +147,7 @@ void Hint::readNextMove() {
     // The world settles first, as the solver let it before its first action.
     const Tape& tape = current->tape();
     const uint64_t passes = tape.frameCount();
-    Silence quiet(level);
+    Silence quiet(level, silenced);
     HeadlessPlay play(level);
     PlayOutcome outcome;
     uint64_t pass = 0;

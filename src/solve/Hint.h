@@ -5,11 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "play/Snapshot.h"
 #include "solve/Solver.h"
 
 class Level;
+class SoundBank;
 class UndoHistory;
 
 struct HintLimits {
@@ -64,6 +66,7 @@ private:
 
     Level& level;
     const UndoHistory* history;
+    std::vector<SoundBank*> silenced;  // the sounds a search has turned off
     HintLimits limits;
     Rewinder rewinder;
     Snapshot asked;  // the world when the question was asked

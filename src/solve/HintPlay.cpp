@@ -3,7 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
+#include <cstdio>
+#include <string_view>
 
 #include "entities/Bomb.h"
 #include "entities/Player.h"
@@ -45,7 +46,7 @@ void loadPictures() {
         }
 }
 
-void drawLetters(SDL_Surface* screen, int x, int y, const std::string& text) {
+void drawLetters(SDL_Surface* screen, int x, int y, std::string_view text) {
     if (!letters) return;
     for (char c : text) {
         const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -57,26 +58,19 @@ void drawLetters(SDL_Surface* screen, int x, int y, const std::string& text) {
 }
 
 // The text in lines no wider than the screen, broken at spaces.
-void drawWrapped(SDL_Surface* screen, int& y, const std::string& text) {
+void drawWrapped(SDL_Surface* screen, int& y, std::string_view text) {
     const size_t most = static_cast<size_t>(screen->w - 16) / kLetterWidth;
     size_t from = 0;
     while (from < text.size()) {
         size_t end = text.size();
         if (end - from > most) {
             end = text.rfind(' ', from + most);
-            if (end == std::string::npos || end <= from) end = from + most;
+            if (end == std::string_view::npos || end <= from) end = from + most;
         }
         drawLetters(screen, 8, y, text.substr(from, end - from));
         y += kLetterHeight + 3;
         from = end < text.size() && text[end] == ' ' ? end + 1 : end;
     }
-}
-
-void frame(SDL_Surface* screen, int x, int y, int w, int h, int thickness, uint32_t colour) {
-    fillRect(screen, x, y, w, thickness, colour);
-    fillRect(screen, x, y + h - thickness, w, thickness, colour);
-    fillRect(screen, x, y, thickness, h, colour);
-    fillRect(screen, x + w - thickness, y, thickness, h, colour);
 }
 
 // An arrow across the cell (column, row) pointing (dx, dy), dark-rimmed.
@@ -100,26 +94,30 @@ void arrow(SDL_Surface* screen, int column, int row, int dx, int dy, uint32_t in
 
 const char* side(int facing) { return facing > 0 ? "right" : "left"; }
 
-std::string moveText(const Hint& hint) {
+// The next action in words, written into out (the panel is drawn every
+// frame while it shows, so nothing is allocated for it).
+std::string_view moveText(const Hint& hint, char (&out)[48]) {
+    const char* format = "Next: wait for the blast";
     switch (hint.move) {
-    case HintMove::Walk: return std::string("Next: walk ") + side(hint.facing);
-    case HintMove::Push: return std::string("Next: push ") + side(hint.facing);
-    case HintMove::Jump: return std::string("Next: x and ") + side(hint.facing) + " to jump";
-    case HintMove::StepUp: return std::string("Next: x and ") + side(hint.facing) + " to step up";
-    case HintMove::ClimbUp: return "Next: climb up";
-    case HintMove::ClimbDown: return "Next: climb down";
-    case HintMove::Bomb: return "Next: place a bomb here";
+    case HintMove::Walk: format = "Next: walk %s"; break;
+    case HintMove::Push: format = "Next: push %s"; break;
+    case HintMove::Jump: format = "Next: x and %s to jump"; break;
+    case HintMove::StepUp: format = "Next: x and %s to step up"; break;
+    case HintMove::ClimbUp: format = "Next: climb up"; break;
+    case HintMove::ClimbDown: format = "Next: climb down"; break;
+    case HintMove::Bomb: format = "Next: place a bomb here"; break;
     case HintMove::Wait: break;
     }
-    return "Next: wait for the blast";
+    const int n = std::snprintf(out, sizeof out, format, side(hint.facing));
+    return std::string_view(out, static_cast<size_t>(std::clamp(n, 0, static_cast<int>(sizeof out) - 1)));
 }
 
 void drawMarker(Level& level, const Hint& hint) {
     SDL_Surface* screen = level.screen;
     const uint32_t ink = SDL_MapRGB(screen->format, 255, 214, 64), rim = SDL_MapRGB(screen->format, 0, 0, 0);
     const int c = hint.column, r = hint.row;
-    frame(screen, c * kCellSize - 1, r * kCellSize - 1, kCellSize + 2, kCellSize + 2, 3, rim);
-    frame(screen, c * kCellSize, r * kCellSize, kCellSize, kCellSize, 1, ink);
+    frameRect(screen, c * kCellSize - 1, r * kCellSize - 1, kCellSize + 2, kCellSize + 2, 3, rim);
+    frameRect(screen, c * kCellSize, r * kCellSize, kCellSize, kCellSize, 1, ink);
     const int f = hint.facing;
     switch (hint.move) {
     case HintMove::Walk:
@@ -142,7 +140,7 @@ void drawMarker(Level& level, const Hint& hint) {
     case HintMove::Wait:
         for (const Bomb* bomb : level.player->bombs)
             if (bomb->placed && !bomb->exploded)
-                frame(screen, bomb->column * kCellSize, bomb->row * kCellSize, kCellSize, kCellSize, 2, ink);
+                frameRect(screen, bomb->column * kCellSize, bomb->row * kCellSize, kCellSize, kCellSize, 2, ink);
         break;
     }
 }
@@ -163,14 +161,18 @@ void drawPanel(Level& level, const Hint& hint, uint32_t thought, uint32_t limit)
     }
     case HintAnswer::CanWin:
         drawWrapped(screen, y, "This level can still be won");
-        drawWrapped(screen, y, moveText(hint));
+        char move[48];
+        drawWrapped(screen, y, moveText(hint, move));
         drawMarker(level, hint);
         break;
     case HintAnswer::CannotWin:
         drawWrapped(screen, y, "This level can no longer be won from here: press U to step back");
-        if (hint.stepsBack)
-            drawWrapped(screen, y, "It can be won again " + std::to_string(hint.stepsBack) +
-                                       (hint.stepsBack == 1 ? " step back" : " steps back"));
+        if (hint.stepsBack) {
+            char back[48];
+            const int n = std::snprintf(back, sizeof back, "It can be won again %zu %s", hint.stepsBack,
+                                        hint.stepsBack == 1 ? "step back" : "steps back");
+            drawWrapped(screen, y, std::string_view(back, static_cast<size_t>(std::clamp(n, 0, 47))));
+        }
         break;
     case HintAnswer::NoAnswer: drawWrapped(screen, y, "No answer in time"); break;
     }

@@ -182,14 +182,18 @@ bool ShowDriver::passStart(unsigned pass) {
 // ---------------------------------------------------------------------------
 
 ReplayDriver::ReplayDriver(const Tape& tape, Level& level, std::FILE* trace)
-    : tape(tape), level(level), trace(trace) {
+    : tape(tape),
+      level(level),
+      trace(trace),
+      previousClock(platform::installedClock()),
+      previousKeyboard(platform::installedKeyboard()) {
     platform::setClock(&clock);
     platform::setKeyboard(&keyboard);
 }
 
 ReplayDriver::~ReplayDriver() {
-    platform::setClock(nullptr);
-    platform::setKeyboard(nullptr);
+    platform::setClock(previousClock);
+    platform::setKeyboard(previousKeyboard);
 }
 
 bool ReplayDriver::passStart(unsigned) {

@@ -104,6 +104,10 @@ private:
     const Tape& tape;
     Level& level;
     std::FILE* trace;
+    // What was installed before, put back when the replay ends (the editor's
+    // and the page's own clocks and keys).
+    platform::Clock* previousClock;
+    platform::Keyboard* previousKeyboard;
     size_t run = 0;
     uint32_t inRun = 0;
     uint64_t used = 0;

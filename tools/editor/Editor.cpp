@@ -359,9 +359,6 @@ void Editor::playSolution(int speed) {
         int page = 0;
         runPlayLoop(*play, page, false, nullptr, 0, &driver);
     }
-    // The driver puts SDL's clock and keys back; the editor's may be others.
-    platform::setClock(clock);
-    platform::setKeyboard(keyboard);
     play.reset();
     drainEvents();
     refresh(true);

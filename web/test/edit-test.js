@@ -51,6 +51,9 @@ module.exports = async function editorTest({ browser, base, work, root, check, l
   await page.mouse.up();
   await page.mouse.click(...cell(6, 7), { button: 'right' });
   await page.keyboard.press('Equal');
+  await sleep(300);
+  // The bomb is there before it is undone: = reaches the editor in this browser.
+  const bombed = /^bomb [1-9]/m.test(Buffer.from(await text()).toString('latin1'));
   await page.keyboard.down('Control');
   await page.keyboard.press('KeyZ');
   await page.keyboard.up('Control');
@@ -59,8 +62,8 @@ module.exports = async function editorTest({ browser, base, work, root, check, l
   // The grid follows the tileset, the backdrop and the row count.
   const row = made.split('\n')[3 + 7] || '';
   const open = row[6], rock = row[4];
-  check(rock !== open && row.slice(4, 10) === `${rock}${rock}${open}${rock}${rock}${rock}` && !/^bomb [1-9]/m.test(made),
-    `the mouse painted row 7 and cleared one cell of it; the bomb was undone ('${row}')`);
+  check(rock !== open && row.slice(4, 10) === `${rock}${rock}${open}${rock}${rock}${rock}` && bombed && !/^bomb [1-9]/m.test(made),
+    `the mouse painted row 7 and cleared one cell of it; = gave a bomb (${bombed}) and it was undone ('${row}')`);
 
   await page.keyboard.down('Control');
   await page.keyboard.press('KeyS');
