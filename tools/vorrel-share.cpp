@@ -46,6 +46,15 @@ SDL_Surface* openScreen() {
     return openToolScreen("vorrel-share", "Vorrel share");
 }
 
+// Loads the level as the game would and checks that the tape, if any, wins
+// it: 0 when both hold, else the exit status, the reason said.
+int checkLevelAndTape(const LevelText& text, const std::string& name, const Tape* tape, SDL_Surface* screen) {
+    std::unique_ptr<Level> level = loadLevelOrReport(text, name, screen, nullptr);
+    if (!level) return kLoadFailureExit;
+    const std::string problem = tape ? tapeProblem(*level, *tape) : "";
+    return problem.empty() ? 0 : refuse(problem);
+}
+
 int encode(cmdline::CommandLine& line, std::string levelPath, std::string tapePath, const char* linkBase) {
     enterDataFolder({&levelPath, &tapePath});
     if (!fileread::isReadable(levelPath, fileread::kTextCap))
@@ -59,13 +68,7 @@ int encode(cmdline::CommandLine& line, std::string levelPath, std::string tapePa
     SDL_Surface* screen = openScreen();
     if (!screen) return platform::kNoDisplayExit;
     // The text read once: the level checked is the level encoded.
-    std::unique_ptr<Level> level = loadLevelOrReport(text, levelPath, screen, nullptr);
-    if (!level) return kLoadFailureExit;
-    if (hasTape) {
-        const std::string problem = tapeProblem(*level, tape);
-        if (!problem.empty()) return refuse(problem);
-    }
-    level.reset();
+    if (const int status = checkLevelAndTape(text, levelPath, hasTape ? &tape : nullptr, screen)) return status;
     const std::string code = encodeLevelCode(text, hasTape ? &tape : nullptr);
     std::printf("%s\n", (linkBase ? linkOf(linkBase, code) : code).c_str());
     return 0;
@@ -105,13 +108,7 @@ int decode(cmdline::CommandLine& line, const std::string& codeOrLink, std::strin
     const LevelText text = parseLevelText(contents.level);
     SDL_Surface* screen = openScreen();
     if (!screen) return platform::kNoDisplayExit;
-    std::unique_ptr<Level> level = loadLevelOrReport(text, levelPath, screen, nullptr);
-    if (!level) return kLoadFailureExit;
-    if (hasTape) {
-        const std::string problem = tapeProblem(*level, tape);
-        if (!problem.empty()) return refuse(problem);
-    }
-    level.reset();
+    if (const int status = checkLevelAndTape(text, levelPath, hasTape ? &tape : nullptr, screen)) return status;
     const std::vector<LintMessage> lint = lintLevelText(text, levelPath, screen);
     for (const LintMessage& message : lint) std::fprintf(stderr, "%s\n", formatLintMessage(message).c_str());
     if (hasErrors(lint)) return refuse("The level in the code does not pass the lint.");
