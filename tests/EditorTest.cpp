@@ -41,6 +41,23 @@ std::string readAll(const fs::path& path) {
     return bytes;
 }
 
+// The status line on the screen is the one the editor would make now: the
+// line is kept between passes and must follow every change.
+void expectStatusDrawn(const Editor& editor) {
+    SDL_Surface* screen = testsupport::screen();
+    SDL_Surface* made = SDL_CreateRGBSurface(SDL_SWSURFACE, screen->w, kSmallTextHeight, 32, 0xff0000, 0xff00, 0xff, 0);
+    fillRect(made, 0, 0, made->w, made->h, 0);
+    const std::string status = editor.statusLine();
+    drawSmallText(made, 4, 0, status, 1);
+    const Uint32 ink = SDL_MapRGB(screen->format, 230, 230, 230);
+    int wrong = 0;
+    for (int y = 0; y < kSmallTextHeight; ++y)
+        for (int x = 0; x < 4 + smallTextWidth(status); ++x)
+            wrong += (getPixel(made, x, y) == 1) != (getPixel(screen, x, 448 + y) == ink);
+    SDL_FreeSurface(made);
+    EXPECT_EQ(0, wrong) << status;
+}
+
 // A session in the source data folder on a file in a scratch folder.
 struct Session {
     Session() : inData(fs::path(VORREL_SOURCE_DATA)), folder(fs::temp_directory_path() / ("vorrel-edit-test-" + std::to_string(::getpid()))) {
@@ -192,11 +209,19 @@ TEST(EditorTest, NewLevelStrokesUndoRedoSave) {
     s.run(*editor);
     EXPECT_EQ(PieceKind::Gem, editor->doc.pick(4, 4).kind);
     EXPECT_TRUE(editor->problems.empty()) << editor->lintSummary();
+    expectStatusDrawn(*editor);
 
     s.events.key(SDLK_s, KMOD_LCTRL);
     s.run(*editor);
     EXPECT_EQ(writeEditText(editor->doc.text), readAll(s.level));
     EXPECT_FALSE(editor->modified());
+    expectStatusDrawn(*editor);
+    // A paint that changes neither the message nor the cell under the mouse.
+    s.events.motion(6 * 32 + 5, 4 * 32 + 5, 0);
+    s.run(*editor);
+    s.events.click(6 * 32 + 5, 4 * 32 + 5);
+    s.run(*editor);
+    expectStatusDrawn(*editor);
     // A file that was not there when the session began has no .bak.
     s.events.key(SDLK_EQUALS);
     s.events.key(SDLK_s, KMOD_LCTRL);

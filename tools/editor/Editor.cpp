@@ -62,12 +62,14 @@ void Editor::refresh(bool rebuild) {
     }
     dirty = false;
     needRebuild = false;
+    toolbar.stale = true;
 }
 
 void Editor::changed() {
     dirty = true;
     haveSolution = false;
     verdict.clear();
+    toolbar.stale = true;
     dropSolve();
 }
 
@@ -333,6 +335,7 @@ void Editor::solve() {
     if (!undecided) dropSolve();
     refresh(true);
     verdict = words;
+    toolbar.stale = true;
     say("");
 }
 

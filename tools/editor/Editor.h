@@ -145,6 +145,7 @@ private:
     void playSolution(int speed = 1);
     void drainEvents();
     void drawToolbar();
+    void updateToolbar();
     void drawHelp();
     void drawProblems();
     void say(const std::string& text) { note = text; }
@@ -210,6 +211,18 @@ private:
     std::unique_ptr<Level> solveLevel;
     std::unique_ptr<SolveJob> solveJob;
     std::string sharedLink;
+    // The lines under the palette as last made, and what they were made
+    // from: made again only when that changes, so a pass allocates nothing.
+    // stale: the text, its checks, the verdict or the saved file changed.
+    struct Toolbar {
+        std::string status, note, check, bombs;
+        int tone = 0;
+        Piece choice;
+        int column = -1, row = -1;
+        std::string madeNote, madePath;
+        bool stale = true;
+    };
+    Toolbar toolbar;
 };
 
 // LEVEL with ".link" for ".lev": where F8 writes the level's link.

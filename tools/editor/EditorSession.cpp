@@ -146,6 +146,7 @@ bool Editor::save() {
     }
     backupKept = backupKept || backup;
     savedBytes = bytes;
+    toolbar.stale = true;
     filewrite::removeFile(recoveryPath(path));
     recoveryWritten.clear();
     say("Saved " + path);

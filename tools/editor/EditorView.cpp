@@ -97,16 +97,6 @@ SDL_Surface* makeIcon(SDL_Surface* screen, SDL_Surface* source, int sx, int sy, 
     return icon;
 }
 
-// The text cut at the right with "..." where it would pass width pixels.
-std::string fitted(const std::string& text, int width) {
-    if (smallTextWidth(text) <= width) return text;
-    int used = smallTextWidth("...");
-    size_t keep = 0;
-    while (keep < text.size() && used + smallTextWidth(std::string(1, text[keep])) <= width)
-        used += smallTextWidth(std::string(1, text[keep++]));
-    return text.substr(0, keep) + "...";
-}
-
 bool decorationKey(const ThemeKey& k) {
     const unsigned char key = static_cast<unsigned char>(k.key);
     return k.passable && key != kOpenKey && key != kLadderKey && key != kWaterKey && key != kRubbleKey;
@@ -204,12 +194,24 @@ std::string Editor::statusLine() const {
     // "(unsaved)" must always show.
     const std::string unsaved = modified() ? " (unsaved)" : "";
     const int room = screen->w - 8 - smallTextWidth("f1 help") - 8 - smallTextWidth(line + unsaved);
-    if (smallTextWidth(path) <= room) return line + path + unsaved;
-    int used = smallTextWidth("...");
-    size_t keep = 0;
-    while (keep < path.size() && used + smallTextWidth(std::string(1, path[path.size() - 1 - keep])) <= room)
-        used += smallTextWidth(std::string(1, path[path.size() - 1 - keep++]));
-    return line + "..." + path.substr(path.size() - keep) + unsaved;
+    return line + fitStart(path, room) + unsaved;
+}
+
+void Editor::updateToolbar() {
+    Toolbar& t = toolbar;
+    if (!t.stale && t.choice == current && t.column == hoverColumn && t.row == hoverRow && t.madeNote == note &&
+        t.madePath == path)
+        return;
+    t.status = statusLine();
+    t.note = fitEnd(note, screen->w - 8);
+    t.check = fitEnd(checkLine(t.tone), screen->w - 8);
+    t.bombs = std::to_string(doc.bombs());
+    t.choice = current;
+    t.column = hoverColumn;
+    t.row = hoverRow;
+    t.madeNote = note;
+    t.madePath = path;
+    t.stale = false;
 }
 
 std::string Editor::lintSummary() const {
@@ -255,23 +257,22 @@ void Editor::drawToolbar() {
     fillRect(screen, 0, top, screen->w, screen->h - top, rgb(screen, 24, 24, 32));
     fillRect(screen, 0, top, screen->w, 1, rgb(screen, 255, 255, 255));
     fillRect(screen, 0, top + 2, screen->w, 1, rgb(screen, 64, 64, 64));
+    updateToolbar();
     const int chosen = paletteIndex();
     for (size_t i = 0; i < palette.size(); ++i) {
         const int x = 4 + static_cast<int>(i) * kIconStep;
         if (palette[i].icon) blitRect(palette[i].icon, screen, 0, 0, kIconSize, kIconSize, x, kIconTop);
         if (palette[i].piece.kind == PieceKind::Bombs)
-            drawSmallText(screen, x + 16, kIconTop + 16, std::to_string(doc.bombs()), rgb(screen, 255, 255, 255));
+            drawSmallText(screen, x + 16, kIconTop + 16, toolbar.bombs, rgb(screen, 255, 255, 255));
         if (static_cast<int>(i) == chosen)
             frame(screen, x - 1, kIconTop - 1, kIconSize + 2, kIconSize + 2, rgb(screen, 255, 220, 0));
     }
-    drawSmallText(screen, 4, 448, statusLine(), rgb(screen, 230, 230, 230));
-    drawSmallText(screen, 4, 458, fitted(note, screen->w - 8), rgb(screen, 255, 220, 0));
-    int tone = 0;
-    const std::string check = fitted(checkLine(tone), screen->w - 8);
-    drawSmallText(screen, 4, 468, check,
-                  tone == 0   ? rgb(screen, 120, 230, 120)
-                  : tone == 2 ? rgb(screen, 255, 90, 90)
-                              : rgb(screen, 255, 170, 60));
+    drawSmallText(screen, 4, 448, toolbar.status, rgb(screen, 230, 230, 230));
+    drawSmallText(screen, 4, 458, toolbar.note, rgb(screen, 255, 220, 0));
+    drawSmallText(screen, 4, 468, toolbar.check,
+                  toolbar.tone == 0   ? rgb(screen, 120, 230, 120)
+                  : toolbar.tone == 2 ? rgb(screen, 255, 90, 90)
+                                      : rgb(screen, 255, 170, 60));
     drawSmallText(screen, screen->w - smallTextWidth("f1 help") - 4, 448, "f1 help", rgb(screen, 150, 150, 170));
 }
 
@@ -282,7 +283,7 @@ void Editor::drawHelp() {
     frame(screen, 40, 24, 560, h, rgb(screen, 255, 220, 0));
     for (int i = 0; i < lines; ++i) {
         // "KEYS   what they do": the second column starts at one place.
-        const std::string line = kHelp[i];
+        const std::string_view line = kHelp[i];
         const size_t gap = line.find("  ");
         const Uint32 colour = i == 0 ? rgb(screen, 255, 220, 0) : rgb(screen, 230, 230, 230);
         if (gap == std::string::npos) {

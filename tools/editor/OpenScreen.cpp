@@ -168,8 +168,7 @@ void OpenScreen::draw(SDL_Surface* screen) {
         }
         if (top + i == selected) fillRect(screen, 8, y, kListWidth, kRowHeight, panelColour(screen, 60, 60, 110));
         // A long name is cut short before the size column.
-        const std::string& name = row.file.name;
-        drawSmallText(screen, 24, y + 2, name.size() > 36 ? name.substr(0, 33) + "..." : name, white);
+        drawSmallText(screen, 24, y + 2, fitEnd(row.file.name, 220), white);
         drawSmallText(screen, 250, y + 2, sizeText(row.file.size), grey);
         drawSmallText(screen, 320, y + 2, timeText(row.file.time), grey);
     }

@@ -12,13 +12,6 @@ namespace {
 // Long enough for any sensible name, short enough for one line of the window.
 constexpr size_t kLongestName = 60;
 
-// A long folder shows its end, the part that tells folders apart.
-std::string tail(const std::string& text, int width) {
-    std::string shown = text;
-    while (shown.size() > 4 && smallTextWidth(shown) > width) shown = "..." + shown.substr(4);
-    return shown;
-}
-
 bool allowed(int c) { return std::isalnum(c) || c == '.' || c == '-' || c == '_'; }
 
 } // namespace
@@ -64,9 +57,9 @@ void SaveAsPrompt::draw(SDL_Surface* screen) const {
     drawSmallText(screen, 52, 160, "save as: type the new name, return saves, escape goes back", yellow);
     drawSmallText(screen, 52, 180, "folder", blue);
     const std::string more = folders.size() > 1 ? "   (tab: another folder)" : "";
-    drawSmallText(screen, 110, 180, tail(folder() + "/", 480 - smallTextWidth(more)) + more, white);
+    drawSmallText(screen, 110, 180, fitStart(folder() + "/", 480 - smallTextWidth(more)) + more, white);
     drawSmallText(screen, 52, 196, "name", blue);
     const int end = drawSmallText(screen, 110, 196, name, white);
     fillRect(screen, end + 1, 195, 5, 9, yellow);  // the cursor
-    if (!name.empty()) drawSmallText(screen, 52, 216, "saves " + tail(path(), 480), panelColour(screen, 150, 150, 170));
+    if (!name.empty()) drawSmallText(screen, 52, 216, "saves " + fitStart(path(), 480), panelColour(screen, 150, 150, 170));
 }

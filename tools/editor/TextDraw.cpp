@@ -85,7 +85,7 @@ const Glyph* glyphOf(char ch) {
 
 } // namespace
 
-int smallTextWidth(const std::string& text) {
+int smallTextWidth(std::string_view text) {
     int width = 0;
     for (char ch : text) {
         const Glyph* glyph = glyphOf(ch);
@@ -94,7 +94,7 @@ int smallTextWidth(const std::string& text) {
     return width;
 }
 
-int drawSmallText(SDL_Surface* surface, int x, int y, const std::string& text, Uint32 colour) {
+int drawSmallText(SDL_Surface* surface, int x, int y, std::string_view text, Uint32 colour) {
     for (char ch : text) {
         const Glyph* glyph = glyphOf(ch);
         if (!glyph) {
@@ -110,4 +110,22 @@ int drawSmallText(SDL_Surface* surface, int x, int y, const std::string& text, U
         x += glyph->width + 1;
     }
     return x;
+}
+
+std::string fitEnd(std::string_view text, int width) {
+    if (smallTextWidth(text) <= width) return std::string(text);
+    int used = smallTextWidth("...");
+    size_t keep = 0;
+    while (keep < text.size() && used + smallTextWidth(text.substr(keep, 1)) <= width)
+        used += smallTextWidth(text.substr(keep++, 1));
+    return std::string(text.substr(0, keep)) + "...";
+}
+
+std::string fitStart(std::string_view text, int width) {
+    if (smallTextWidth(text) <= width) return std::string(text);
+    int used = smallTextWidth("...");
+    size_t keep = 0;
+    while (keep < text.size() && used + smallTextWidth(text.substr(text.size() - 1 - keep, 1)) <= width)
+        used += smallTextWidth(text.substr(text.size() - 1 - keep++, 1));
+    return "..." + std::string(text.substr(text.size() - keep));
 }

@@ -5,8 +5,13 @@
 #include <SDL/SDL.h>
 
 #include <string>
+#include <string_view>
 
 // Draws text with its top-left corner at (x, y); returns the x after it.
-int drawSmallText(SDL_Surface* surface, int x, int y, const std::string& text, Uint32 colour);
-int smallTextWidth(const std::string& text);
+int drawSmallText(SDL_Surface* surface, int x, int y, std::string_view text, Uint32 colour);
+int smallTextWidth(std::string_view text);
+// The text as it fits in width pixels: cut at its end with "...".
+std::string fitEnd(std::string_view text, int width);
+// The same cut at its start: a long path keeps the end that names the file.
+std::string fitStart(std::string_view text, int width);
 constexpr int kSmallTextHeight = 7;
