@@ -54,6 +54,12 @@ bool operator==(const LevelText& a, const LevelText& b) {
     return true;
 }
 
+std::string levelStem(const std::string& path) {
+    const size_t n = std::char_traits<char>::length(kLevelExtension);
+    if (path.size() > n && path.compare(path.size() - n, n, kLevelExtension) == 0) return path.substr(0, path.size() - n);
+    return path;
+}
+
 void splitRecord(const std::string& line, std::string& name, std::vector<std::string>& attributes) {
     name.clear();
     attributes.clear();

@@ -59,5 +59,9 @@ LevelText parseLevelText(const std::string& fileBytes);
 LevelText readLevelText(const std::string& path);
 // The level in the canonical layout (docs/levels-format.md).
 std::string writeLevelText(const LevelText& level);
+// Level files end in ".lev"; levelStem is path without that ending, or path
+// itself when it has none (or is nothing but the ending).
+constexpr const char* kLevelExtension = ".lev";
+std::string levelStem(const std::string& path);
 // Splits a record line at white space into its name and attributes.
 void splitRecord(const std::string& line, std::string& name, std::vector<std::string>& attributes);

@@ -11,13 +11,14 @@
 #include "platform/Storage.h"
 
 namespace filewrite {
-namespace {
 
 std::string folderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
+
+namespace {
 
 std::string targetOf(const std::string& path) {
     // A link is written through: the file it names gets the bytes and the

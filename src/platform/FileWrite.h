@@ -9,6 +9,9 @@
 
 namespace filewrite {
 
+// The folder a path's file lies in ("." for a bare name).
+std::string folderOf(const std::string& path);
+
 // The temporary file a write of path goes through, in path's own folder.
 std::string temporaryPathFor(const std::string& path);
 

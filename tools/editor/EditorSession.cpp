@@ -13,6 +13,7 @@
 #include "editor/Panel.h"
 #include "editor/SaveAsPrompt.h"
 #include "editor/TextDraw.h"
+#include "level/LevelText.h"
 #include "level/LoadError.h"
 #include "platform/FileRead.h"
 #include "platform/FileWrite.h"
@@ -285,7 +286,7 @@ void Editor::answer(SDLKey sym) {
 }
 
 void Editor::startOpen() {
-    std::vector<std::string> folders{folderOfPath(path)};
+    std::vector<std::string> folders{filewrite::folderOf(path)};
     if (!playerLevelsFolder().empty()) folders.push_back(playerLevelsFolder());
     opener.reset(new OpenScreen(folders, path));
 }
@@ -307,12 +308,11 @@ void Editor::openChosen() {
 
 void Editor::startSaveAs() {
     std::vector<std::string> folders;
-    if (!path.empty() && folderRefusal(path).empty()) folders.push_back(folderOfPath(path));
+    if (!path.empty() && folderRefusal(path).empty()) folders.push_back(filewrite::folderOf(path));
     const std::string own = playerLevelsFolder();
-    if (!own.empty() && (path.empty() || folderOfPath(path) != own)) folders.push_back(own);
+    if (!own.empty() && (path.empty() || filewrite::folderOf(path) != own)) folders.push_back(own);
     // A level opened from a code has no name of its own yet.
-    std::string name = path.empty() ? "shared" : path.substr(path.rfind('/') + 1);
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".lev") == 0) name.resize(name.size() - 4);
+    const std::string name = path.empty() ? "shared" : levelStem(path.substr(path.rfind('/') + 1));
     prompt.reset(new SaveAsPrompt(folders, name));
 }
 
@@ -322,9 +322,9 @@ bool Editor::saveAs(const std::string& file) {
     const std::string oldPath = path, oldOpened = openedBytes;
     const bool oldExisted = existedOnDisk, oldKept = backupKept, oldConfirmed = repairsConfirmed;
     // The player's own folder is made when the first level goes there.
-    if (folderOfPath(file) == playerLevelsFolder()) {
+    if (filewrite::folderOf(file) == playerLevelsFolder()) {
         std::error_code ignored;
-        std::filesystem::create_directories(folderOfPath(file), ignored);
+        std::filesystem::create_directories(filewrite::folderOf(file), ignored);
     }
     path = file;
     existedOnDisk = fileread::readFile(file, fileread::kTextCap, openedBytes);

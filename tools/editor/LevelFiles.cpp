@@ -1,5 +1,6 @@
 // The editor's files beside the level, and the folders levels are found in.
 #include "editor/LevelFiles.h"
+#include "level/LevelText.h"
 #include "platform/UserFolder.h"
 
 #include <dirent.h>
@@ -17,17 +18,8 @@ bool saveLevelFile(const std::string& path, const std::string& bytes, const std:
 
 std::string recoveryPath(const std::string& levelPath) { return levelPath + ".recover"; }
 
-std::string folderOfPath(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string tapePathFor(const std::string& levelPath) {
-    const std::string ext = ".lev";
-    std::string tape = levelPath + ".tape";
-    if (levelPath.size() > ext.size() && levelPath.compare(levelPath.size() - ext.size(), ext.size(), ext) == 0)
-        tape = levelPath.substr(0, levelPath.size() - ext.size()) + ".tape";
+    const std::string tape = levelStem(levelPath) + ".tape";
     // A folder of levels with a tapes folder (the campaign's) keeps its tapes there.
     const size_t slash = tape.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : tape.substr(0, slash + 1);
@@ -38,7 +30,7 @@ std::string tapePathFor(const std::string& levelPath) {
 }
 
 std::string folderRefusal(const std::string& path) {
-    const std::string folder = folderOfPath(path);
+    const std::string folder = filewrite::folderOf(path);
     struct stat info;
     if (stat(folder.c_str(), &info) != 0) return "the folder " + folder + " does not exist";
     if (!S_ISDIR(info.st_mode)) return folder + " is not a folder";
@@ -56,7 +48,7 @@ std::vector<LevelFileEntry> listLevelFiles(const std::string& folder) {
     if (!dir) return files;
     while (const dirent* entry = readdir(dir)) {
         const std::string name = entry->d_name;
-        if (name.size() <= 4 || name.compare(name.size() - 4, 4, ".lev") != 0) continue;
+        if (levelStem(name) == name) continue;
         LevelFileEntry file;
         file.path = folder == "." ? name : folder + "/" + name;
         file.name = name;

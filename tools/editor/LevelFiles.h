@@ -18,8 +18,6 @@ std::string recoveryPath(const std::string& levelPath);
 // in the "tapes" folder beside the level when there is one.
 std::string tapePathFor(const std::string& levelPath);
 
-// The folder a path's file lies in ("." for a bare name).
-std::string folderOfPath(const std::string& path);
 // Why nothing can be saved in the folder of path ("the folder X does not
 // exist"), or empty when a save may be tried.
 std::string folderRefusal(const std::string& path);

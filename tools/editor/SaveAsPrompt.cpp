@@ -6,6 +6,7 @@
 #include "editor/Panel.h"
 #include "editor/TextDraw.h"
 #include "gfx/Surface.h"
+#include "level/LevelText.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ SaveAsPrompt::Result SaveAsPrompt::key(const SDL_keysym& key) {
         return Cancelled;
     case SDLK_RETURN:
     case SDLK_KP_ENTER:
-        return name.empty() || name == ".lev" ? Typing : Done;
+        return name.empty() || name == kLevelExtension ? Typing : Done;
     case SDLK_BACKSPACE:
         if (!name.empty()) name.pop_back();
         return Typing;
@@ -45,9 +46,7 @@ SaveAsPrompt::Result SaveAsPrompt::key(const SDL_keysym& key) {
 }
 
 std::string SaveAsPrompt::path() const {
-    const std::string ext = ".lev";
-    const bool hasExt = name.size() > ext.size() && name.compare(name.size() - ext.size(), ext.size(), ext) == 0;
-    return folder() + "/" + name + (hasExt ? "" : ext);
+    return folder() + "/" + levelStem(name) + kLevelExtension;
 }
 
 void SaveAsPrompt::draw(SDL_Surface* screen) const {

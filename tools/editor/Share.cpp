@@ -8,12 +8,7 @@
 #include "level/LevelCode.h"
 #include "level/LevelText.h"
 
-std::string linkPathFor(const std::string& levelPath) {
-    const std::string ext = ".lev";
-    if (levelPath.size() > ext.size() && levelPath.compare(levelPath.size() - ext.size(), ext.size(), ext) == 0)
-        return levelPath.substr(0, levelPath.size() - ext.size()) + ".link";
-    return levelPath + ".link";
-}
+std::string linkPathFor(const std::string& levelPath) { return levelStem(levelPath) + ".link"; }
 
 void Editor::share() {
     refresh(needRebuild);

@@ -10,6 +10,7 @@
 #include "audio/SoundBank.h"
 #include "editor/Editor.h"
 #include "editor/TextBridge.h"
+#include "level/LevelText.h"
 #include "level/LoadError.h"
 #include "platform/Display.h"
 #include "platform/Platform.h"
@@ -28,7 +29,7 @@ std::string shownText;      // what webEditText last handed the page
 std::string shownMessage;   // and webEditMessage
 std::string shownName;      // and webEditName
 
-std::string levelPath(const std::string& name) { return std::string(kFolder) + "/" + name + ".lev"; }
+std::string levelPath(const std::string& name) { return std::string(kFolder) + "/" + name + kLevelExtension; }
 
 EM_JS(void, editorClosed, (int status), {
     if (Module.onClosed) Module.onClosed(status);
@@ -104,9 +105,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* webEditMessage() {
 // The level's name as the page shows it: its file's, without the folder and
 // ".lev" (Ctrl+O and Ctrl+Shift+S may have changed the file).
 extern "C" EMSCRIPTEN_KEEPALIVE const char* webEditName() {
-    std::string name = running ? running->file() : "";
-    name = name.substr(name.rfind('/') + 1);
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".lev") == 0) name.resize(name.size() - 4);
-    shownName = name;
+    const std::string name = running ? running->file() : "";
+    shownName = levelStem(name.substr(name.rfind('/') + 1));
     return shownName.c_str();
 }
