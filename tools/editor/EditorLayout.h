@@ -16,7 +16,5 @@ constexpr int kIconTop = 421;
 // Whether a cell's picture covers all of its 32 x 32 pixels: the cell layer
 // is drawn over the items, so nothing behind such a cell shows.
 bool coversCell(SDL_Surface* sprite);
-// A one-pixel frame around the w x h area at (x, y).
-void frame(SDL_Surface* surface, int x, int y, int w, int h, Uint32 colour);
 
 } // namespace editorlayout

@@ -3,6 +3,7 @@
 #include "editor/Editor.h"
 
 #include "editor/EditorLayout.h"
+#include "editor/Panel.h"
 #include "gfx/Surface.h"
 
 using namespace editorlayout;
@@ -117,23 +118,23 @@ void Editor::drawBlock(const Block& block, int column, int row) {
                 blitRect(entry.icon, screen, 0, 0, kIconSize, kIconSize, (column + placed.column) * kCellSize + 4,
                          (row + placed.row) * kCellSize + 4);
     }
-    frame(screen, column * kCellSize, row * kCellSize, block.columns * kCellSize, block.rows * kCellSize,
-          SDL_MapRGB(screen->format, 255, 220, 0));
+    frameRect(screen, column * kCellSize, row * kCellSize, block.columns * kCellSize, block.rows * kCellSize, 1,
+              rgb(screen, 255, 220, 0));
 }
 
 void Editor::drawRegion() {
-    const Uint32 cyan = SDL_MapRGB(screen->format, 80, 220, 255);
+    const Uint32 cyan = rgb(screen, 80, 220, 255);
     const bool hovering = doc.inside(hoverColumn, hoverRow);
     if (region == Region::Move && hovering) {
         drawBlock(floating, selection.column + hoverColumn - anchorColumn, selection.row + hoverRow - anchorRow);
     } else if (!selection.empty()) {
-        frame(screen, selection.column * kCellSize, selection.row * kCellSize, selection.columns * kCellSize,
-              selection.rows * kCellSize, cyan);
+        frameRect(screen, selection.column * kCellSize, selection.row * kCellSize, selection.columns * kCellSize,
+                  selection.rows * kCellSize, 1, cyan);
     }
     if (region == Region::Paste && hovering) drawBlock(clipboard, hoverColumn, hoverRow);
     if ((region == Region::Rectangle || region == Region::Select) && hovering) {
         const CellRect rect = spanOf(anchorColumn, anchorRow, hoverColumn, hoverRow);
-        frame(screen, rect.column * kCellSize, rect.row * kCellSize, rect.columns * kCellSize, rect.rows * kCellSize,
-              region == Region::Rectangle ? SDL_MapRGB(screen->format, 255, 220, 0) : cyan);
+        frameRect(screen, rect.column * kCellSize, rect.row * kCellSize, rect.columns * kCellSize,
+                  rect.rows * kCellSize, 1, region == Region::Rectangle ? rgb(screen, 255, 220, 0) : cyan);
     }
 }

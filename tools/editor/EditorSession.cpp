@@ -407,11 +407,11 @@ void Editor::drawSessionScreens() {
     if (prompt) prompt->draw(screen);
     if (!repairsShown) return;
     const int shown = static_cast<int>(repairs.size() < 30 ? repairs.size() : 30);
-    const Uint32 orange = panelColour(screen, 255, 170, 60);
+    const Uint32 orange = rgb(screen, 255, 170, 60);
     drawPanel(screen, 8, 8, 624, shown * 11 + 36, orange);
     drawSmallText(screen, 16, 15,
                   "the file had faults the game would refuse; the editor repaired them (any key goes on):",
-                  panelColour(screen, 255, 220, 0));
+                  rgb(screen, 255, 220, 0));
     for (int i = 0; i < shown; ++i)
         drawSmallText(screen, 16, 30 + i * 11, "line " + std::to_string(repairs[i].line) + ": " + repairs[i].text,
                       orange);

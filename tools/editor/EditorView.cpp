@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "editor/EditorLayout.h"
+#include "editor/Panel.h"
 #include "editor/TextDraw.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
@@ -51,8 +52,6 @@ const char* const kHelp[] = {
     "every item has a cell of its own; there is always one player.",
     "the level is checked after every change: see the last line below.",
 };
-
-Uint32 rgb(SDL_Surface* surface, int r, int g, int b) { return SDL_MapRGB(surface->format, r, g, b); }
 
 // Held around many getPixel calls: each would otherwise lock and unlock the
 // surface, and unlocking a run-length encoded surface encodes it again.
@@ -103,13 +102,6 @@ bool decorationKey(const ThemeKey& k) {
 }
 
 } // namespace
-
-void editorlayout::frame(SDL_Surface* surface, int x, int y, int w, int h, Uint32 colour) {
-    fillRect(surface, x, y, w, 1, colour);
-    fillRect(surface, x, y + h - 1, w, 1, colour);
-    fillRect(surface, x, y, 1, h, colour);
-    fillRect(surface, x + w - 1, y, 1, h, colour);
-}
 
 bool editorlayout::coversCell(SDL_Surface* sprite) {
     if (!sprite || sprite->w < kCellSize || sprite->h < kCellSize) return false;
@@ -246,7 +238,8 @@ void Editor::draw() {
     }
     drawRegion();
     if (hoverColumn >= 0 && doc.inside(hoverColumn, hoverRow) && !helpShown)
-        frame(screen, hoverColumn * kCellSize, hoverRow * kCellSize, kCellSize, kCellSize, rgb(screen, 255, 255, 255));
+        frameRect(screen, hoverColumn * kCellSize, hoverRow * kCellSize, kCellSize, kCellSize, 1,
+                  rgb(screen, 255, 255, 255));
     if (problemsShown) drawProblems();
     if (helpShown) drawHelp();
     drawToolbar();
@@ -265,7 +258,7 @@ void Editor::drawToolbar() {
         if (palette[i].piece.kind == PieceKind::Bombs)
             drawSmallText(screen, x + 16, kIconTop + 16, toolbar.bombs, rgb(screen, 255, 255, 255));
         if (static_cast<int>(i) == chosen)
-            frame(screen, x - 1, kIconTop - 1, kIconSize + 2, kIconSize + 2, rgb(screen, 255, 220, 0));
+            frameRect(screen, x - 1, kIconTop - 1, kIconSize + 2, kIconSize + 2, 1, rgb(screen, 255, 220, 0));
     }
     drawSmallText(screen, 4, 448, toolbar.status, rgb(screen, 230, 230, 230));
     drawSmallText(screen, 4, 458, toolbar.note, rgb(screen, 255, 220, 0));
@@ -279,8 +272,7 @@ void Editor::drawToolbar() {
 void Editor::drawHelp() {
     const int lines = static_cast<int>(sizeof kHelp / sizeof kHelp[0]);
     const int h = lines * 11 + 16;
-    fillRect(screen, 40, 24, 560, h, rgb(screen, 10, 10, 20));
-    frame(screen, 40, 24, 560, h, rgb(screen, 255, 220, 0));
+    drawPanel(screen, 40, 24, 560, h, rgb(screen, 255, 220, 0));
     for (int i = 0; i < lines; ++i) {
         // "KEYS   what they do": the second column starts at one place.
         const std::string_view line = kHelp[i];
@@ -300,14 +292,13 @@ void Editor::drawProblems() {
     for (const Problem& problem : problems) {
         if (problem.row < 0) continue;
         if (problem.column >= 0)
-            frame(screen, problem.column * kCellSize, problem.row * kCellSize, kCellSize, kCellSize, red);
+            frameRect(screen, problem.column * kCellSize, problem.row * kCellSize, kCellSize, kCellSize, 1, red);
         else
-            frame(screen, 0, problem.row * kCellSize, doc.columns() * kCellSize, kCellSize, red);
+            frameRect(screen, 0, problem.row * kCellSize, doc.columns() * kCellSize, kCellSize, 1, red);
     }
     const int shown = static_cast<int>(problems.size() < 20 ? problems.size() : 20);
     const int h = (shown ? shown : 1) * 11 + 14;
-    fillRect(screen, 8, 8, 624, h, rgb(screen, 10, 10, 20));
-    frame(screen, 8, 8, 624, h, red);
+    drawPanel(screen, 8, 8, 624, h, red);
     if (problems.empty())
         drawSmallText(screen, 16, 15, "no problems: the level passes every check", rgb(screen, 120, 230, 120));
     for (int i = 0; i < shown; ++i) {

@@ -153,9 +153,9 @@ void OpenScreen::makePreview(SDL_Surface* screen) {
 
 void OpenScreen::draw(SDL_Surface* screen) {
     if (previewOf != selected) makePreview(screen);
-    const Uint32 yellow = panelColour(screen, 255, 220, 0), white = panelColour(screen, 230, 230, 230),
-                 blue = panelColour(screen, 150, 200, 255), grey = panelColour(screen, 150, 150, 170);
-    fillRect(screen, 0, 0, screen->w, screen->h, panelColour(screen, 0, 0, 0));
+    const Uint32 yellow = rgb(screen, 255, 220, 0), white = rgb(screen, 230, 230, 230),
+                 blue = rgb(screen, 150, 200, 255), grey = rgb(screen, 150, 150, 170);
+    fillRect(screen, 0, 0, screen->w, screen->h, rgb(screen, 0, 0, 0));
     drawPanel(screen, 0, 0, screen->w, screen->h, yellow);
     drawSmallText(screen, 12, 12,
                   "open a level: arrows or a click choose, return or a second click opens, escape goes back", yellow);
@@ -166,7 +166,7 @@ void OpenScreen::draw(SDL_Surface* screen) {
             drawSmallText(screen, 12, y + 2, row.heading, row.heading[0] == ' ' ? grey : blue);
             continue;
         }
-        if (top + i == selected) fillRect(screen, 8, y, kListWidth, kRowHeight, panelColour(screen, 60, 60, 110));
+        if (top + i == selected) fillRect(screen, 8, y, kListWidth, kRowHeight, rgb(screen, 60, 60, 110));
         // A long name is cut short before the size column.
         drawSmallText(screen, 24, y + 2, fitEnd(row.file.name, 220), white);
         drawSmallText(screen, 250, y + 2, sizeText(row.file.size), grey);
@@ -177,6 +177,6 @@ void OpenScreen::draw(SDL_Surface* screen) {
     if (preview)
         blitRect(preview, screen, 0, 0, w, h, kPreviewX, kPreviewY);
     else
-        drawSmallText(screen, kPreviewX + 8, kPreviewY + h / 2, previewNote, panelColour(screen, 255, 90, 90));
+        drawSmallText(screen, kPreviewX + 8, kPreviewY + h / 2, previewNote, rgb(screen, 255, 90, 90));
     if (selected >= 0) drawSmallText(screen, kPreviewX, kPreviewY + h + 8, rows[selected].file.name, white);
 }

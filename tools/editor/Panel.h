@@ -4,4 +4,5 @@
 #include <SDL/SDL.h>
 
 void drawPanel(SDL_Surface* screen, int x, int y, int w, int h, Uint32 border);
-inline Uint32 panelColour(SDL_Surface* screen, int r, int g, int b) { return SDL_MapRGB(screen->format, r, g, b); }
+// The editor's colours, in the screen's pixel format.
+inline Uint32 rgb(SDL_Surface* screen, int r, int g, int b) { return SDL_MapRGB(screen->format, r, g, b); }

@@ -50,8 +50,8 @@ std::string SaveAsPrompt::path() const {
 }
 
 void SaveAsPrompt::draw(SDL_Surface* screen) const {
-    const Uint32 yellow = panelColour(screen, 255, 220, 0), white = panelColour(screen, 230, 230, 230),
-                 blue = panelColour(screen, 150, 200, 255);
+    const Uint32 yellow = rgb(screen, 255, 220, 0), white = rgb(screen, 230, 230, 230),
+                 blue = rgb(screen, 150, 200, 255);
     drawPanel(screen, 40, 150, 560, 92, yellow);
     drawSmallText(screen, 52, 160, "save as: type the new name, return saves, escape goes back", yellow);
     drawSmallText(screen, 52, 180, "folder", blue);
@@ -60,5 +60,5 @@ void SaveAsPrompt::draw(SDL_Surface* screen) const {
     drawSmallText(screen, 52, 196, "name", blue);
     const int end = drawSmallText(screen, 110, 196, name, white);
     fillRect(screen, end + 1, 195, 5, 9, yellow);  // the cursor
-    if (!name.empty()) drawSmallText(screen, 52, 216, "saves " + fitStart(path(), 480), panelColour(screen, 150, 150, 170));
+    if (!name.empty()) drawSmallText(screen, 52, 216, "saves " + fitStart(path(), 480), rgb(screen, 150, 150, 170));
 }
