@@ -56,7 +56,8 @@ bool operator==(const LevelText& a, const LevelText& b) {
 
 std::string levelStem(const std::string& path) {
     const size_t n = std::char_traits<char>::length(kLevelExtension);
-    if (path.size() > n && path.compare(path.size() - n, n, kLevelExtension) == 0) return path.substr(0, path.size() - n);
+    if (path.size() > n && path.compare(path.size() - n, n, kLevelExtension) == 0)
+        return path.substr(0, path.size() - n);
     return path;
 }
 

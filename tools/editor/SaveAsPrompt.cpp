@@ -45,9 +45,7 @@ SaveAsPrompt::Result SaveAsPrompt::key(const SDL_keysym& key) {
     return Typing;
 }
 
-std::string SaveAsPrompt::path() const {
-    return folder() + "/" + levelStem(name) + kLevelExtension;
-}
+std::string SaveAsPrompt::path() const { return folder() + "/" + levelStem(name) + kLevelExtension; }
 
 void SaveAsPrompt::draw(SDL_Surface* screen) const {
     const Uint32 yellow = rgb(screen, 255, 220, 0), white = rgb(screen, 230, 230, 230),
