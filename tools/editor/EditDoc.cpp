@@ -21,13 +21,6 @@ const RecordRule* ruleOfPiece(PieceKind kind) {
     return nullptr;
 }
 
-const std::string& playerName() {
-    static const std::string name = recordName(Record::Player);
-    return name;
-}
-
-bool isPlacedName(const std::string& name) { return name == playerName() || isPlacedRecord(name); }
-
 bool isRecord(const EditRecord& record, Record kind) {
     const RecordRule* rule = findRecord(record.name, record.attributes.size());
     return rule && rule->kind == kind;
@@ -97,7 +90,7 @@ int EditDoc::itemAt(int column, int row) const {
     int found = -1;
     for (size_t i = 0; i < text.records.size(); ++i) {
         const EditRecord& record = text.records[i];
-        if (record.name == playerName() || !isPlacedName(record.name) || record.attributes.size() != 2) continue;
+        if (!isPlacedRecord(record.name) || record.attributes.size() != 2) continue;
         if (standsAt(record, column, row)) found = static_cast<int>(i);
     }
     if (found >= 0) return found;
@@ -192,9 +185,7 @@ EditResult EditDoc::paintCell(char key, int column, int row) {
         return result;
     }
     if ((item >= 0 || player) && !passable(key)) {
-        const PieceKind kind = player ? PieceKind::Player : kindOfRecord(item);
-        result.refusal = (kind == PieceKind::Player ? std::string("The player") : std::string("A ") + pieceNoun(kind)) +
-                         " cannot stand inside " + nameOf(key) + ": move it first";
+        result.refusal = cannotStand(player ? PieceKind::Player : kindOfRecord(item), key) + ": move it first";
         return result;
     }
     text.grid[row][column] = key;
@@ -204,14 +195,11 @@ EditResult EditDoc::paintCell(char key, int column, int row) {
 
 EditResult EditDoc::placeItem(PieceKind kind, int column, int row) {
     EditResult result;
-    const std::string noun = pieceNoun(kind);
     if (!passable(keyAt(column, row))) {
-        result.refusal = std::string(kind == PieceKind::Player ? "The player" : "A " + noun) +
-                         " cannot stand inside " + nameOf(keyAt(column, row));
+        result.refusal = cannotStand(kind, keyAt(column, row));
         return result;
     }
-    int playerRecord = -1;
-    const bool playerHere = playerAt(column, row, &playerRecord);
+    const bool playerHere = playerAt(column, row);
     if (kind == PieceKind::Player) {
         if (playerHere) return result;
         int other = itemAt(column, row);
@@ -220,10 +208,7 @@ EditResult EditDoc::placeItem(PieceKind kind, int column, int row) {
                              " stands there: each item needs a cell of its own";
             return result;
         }
-        if (playerRecord >= 0)
-            text.records[playerRecord] = makeRecord(Record::Player, column, row);
-        else
-            text.records.insert(text.records.begin(), makeRecord(Record::Player, column, row));
+        putPlayer(column, row);
         result.changed = true;
         return result;
     }
@@ -252,17 +237,28 @@ EditResult EditDoc::placeItem(PieceKind kind, int column, int row) {
 EditResult EditDoc::startAt(int column, int row) {
     EditResult result;
     if (!inside(column, row) || !passable(keyAt(column, row))) {
-        result.refusal = "The player cannot stand inside " + nameOf(keyAt(column, row));
+        result.refusal = cannotStand(PieceKind::Player, keyAt(column, row));
         return result;
     }
+    putPlayer(column, row);
+    result.changed = true;
+    return result;
+}
+
+void EditDoc::putPlayer(int column, int row) {
+    // The last player record is the one the game reads; a level without one
+    // gets its record first, where the writer puts it.
     int record = -1;
     playerAt(column, row, &record);
     if (record >= 0)
         text.records[record] = makeRecord(Record::Player, column, row);
     else
         text.records.insert(text.records.begin(), makeRecord(Record::Player, column, row));
-    result.changed = true;
-    return result;
+}
+
+std::string EditDoc::cannotStand(PieceKind kind, char key) const {
+    return (kind == PieceKind::Player ? std::string("The player") : std::string("A ") + pieceNoun(kind)) +
+           " cannot stand inside " + nameOf(key);
 }
 
 EditResult EditDoc::placeDecoration(char key, int column, int row) {

@@ -78,6 +78,10 @@ public:
 private:
     EditResult paintCell(char key, int column, int row);
     EditResult placeItem(PieceKind kind, int column, int row);
+    // The player's record moved to the cell, or made when there is none.
+    void putPlayer(int column, int row);
+    // "The player (A crate) cannot stand inside KEY".
+    std::string cannotStand(PieceKind kind, char key) const;
     EditResult placeDecoration(char key, int column, int row);
 };
 
