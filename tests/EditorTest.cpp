@@ -596,7 +596,7 @@ namespace {
 std::string describeCells(const Level& level) {
     std::string out;
     for (const auto& row : level.grid) {
-        for (const Cell* cell : row) out += cell->passable ? (cell->ladder ? 'H' : '.') : '#';
+        for (const Cell* cell : row) out += cell->item ? 'o' : cell->passable ? (cell->ladder ? 'H' : '.') : '#';
         out += '/';
     }
     return out;

@@ -2,10 +2,12 @@
 #include "level/LevelEdit.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
-#include "entities/Treasure.h"
+#include "entities/GridSlots.h"
 #include "entities/Player.h"
+#include "entities/Treasure.h"
 #include "level/ItemRecords.h"
 #include "level/Level.h"
 #include "level/LoadError.h"
@@ -20,11 +22,11 @@ bool isKind(const RecordLine& record, Record kind) {
     return rule && rule->kind == kind;
 }
 
-// Takes the item out of the level's cells and treasure list and frees it.
+// Takes the item out of its cell and the treasure list and frees it. The
+// edited level is never played: an item rests in the cell its record names.
 void dropItem(Level& level, Item* item) {
-    for (auto& row : level.grid)
-        for (Cell* cell : row)
-            if (cell->item == item) cell->item = nullptr;
+    releaseFrom(level, static_cast<int>(std::floor(item->x / kCellSize)),
+                static_cast<int>(std::floor(item->y / kCellSize)), item);
     auto& treasures = level.treasures;
     treasures.erase(std::remove_if(treasures.begin(), treasures.end(),
                                    [item](const Treasure* treasure) { return treasure == item; }),
