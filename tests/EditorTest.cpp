@@ -179,6 +179,17 @@ TEST(EditDocTest, RegionsAndTheDoorKeepTheRules) {
     clearRect(moved, spanOf(14, 2, 16, 3));
     EXPECT_TRUE(moved.playerAt(15, 3));
     EXPECT_EQ(PieceKind::Cell, moved.pick(15, 2).kind);
+
+    // A cut and a paste carry decorations and water tints with their words.
+    moved.text.records.push_back({"bgitem", {"4", "4", "17", "x"}});
+    EXPECT_TRUE(moved.paint({PieceKind::Decoration, 'd'}, 5, 4).changed);
+    const Block cut = copyBlock(moved, spanOf(4, 4, 5, 4));
+    EXPECT_EQ(2, clearRect(moved, spanOf(4, 4, 5, 4)).changed);
+    EXPECT_EQ(-1, moved.decorationAt(4, 4));
+    EXPECT_EQ(2, pasteBlock(moved, cut, 8, 6).changed);
+    ASSERT_GE(moved.decorationAt(8, 6), 0);
+    EXPECT_EQ((std::vector<std::string>{"8", "6", "17", "x"}), moved.text.records[moved.decorationAt(8, 6)].attributes);
+    EXPECT_EQ((Piece{PieceKind::Decoration, 'd'}), moved.pick(9, 6));
 }
 
 TEST(EditorTest, NewLevelStrokesUndoRedoSave) {

@@ -162,7 +162,8 @@ EditResult EditDoc::paint(const Piece& piece, int column, int row) {
     if (!inside(column, row)) return result;
     switch (piece.kind) {
     case PieceKind::Cell: return paintCell(piece.key, column, row);
-    case PieceKind::Decoration: return placeDecoration(piece.key, column, row);
+    case PieceKind::Decoration:
+        return placeDecoration({std::string(1, piece.key)}, column, row);
     case PieceKind::Bombs:
         result.refusal = "Bombs are carried by the player: + and - change their number";
         return result;
@@ -261,9 +262,9 @@ std::string EditDoc::cannotStand(PieceKind kind, char key) const {
            " cannot stand inside " + nameOf(key);
 }
 
-EditResult EditDoc::placeDecoration(char key, int column, int row) {
+EditResult EditDoc::placeDecoration(const std::vector<std::string>& words, int column, int row) {
     EditResult result;
-    if (!findKey(key)) {
+    if (words.size() == 1 && !findKey(words[0][0])) {
         result.refusal = "This theme has no such decoration";
         return result;
     }
@@ -274,9 +275,10 @@ EditResult EditDoc::placeDecoration(char key, int column, int row) {
     }
     const int at = decorationAt(column, row);
     EditRecord record = makeRecord(Record::Bgitem, column, row);
-    record.attributes.push_back(std::string(1, key));
+    record.attributes.insert(record.attributes.end(), words.begin(), words.end());
     if (at >= 0) {
-        if (text.records[at].attributes.size() == 3 && text.records[at].attributes[2][0] == key) return result;
+        const std::vector<std::string>& there = text.records[at].attributes;
+        if (std::vector<std::string>(there.begin() + 2, there.end()) == words) return result;
         text.records[at] = record;
     } else {
         text.records.push_back(record);

@@ -74,6 +74,9 @@ public:
     // The player put at (column, row) for a test from there: he may share
     // the cell with an item (stand on the door), not with a wall.
     EditResult startAt(int column, int row);
+    // A decoration (words: its key) or a water tint (words: its two) put in
+    // the cell, in place of the one there.
+    EditResult placeDecoration(const std::vector<std::string>& words, int column, int row);
 
 private:
     EditResult paintCell(char key, int column, int row);
@@ -82,7 +85,6 @@ private:
     void putPlayer(int column, int row);
     // "The player (A crate) cannot stand inside KEY".
     std::string cannotStand(PieceKind kind, char key) const;
-    EditResult placeDecoration(char key, int column, int row);
 };
 
 // Words for the keys of the shipped themes, by the theme's description path.

@@ -87,12 +87,18 @@ Block copyBlock(const EditDoc& doc, const CellRect& rect) {
             keys += doc.inside(c, r) ? doc.keyAt(c, r) : doc.openKey();
             if (!doc.inside(c, r)) continue;
             const int decoration = doc.decorationAt(c, r);
-            if (decoration >= 0 && doc.text.records[decoration].attributes.size() == 3)
-                block.pieces.push_back({{PieceKind::Decoration, doc.text.records[decoration].attributes[2][0]},
-                                        c - rect.column, r - rect.row});
+            if (decoration >= 0) {
+                // A water tint has no key: it goes along by its words alone.
+                const std::vector<std::string>& words = doc.text.records[decoration].attributes;
+                const char key = words.size() == 3 ? words[2][0] : 0;
+                block.pieces.push_back({{PieceKind::Decoration, key},
+                                        c - rect.column,
+                                        r - rect.row,
+                                        std::vector<std::string>(words.begin() + 2, words.end())});
+            }
             const Piece piece = doc.pick(c, r);
             if (piece.kind != PieceKind::Cell && piece.kind != PieceKind::Decoration)
-                block.pieces.push_back({piece, c - rect.column, r - rect.row});
+                block.pieces.push_back({piece, c - rect.column, r - rect.row, {}});
         }
         block.keys.push_back(keys);
     }
@@ -123,8 +129,11 @@ RegionResult pasteBlock(EditDoc& doc, const Block& block, int column, int row) {
             clearPieces(doc, column + c, row + r, result);
             note(result, doc.paint({PieceKind::Cell, block.keys[r][c]}, column + c, row + r));
         }
-    for (const Block::Placed& placed : block.pieces)
-        if (placed.piece.kind != PieceKind::Player && doc.inside(column + placed.column, row + placed.row))
-            note(result, doc.paint(placed.piece, column + placed.column, row + placed.row));
+    for (const Block::Placed& placed : block.pieces) {
+        const int c = column + placed.column, r = row + placed.row;
+        if (placed.piece.kind == PieceKind::Player || !doc.inside(c, r)) continue;
+        note(result, placed.piece.kind == PieceKind::Decoration ? doc.placeDecoration(placed.words, c, r)
+                                                                : doc.paint(placed.piece, c, r));
+    }
     return result;
 }

@@ -23,6 +23,8 @@ struct Block {
     struct Placed {
         Piece piece;
         int column = 0, row = 0;
+        // A decoration's record words after its cell: its key, or a water tint's two.
+        std::vector<std::string> words;
     };
     int columns = 0, rows = 0;
     std::vector<std::string> keys;
