@@ -58,7 +58,7 @@ void placeItem(Level& level, const std::string& name, const std::vector<std::str
 
     if (kind == Record::OldWater) return;
     // Corrupted numbers are refused, never read as another number.
-    for (size_t i = 0; i < numberAttributes(kind, count); ++i)
+    for (size_t i = 0; i < rule->numbers; ++i)
         if (!isWholeNumber(attributes[i])) throw LoadError(badNumberMessage(name, attributes[i]));
     // An older kind of record kept for old files: its numbers are checked
     // above, and it places nothing.

@@ -21,8 +21,9 @@ bool isPlacedRecord(const std::string& name) {
     return false;
 }
 
-bool readNumberWord(const std::string& word, int& value) {
+bool readNumberWord(const std::string& word, int& value, bool* whole) {
     value = 0;
+    if (whole) *whole = false;
     size_t pos = 0;
     bool negative = false;
     if (pos < word.size() && (word[pos] == '+' || word[pos] == '-')) negative = word[pos++] == '-';
@@ -35,7 +36,10 @@ bool readNumberWord(const std::string& word, int& value) {
     }
     if (!digits) return false;
     const long long signedValue = negative ? -magnitude : magnitude;
-    if (!tooLarge && signedValue <= INT_MAX && signedValue >= INT_MIN) value = static_cast<int>(signedValue);
+    if (!tooLarge && signedValue <= INT_MAX && signedValue >= INT_MIN) {
+        value = static_cast<int>(signedValue);
+        if (whole) *whole = pos == word.size();
+    }
     return true;
 }
 

@@ -110,22 +110,24 @@ struct RecordRule {
     Record kind;
     const char* name;
     size_t attributes;
+    size_t numbers;             // how many attributes, from the first, are numbers
     bool placed;                // its item stands in a cell of the grid
     const char* word;           // the player's word for it
     const SheetStrip* picture;  // what the tools show for it; null for none
 };
 constexpr RecordRule kRecordRules[] = {
-    {Record::Player, "plr", 2, false, "player", nullptr},
+    {Record::Player, "plr", 2, 2, false, "player", nullptr},
     // Older records, read and dropped.
-    {Record::OldBox, "box", 2, false, "old box", nullptr},
-    {Record::OldWater, "water", 2, false, "old water", nullptr},
-    {Record::Treasure, "treasure", 2, true, "gem", &sheet::kTreasure},
-    {Record::Goal, "goal", 2, true, "goal", &sheet::kOpenDoor},
-    {Record::Box, "wooden_box", 2, true, "crate", &sheet::kBox},
-    {Record::Heavybox, "heavy_box", 2, true, "heavy rock", &sheet::kHeavybox},
-    {Record::Bombs, "bomb", 1, false, "bombs", &sheet::kBombIcon},
-    {Record::Bgitem, "bgitem", 3, false, "decoration", nullptr},
-    {Record::Bgwater, "bgitem", 4, false, "water", nullptr},
+    {Record::OldBox, "box", 2, 2, false, "old box", nullptr},
+    {Record::OldWater, "water", 2, 2, false, "old water", nullptr},
+    {Record::Treasure, "treasure", 2, 2, true, "gem", &sheet::kTreasure},
+    {Record::Goal, "goal", 2, 2, true, "goal", &sheet::kOpenDoor},
+    {Record::Box, "wooden_box", 2, 2, true, "crate", &sheet::kBox},
+    {Record::Heavybox, "heavy_box", 2, 2, true, "heavy rock", &sheet::kHeavybox},
+    {Record::Bombs, "bomb", 1, 1, false, "bombs", &sheet::kBombIcon},
+    // A decoration's third word is its key; a tint's last two are not read.
+    {Record::Bgitem, "bgitem", 3, 2, false, "decoration", nullptr},
+    {Record::Bgwater, "bgitem", 4, 2, false, "water", nullptr},
 };
 
 // The rule of a record with this name and number of attributes; null when
@@ -140,6 +142,7 @@ bool isPlacedRecord(const std::string& name);
 // A number attribute: an optional sign and decimal digits at the start of the
 // word give the value; anything after them is ignored. A word that does not
 // begin so, or whose number lies outside int, reads as 0. The result says
-// whether the word begins with a number at all.
-bool readNumberWord(const std::string& word, int& value);
+// whether the word begins with a number at all; whole, whether it is nothing
+// but a number within int.
+bool readNumberWord(const std::string& word, int& value, bool* whole = nullptr);
 int parseInt(const std::string& word);

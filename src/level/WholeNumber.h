@@ -7,9 +7,6 @@
 
 #include "level/Vocabulary.h"
 
-// How many of a record's attributes, from the first, are numbers (a
-// decoration's third is its key).
-size_t numberAttributes(Record kind, size_t count);
 // True for an optional sign and decimal digits alone, within int.
 bool isWholeNumber(const std::string& word);
 // The loader's line for a word that is not.

@@ -116,7 +116,7 @@ private:
     void grid(const LevelText& text, const std::string& path, bool usable);
     void records(const LevelText& text, const std::string& path, bool usable);
     void goals(const LevelText& text, const std::string& path, bool usable);
-    void checkNumbers(const std::string& file, int line, Record kind, const std::string& name,
+    void checkNumbers(const std::string& file, int line, const RecordRule& rule, const std::string& name,
                       const std::vector<std::string>& words);
     bool cellExists(long column, long row) const {
         return row >= 0 && row < static_cast<long>(cells.size()) && column >= 0 &&
@@ -199,9 +199,9 @@ bool Linter::tileset(const std::string& levelPath, const std::string& path) {
 }
 
 // The loader refuses the first number of a record that is not whole, within int.
-void Linter::checkNumbers(const std::string& file, int line, Record kind, const std::string& name,
+void Linter::checkNumbers(const std::string& file, int line, const RecordRule& rule, const std::string& name,
                           const std::vector<std::string>& words) {
-    for (size_t i = 0; i < numberAttributes(kind, words.size()); ++i)
+    for (size_t i = 0; i < rule.numbers; ++i)
         if (!isWholeNumber(words[i])) {
             report(file, line, true, badNumberMessage(name, words[i]));
             return;
@@ -353,7 +353,7 @@ void Linter::records(const LevelText& text, const std::string& path, bool usable
         const Record kind = rule->kind;
         if (kind == Record::OldWater) continue;
         const bool decoration = kind == Record::Bgitem || kind == Record::Bgwater;
-        checkNumbers(path, number, kind, name, words);
+        checkNumbers(path, number, *rule, name, words);
         const int n = count >= 1 ? parseInt(words[0]) : 0;
         const int m = count >= 2 ? parseInt(words[1]) : 0;
         if ((rule->placed || (kind == Record::Bombs && n > 0)) && !itemSheetLooked) {
