@@ -31,6 +31,9 @@ public:
     bool checkDeath();
     void kill() { dead = true; }
     bool hasReachedGoal() const { return reachedGoal; }
+    // No action under way: not walking, jumping, pushing, falling, stepping
+    // up, placing a bomb or on a ladder (he may still stand between columns).
+    bool idle() const { return !(walking || jumping || pushing || falling || steppingUp || placingBomb || onLadder); }
     void setReachedGoal(bool reached) { reachedGoal = reached; }
     void setStrip(int index, const AnimStrip& strip) { strips[index] = strip; }
     AnimStrip& currentStrip();

@@ -97,13 +97,8 @@ bool UndoHistory::holdForUndo(const uint8_t* keys, uint32_t dt) {
     return true;
 }
 
-bool UndoHistory::playerStill() const {
-    const Player& p = *level->player;
-    return !(p.walking || p.jumping || p.pushing || p.falling || p.steppingUp || p.placingBomb || p.onLadder);
-}
-
 void UndoHistory::beforeUpdate(const uint8_t* keys) {
-    pendingTaken = rewinder && !level->player->dead && playerStill() && actionKeyHeld(keys);
+    pendingTaken = rewinder && !level->player->dead && level->player->idle() && actionKeyHeld(keys);
     if (!pendingTaken) return;
     rewinder->capture(pending);
     stillX = level->player->x;
@@ -113,7 +108,7 @@ void UndoHistory::beforeUpdate(const uint8_t* keys) {
 void UndoHistory::afterUpdate() {
     if (!pendingTaken) return;
     pendingTaken = false;
-    if (playerStill() && level->player->x == stillX && level->player->y == stillY) return;
+    if (level->player->idle() && level->player->x == stillX && level->player->y == stillY) return;
     push(pending);
     if (teach && !taught) {
         taught = true;

@@ -82,7 +82,6 @@ private:
     void push(const Snapshot& state);
     void thin();
     static std::size_t sizeOf(const Snapshot& s);
-    bool playerStill() const;
 
     const std::size_t budget;
     Level* level = nullptr;
