@@ -10,6 +10,7 @@
 #include "level/Level.h"
 #include "level/Vocabulary.h"
 #include "play/HudLayout.h"
+#include "solve/HintPlay.h"
 
 namespace {
 
@@ -33,13 +34,6 @@ void blitWhole(SDL_Surface* image, SDL_Surface* target, int x, int y) {
 
 void setMagentaKey(SDL_Surface* image) {
     if (image) SDL_SetColorKey(image, SDL_SRCCOLORKEY, SDL_MapRGB(image->format, 255, 0, 255));
-}
-
-void makeBombIcon() {
-    SDL_Surface* tiles = loadImage(kItemSheetPath);
-    if (!tiles) return;
-    bombIcon = cutSheetStrip(tiles, sheet::kBombIcon);
-    SDL_FreeSurface(tiles);
 }
 
 // In the screen's own format when there is one: a keyed blit between
@@ -72,7 +66,17 @@ void makeOverlayImages() {
 
 } // namespace
 
+const AnimStrip& hudBombIcon() {
+    if (!bombIcon.surface)
+        if (SDL_Surface* tiles = loadImage(kItemSheetPath)) {
+            bombIcon = cutSheetStrip(tiles, sheet::kBombIcon);
+            SDL_FreeSurface(tiles);
+        }
+    return bombIcon;
+}
+
 void resetViewImages() {
+    resetHintImages();
     freeStrip(bombIcon);
     bombIcon = AnimStrip{};
     SDL_FreeSurface(font.surface);
@@ -91,7 +95,7 @@ void drawHud(Level& level) {
     SDL_Surface* screen = level.screen;
     unsigned bombs = level.player ? level.player->bombsLeft() : 0;
 
-    if (!bombIcon.surface) makeBombIcon();
+    hudBombIcon();
     if (!level.hudBar) level.hudBar = loadKeyed("gfx/staticalapalkki.png");
 
     const int w = screen->w;

@@ -1,5 +1,6 @@
 #pragma once
 class Level;
+struct AnimStrip;
 
 // The heads-up display at the bottom of the screen: bombs left and the status bar.
 void drawHud(Level& level);
@@ -14,7 +15,11 @@ void drawCellSprites(Level& level);
 void drawWaterSquares(Level& level, int timeOffset);
 void drawWater(Level& level, int column, int row, int timeOffset);
 
+// The status bar's bomb (the hint shows it too); no surface when the item
+// sheet is missing.
+const AnimStrip& hudBombIcon();
+
 // The pictures the view keeps for the whole run are made once, on first use.
 // Tests that change the picture files between cases throw them away here so
-// the next draw makes them again.
+// the next draw makes them again (the hint's letters too).
 void resetViewImages();

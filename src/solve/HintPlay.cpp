@@ -10,7 +10,6 @@
 #include "entities/Player.h"
 #include "gfx/AnimStrip.h"
 #include "gfx/Surface.h"
-#include "level/ItemRecords.h"
 #include "level/Level.h"
 #include "level/Vocabulary.h"
 #include "platform/Display.h"
@@ -18,6 +17,7 @@
 #include "play/HudLayout.h"
 #include "play/PlayLoop.h"
 #include "play/UndoHistory.h"
+#include "play/View.h"
 #include "solve/Hint.h"
 
 namespace {
@@ -32,18 +32,13 @@ constexpr int kDismissKeys[] = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_
 
 // Made on the first question and kept for the run.
 SDL_Surface* letters = nullptr;
-AnimStrip bombIcon;
 
 void loadPictures() {
     if (!letters) {
         letters = loadImage(kLettersPath);
         if (letters) SDL_SetColorKey(letters, SDL_SRCCOLORKEY, SDL_MapRGB(letters->format, 255, 0, 255));
     }
-    if (!bombIcon.surface)
-        if (SDL_Surface* tiles = loadImage(kItemSheetPath)) {
-            bombIcon = cutSheetStrip(tiles, sheet::kBombIcon);
-            SDL_FreeSurface(tiles);
-        }
+    hudBombIcon();
 }
 
 void drawLetters(SDL_Surface* screen, int x, int y, std::string_view text) {
@@ -133,9 +128,9 @@ void drawMarker(Level& level, const Hint& hint) {
     case HintMove::ClimbUp: arrow(screen, c, r - 1, 0, -1, ink, rim); break;
     case HintMove::ClimbDown: arrow(screen, c, r + 1, 0, 1, ink, rim); break;
     case HintMove::Bomb:
-        if (bombIcon.surface)
-            blitRect(bombIcon.surface, screen, 0, 0, bombIcon.surface->w, bombIcon.surface->h,
-                     c * kCellSize + (kCellSize - bombIcon.surface->w) / 2, r * kCellSize - bombIcon.surface->h - 2);
+        if (SDL_Surface* bomb = hudBombIcon().surface)
+            blitRect(bomb, screen, 0, 0, bomb->w, bomb->h, c * kCellSize + (kCellSize - bomb->w) / 2,
+                     r * kCellSize - bomb->h - 2);
         break;
     case HintMove::Wait:
         for (const Bomb* bomb : level.player->bombs)
@@ -227,4 +222,9 @@ void runHint(Level& level, const UndoHistory* history, PlayHooks* hooks) {
     }
     blitRect(still.get(), screen, 0, 0, screen->w, screen->h, 0, 0);
     if (hooks) hooks->worldHeld(false);
+}
+
+void resetHintImages() {
+    SDL_FreeSurface(letters);
+    letters = nullptr;
 }

@@ -14,3 +14,5 @@ constexpr int kHintKey = 'h';
 // dismissed; a play key that dismissed it is still held for the next pass,
 // Escape is waited out. The world, the tape and the undo steps are as before.
 void runHint(Level& level, const UndoHistory* history, PlayHooks* hooks);
+// Frees the letters the hint keeps for the run (resetViewImages calls it).
+void resetHintImages();
