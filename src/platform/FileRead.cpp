@@ -39,13 +39,16 @@ std::string describe(FileCheck check, size_t cap) {
     }
 }
 
-std::string textRefusal(const std::string& path, size_t cap) {
-    std::string bytes;
-    if (!readFile(path, cap, bytes)) {
+std::string textRefusal(const std::string& path, size_t cap, std::string* bytes) {
+    std::string own;
+    std::string& read = bytes ? *bytes : own;
+    if (!readFile(path, cap, read)) {
         const std::string why = describe(checkFile(path, cap), cap);
         return why.empty() ? describe(FileCheck::Unreadable, cap) : why;
     }
-    return bytes.find('\0') == std::string::npos ? std::string() : "is not text (it holds a NUL byte)";
+    if (read.find('\0') == std::string::npos) return std::string();
+    read.clear();
+    return "is not text (it holds a NUL byte)";
 }
 
 bool readFile(const std::string& path, size_t cap, std::string& bytes) {

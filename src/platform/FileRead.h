@@ -29,8 +29,9 @@ FileCheck checkFile(const std::string& path, size_t cap);
 // be read"); empty for Fine.
 std::string describe(FileCheck check, size_t cap);
 // Why the path cannot be used as a text file of at most cap bytes (the causes
-// above, or "is not text (it holds a NUL byte)"), or empty when it can.
-std::string textRefusal(const std::string& path, size_t cap);
+// above, or "is not text (it holds a NUL byte)"), or empty when it can;
+// then bytes, when given, holds the file as read.
+std::string textRefusal(const std::string& path, size_t cap, std::string* bytes = nullptr);
 
 // The whole file into bytes. False, with bytes empty, when the path is not a
 // regular file, cannot be opened or holds more than cap bytes.

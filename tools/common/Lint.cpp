@@ -556,8 +556,7 @@ std::vector<LintMessage> lintLevel(const std::string& path, SDL_Surface* screen,
     // A file that cannot be used is named as such, before anything the
     // game would go on to say about the empty level it reads instead.
     std::string bytes;
-    const std::string why = fileread::textRefusal(path, fileread::kTextCap);
-    if (why.empty()) fileread::readFile(path, fileread::kTextCap, bytes);
+    const std::string why = fileread::textRefusal(path, fileread::kTextCap, &bytes);
     if (!why.empty()) {
         LintMessage message;
         message.file = path;
