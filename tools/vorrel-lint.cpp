@@ -39,9 +39,7 @@ int run(int argc, char** argv) {
     std::vector<std::string*> paths;
     for (std::string& level : levels) paths.push_back(&level);
     enterDataFolder(paths);
-    // The check shows nothing: no window even when there is a display.
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    useDummyDrivers();  // the check shows nothing: no window even when there is a display
     SoundBank sounds;
     SDL_Surface* screen = openToolScreen("vorrel-lint", "Vorrel lint");
     if (!screen) return platform::kNoDisplayExit;

@@ -40,9 +40,7 @@ int refuse(const std::string& line) {
 }
 
 SDL_Surface* openScreen() {
-    // Sharing shows nothing and plays no sound.
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    useDummyDrivers();  // sharing shows nothing and plays no sound
     return openToolScreen("vorrel-share", "Vorrel share");
 }
 

@@ -8,11 +8,14 @@
 #include "level/Vocabulary.h"
 #include "platform/VideoDriver.h"
 
-void useDummyDriversWithoutDisplay() {
-    const char* display = std::getenv("DISPLAY");
-    if (display && *display) return;
+void useDummyDrivers() {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+}
+
+void useDummyDriversWithoutDisplay() {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) useDummyDrivers();
 }
 
 SDL_Surface* openGameScreen(const char* caption) {

@@ -2,8 +2,10 @@
 // The tools' window: the game's own video setting, and its drivers.
 #include <SDL/SDL.h>
 
-// Without a display (no DISPLAY) SDL's dummy video and audio drivers, unless
-// the environment names others: replays and pictures need no window.
+// SDL's dummy video and audio drivers, unless the environment names others:
+// for a tool that shows nothing and plays no sound, even with a display.
+void useDummyDrivers();
+// The same without a display (no DISPLAY) only: replays and pictures need no window.
 void useDummyDriversWithoutDisplay();
 // SDL's video on one of the drivers we allow and the game's 640x480x32 mode,
 // captioned; null when it fails (SDL_GetError says why).

@@ -27,16 +27,14 @@ std::string encodeLevelCode(const LevelText& level, const Tape* tape) {
 
 std::string linkOf(const std::string& base, const std::string& code) { return base + levelcode::kLinkMark + code; }
 
-std::string shareProblem(const LevelText& level, const Tape* tape, SDL_Surface* screen) {
-    const std::string foreign = levelcode::foreignFile(level);
-    if (!foreign.empty()) return levelcode::foreignFileMessage(foreign);
+std::string shareProblem(const LevelText& level, const Tape& tape, SDL_Surface* screen) {
     std::unique_ptr<Level> loaded;
     try {
         loaded.reset(new Level(level, screen, nullptr, 1, false));
     } catch (const LoadError& error) {
         return std::string("The level does not load: ") + (error.silent ? "a negative bomb count." : error.what());
     }
-    return tape ? tapeProblem(*loaded, *tape) : std::string();
+    return tapeProblem(*loaded, tape);
 }
 
 std::string tapeProblem(Level& level, const Tape& tape) {

@@ -25,7 +25,7 @@ class Level;
 // Why the tape cannot travel as the level's solution (it does not win it),
 // or empty. Replays it on level.
 std::string tapeProblem(Level& level, const Tape& tape);
-// Loads the level with the game's loader and, with a tape, replays it: the
-// one line why the pair cannot be shared, or empty when it can (the level
-// loads, names only shipped files and the tape wins it).
-std::string shareProblem(const LevelText& level, const Tape* tape, SDL_Surface* screen);
+// Loads the level with the game's loader and replays the tape on it: the
+// one line why the pair cannot be shared, or empty when the level loads and
+// the tape wins it (foreignFile is asked before).
+std::string shareProblem(const LevelText& level, const Tape& tape, SDL_Surface* screen);

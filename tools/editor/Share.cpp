@@ -27,7 +27,7 @@ void Editor::share() {
     const Tape* tapes[] = {&playedTape, haveSolution ? &solution : nullptr};
     for (const Tape* tape : tapes) {
         if (!tape || tape->runs.empty()) continue;
-        const bool wins = shareProblem(text, tape, screen).empty();
+        const bool wins = shareProblem(text, *tape, screen).empty();
         // The replay's level took over the items' class-wide references.
         refresh(true);
         if (wins) {
