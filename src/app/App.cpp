@@ -138,7 +138,7 @@ namespace {
 
 // "--scale N" anywhere after the name is taken out before the arguments are
 // counted; the rest keep their meaning. 0 when it is not given, -1 when N is
-// not a factor from 1 to kMaxScale.
+// not a factor the game offers.
 int takeScale(int& argc, char** argv) {
     int scale = 0;
     for (int i = 2; i < argc;) {
@@ -146,10 +146,8 @@ int takeScale(int& argc, char** argv) {
             ++i;
             continue;
         }
-        const char* value = i + 1 < argc ? argv[i + 1] : "";
-        char* end = nullptr;
-        const long n = std::strtol(value, &end, 10);
-        scale = (*value && !*end && n >= 1 && n <= kMaxScale) ? static_cast<int>(n) : -1;
+        scale = platform::readScale(i + 1 < argc ? argv[i + 1] : "");
+        if (!scale) scale = -1;
         const int taken = i + 1 < argc ? 2 : 1;
         for (int j = i; j + taken <= argc; ++j) argv[j] = argv[j + taken];
         argc -= taken;
@@ -258,7 +256,7 @@ int runGame(int argc, char** argv) {
         try {
             const int scale = takeScale(argc, argv);
             if (scale < 0) {
-                std::printf("--scale needs a whole factor from 1 to %d\n", kMaxScale);
+                std::printf("%s\n", platform::scaleRefusal().c_str());
                 std::fflush(stdout);
                 status = kUsageExit;
             } else {

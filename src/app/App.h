@@ -12,7 +12,6 @@ constexpr int kVideoFailureExit = platform::kNoDisplayExit;
 
 // "--scale N" was not a factor the game offers.
 constexpr int kUsageExit = 2;
-constexpr int kMaxScale = 8;
 
 // The invisible pointer of windowed mode; null in full screen.
 extern SDL_Cursor* hiddenCursor;

@@ -1,6 +1,16 @@
 #include "platform/Scaling.h"
 
+#include <cstdlib>
+
 namespace platform {
+
+int readScale(const char* word) {
+    char* end = nullptr;
+    const long n = std::strtol(word, &end, 10);
+    return *word && !*end && n >= 1 && n <= kMaxScale ? static_cast<int>(n) : 0;
+}
+
+std::string scaleRefusal() { return "--scale needs a whole factor from 1 to " + std::to_string(kMaxScale); }
 
 int fittingFactor(int limitW, int limitH, int w, int h) {
     if (w <= 0 || h <= 0 || limitW < w || limitH < h) return 0;

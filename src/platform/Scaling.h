@@ -3,7 +3,16 @@
 // so every pixel stays square and sharp. Pure arithmetic, shared by the
 // desktop and the browser.
 
+#include <string>
+
 namespace platform {
+
+// The largest factor "--scale N" may ask for.
+constexpr int kMaxScale = 8;
+// The factor a "--scale" word asks for, 1 to kMaxScale; 0 when it is none.
+int readScale(const char* word);
+// What a word that is none is told.
+std::string scaleRefusal();
 
 struct Placement {
     int factor = 1;

@@ -7,7 +7,6 @@
 
 #include "audio/SoundBank.h"
 #include "editor/Editor.h"
-#include "app/App.h"
 #include "level/LevelCode.h"
 #include "level/LoadError.h"
 #include "platform/Display.h"
@@ -38,11 +37,8 @@ int run(int argc, char** argv) {
     platform::DisplayOptions display;
     display.fullscreen = line.has("--fullscreen");
     if (const char* scale = line.value("--scale")) {
-        char* end = nullptr;
-        const long n = std::strtol(scale, &end, 10);
-        if (!*scale || *end || n < 1 || n > kMaxScale)
-            return line.usageError("--scale needs a whole factor from 1 to " + std::to_string(kMaxScale));
-        display.scale = static_cast<int>(n);
+        display.scale = platform::readScale(scale);
+        if (!display.scale) return line.usageError(platform::scaleRefusal());
     }
     std::string path = line.positionals()[0];
     // A level code or link opens the level it holds, still without a file.
