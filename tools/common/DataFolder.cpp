@@ -19,12 +19,13 @@ void enterDataFolder(const std::vector<std::string*>& paths) {
     if (isDataFolder(".")) return;
     const char* named = std::getenv("VORREL_DATA");
     std::string data = named && *named ? named : std::string();
-    char program[4096];
-    const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
-    if (data.empty() && length > 0) {
+    if (data.empty()) {
         // Beside an installed program lies the installed data; a program in
         // a build folder finds nothing there and stays where it was started.
-        std::string folder(program, static_cast<size_t>(length));
+        char program[4096];
+        const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
+        if (length <= 0) return;
+        const std::string folder(program, static_cast<size_t>(length));
         data = folder.substr(0, folder.rfind('/')) + "/" + VORREL_DATA_FROM_BIN;
     }
     if (!isDataFolder(data)) return;
