@@ -17,7 +17,9 @@ bool chooseVideoDriver(std::string& why) {
     if (named && *named) {
         for (const char* const* driver = kVideoDrivers; *driver; ++driver)
             if (!std::strcmp(named, *driver)) return true;
-        why = std::string("the video driver ") + named + " is not one of x11, fbcon, directfb, dummy";
+        why = std::string("the video driver ") + named + " is not one of ";
+        for (const char* const* driver = kVideoDrivers; *driver; ++driver)
+            why += std::string(driver == kVideoDrivers ? "" : ", ") + *driver;
         return false;
     }
     const char* display = std::getenv("DISPLAY");
