@@ -18,6 +18,13 @@ set_source_files_properties(src/platform/web/WebImage.cpp PROPERTIES
 
 set(WEB_LINK -fexceptions -sALLOW_MEMORY_GROWTH=1 -sFORCE_FILESYSTEM=1 -sMINIFY_HTML=0
   -sEXPORTED_RUNTIME_METHODS=[ccall,FS,callMain] -sENVIRONMENT=web)
+# The data the game's and the editor's pages download: the solutions, the
+# test and example levels and the notes are no part of it.
+set(WEB_PLAYER_DATA
+  "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/data"
+  "SHELL:--exclude-file *progress.wp*" "SHELL:--exclude-file *.raw"
+  "SHELL:--exclude-file *.tape" "SHELL:--exclude-file *.md" "SHELL:--exclude-file */level/test"
+  "SHELL:--exclude-file */level/example")
 
 # The game: blocking loops that sleep, so ASYNCIFY. (Ignoring indirect calls
 # would save 40 % of the wasm, but the exception trampolines around the
@@ -27,11 +34,7 @@ set_target_properties(vorrel PROPERTIES SUFFIX .html)
 target_link_libraries(vorrel PRIVATE vorrel_core)
 target_link_options(vorrel PRIVATE ${WEB_LINK} -lidbfs.js -sASYNCIFY=1
   --shell-file ${WEB_DIR}/shell.html --pre-js ${WEB_DIR}/pre.js --post-js ${WEB_DIR}/post.js -sEXPORTED_FUNCTIONS=[_main,_webCheckCode] -sEXIT_RUNTIME=1
-  "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/data"
-  "SHELL:--exclude-file *progress.wp*" "SHELL:--exclude-file *.raw"
-  # The solutions, the test and example levels and the notes are no part of the game's download.
-  "SHELL:--exclude-file *.tape" "SHELL:--exclude-file *.md" "SHELL:--exclude-file */level/test"
-  "SHELL:--exclude-file */level/example")
+  ${WEB_PLAYER_DATA})
 set_property(TARGET vorrel APPEND PROPERTY LINK_DEPENDS ${WEB_DIR}/shell.html ${WEB_DIR}/pre.js ${WEB_DIR}/post.js)
 add_custom_command(TARGET vorrel POST_BUILD
   COMMAND ${CMAKE_COMMAND} -DDIR=${CMAKE_BINARY_DIR} -DNAME=vorrel -P ${WEB_DIR}/StampHashes.cmake VERBATIM)
@@ -67,9 +70,7 @@ target_link_libraries(vorrel-web-edit PRIVATE vorrel_tools)
 target_link_options(vorrel-web-edit PRIVATE ${WEB_LINK} -lidbfs.js -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536
   --shell-file ${WEB_DIR}/edit.html --pre-js ${WEB_DIR}/pre.js
   -sEXPORTED_FUNCTIONS=[_main,_webEditModified,_webEditText,_webEditTextSize,_webEditMessage,_webEditName]
-  "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/data"
-  "SHELL:--exclude-file *progress.wp*" "SHELL:--exclude-file *.raw" "SHELL:--exclude-file *.tape"
-  "SHELL:--exclude-file *.md" "SHELL:--exclude-file */level/test" "SHELL:--exclude-file */level/example")
+  ${WEB_PLAYER_DATA})
 set_property(TARGET vorrel-web-edit APPEND PROPERTY LINK_DEPENDS ${WEB_DIR}/edit.html ${WEB_DIR}/pre.js)
 add_custom_command(TARGET vorrel-web-edit POST_BUILD
   COMMAND ${CMAKE_COMMAND} -DDIR=${CMAKE_BINARY_DIR} -DNAME=edit -P ${WEB_DIR}/StampHashes.cmake VERBATIM)

@@ -4,13 +4,13 @@
 
 #include <emscripten.h>
 
-#include <cstdlib>
+#include <vector>
 
 namespace platform {
 namespace {
 
-SDL_Surface* picture = nullptr;  // SDL's screen, the web SDL's own surface
-uint8_t* canvasPixels = nullptr;
+// The picture in the canvas's byte order, sized by the first present.
+std::vector<uint8_t> canvasPixels;
 bool presenting = true;
 
 EM_JS(void, showOnCanvas, (const uint8_t* rgba, int w, int h), {
@@ -39,40 +39,31 @@ EM_JS(void, offerTouchKeys, (uint8_t* keys, int left, int right, int up, int dow
 
 SDL_Surface* openDisplay(int w, int h, const DisplayOptions&) {
     closeDisplay();
-    picture = SDL_SetVideoMode(w, h, 32, 0);
+    SDL_Surface* picture = SDL_SetVideoMode(w, h, 32, 0);
     if (!picture) return nullptr;
-    canvasPixels = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(w) * h * 4));
     offerTouchKeys(SDL_GetKeyState(nullptr), SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_z, SDLK_r,
                    SDLK_ESCAPE, SDLK_SPACE, SDLK_u);
     return picture;
 }
 
-void closeDisplay() {
-    std::free(canvasPixels);
-    canvasPixels = nullptr;
-    picture = nullptr;
-}
+void closeDisplay() { std::vector<uint8_t>().swap(canvasPixels); }
 
 // The canvas takes bytes in the order red, green, blue, alpha.
 void present(SDL_Surface* shown) {
     if (!shown || shown != SDL_GetVideoSurface() || !presenting) return;
     const size_t n = static_cast<size_t>(shown->w) * shown->h;
-    if (!canvasPixels || shown != picture) {
-        std::free(canvasPixels);
-        canvasPixels = static_cast<uint8_t*>(std::malloc(n * 4));
-        picture = shown;
-    }
+    canvasPixels.resize(n * 4);  // allocates only when the picture grows
     const uint32_t* from = static_cast<const uint32_t*>(shown->pixels);
     const SDL_PixelFormat* f = shown->format;
     for (size_t i = 0; i < n; ++i) {
         const uint32_t p = from[i];
-        uint8_t* to = canvasPixels + i * 4;
+        uint8_t* to = canvasPixels.data() + i * 4;
         to[0] = static_cast<uint8_t>(p >> f->Rshift);
         to[1] = static_cast<uint8_t>(p >> f->Gshift);
         to[2] = static_cast<uint8_t>(p >> f->Bshift);
         to[3] = 255;
     }
-    showOnCanvas(canvasPixels, shown->w, shown->h);
+    showOnCanvas(canvasPixels.data(), shown->w, shown->h);
 }
 
 // The page switches to full screen itself (Alt+Enter, its button): only a
