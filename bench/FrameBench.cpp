@@ -192,7 +192,7 @@ void playWithHistory(Level& level, UndoHistory& history, const Tape& tape) {
     for (const TapeRun& run : tape.runs)
         for (uint32_t i = 0; i < run.frames; ++i) {
             applyKeyMask(run.keys, play.keyboard.state);
-            if (advancePass(level, play.keyboard.state, run.dt, level.items.size(), outcome, &history)) return;
+            if (play.pass(run.dt, outcome, &history)) return;
         }
 }
 

@@ -24,10 +24,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path dataFolder() {
-    const char* env = std::getenv("VORREL_DATA");
-    return fs::absolute(env ? fs::path(env) : fs::path(VORREL_SOURCE_DATA));
-}
+using testsupport::dataFolder;
 
 struct Lab {
     double l, a, b;

@@ -27,14 +27,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path dataFolder() {
-    static const fs::path dir = [] {
-        const char* env = std::getenv("VORREL_DATA");
-        fs::path d = env ? fs::path(env) : fs::path(VORREL_SOURCE_DATA);
-        return fs::absolute(d);
-    }();
-    return dir;
-}
+using testsupport::dataFolder;
 
 // The game reads every path relative to its data folder.
 class InData {

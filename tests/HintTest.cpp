@@ -98,10 +98,9 @@ TEST(HintTest, AfterAWastedBombItSaysHowFarBackTheLevelCanBeWonAgain) {
     auto take = [&](const std::vector<const char*>& steps, int rest) {
         for (const char* keys : steps) {
             applyKeyMask(parseTape(std::string("1 20 ") + keys + "\n").runs[0].keys, play.keyboard.state);
-            ASSERT_FALSE(advancePass(level, play.keyboard.state, 20, level.items.size(), outcome, &history));
+            ASSERT_FALSE(play.pass(20, outcome, &history));
             applyKeyMask(0, play.keyboard.state);
-            for (int i = 0; i < rest; ++i)
-                ASSERT_FALSE(advancePass(level, play.keyboard.state, 20, level.items.size(), outcome, &history));
+            for (int i = 0; i < rest; ++i) ASSERT_FALSE(play.pass(20, outcome, &history));
         }
     };
     // A step right, the bomb far from the wall, two steps left, the blast,

@@ -1,10 +1,10 @@
 // Level codes: every shipped level round-trips, and every kind of bad code is
 // refused for its own reason, never decoded into another level.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <filesystem>
 
+#include "common/Deflate.h"
 #include "common/ShareCode.h"
 #include "level/LevelCode.h"
 #include "level/LevelText.h"
@@ -23,14 +23,6 @@ Fault faultOf(const std::string& code) {
     }
     ADD_FAILURE() << "decoded: " << code;
     return Fault::NotACode;
-}
-
-std::string deflated(const std::string& text) {
-    uLongf size = compressBound(text.size());
-    std::string out(size, '\0');
-    compress2(reinterpret_cast<Bytef*>(&out[0]), &size, reinterpret_cast<const Bytef*>(text.data()), text.size(), 9);
-    // A zlib stream: two bytes of header before, four of checksum after the raw deflate.
-    return out.substr(2, size - 6);
 }
 
 const char* const kSmallLevel = "gfx/cave.txt\ngfx/bg_cave.png\n1\n...\nplr 1 0\n";
@@ -86,7 +78,7 @@ TEST(LevelCodeTest, BadCodesAreRefusedForTheirOwnReason) {
     }
     // A checksum over a body the writer never made.
     EXPECT_EQ(faultOf(levelcode::frameLevelCode("not deflate at all", 5, 0)), Fault::Checksum);
-    EXPECT_EQ(faultOf(levelcode::frameLevelCode(deflated("abc"), 5, 0)), Fault::Checksum);
+    EXPECT_EQ(faultOf(levelcode::frameLevelCode(deflateRaw("abc"), 5, 0)), Fault::Checksum);
 
     try {
         levelcode::decodeLevelCode("2" + code.substr(1));
@@ -97,14 +89,14 @@ TEST(LevelCodeTest, BadCodesAreRefusedForTheirOwnReason) {
     }
 
     // Declared too large, and a small body that would inflate past the cap.
-    EXPECT_EQ(faultOf(levelcode::frameLevelCode(deflated("abc"), fileread::kTextCap + 1, 0)), Fault::TooLarge);
-    const std::string bomb = deflated(std::string(fileread::kTextCap * 4, '.'));
+    EXPECT_EQ(faultOf(levelcode::frameLevelCode(deflateRaw("abc"), fileread::kTextCap + 1, 0)), Fault::TooLarge);
+    const std::string bomb = deflateRaw(std::string(fileread::kTextCap * 4, '.'));
     EXPECT_LT(bomb.size(), 8000u);
     EXPECT_EQ(faultOf(levelcode::frameLevelCode(bomb, fileread::kTextCap, 0)), Fault::TooLarge);
 
     const std::string foreign = "gfx/cave.txt\n/home/me/secret.png\n0\n";
     try {
-        levelcode::decodeLevelCode(levelcode::frameLevelCode(deflated(foreign), foreign.size(), 0));
+        levelcode::decodeLevelCode(levelcode::frameLevelCode(deflateRaw(foreign), foreign.size(), 0));
         ADD_FAILURE();
     } catch (const levelcode::CodeError& error) {
         EXPECT_EQ(error.fault, Fault::ForeignFile);

@@ -119,7 +119,7 @@ public:
                 if ((bits >> i) & 1u && (random() % 3 == 0)) keys |= 1u << i;  // arrows, x, z, space, return
             if (random() % 400 == 0) keys |= 1u << 8;  // escape
             if (random() % 400 == 0) keys |= 1u << 9;  // r
-            if (random() % 8 == 0) keys = 1u << (kTapeKeyCount - 1);  // u
+            if (random() % 8 == 0) keys = kUndoKeyBit;
         }
         --held;
         applyKeyMask(static_cast<uint16_t>(keys), keyboard.state);
@@ -132,7 +132,7 @@ public:
         clock.arm(roll < 80 ? 1 + random() % 40 : 1 + random() % 400);
         ++pass;
         undone = history ? history->stepsBack() : 0;
-        if (history && undoHeld(keyboard.state)) expected = history->target();
+        if (history && undoHeld(keyboard.state)) expected = history->stateBack(1);
         return true;
     }
     void afterUpdates(unsigned, uint32_t) override {
@@ -158,7 +158,7 @@ public:
     std::string failure;
 };
 
-fs::path dataFolder() { return fs::path(VORREL_SOURCE_DATA); }
+using testsupport::dataFolder;
 
 // The selection map and every numbered level present now.
 std::vector<std::string> campaignLevels() {

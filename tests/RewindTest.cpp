@@ -112,7 +112,7 @@ TEST(TapeFilesTest, EveryTapeEndsAsExpectedDrawnHeadlessAndFromSnapshots) {
         UndoHistory history;
         history.attach(*level);
         bool undoes = false;
-        for (const TapeRun& run : c.tape.runs) undoes = undoes || (run.keys >> (kTapeKeyCount - 1) & 1u);
+        for (const TapeRun& run : c.tape.runs) undoes = undoes || (run.keys & kUndoKeyBit);
         const std::vector<uint16_t> keys = framesOf(c.tape);
         const std::vector<uint32_t> times = timesOf(c.tape);
         ASSERT_GE(keys.size(), drawn.size());
@@ -121,7 +121,7 @@ TEST(TapeFilesTest, EveryTapeEndsAsExpectedDrawnHeadlessAndFromSnapshots) {
         PlayOutcome outcome;
         auto pass = [&](size_t p) {
             applyKeyMask(keys[p], play.keyboard.state);
-            return advancePass(*level, play.keyboard.state, times[p], level->items.size(), outcome, &history);
+            return play.pass(times[p], outcome, &history);
         };
         size_t p = 0;
         for (; p < drawn.size(); ++p) {

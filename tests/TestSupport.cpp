@@ -62,6 +62,11 @@ void pixelRGB(SDL_Surface* surface, int x, int y, Uint8& r, Uint8& g, Uint8& b) 
     SDL_GetRGB(value, surface->format, &r, &g, &b);
 }
 
+std::filesystem::path dataFolder() {
+    const char* named = std::getenv("VORREL_DATA");
+    return std::filesystem::absolute(named ? std::filesystem::path(named) : std::filesystem::path(VORREL_SOURCE_DATA));
+}
+
 SoundBank& sounds() {
     screen();
     static SoundBank bank;

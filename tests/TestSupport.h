@@ -13,6 +13,10 @@ namespace testsupport {
 // SDL video on the dummy driver, 640x480 at 32 bits; made once per process.
 SDL_Surface* screen();
 
+// The game's data folder, absolute: VORREL_DATA when set (an installed
+// copy), else the source tree's.
+std::filesystem::path dataFolder();
+
 // A fresh temporary folder that becomes the working directory while the
 // object lives (the game reads every file relative to it).
 class ScratchDir {

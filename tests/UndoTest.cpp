@@ -14,6 +14,7 @@
 #include "entities/Treasure.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
+#include "gfx/Surface.h"
 #include "level/Level.h"
 #include "play/Headless.h"
 #include "play/HudLayout.h"
@@ -82,7 +83,7 @@ TEST(UndoTapes, StepsTakenBackLeaveTheWorldAsIfNeverTaken) {
         SCOPED_TRACE(c.name);
         const Tape tape = loadTape(c.name);
         size_t key = 0;
-        while (key < tape.runs.size() && !(tape.runs[key].keys >> (kTapeKeyCount - 1) & 1u)) ++key;
+        while (key < tape.runs.size() && !(tape.runs[key].keys & kUndoKeyBit)) ++key;
         ASSERT_LT(key, tape.runs.size());
         EXPECT_TRUE(c.before(*play(runs(tape, 0, key)).level));
 
@@ -130,12 +131,9 @@ TEST(UndoTapes, NothingLeftToUndoBlinksTheCap) {
     auto capAfter = [&](const std::string& frames) {
         const Played p = play(plus(pressed, "1 20 u\n" + frames));
         std::vector<Uint32> pixels;
-        SDL_Surface* s = p.level->screen;
-        SDL_LockSurface(s);
         for (int y = hud::kUndoCapY - 2; y < hud::kUndoCapY + hud::kCapHeight + 2; ++y)
             for (int x = hud::kUndoCapX - 2; x < hud::kUndoCapX + hud::kCapWidth + 2; ++x)
-                pixels.push_back(*reinterpret_cast<Uint32*>(static_cast<Uint8*>(s->pixels) + y * s->pitch + x * 4));
-        SDL_UnlockSurface(s);
+                pixels.push_back(getPixel(p.level->screen, x, y));
         return pixels;
     };
     const std::vector<Uint32> lit = capAfter(""), off = capAfter("8 20\n");
@@ -162,9 +160,9 @@ TEST(UndoHistoryTest, PastItsBudgetTheOldestStepsThinOut) {
     auto walk = [&](int key) {
         play.keyboard.releaseAll();
         play.keyboard.press(key);
-        advancePass(level, play.keyboard.state, 20, level.items.size(), outcome, &history);
+        play.pass(20, outcome, &history);
         play.keyboard.releaseAll();
-        for (int i = 0; i < 30; ++i) advancePass(level, play.keyboard.state, 20, level.items.size(), outcome, &history);
+        for (int i = 0; i < 30; ++i) play.pass(20, outcome, &history);
     };
     double before = 0;
     for (int i = 0; i < 300; ++i) {

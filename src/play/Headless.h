@@ -16,8 +16,10 @@ public:
     HeadlessPlay& operator=(const HeadlessPlay&) = delete;
 
     // One pass with the keyboard's keys held; true when the play ended at
-    // the pass's end check (outcome says how).
-    bool pass(uint32_t dt, PlayOutcome& outcome) { return advancePass(level, keyboard.state, dt, items, outcome); }
+    // the pass's end check (outcome says how). With a history, as the undo key plays.
+    bool pass(uint32_t dt, PlayOutcome& outcome, UndoHistory* history = nullptr) {
+        return advancePass(level, keyboard.state, dt, items, outcome, history);
+    }
 
     Level& level;
     platform::ScriptedKeyboard keyboard;

@@ -13,7 +13,7 @@ uint16_t keyMaskOf(const uint8_t* state) {
     for (int i = 0; i < kTapeKeyCount; ++i)
         if (state[kTapeKeySyms[i]]) mask = static_cast<uint16_t>(mask | (1u << i));
     // Either undo key is the tape's `u`: the play treats them alike.
-    if (undoHeld(state)) mask = static_cast<uint16_t>(mask | (1u << (kTapeKeyCount - 1)));
+    if (undoHeld(state)) mask = static_cast<uint16_t>(mask | kUndoKeyBit);
     return mask;
 }
 

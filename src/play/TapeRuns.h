@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-// The keys a tape can hold, as bits of TapeRun::keys.
+// The keys a tape can hold, as bits of TapeRun::keys; the undo key is the last.
 constexpr int kTapeKeyCount = 14;
+constexpr uint16_t kUndoKeyBit = 1u << (kTapeKeyCount - 1);
 extern const char* const kTapeKeyNames[kTapeKeyCount];
 extern const int kTapeKeySyms[kTapeKeyCount];
 uint16_t keyMaskOf(const uint8_t* state);

@@ -64,8 +64,6 @@ public:
     // Steps kept beyond the first state; the bytes all snapshots hold.
     std::size_t steps() const { return used > 0 ? used - 1 : 0; }
     std::size_t bytes() const { return total; }
-    // What the next step back puts back (the first state when no step is kept).
-    const Snapshot& target() const { return kept[used > 0 ? used - 1 : 0]; }
     // How many presses of the key may step back from here (the last puts back
     // the first state), and the world that many presses put back.
     std::size_t reach() const { return used; }
