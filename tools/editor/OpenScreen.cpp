@@ -178,5 +178,5 @@ void OpenScreen::draw(SDL_Surface* screen) {
         blitRect(preview, screen, 0, 0, w, h, kPreviewX, kPreviewY);
     else
         drawSmallText(screen, kPreviewX + 8, kPreviewY + h / 2, previewNote, rgb(screen, 255, 90, 90));
-    if (selected >= 0) drawSmallText(screen, kPreviewX, kPreviewY + h + 8, rows[selected].file.name, white);
+    if (selected >= 0) drawSmallText(screen, kPreviewX, kPreviewY + h + 8, fitEnd(rows[selected].file.name, w), white);
 }
