@@ -492,8 +492,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
         pop(n);
         if (limits.shortest && limits.bound && nodes[n].moves > seen.value(nodes[n].hash)) {
             // Reached again in fewer actions after it was queued.
-            packedBytes -= nodes[n].packed.capacity();
-            std::vector<uint8_t>().swap(nodes[n].packed);
+            release(nodes[n]);
             continue;
         }
         if (nodes[n].unplayed) {
@@ -556,30 +555,97 @@ SolveStatus Solver::step(uint64_t stateBudget) {
     return state;
 }
 
+namespace {
+
+// A varint: seven bits a byte, the high bit set on all but the last.
+void putCount(std::vector<uint8_t>& out, size_t n) {
+    for (; n >= 0x80; n >>= 7) out.push_back(static_cast<uint8_t>(n | 0x80));
+    out.push_back(static_cast<uint8_t>(n));
+}
+
+size_t getCount(const uint8_t*& at) {
+    size_t n = 0;
+    for (int shift = 0;; shift += 7) {
+        const uint8_t b = *at++;
+        n |= static_cast<size_t>(b & 0x7F) << shift;
+        if (!(b & 0x80)) return n;
+    }
+}
+
+} // namespace
+
 void Solver::pack(Node& node, const Snapshot& snapshot) {
     // The looks are left out when they are laid out as the start's: nothing
     // the rules do reads them (the hash leaves them out too), so a state
     // restored with the start's looks plays on exactly as with its own.
     const bool looks = snapshot.looks.size() != root.looks.size();
-    node.rulesSize = static_cast<uint32_t>(snapshot.rules.size());
-    node.packed.reserve(snapshot.rules.size() + (looks ? snapshot.looks.size() : 0));
-    node.packed.assign(snapshot.rules.begin(), snapshot.rules.end());
-    if (looks) node.packed.insert(node.packed.end(), snapshot.looks.begin(), snapshot.looks.end());
-    packedBytes += node.packed.capacity();
+    // Most of a state's rules are the start's bytes (the grid's cells, the
+    // items that have not moved): kept as the runs that differ from them,
+    // each as its distance from the last run's end, its length and its
+    // bytes; past the start's end the start counts as zeros.
+    const std::vector<uint8_t>& rules = snapshot.rules;
+    const std::vector<uint8_t>& base = root.rules;
+    std::vector<uint8_t>& out = packScratch;
+    out.clear();
+    putCount(out, rules.size());
+    putCount(out, looks ? snapshot.looks.size() : 0);
+    auto same = [&](size_t i) { return rules[i] == (i < base.size() ? base[i] : 0); };
+    size_t i = 0, last = 0;
+    while (i < rules.size()) {
+        if (same(i)) {
+            ++i;
+            continue;
+        }
+        // A run ends at two equal bytes in a row (one costs less inside it).
+        size_t end = i + 1;
+        while (end < rules.size() && !(same(end) && (end + 1 >= rules.size() || same(end + 1)))) ++end;
+        putCount(out, i - last);
+        putCount(out, end - i);
+        out.insert(out.end(), rules.begin() + static_cast<std::ptrdiff_t>(i), rules.begin() + static_cast<std::ptrdiff_t>(end));
+        i = last = end;
+    }
+    node.rulesSize = static_cast<uint32_t>(out.size());
+    if (looks) out.insert(out.end(), snapshot.looks.begin(), snapshot.looks.end());
+    node.packed.reset(new uint8_t[out.size()]);
+    std::memcpy(node.packed.get(), out.data(), out.size());
+    packedBytes += out.size();
+}
+
+void Solver::release(Node& node) {
+    if (!node.packed) return;
+    const uint8_t* at = node.packed.get();
+    getCount(at);
+    packedBytes -= node.rulesSize + getCount(at);
+    node.packed.reset();
 }
 
 void Solver::unpack(Node& node, Snapshot& snapshot) {
-    const auto middle = node.packed.begin() + node.rulesSize;
-    snapshot.rules.assign(node.packed.begin(), middle);
-    if (middle != node.packed.end())
-        snapshot.looks.assign(middle, node.packed.end());
+    const uint8_t* at = node.packed.get();
+    const uint8_t* const end = at + node.rulesSize;
+    const std::vector<uint8_t>& base = root.rules;
+    std::vector<uint8_t>& rules = snapshot.rules;
+    const size_t size = getCount(at);
+    const size_t looks = getCount(at);
+    rules.resize(size);
+    const size_t common = std::min(size, base.size());
+    std::memcpy(rules.data(), base.data(), common);
+    std::fill(rules.begin() + static_cast<std::ptrdiff_t>(common), rules.end(), 0);
+    size_t i = 0;
+    while (at < end) {
+        i += getCount(at);
+        const size_t length = getCount(at);
+        std::memcpy(rules.data() + i, at, length);
+        at += length;
+        i += length;
+    }
+    if (looks)
+        snapshot.looks.assign(end, end + looks);
     else
         snapshot.looks = root.looks;
     snapshot.screen = root.screen;
     snapshot.level = root.level;
     snapshot.player = root.player;
-    packedBytes -= node.packed.capacity();
-    std::vector<uint8_t>().swap(node.packed);
+    release(node);
 }
 
 size_t Solver::memory() const {

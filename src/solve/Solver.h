@@ -96,10 +96,10 @@ private:
         uint8_t action;
         // Its action not played yet: packed holds the parent's world.
         bool unplayed;
-        // The snapshot's rules bytes (then its looks, when laid out unlike
-        // the start's); emptied once expanded.
-        std::vector<uint8_t> packed;
-        uint32_t rulesSize;
+        // The snapshot's rules as they differ from the start's (then its
+        // looks, when laid out unlike the start's); freed once expanded.
+        std::unique_ptr<uint8_t[]> packed;
+        uint32_t rulesSize;  // of the packed rules
         uint64_t hash;
     };
     // Runs one action from the world as it stands; returns false when it
@@ -107,7 +107,9 @@ private:
     bool act(SolveAction action, uint32_t& passes, bool& won);
     bool nothingFalling() const;
     void pack(Node& node, const Snapshot& snapshot);
+    // Restores the node's world into the snapshot and frees its copy.
     void unpack(Node& node, Snapshot& snapshot);
+    void release(Node& node);
     bool overMemory();
     // Can a blast still change the grid (a bomb in the pocket or burning)?
     bool blastsLeft() const;
@@ -141,6 +143,7 @@ private:
     mutable std::vector<int> reachQueue;
     mutable RelaxedMap relaxed;  // tourBound's map and distances, kept
     size_t packedBytes = 0;
+    std::vector<uint8_t> packScratch;
     size_t peakBytes = 0;
     const char* stoppedBy = "";
     std::deque<uint32_t> fifo;
