@@ -11,7 +11,7 @@ namespace {
 uint64_t cellKey(int c, int r) { return uint64_t{static_cast<uint32_t>(r)} << 32 | static_cast<uint32_t>(c); }
 }  // namespace
 
-void RelaxedMap::build(const Level& level) {
+void RelaxedMap::build(const Level& level, bool pocketBlasts) {
     // The map follows from the grid's cells, the bombs' places and states
     // and, with one in the pocket, the player's cell: most actions change
     // none of them, and the map is kept.
@@ -23,7 +23,8 @@ void RelaxedMap::build(const Level& level) {
         key.push_back(bomb->placed && !bomb->exploded ? uint64_t{1} << 63 | cellKey(bomb->column, bomb->row)
                                                       : bomb->exploded);
     const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
-    if (p.bombsLeft() > 0) key.push_back(cellKey(pc, pr));
+    const bool pocket = pocketBlasts && p.bombsLeft() > 0;
+    if (pocket) key.push_back(cellKey(pc, pr));
     if (this->level == &level && key == builtFor) return;
     builtFor.swap(key);
     this->level = &level;
@@ -46,8 +47,7 @@ void RelaxedMap::build(const Level& level) {
     // round lets every bomb go off anywhere it could with the cells opened
     // so far, so after as many rounds as there are blasts to come, no
     // order of them opens a cell the map has not.
-    const bool pocket = p.bombsLeft() > 0;
-    unsigned blasts = p.bombsLeft();
+    unsigned blasts = pocket ? p.bombsLeft() : 0;
     bool lost = pocket && !open(pc, pr);
     cells.clear();
     for (const Bomb* bomb : p.bombs)

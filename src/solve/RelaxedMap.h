@@ -15,8 +15,9 @@ class RelaxedMap {
 public:
     // Builds the map for the world as it stands: the grid's passable cells,
     // and every cell a blast of the bombs still burning or in the pocket
-    // could ever turn into another (docs/solver.md).
-    void build(const Level& level);
+    // could ever turn into another (docs/solver.md); without pocketBlasts,
+    // as if the bombs in the pocket were never placed.
+    void build(const Level& level, bool pocketBlasts = true);
     int columns() const { return width; }
     int rows() const { return height; }
     // Within the first row's width, so a cell's index stays in the map.

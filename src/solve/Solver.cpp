@@ -269,19 +269,29 @@ unsigned Solver::actionsLeftBound() const {
 }
 
 // A finer bound from the grid itself: the actions on the relaxed map
-// (RelaxedMap.h) to take each gem on the way to the door.
+// (RelaxedMap.h) to take each gem on the way to the door. A bomb placed is
+// an action that moves the player nowhere, so a win that places one takes
+// at least one action more than the tour on the map with every blast to
+// come, and one that places none at least the tour on the map without the
+// pocket's blasts.
 unsigned Solver::tourBound() const {
+    const unsigned all = tourOn(relaxed, true);
+    if (all == kFarAway || level.player->bombsLeft() == 0) return all;
+    return std::min(tourOn(unplaced, false), all + 1);
+}
+
+unsigned Solver::tourOn(RelaxedMap& map, bool pocketBlasts) const {
     const Player& p = *level.player;
-    relaxed.build(level);
-    const int rows = relaxed.rows(), columns = relaxed.columns();
+    map.build(level, pocketBlasts);
+    const int rows = map.rows(), columns = map.columns();
     auto index = [&](double x, double y) -> int {
         const int c = static_cast<int>(std::floor(x / 32)), r = static_cast<int>(std::floor(y / 32));
         return c >= 0 && r >= 0 && c < columns && r < rows ? r * columns + c : -1;
     };
     const int start = index(p.x, p.y), goal = index(door->x, door->y);
-    if (start < 0 || goal < 0 || !relaxed.open(start % columns, start / columns)) return kFarAway;
-    const std::vector<uint32_t>& fromPlayer = relaxed.kept(start, false);
-    const std::vector<uint32_t>& toDoor = relaxed.kept(goal, true);
+    if (start < 0 || goal < 0 || !map.open(start % columns, start / columns)) return kFarAway;
+    const std::vector<uint32_t>& fromPlayer = map.kept(start, false);
+    const std::vector<uint32_t>& toDoor = map.kept(goal, true);
     uint32_t most = fromPlayer[goal];
     if (most == kFarAway) return kFarAway;
     auto sum = [&](int c, int r) -> uint32_t {
@@ -304,7 +314,7 @@ unsigned Solver::tourBound() const {
                 const uint32_t after = toDoor[static_cast<size_t>(r) * columns + b];
                 if (before != kFarAway && after != kFarAway) cheapest = std::min(cheapest, before + 1 + after);
             }
-            if (!relaxed.open(c, r + 1)) break;
+            if (!map.open(c, r + 1)) break;
         }
         if (cheapest == kFarAway) return kFarAway;
         most = std::max(most, cheapest);

@@ -114,6 +114,7 @@ private:
     // Can a blast still change the grid (a bomb in the pocket or burning)?
     bool blastsLeft() const;
     unsigned tourBound() const;
+    unsigned tourOn(RelaxedMap& map, bool pocketBlasts) const;
     int estimate() const;
     void push(uint32_t node);
     void pushBestFirst(uint32_t node, int64_t penalty);
@@ -142,6 +143,7 @@ private:
     mutable std::vector<uint8_t> touched;  // mayStillWin's reach, kept
     mutable std::vector<int> reachQueue;
     mutable RelaxedMap relaxed;  // tourBound's map and distances, kept
+    mutable RelaxedMap unplaced;  // the same without the pocket's blasts
     size_t packedBytes = 0;
     std::vector<uint8_t> packScratch;
     size_t peakBytes = 0;
