@@ -129,11 +129,19 @@ void RelaxedMap::reach(int from, std::vector<uint8_t>& out) {
 // action and a fall nothing. Every action the engine allows is a path of at
 // most one action here, so these distances never exceed the game's.
 void RelaxedMap::distances(int from, bool toward, std::vector<uint32_t>& out) {
+    sources.assign(1, from);
+    distances(sources, toward, out);
+}
+
+void RelaxedMap::distances(const std::vector<int>& from, bool toward, std::vector<uint32_t>& out) {
     out.assign(static_cast<size_t>(width) * height, kFarAway);
     auto ladder = [&](int c, int r) { return ladders[static_cast<size_t>(r) * width + c] != 0; };
     queue.clear();
-    out[from] = 0;
-    queue.push_back(from);
+    for (int at : from)
+        if (out[at] != 0) {
+            out[at] = 0;
+            queue.push_back(at);
+        }
     while (!queue.empty()) {
         const int at = queue.front();
         queue.pop_front();

@@ -26,9 +26,13 @@ public:
     }
     // Actions from a cell (or, toward, to it); kFarAway where none lead.
     void distances(int from, bool toward, std::vector<uint32_t>& out);
+    // The same from (or to) the nearest of several cells.
+    void distances(const std::vector<int>& from, bool toward, std::vector<uint32_t>& out);
     // The distances from (or, toward, to) a cell, kept for each cell while
     // the map stays as it is (most actions leave it).
     const std::vector<uint32_t>& kept(int cell, bool toward);
+    // Changes whenever kept finds the map changed.
+    uint64_t number() const { return mapNumber; }
 
 private:
     // Every cell the player could reach from a cell, as distances does.
@@ -42,7 +46,7 @@ private:
     std::vector<uint8_t> passable;
     std::vector<uint8_t> ladders;
     std::vector<uint8_t> seen;
-    std::vector<int> cells;
+    std::vector<int> cells, sources;
     std::vector<uint32_t> far;
     std::vector<uint64_t> key, builtFor;
     // Per cell and direction: the distances, and the map's number when

@@ -15,6 +15,10 @@
 
 namespace {
 
+// The bound tries every order of taking the gems up to this many (2^n n^2
+// steps a state); past it, the dearest single gem only.
+constexpr size_t kMostOrderedGems = 8;
+
 // Every pass of a solution lasts one ordinary frame.
 constexpr uint32_t kPassTime = 20;
 // An action that has not settled after this many passes (a minute of play)
@@ -299,13 +303,19 @@ unsigned Solver::tourOn(RelaxedMap& map, bool pocketBlasts) const {
         const size_t at = static_cast<size_t>(r) * columns + c;
         return fromPlayer[at] == kFarAway || toDoor[at] == kFarAway ? kFarAway : fromPlayer[at] + toDoor[at];
     };
+    size_t gems = 0;
     for (const Treasure* treasure : level.treasures) {
         if (treasure->collected) continue;
         // Taken in its cell or anywhere it may fall to; or flown over by a
         // jump from the cell before it to the cell after it.
         const int c = static_cast<int>(treasure->x / 32);
+        if (gems == takes.size()) takes.emplace_back();
+        std::vector<int>& take = takes[gems++];
+        take.clear();
         uint32_t cheapest = kFarAway;
         for (int r = static_cast<int>(std::floor(treasure->y / 32)); r >= 0 && r < rows; ++r) {
+            for (int s = -1; s <= 1; ++s)
+                if (c + s >= 0 && c + s < columns) take.push_back(r * columns + c + s);
             cheapest = std::min(cheapest, sum(c, r));
             for (int s : {-1, 1}) {
                 const int a = c - s, b = c + s;
@@ -319,7 +329,55 @@ unsigned Solver::tourOn(RelaxedMap& map, bool pocketBlasts) const {
         if (cheapest == kFarAway) return kFarAway;
         most = std::max(most, cheapest);
     }
-    return most;
+    return std::max(most, orderBound(map, gems, fromPlayer, toDoor));
+}
+
+// The gems are taken one after another: the cheapest order of all of them
+// on the map, each leg from any cell a gem is taken in (its column's, or
+// beside it for a jump over it) to any of the next one's, the first from
+// the player and the last to the door. Every leg is at most the actions
+// between the two takes, so the sum never exceeds the win's actions.
+unsigned Solver::orderBound(RelaxedMap& map, size_t gems, const std::vector<uint32_t>& fromPlayer,
+                            const std::vector<uint32_t>& toDoor) const {
+    if (gems < 2 || gems > kMostOrderedGems) return 0;
+    auto nearest = [](const std::vector<uint32_t>& d, const std::vector<int>& cells) {
+        uint32_t best = kFarAway;
+        for (int at : cells) best = std::min(best, d[static_cast<size_t>(at)]);
+        return best;
+    };
+    // The legs between gems follow from the map and where the gems are.
+    orderKey.assign({reinterpret_cast<uintptr_t>(&map), map.number()});
+    for (size_t i = 0; i < gems; ++i) orderKey.push_back(takes[i].empty() ? 0 : takes[i].front() + 1);
+    if (orderKey != orderFor) {
+        orderFor = orderKey;
+        between.assign(gems * gems, kFarAway);
+        for (size_t i = 0; i < gems; ++i) {
+            map.distances(takes[i], false, legs);
+            for (size_t j = 0; j < gems; ++j)
+                if (j != i) between[i * gems + j] = nearest(legs, takes[j]);
+        }
+    }
+    // Fewest actions to have taken the gems of a set, ending at one of them.
+    const size_t sets = size_t{1} << gems;
+    ordered.assign(sets * gems, kFarAway);
+    for (size_t i = 0; i < gems; ++i) ordered[(size_t{1} << i) * gems + i] = nearest(fromPlayer, takes[i]);
+    for (size_t set = 1; set < sets; ++set)
+        for (size_t last = 0; last < gems; ++last) {
+            const uint32_t here = ordered[set * gems + last];
+            if (here == kFarAway || !(set >> last & 1)) continue;
+            for (size_t next = 0; next < gems; ++next) {
+                const uint32_t leg = between[last * gems + next];
+                if (set >> next & 1 || leg == kFarAway) continue;
+                uint32_t& there = ordered[(set | size_t{1} << next) * gems + next];
+                there = std::min(there, here + leg);
+            }
+        }
+    uint32_t fewest = kFarAway;
+    for (size_t last = 0; last < gems; ++last) {
+        const uint32_t here = ordered[(sets - 1) * gems + last], toGoal = nearest(toDoor, takes[last]);
+        if (here != kFarAway && toGoal != kFarAway) fewest = std::min(fewest, here + toGoal);
+    }
+    return fewest == kFarAway ? 0 : fewest;
 }
 
 void Solver::push(uint32_t node) {

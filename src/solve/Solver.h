@@ -115,6 +115,8 @@ private:
     bool blastsLeft() const;
     unsigned tourBound() const;
     unsigned tourOn(RelaxedMap& map, bool pocketBlasts) const;
+    unsigned orderBound(RelaxedMap& map, size_t gems, const std::vector<uint32_t>& fromPlayer,
+                        const std::vector<uint32_t>& toDoor) const;
     int estimate() const;
     void push(uint32_t node);
     void pushBestFirst(uint32_t node, int64_t penalty);
@@ -144,6 +146,11 @@ private:
     mutable std::vector<int> reachQueue;
     mutable RelaxedMap relaxed;  // tourBound's map and distances, kept
     mutable RelaxedMap unplaced;  // the same without the pocket's blasts
+    // orderBound's cells each gem is taken in, its legs between gems (kept
+    // while the map and the gems stay), and its table of orders.
+    mutable std::vector<std::vector<int>> takes;
+    mutable std::vector<uint64_t> orderKey, orderFor;
+    mutable std::vector<uint32_t> between, legs, ordered;
     size_t packedBytes = 0;
     std::vector<uint8_t> packScratch;
     size_t peakBytes = 0;
