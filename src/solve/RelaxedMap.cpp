@@ -26,8 +26,33 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts) {
     const bool pocket = pocketBlasts && p.bombsLeft() > 0;
     if (pocket) key.push_back(cellKey(pc, pr));
     if (this->level == &level && key == builtFor) return;
+    if (this->level != &level) made.clear();
     builtFor.swap(key);
     this->level = &level;
+    // A search comes back to the same few worlds' maps: the last ones made
+    // are kept by what they follow from.
+    uint64_t hash = 0x9E3779B97F4A7C15ull;
+    for (uint64_t word : builtFor) hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
+    for (Made& m : made)
+        if (m.hash == hash && m.key == builtFor) {
+            m.used = ++uses;
+            passable = m.passable;
+            return;
+        }
+    make(level, pocket, pc, pr);
+    size_t slot = made.size();
+    if (slot < kMadeMaps) {
+        made.emplace_back();
+    } else {
+        slot = 0;
+        for (size_t i = 1; i < made.size(); ++i)
+            if (made[i].used < made[slot].used) slot = i;
+    }
+    made[slot] = {hash, builtFor, passable, ++uses};
+}
+
+void RelaxedMap::make(const Level& level, bool pocket, int pc, int pr) {
+    const Player& p = *level.player;
     height = static_cast<int>(level.grid.size());
     width = height ? static_cast<int>(level.grid[0].size()) : 0;
     const size_t size = static_cast<size_t>(width) * height;
@@ -104,18 +129,36 @@ bool RelaxedMap::openBlasts(std::vector<int>& bombCells) {
 }
 
 const std::vector<uint32_t>& RelaxedMap::kept(int cell, bool toward) {
-    if (passable != lastMap) {
-        lastMap = passable;
-        ++mapNumber;
-        keptDistances.resize(passable.size() * 2);
-        keptFor.assign(passable.size() * 2, 0);
+    if (versions.empty() || passable != versions[current].passable) {
+        // A search comes back to the same few maps (the player above or
+        // below a ledge, a bomb here or there): each keeps its distances.
+        size_t found = versions.size();
+        for (size_t i = 0; i < versions.size() && found == versions.size(); ++i)
+            if (versions[i].passable == passable) found = i;
+        if (found == versions.size()) {
+            if (versions.size() < kKeptMaps) {
+                versions.emplace_back();
+            } else {
+                found = 0;
+                for (size_t i = 1; i < versions.size(); ++i)
+                    if (versions[i].used < versions[found].used) found = i;
+            }
+            Version& fresh = versions[found];
+            fresh.passable = passable;
+            fresh.number = ++mapNumber;
+            fresh.distances.resize(passable.size() * 2);
+            fresh.have.assign(passable.size() * 2, 0);
+        }
+        current = found;
     }
+    Version& map = versions[current];
+    map.used = ++uses;
     const size_t at = static_cast<size_t>(cell) * 2 + toward;
-    if (keptFor[at] != mapNumber) {
-        distances(cell, toward, keptDistances[at]);
-        keptFor[at] = mapNumber;
+    if (!map.have[at]) {
+        distances(cell, toward, map.distances[at]);
+        map.have[at] = 1;
     }
-    return keptDistances[at];
+    return map.distances[at];
 }
 
 void RelaxedMap::reach(int from, std::vector<uint8_t>& out) {

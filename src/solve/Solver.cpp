@@ -18,6 +18,8 @@ namespace {
 // The bound tries every order of taking the gems up to this many (2^n n^2
 // steps a state); past it, the dearest single gem only.
 constexpr size_t kMostOrderedGems = 8;
+// Tables of legs between gems kept, for as many maps and places of gems.
+constexpr size_t kKeptLegs = 32;
 
 // Every pass of a solution lasts one ordinary frame.
 constexpr uint32_t kPassTime = 20;
@@ -345,11 +347,28 @@ unsigned Solver::orderBound(RelaxedMap& map, size_t gems, const std::vector<uint
         for (int at : cells) best = std::min(best, d[static_cast<size_t>(at)]);
         return best;
     };
-    // The legs between gems follow from the map and where the gems are.
-    orderKey.assign({reinterpret_cast<uintptr_t>(&map), map.number()});
+    // The legs between gems follow from the map and where the gems are;
+    // the last few are kept, since the search comes back to them.
+    orderKey.assign({&map == &relaxed ? 0u : 1u, map.number()});
     for (size_t i = 0; i < gems; ++i) orderKey.push_back(takes[i].empty() ? 0 : takes[i].front() + 1);
-    if (orderKey != orderFor) {
-        orderFor = orderKey;
+    size_t slot = legCache.size();
+    for (size_t i = 0; i < legCache.size() && slot == legCache.size(); ++i)
+        if (legCache[i].key == orderKey) slot = i;
+    const bool known = slot < legCache.size();
+    if (!known) {
+        if (legCache.size() < kKeptLegs) {
+            legCache.emplace_back();
+        } else {
+            slot = 0;
+            for (size_t i = 1; i < legCache.size(); ++i)
+                if (legCache[i].used < legCache[slot].used) slot = i;
+        }
+    }
+    Legs& cached = legCache[slot];
+    cached.used = ++legUses;
+    std::vector<uint32_t>& between = cached.between;
+    if (!known) {
+        cached.key = orderKey;
         between.assign(gems * gems, kFarAway);
         for (size_t i = 0; i < gems; ++i) {
             map.distances(takes[i], false, legs);

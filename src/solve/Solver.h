@@ -149,8 +149,15 @@ private:
     // orderBound's cells each gem is taken in, its legs between gems (kept
     // while the map and the gems stay), and its table of orders.
     mutable std::vector<std::vector<int>> takes;
-    mutable std::vector<uint64_t> orderKey, orderFor;
-    mutable std::vector<uint32_t> between, legs, ordered;
+    struct Legs {
+        std::vector<uint64_t> key;  // which map, its number, the gems' places
+        std::vector<uint32_t> between;
+        uint64_t used = 0;
+    };
+    mutable std::vector<Legs> legCache;
+    mutable uint64_t legUses = 0;
+    mutable std::vector<uint64_t> orderKey;
+    mutable std::vector<uint32_t> legs, ordered;
     size_t packedBytes = 0;
     std::vector<uint8_t> packScratch;
     size_t peakBytes = 0;
