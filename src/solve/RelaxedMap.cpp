@@ -6,6 +6,7 @@
 #include "entities/Bomb.h"
 #include "entities/Player.h"
 #include "level/Level.h"
+#include "solve/LeastUsed.h"
 
 namespace {
 uint64_t cellKey(int c, int r) { return uint64_t{static_cast<uint32_t>(r)} << 32 | static_cast<uint32_t>(c); }
@@ -33,22 +34,17 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts) {
     // are kept by what they follow from.
     uint64_t hash = 0x9E3779B97F4A7C15ull;
     for (uint64_t word : builtFor) hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
-    for (Made& m : made)
-        if (m.hash == hash && m.key == builtFor) {
-            m.used = ++uses;
-            passable = m.passable;
-            return;
-        }
-    make(level, pocket, pc, pr);
-    size_t slot = made.size();
-    if (slot < kMadeMaps) {
-        made.emplace_back();
-    } else {
-        slot = 0;
-        for (size_t i = 1; i < made.size(); ++i)
-            if (made[i].used < made[slot].used) slot = i;
+    bool found;
+    Made& m = made[findOrMake(made, kMadeMaps, uses, [&](const Made& e) { return e.hash == hash && e.key == builtFor; },
+                              found)];
+    if (found) {
+        passable = m.passable;
+        return;
     }
-    made[slot] = {hash, builtFor, passable, ++uses};
+    make(level, pocket, pc, pr);
+    m.hash = hash;
+    m.key = builtFor;
+    m.passable = passable;
 }
 
 void RelaxedMap::make(const Level& level, bool pocket, int pc, int pr) {
@@ -132,27 +128,17 @@ const std::vector<uint32_t>& RelaxedMap::kept(int cell, bool toward) {
     if (versions.empty() || passable != versions[current].passable) {
         // A search comes back to the same few maps (the player above or
         // below a ledge, a bomb here or there): each keeps its distances.
-        size_t found = versions.size();
-        for (size_t i = 0; i < versions.size() && found == versions.size(); ++i)
-            if (versions[i].passable == passable) found = i;
-        if (found == versions.size()) {
-            if (versions.size() < kKeptMaps) {
-                versions.emplace_back();
-            } else {
-                found = 0;
-                for (size_t i = 1; i < versions.size(); ++i)
-                    if (versions[i].used < versions[found].used) found = i;
-            }
-            Version& fresh = versions[found];
+        bool found;
+        current = findOrMake(versions, kKeptMaps, uses, [&](const Version& v) { return v.passable == passable; }, found);
+        if (!found) {
+            Version& fresh = versions[current];
             fresh.passable = passable;
             fresh.number = ++mapNumber;
             fresh.distances.resize(passable.size() * 2);
             fresh.have.assign(passable.size() * 2, 0);
         }
-        current = found;
     }
     Version& map = versions[current];
-    map.used = ++uses;
     const size_t at = static_cast<size_t>(cell) * 2 + toward;
     if (!map.have[at]) {
         distances(cell, toward, map.distances[at]);

@@ -12,6 +12,7 @@
 #include "play/Headless.h"
 #include "play/PlayLoop.h"
 #include "play/UndoHistory.h"
+#include "solve/LeastUsed.h"
 
 namespace {
 
@@ -351,21 +352,9 @@ unsigned Solver::orderBound(RelaxedMap& map, size_t gems, const std::vector<uint
     // the last few are kept, since the search comes back to them.
     orderKey.assign({&map == &relaxed ? 0u : 1u, map.number()});
     for (size_t i = 0; i < gems; ++i) orderKey.push_back(takes[i].empty() ? 0 : takes[i].front() + 1);
-    size_t slot = legCache.size();
-    for (size_t i = 0; i < legCache.size() && slot == legCache.size(); ++i)
-        if (legCache[i].key == orderKey) slot = i;
-    const bool known = slot < legCache.size();
-    if (!known) {
-        if (legCache.size() < kKeptLegs) {
-            legCache.emplace_back();
-        } else {
-            slot = 0;
-            for (size_t i = 1; i < legCache.size(); ++i)
-                if (legCache[i].used < legCache[slot].used) slot = i;
-        }
-    }
-    Legs& cached = legCache[slot];
-    cached.used = ++legUses;
+    bool known;
+    Legs& cached = legCache[findOrMake(legCache, kKeptLegs, legUses, [&](const Legs& l) { return l.key == orderKey; },
+                                       known)];
     std::vector<uint32_t>& between = cached.between;
     if (!known) {
         cached.key = orderKey;
