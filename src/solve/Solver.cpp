@@ -119,6 +119,11 @@ bool Solver::act(SolveAction action, uint32_t& passes, bool& won) {
     const uint32_t used0 = p.bombsUsed;
 
     applyKeyMask(kActionKeys[action], play->keyboard.state);
+    if (action == ActWait) {
+        // Most of a wait is the fuses burning down in a world at rest.
+        passes = std::min(idlePasses(), kMostPasses - 1);
+        skipIdlePasses(passes);
+    }
     for (;;) {
         PlayOutcome outcome;
         // Each pass begins with the end check of the world the last one
@@ -608,6 +613,19 @@ uint64_t Solver::idleKey() {
     for (Bomb* bomb : bombs)
         if (bomb->placed && !bomb->exploded) bomb->timer += age;
     return stateHash(scratch);
+}
+
+uint32_t Solver::idlePasses() const {
+    uint32_t passes = UINT32_MAX;
+    for (const Bomb* bomb : level.player->bombs)
+        if (bomb->placed && !bomb->exploded) passes = std::min(passes, bomb->idleUpdates(kPassTime));
+    return passes == UINT32_MAX ? 0 : passes;
+}
+
+void Solver::skipIdlePasses(uint32_t passes) {
+    for (Bomb* bomb : level.player->bombs)
+        if (bomb->placed && !bomb->exploded)
+            for (uint32_t i = 0; i < passes; ++i) bomb->burn(kPassTime);
 }
 
 void Solver::extend(const SolveLimits& more) {
