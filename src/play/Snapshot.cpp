@@ -28,6 +28,16 @@ Rewinder::Rewinder(Level& level) : level(level) {
 
 void Rewinder::capture(Snapshot& out) const {
     StateIo io = StateIo::saving(out.rules, out.looks, ids);
+    saveTo(io, out);
+}
+
+void Rewinder::captureRules(Snapshot& out) const {
+    out.looks.clear();
+    StateIo io = StateIo::savingRules(out.rules, ids);
+    saveTo(io, out);
+}
+
+void Rewinder::saveTo(StateIo& io, Snapshot& out) const {
     transferWorld(io);
     // Only the cells and ladders the blasts swap in, and the items
     // registered in them, ever change.
@@ -52,6 +62,15 @@ void Rewinder::capture(Snapshot& out) const {
 
 void Rewinder::restore(const Snapshot& in) const {
     StateIo io = StateIo::loading(in.rules, in.looks, ids);
+    loadFrom(io, in);
+}
+
+void Rewinder::restoreRules(const Snapshot& in) const {
+    StateIo io = StateIo::loadingRules(in.rules, ids);
+    loadFrom(io, in);
+}
+
+void Rewinder::loadFrom(StateIo& io, const Snapshot& in) const {
     transferWorld(io);
     for (const Square& square : squares) {
         *square.at = square.first;

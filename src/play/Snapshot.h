@@ -33,10 +33,18 @@ public:
     void capture(Snapshot& out) const;
     // Puts the world back, Item's class-wide references included.
     void restore(const Snapshot& in) const;
+    // The same for the rules' part alone, for a search that tells states
+    // apart by the rules: the snapshot's looks are left empty, and a restore
+    // leaves the world's looks as they were (nothing the rules do reads them).
+    void captureRules(Snapshot& out) const;
+    void restoreRules(const Snapshot& in) const;
 
 private:
     // The player's and the items' fields, saved or loaded.
     void transferWorld(StateIo& io) const;
+    // The world's fields and the grid squares that differ, saved or loaded.
+    void saveTo(StateIo& io, Snapshot& out) const;
+    void loadFrom(StateIo& io, const Snapshot& in) const;
     Level& level;
     WorldIds ids;
     // Every grid square, its cell and the cell's item when this was made:

@@ -363,7 +363,7 @@ void Solver::playDeferred(uint32_t node) {
     Node& n = nodes[node];
     n.unplayed = false;
     unpack(n, from);
-    rewinder.restore(from);
+    rewinder.restoreRules(from);
     uint32_t passes;
     bool won;
     if (!act(static_cast<SolveAction>(n.action), passes, won)) return;
@@ -371,7 +371,7 @@ void Solver::playDeferred(uint32_t node) {
         finish(n.parent, passes, static_cast<SolveAction>(n.action));
         return;
     }
-    rewinder.capture(scratch);
+    rewinder.captureRules(scratch);
     const uint64_t hash = stateHash(scratch);
     if (!seen.insert(hash) || !mayStillWin()) return;
     n.passes = passes;
@@ -463,7 +463,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
         } else if (ended || !settled()) {
             state = SolveStatus::Unsolvable;
         } else {
-            rewinder.capture(scratch);
+            rewinder.captureRules(scratch);
             nodes[0].hash = stateHash(scratch);
             seen.insert(nodes[0].hash);
             pack(nodes[0], scratch);
@@ -508,7 +508,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
         --budget;
         ++examined;
         unpack(nodes[n], from);
-        rewinder.restore(from);
+        rewinder.restoreRules(from);
         // Actions the world rules out before any pass are skipped; a wait
         // already tried from this world at another age of its fuses ends
         // where that one ended.
@@ -520,7 +520,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
         bool moved = false;  // the world is no longer the node's
         for (int a = 0; a < ActionCount && state == SolveStatus::Running; ++a) {
             if ((a == ActWait && (!burning || waitTried)) || (a == ActBomb && !pocket)) continue;
-            if (moved) rewinder.restore(from);
+            if (moved) rewinder.restoreRules(from);
             if (a == ActBomb && !limits.shortest) {
                 // Lighting a bomb is the longest action, and the best-first
                 // order puts most of its worlds last: played when it comes up.
@@ -542,7 +542,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
                 finish(n, passes, static_cast<SolveAction>(a));
                 continue;
             }
-            rewinder.capture(scratch);
+            rewinder.captureRules(scratch);
             const uint64_t hash = stateHash(scratch);
             if (!(limits.shortest && limits.bound ? seen.improve(hash, moves) : seen.insert(hash))) continue;
             if (!mayStillWin()) continue;
@@ -609,7 +609,7 @@ uint64_t Solver::idleKey() {
     if (age == UINT32_MAX) return 0;
     for (Bomb* bomb : bombs)
         if (bomb->placed && !bomb->exploded) bomb->timer -= age;
-    rewinder.capture(scratch);
+    rewinder.captureRules(scratch);
     for (Bomb* bomb : bombs)
         if (bomb->placed && !bomb->exploded) bomb->timer += age;
     return stateHash(scratch);
