@@ -67,6 +67,8 @@ public:
     }
 
     bool isSaving() const { return out[0] != nullptr; }
+    // Bytes of the rules' buffer written or read so far.
+    size_t rulesAt() const { return at[0]; }
     // A field the rules read.
     template <class T>
     void rule(T& value) { move(0, &value, sizeof value); }

@@ -1,6 +1,8 @@
 // Snapshots of a play: the changing fields written out by number and read back.
 #include "play/Snapshot.h"
 
+#include <cstring>
+
 #include "entities/Bomb.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
@@ -8,6 +10,8 @@
 
 namespace {
 constexpr uint32_t kEndOfSquares = 0xFFFFFFFFu;
+// A listed square: its number, its cell's and item's numbers, its ladder.
+constexpr size_t kSquareBytes = 3 * sizeof(uint32_t) + sizeof(bool);
 }
 
 Rewinder::Rewinder(Level& level) : level(level) {
@@ -39,6 +43,7 @@ void Rewinder::captureRules(Snapshot& out) const {
 
 void Rewinder::saveTo(StateIo& io, Snapshot& out) const {
     transferWorld(io);
+    out.squaresAt = io.rulesAt();
     // Only the cells and ladders the blasts swap in, and the items
     // registered in them, ever change.
     const uint32_t count = static_cast<uint32_t>(squares.size());
@@ -62,19 +67,36 @@ void Rewinder::saveTo(StateIo& io, Snapshot& out) const {
 
 void Rewinder::restore(const Snapshot& in) const {
     StateIo io = StateIo::loading(in.rules, in.looks, ids);
-    loadFrom(io, in);
+    loadFrom(io, in, nullptr);
 }
 
 void Rewinder::restoreRules(const Snapshot& in) const {
     StateIo io = StateIo::loadingRules(in.rules, ids);
-    loadFrom(io, in);
+    loadFrom(io, in, nullptr);
 }
 
-void Rewinder::loadFrom(StateIo& io, const Snapshot& in) const {
+void Rewinder::restoreRules(const Snapshot& in, const Snapshot& current) const {
+    StateIo io = StateIo::loadingRules(in.rules, ids);
+    loadFrom(io, in, &current);
+}
+
+void Rewinder::loadFrom(StateIo& io, const Snapshot& in, const Snapshot* current) const {
     transferWorld(io);
-    for (const Square& square : squares) {
+    auto reset = [](const Square& square) {
         *square.at = square.first;
         if (square.first) square.first->item = square.firstItem;
+    };
+    if (current) {
+        // Every other square holds its first cell, and that cell its first item.
+        const std::vector<uint8_t>& bytes = current->rules;
+        for (size_t at = current->squaresAt; at + sizeof(uint32_t) <= bytes.size(); at += kSquareBytes) {
+            uint32_t square;
+            std::memcpy(&square, bytes.data() + at, sizeof square);
+            if (square >= squares.size()) break;
+            reset(squares[square]);
+        }
+    } else {
+        for (const Square& square : squares) reset(square);
     }
     for (;;) {
         uint32_t square = kEndOfSquares;

@@ -18,6 +18,8 @@ struct Snapshot {
     // What the rules read, then what only the pictures show; see ItemState.h.
     std::vector<uint8_t> rules;
     std::vector<uint8_t> looks;
+    // Where the rules' list of grid squares that differ from the start begins.
+    size_t squaresAt = 0;
     // Item's class-wide references when the snapshot was taken.
     SDL_Surface* screen = nullptr;
     Level* level = nullptr;
@@ -38,13 +40,18 @@ public:
     // leaves the world's looks as they were (nothing the rules do reads them).
     void captureRules(Snapshot& out) const;
     void restoreRules(const Snapshot& in) const;
+    // The same, where `current` is a capture of the world as it stands
+    // (nothing played since): only the grid squares it lists are put back
+    // before those of `in`, instead of every square.
+    void restoreRules(const Snapshot& in, const Snapshot& current) const;
 
 private:
     // The player's and the items' fields, saved or loaded.
     void transferWorld(StateIo& io) const;
     // The world's fields and the grid squares that differ, saved or loaded.
     void saveTo(StateIo& io, Snapshot& out) const;
-    void loadFrom(StateIo& io, const Snapshot& in) const;
+    // current: as in restoreRules, or null to put back every square.
+    void loadFrom(StateIo& io, const Snapshot& in, const Snapshot* current) const;
     Level& level;
     WorldIds ids;
     // Every grid square, its cell and the cell's item when this was made:

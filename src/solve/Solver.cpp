@@ -103,7 +103,18 @@ bool Solver::settled() const {
     return onGrid(p.x) && onGrid(p.y) && nothingFalling();
 }
 
+void Solver::rewind(const Snapshot& to) {
+    // The squares a capture of the world as it stands lists are the only
+    // ones that differ from the start.
+    if (scratchIsLive)
+        rewinder.restoreRules(to, scratch);
+    else
+        rewinder.restoreRules(to);
+    scratchIsLive = false;
+}
+
 bool Solver::act(SolveAction action, uint32_t& passes, bool& won) {
+    scratchIsLive = false;
     Player& p = *level.player;
     won = false;
     passes = 0;
@@ -363,7 +374,7 @@ void Solver::playDeferred(uint32_t node) {
     Node& n = nodes[node];
     n.unplayed = false;
     unpack(n, from);
-    rewinder.restoreRules(from);
+    rewind(from);
     uint32_t passes;
     bool won;
     if (!act(static_cast<SolveAction>(n.action), passes, won)) return;
@@ -372,6 +383,7 @@ void Solver::playDeferred(uint32_t node) {
         return;
     }
     rewinder.captureRules(scratch);
+    scratchIsLive = true;
     const uint64_t hash = stateHash(scratch);
     if (!seen.insert(hash) || !mayStillWin()) return;
     n.passes = passes;
@@ -411,6 +423,7 @@ Tape Solver::tapeTo(uint32_t node, uint32_t lastPasses, SolveAction lastAction) 
 }
 
 bool Solver::verify(const Tape& tape) {
+    scratchIsLive = false;
     rewinder.restore(root);
     const uint64_t frames = tape.frameCount();
     uint64_t frame = 0;
@@ -508,7 +521,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
         --budget;
         ++examined;
         unpack(nodes[n], from);
-        rewinder.restoreRules(from);
+        rewind(from);
         // Actions the world rules out before any pass are skipped; a wait
         // already tried from this world at another age of its fuses ends
         // where that one ended.
@@ -520,7 +533,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
         bool moved = false;  // the world is no longer the node's
         for (int a = 0; a < ActionCount && state == SolveStatus::Running; ++a) {
             if ((a == ActWait && (!burning || waitTried)) || (a == ActBomb && !pocket)) continue;
-            if (moved) rewinder.restoreRules(from);
+            if (moved) rewind(from);
             if (a == ActBomb && !limits.shortest) {
                 // Lighting a bomb is the longest action, and the best-first
                 // order puts most of its worlds last: played when it comes up.
@@ -543,6 +556,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
                 continue;
             }
             rewinder.captureRules(scratch);
+            scratchIsLive = true;
             const uint64_t hash = stateHash(scratch);
             if (!(limits.shortest && limits.bound ? seen.improve(hash, moves) : seen.insert(hash))) continue;
             if (!mayStillWin()) continue;
@@ -553,6 +567,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
     }
 
     rewinder.restore(root);
+    scratchIsLive = false;
     play = nullptr;
     Item::screen = screen;
     Item::currentLevel = current;
@@ -610,6 +625,7 @@ uint64_t Solver::idleKey() {
     for (Bomb* bomb : bombs)
         if (bomb->placed && !bomb->exploded) bomb->timer -= age;
     rewinder.captureRules(scratch);
+    scratchIsLive = false;
     for (Bomb* bomb : bombs)
         if (bomb->placed && !bomb->exploded) bomb->timer += age;
     return stateHash(scratch);

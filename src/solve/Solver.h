@@ -110,6 +110,8 @@ private:
     // Runs one action from the world as it stands; returns false when it
     // does nothing, kills the player or never settles; won tells a win.
     bool act(SolveAction action, uint32_t& passes, bool& won);
+    // Puts the world back as `to` holds it (the rules' part).
+    void rewind(const Snapshot& to);
     bool nothingFalling() const;
     void pack(Node& node, const Snapshot& snapshot);
     void unpack(Node& node, Snapshot& snapshot);
@@ -133,6 +135,8 @@ private:
     Rewinder rewinder;
     Snapshot root;
     Snapshot scratch;
+    // Is scratch a capture of the world as it stands (nothing played since)?
+    bool scratchIsLive = false;
     Snapshot from;
     std::vector<Node> nodes;
     StateSet seen;
