@@ -116,7 +116,7 @@ void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, WorldPass wha
     for (std::size_t i = 0; i < count; ++i) {
         Item* item = level.items[i];
         if (!item) continue;
-        if (move) item->update(dt, false);
+        if (move && !item->inert) item->update(dt, false);
         if (draw) item->draw(level.scale);
     }
 }

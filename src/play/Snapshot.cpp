@@ -15,7 +15,10 @@ constexpr size_t kSquareBytes = 3 * sizeof(uint32_t) + sizeof(bool);
 }
 
 Rewinder::Rewinder(Level& level) : level(level) {
-    for (Item* item : level.items) ids.addItem(item);
+    for (Item* item : level.items) {
+        ids.addItem(item);
+        if (item && !item->inert) changing.push_back(item);
+    }
     for (auto& row : level.grid)
         for (Cell*& cell : row) {
             squares.push_back({&cell, cell, cell ? cell->item : nullptr});
@@ -122,6 +125,5 @@ void Rewinder::loadFrom(StateIo& io, const Snapshot& in, const Snapshot* current
 void Rewinder::transferWorld(StateIo& io) const {
     io.rule(level.pageShift);
     level.player->transferState(io);
-    for (Item* item : level.items)
-        if (item) item->transferState(io);
+    for (Item* item : changing) item->transferState(io);
 }

@@ -54,6 +54,8 @@ private:
     void loadFrom(StateIo& io, const Snapshot& in, const Snapshot* current) const;
     Level& level;
     WorldIds ids;
+    // The items a play can change, in the level's order.
+    std::vector<Item*> changing;
     // Every grid square, its cell and the cell's item when this was made:
     // a snapshot lists only the squares that differ from these. One array,
     // since every capture and restore walks all of it.
