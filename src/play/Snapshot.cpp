@@ -49,11 +49,14 @@ void Rewinder::saveTo(StateIo& io, Snapshot& out) const {
     out.squaresAt = io.rulesAt();
     // Only the cells and ladders the blasts swap in, and the items
     // registered in them, ever change.
-    const uint32_t count = static_cast<uint32_t>(squares.size());
-    for (uint32_t i = 0; i < count; ++i) {
-        const Square& square = squares[i];
-        Cell* cell = *square.at;
-        if (cell == square.first && (!cell || cell->item == square.firstItem)) continue;
+    // Walked by pointer: the scan is most of a capture, and the writes below
+    // would otherwise make the compiler read the array's bounds again.
+    const Square* const begin = squares.data();
+    const Square* const last = begin + squares.size();
+    for (const Square* square = begin; square != last; ++square) {
+        Cell* cell = *square->at;
+        if (cell == square->first && (!cell || cell->item == square->firstItem)) continue;
+        uint32_t i = static_cast<uint32_t>(square - begin);
         Item* item = cell ? cell->item : nullptr;
         bool ladder = cell ? cell->ladder : false;
         io.rule(i);
