@@ -179,6 +179,66 @@ TEST(SolverTest, AnIdlePassAgesTheFusesAndNothingElse) {
     EXPECT_GT(checked, 50);
 }
 
+// The wait skips the passes in which only the fuses burn: at every settled
+// world with a fuse burning along each campaign level's tape, and the worlds
+// one action on from there, the skipped passes must leave the rules byte
+// for byte as the passes themselves do.
+TEST(SolverTest, SkippedIdlePassesEqualThePassesOnEveryCampaignLevel) {
+    testsupport::InFolder in(fs::path(VORREL_SOURCE_DATA));
+    int checked = 0, levels = 0;
+    for (int n = 1; fs::exists(fs::path(VORREL_SOURCE_DATA) / ("level/main/level" + std::to_string(n) + ".lev")); ++n) {
+        const std::string name = "level" + std::to_string(n);
+        auto level = load(("level/main/" + name + ".lev").c_str());
+        const Tape tape = loadTape((fs::path(VORREL_SOURCE_DATA) / "level/main/tapes" / (name + ".tape")).string());
+        Solver solver(*level);
+        Rewinder rewinder(*level);
+        Snapshot here, branch, passed, skipped;
+        HeadlessPlay play(*level);
+        PlayOutcome outcome;
+        const int before = checked;
+        // Compares the two ways from the settled world as it stands.
+        auto check = [&] {
+            const uint32_t idle = solver.idlePasses();
+            play.keyboard.releaseAll();
+            // A world the end check ends is no state of the search.
+            if (!solver.settled() || idle == 0 || checkPlayEnd(*level, play.keyboard.state, outcome)) return;
+            rewinder.capture(branch);
+            bool ended = false;
+            for (uint32_t i = 0; i < idle && !ended; ++i) ended = play.pass(20, outcome);
+            rewinder.capture(passed);
+            rewinder.restore(branch);
+            solver.skipIdlePasses(idle);
+            rewinder.capture(skipped);
+            rewinder.restore(branch);
+            EXPECT_FALSE(ended) << name;
+            EXPECT_TRUE(passed.rules == skipped.rules) << name << " after " << idle << " idle passes";
+            ++checked;
+        };
+        for (const TapeRun& run : tape.runs)
+            for (uint32_t i = 0; i < run.frames; ++i) {
+                if (solver.settled() && solver.idlePasses() > 0) {
+                    rewinder.capture(here);
+                    check();
+                    // One action on: a key held for a pass, then none until the world settles.
+                    for (int key : {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN}) {
+                        play.keyboard.releaseAll();
+                        play.keyboard.press(key);
+                        bool ended = play.pass(20, outcome);
+                        play.keyboard.releaseAll();
+                        for (int p = 0; p < 300 && !ended && !solver.settled(); ++p) ended = play.pass(20, outcome);
+                        if (!ended) check();
+                        rewinder.restore(here);
+                    }
+                }
+                applyKeyMask(run.keys, play.keyboard.state);
+                play.pass(run.dt, outcome);
+            }
+        levels += checked > before;
+    }
+    EXPECT_GT(levels, 20);
+    EXPECT_GT(checked, 1000);
+}
+
 TEST(SolverTest, AMemoryLimitEndsTheSearchAsUnknown) {
     testsupport::InFolder in(fs::path(VORREL_SOURCE_DATA));
     auto level = load("level/main/level40.lev");
@@ -222,6 +282,59 @@ TEST(SolverTest, TheBoundedShortestSearchMatchesBreadthFirst) {
         }
         EXPECT_EQ(moves[1], moves[0]);
         EXPECT_LE(states[1], states[0]);
+    }
+}
+
+// The bound at every settled world along a win, the solver's actions
+// followed as it played them, never exceeds the actions that win still
+// takes from there: levels whose wins light bombs, push and climb.
+TEST(SolverTest, TheBoundNeverExceedsTheActionsLeftOfAWin) {
+    testsupport::InFolder in(fs::path(VORREL_SOURCE_DATA));
+    for (int n : {9, 16, 27, 37, 40}) {
+        const std::string path = "level/main/level" + std::to_string(n) + ".lev";
+        SCOPED_TRACE(path);
+        std::vector<uint16_t> keys;
+        unsigned moves = 0;
+        {
+            auto level = load(path.c_str());
+            Solver solver(*level);
+            while (solver.step(1000) == SolveStatus::Running) {
+            }
+            ASSERT_EQ(solver.status(), SolveStatus::Solved);
+            moves = solver.moves();
+            for (const TapeRun& run : solver.tape().runs) keys.insert(keys.end(), run.frames, run.keys);
+        }
+        auto level = load(path.c_str());
+        Solver judge(*level);
+        HeadlessPlay play(*level);
+        PlayOutcome outcome{};
+        size_t at = 0;
+        auto pass = [&] {
+            applyKeyMask(keys.at(at++), play.keyboard.state);
+            return play.pass(20, outcome);
+        };
+        auto blasts = [&] {
+            size_t burst = 0;
+            for (const Bomb* bomb : level->player->bombs) burst += bomb->exploded;
+            return burst;
+        };
+        while (!judge.settled()) ASSERT_FALSE(pass());
+        EXPECT_GT(judge.actionsLeftBound(), 0u);
+        bool ended = false;
+        for (unsigned done = 0; !ended && done <= moves; ++done) {
+            EXPECT_LE(judge.actionsLeftBound(), moves - done) << "after " << done << " actions";
+            if (done == moves) break;
+            // A pass without keys at a settled world begins a wait, which
+            // lasts until a blast and the world settled after it.
+            const bool wait = keys.at(at) == 0;
+            const size_t burst = blasts();
+            do
+                ended = pass();
+            while (!ended && !(judge.settled() && (!wait || blasts() != burst)));
+        }
+        while (!ended) ended = pass();
+        EXPECT_EQ(outcome, Completed);
+        EXPECT_EQ(at, keys.size());
     }
 }
 
