@@ -74,8 +74,7 @@ public:
     SettlingDriver(const Tape& tape, Level& level) : ReplayDriver(tape, level), level(level) {}
     bool passStart(unsigned pass) override {
         const Player& p = *level.player;
-        const bool busy = p.walking || p.jumping || p.pushing || p.falling || p.steppingUp || p.placingBomb ||
-                          p.onLadder;
+        const bool busy = !p.idle();
         double itemSum = 0;
         for (Item* item : level.items) itemSum += item->x + 1000.0 * item->y;
         if (!busy && p.x == lastX && p.y == lastY && itemSum == lastItems) {
