@@ -112,20 +112,24 @@ int drawSmallText(SDL_Surface* surface, int x, int y, std::string_view text, Uin
     return x;
 }
 
-std::string fitEnd(std::string_view text, int width) {
+namespace {
+
+// The most letters of text that fit in width with "...", kept from its
+// start or from its end.
+std::string fit(std::string_view text, int width, bool keepEnd) {
     if (smallTextWidth(text) <= width) return std::string(text);
     int used = smallTextWidth("...");
     size_t keep = 0;
-    while (keep < text.size() && used + smallTextWidth(text.substr(keep, 1)) <= width)
-        used += smallTextWidth(text.substr(keep++, 1));
-    return std::string(text.substr(0, keep)) + "...";
+    auto next = [&] { return text.substr(keepEnd ? text.size() - 1 - keep : keep, 1); };
+    while (keep < text.size() && used + smallTextWidth(next()) <= width) {
+        used += smallTextWidth(next());
+        ++keep;
+    }
+    return keepEnd ? "..." + std::string(text.substr(text.size() - keep)) : std::string(text.substr(0, keep)) + "...";
 }
 
-std::string fitStart(std::string_view text, int width) {
-    if (smallTextWidth(text) <= width) return std::string(text);
-    int used = smallTextWidth("...");
-    size_t keep = 0;
-    while (keep < text.size() && used + smallTextWidth(text.substr(text.size() - 1 - keep, 1)) <= width)
-        used += smallTextWidth(text.substr(text.size() - 1 - keep++, 1));
-    return "..." + std::string(text.substr(text.size() - keep));
-}
+}  // namespace
+
+std::string fitEnd(std::string_view text, int width) { return fit(text, width, false); }
+
+std::string fitStart(std::string_view text, int width) { return fit(text, width, true); }
