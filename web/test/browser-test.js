@@ -407,6 +407,7 @@ const hintYellow = (page) => page.evaluate(() => {
 // it away again; two walks right, then U held takes back both (a press and
 // its repeat), so the level stands as it started.
 async function hintAndUndoByTouch(page) {
+  await sleep(1500);  // past the fade-in: a key held from before the play asks nothing
   const plain = await hintYellow(page);
   await touch(page, 'h', 300);
   let shown = plain;
