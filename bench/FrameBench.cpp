@@ -275,8 +275,8 @@ void hintBench(benchmark::State& state, const char* path, unsigned settle) {
     HintFrames frames(state, settle);
     runHint(level, nullptr, nullptr);
     counting = false;
-    state.counters["allocs_per_frame"] =
-        static_cast<double>(frames.total) / static_cast<double>(frames.frames > 0 ? frames.frames : 1);
+    state.counters["allocs_per_frame"] = static_cast<double>(frames.total) /
+                                         static_cast<double>(frames.frames > 0 ? frames.frames : 1);
 }
 
 // The solver's speed: settled states examined per second of a breadth-first
@@ -482,9 +482,11 @@ int main(int argc, char** argv) {
             ->UseRealTime();
     }
     benchmark::RegisterBenchmark("hint/answer/level1", hintBench, "level/main/level1.lev", 3u)
-        ->Unit(benchmark::kMillisecond)->UseRealTime();
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark("hint/thinking/level40", hintBench, "level/main/level40.lev", 0u)
-        ->Unit(benchmark::kMillisecond)->UseRealTime();
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     // Three kinds of level for the solver: boxes, bombs, ladders.
     static const char* const solveLevels[][3] = {{"level12", "level/main/level12.lev", "boxes"},
                                                  {"level17", "level/main/level17.lev", "bombs"},
@@ -533,7 +535,8 @@ int main(int argc, char** argv) {
     }
     if (!reporter.hints.empty()) {
         std::printf("\n| hint held | frame (ms) | allocations per frame |\n|---|---:|---:|\n");
-        for (const auto& [what, h] : reporter.hints) std::printf("| %s | %.3f | %.0f |\n", what.c_str(), h.frame, h.allocs);
+        for (const auto& [what, h] : reporter.hints)
+            std::printf("| %s | %.3f | %.0f |\n", what.c_str(), h.frame, h.allocs);
     }
     benchmark::Shutdown();
     delete sounds;

@@ -108,7 +108,6 @@ TEST(GamepadMapping, TheShippedFileIsTheDefaults) {
     for (int i = 0; i < platform::PadActionCount; ++i) EXPECT_EQ(mapping.buttons[i], defaults.buttons[i]) << i;
 }
 
-
 // Level 1 played with the pad alone: two walks left (the second onto a gem),
 // the undo button held for 400 ms (a press and its first repeat: two steps
 // back), the hint button, then back. The world is as the keyboard's U leaves it.

@@ -88,8 +88,9 @@ GamepadMapping parseGamepadMapping(const std::string& text, std::vector<std::str
             if (name == kActionNames[i]) action = i;
         uint32_t bits = 0;
         if (equals == std::string::npos || action < 0 || !parseButtons(content.substr(equals + 1), bits)) {
-            complaints.push_back("gamepad.conf line " + std::to_string(number) + " ignored: \"" + content +
-                                 "\" (expected jump, bomb, restart, start, back, undo or hint = button numbers 0 to 31)");
+            complaints.push_back(
+                "gamepad.conf line " + std::to_string(number) + " ignored: \"" + content +
+                "\" (expected jump, bomb, restart, start, back, undo or hint = button numbers 0 to 31)");
             continue;
         }
         mapping.buttons[action] = bits;
