@@ -103,7 +103,18 @@ bool Solver::settled() const {
     return onGrid(p.x) && onGrid(p.y) && nothingFalling();
 }
 
+void Solver::rewind(const Snapshot& to) {
+    // The squares a capture of the world as it stands lists are the only
+    // ones that differ from the start.
+    if (scratchIsLive)
+        rewinder.restoreRules(to, scratch);
+    else
+        rewinder.restoreRules(to);
+    scratchIsLive = false;
+}
+
 bool Solver::act(SolveAction action, uint32_t& passes, bool& won) {
+    scratchIsLive = false;
     Player& p = *level.player;
     won = false;
     passes = 0;
@@ -119,6 +130,11 @@ bool Solver::act(SolveAction action, uint32_t& passes, bool& won) {
     const uint32_t used0 = p.bombsUsed;
 
     applyKeyMask(kActionKeys[action], play->keyboard.state);
+    if (action == ActWait) {
+        // Most of a wait is the fuses burning down in a world at rest.
+        passes = std::min(idlePasses(), kMostPasses - 1);
+        skipIdlePasses(passes);
+    }
     for (;;) {
         PlayOutcome outcome;
         // Each pass begins with the end check of the world the last one
@@ -358,7 +374,7 @@ void Solver::playDeferred(uint32_t node) {
     Node& n = nodes[node];
     n.unplayed = false;
     unpack(n, from);
-    rewinder.restore(from);
+    rewind(from);
     uint32_t passes;
     bool won;
     if (!act(static_cast<SolveAction>(n.action), passes, won)) return;
@@ -366,7 +382,8 @@ void Solver::playDeferred(uint32_t node) {
         finish(n.parent, passes, static_cast<SolveAction>(n.action));
         return;
     }
-    rewinder.capture(scratch);
+    rewinder.captureRules(scratch);
+    scratchIsLive = true;
     const uint64_t hash = stateHash(scratch);
     if (!seen.insert(hash) || !mayStillWin()) return;
     n.passes = passes;
@@ -406,6 +423,7 @@ Tape Solver::tapeTo(uint32_t node, uint32_t lastPasses, SolveAction lastAction) 
 }
 
 bool Solver::verify(const Tape& tape) {
+    scratchIsLive = false;
     rewinder.restore(root);
     const uint64_t frames = tape.frameCount();
     uint64_t frame = 0;
@@ -458,7 +476,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
         } else if (ended || !settled()) {
             state = SolveStatus::Unsolvable;
         } else {
-            rewinder.capture(scratch);
+            rewinder.captureRules(scratch);
             nodes[0].hash = stateHash(scratch);
             seen.insert(nodes[0].hash);
             pack(nodes[0], scratch);
@@ -503,7 +521,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
         --budget;
         ++examined;
         unpack(nodes[n], from);
-        rewinder.restore(from);
+        rewind(from);
         // Actions the world rules out before any pass are skipped; a wait
         // already tried from this world at another age of its fuses ends
         // where that one ended.
@@ -515,7 +533,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
         bool moved = false;  // the world is no longer the node's
         for (int a = 0; a < ActionCount && state == SolveStatus::Running; ++a) {
             if ((a == ActWait && (!burning || waitTried)) || (a == ActBomb && !pocket)) continue;
-            if (moved) rewinder.restore(from);
+            if (moved) rewind(from);
             if (a == ActBomb && !limits.shortest) {
                 // Lighting a bomb is the longest action, and the best-first
                 // order puts most of its worlds last: played when it comes up.
@@ -537,7 +555,8 @@ SolveStatus Solver::step(uint64_t stateBudget) {
                 finish(n, passes, static_cast<SolveAction>(a));
                 continue;
             }
-            rewinder.capture(scratch);
+            rewinder.captureRules(scratch);
+            scratchIsLive = true;
             const uint64_t hash = stateHash(scratch);
             if (!(limits.shortest && limits.bound ? seen.improve(hash, moves) : seen.insert(hash))) continue;
             if (!mayStillWin()) continue;
@@ -548,6 +567,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
     }
 
     rewinder.restore(root);
+    scratchIsLive = false;
     play = nullptr;
     Item::screen = screen;
     Item::currentLevel = current;
@@ -604,10 +624,24 @@ uint64_t Solver::idleKey() {
     if (age == UINT32_MAX) return 0;
     for (Bomb* bomb : bombs)
         if (bomb->placed && !bomb->exploded) bomb->timer -= age;
-    rewinder.capture(scratch);
+    rewinder.captureRules(scratch);
+    scratchIsLive = false;
     for (Bomb* bomb : bombs)
         if (bomb->placed && !bomb->exploded) bomb->timer += age;
     return stateHash(scratch);
+}
+
+uint32_t Solver::idlePasses() const {
+    uint32_t passes = UINT32_MAX;
+    for (const Bomb* bomb : level.player->bombs)
+        if (bomb->placed && !bomb->exploded) passes = std::min(passes, bomb->idleUpdates(kPassTime));
+    return passes == UINT32_MAX ? 0 : passes;
+}
+
+void Solver::skipIdlePasses(uint32_t passes) {
+    for (Bomb* bomb : level.player->bombs)
+        if (bomb->placed && !bomb->exploded)
+            for (uint32_t i = 0; i < passes; ++i) bomb->burn(kPassTime);
 }
 
 void Solver::extend(const SolveLimits& more) {

@@ -87,6 +87,11 @@ public:
     // would both have been the same world at rest, so waiting for the blast
     // from either ends in one and the same world.
     uint64_t idleKey();
+    // For a settled world with a fuse burning and no key held: how many
+    // passes only age the fuses (those before a bomb lets go of its cell),
+    // and the fuses aged by that many passes at once, as the passes would.
+    uint32_t idlePasses() const;
+    void skipIdlePasses(uint32_t passes);
 
 private:
     struct Node {
@@ -105,6 +110,8 @@ private:
     // Runs one action from the world as it stands; returns false when it
     // does nothing, kills the player or never settles; won tells a win.
     bool act(SolveAction action, uint32_t& passes, bool& won);
+    // Puts the world back as `to` holds it (the rules' part).
+    void rewind(const Snapshot& to);
     bool nothingFalling() const;
     void pack(Node& node, const Snapshot& snapshot);
     void unpack(Node& node, Snapshot& snapshot);
@@ -128,6 +135,8 @@ private:
     Rewinder rewinder;
     Snapshot root;
     Snapshot scratch;
+    // Is scratch a capture of the world as it stands (nothing played since)?
+    bool scratchIsLive = false;
     Snapshot from;
     std::vector<Node> nodes;
     StateSet seen;
