@@ -101,10 +101,10 @@ private:
         uint8_t action;
         // Its action not played yet: packed holds the parent's world.
         bool unplayed;
-        // The snapshot's rules bytes (then its looks, when laid out unlike
-        // the start's); emptied once expanded.
-        std::vector<uint8_t> packed;
-        uint32_t rulesSize;
+        // The snapshot's rules as they differ from the start's (then its
+        // looks, when laid out unlike the start's); freed once expanded.
+        std::unique_ptr<uint8_t[]> packed;
+        uint32_t rulesSize;  // of the packed rules
         uint64_t hash;
     };
     // Runs one action from the world as it stands; returns false when it
@@ -114,11 +114,16 @@ private:
     void rewind(const Snapshot& to);
     bool nothingFalling() const;
     void pack(Node& node, const Snapshot& snapshot);
+    // Restores the node's world into the snapshot and frees its copy.
     void unpack(Node& node, Snapshot& snapshot);
+    void release(Node& node);
     bool overMemory();
     // Can a blast still change the grid (a bomb in the pocket or burning)?
     bool blastsLeft() const;
     unsigned tourBound() const;
+    unsigned tourOn(RelaxedMap& map, bool pocketBlasts) const;
+    unsigned orderBound(RelaxedMap& map, size_t gems, const std::vector<uint32_t>& fromPlayer,
+                        const std::vector<uint32_t>& toDoor) const;
     int estimate() const;
     void push(uint32_t node);
     void pushBestFirst(uint32_t node, int64_t penalty);
@@ -149,7 +154,21 @@ private:
     mutable std::vector<uint8_t> touched;  // mayStillWin's reach, kept
     mutable std::vector<int> reachQueue;
     mutable RelaxedMap relaxed;  // tourBound's map and distances, kept
+    mutable RelaxedMap unplaced;  // the same without the pocket's blasts
+    // orderBound's cells each gem is taken in, its legs between gems (kept
+    // while the map and the gems stay), and its table of orders.
+    mutable std::vector<std::vector<int>> takes;
+    struct Legs {
+        std::vector<uint64_t> key;  // which map, its number, the gems' places
+        std::vector<uint32_t> between;
+        uint64_t used = 0;
+    };
+    mutable std::vector<Legs> legCache;
+    mutable uint64_t legUses = 0;
+    mutable std::vector<uint64_t> orderKey;
+    mutable std::vector<uint32_t> legs, ordered;
     size_t packedBytes = 0;
+    std::vector<uint8_t> packScratch;
     size_t peakBytes = 0;
     const char* stoppedBy = "";
     std::deque<uint32_t> fifo;
