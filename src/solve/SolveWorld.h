@@ -1,0 +1,97 @@
+#pragma once
+// One world the solver moves: a loaded level, its rewinder and snapshots, and
+// the scratch the rules' questions use. Each thread of a search has its own.
+#include <cstdint>
+#include <vector>
+
+#include "play/Snapshot.h"
+#include "solve/RelaxedMap.h"
+
+class HeadlessPlay;
+class Item;
+class Level;
+struct SolveLimits;
+
+// The macro actions tried from every settled state (the player still on the
+// grid, nothing falling): a key combination held for one pass, then no key
+// until the world settles again; waiting lets the next bomb go off.
+enum SolveAction : uint8_t { ActLeft, ActRight, ActJumpLeft, ActJumpRight, ActUp, ActDown, ActBomb, ActWait,
+                             ActionCount };
+
+// Every pass of a solution lasts one ordinary frame.
+inline constexpr uint32_t kPassTime = 20;
+// An action that has not settled after this many passes (a minute of play)
+// is dropped: something keeps moving for ever.
+inline constexpr uint32_t kMostPasses = 3000;
+
+// Tape key bits: left, right, up, down, x, z (see kTapeKeyNames).
+inline constexpr uint16_t kLeft = 1, kRight = 2, kUp = 4, kDown = 8, kX = 16, kZ = 32;
+inline constexpr uint16_t kActionKeys[ActionCount] = {kLeft, kRight, kX | kLeft, kX | kRight, kUp, kDown, kZ, 0};
+
+inline const uint8_t kNoKeys[SDLK_LAST] = {};
+
+// A state of the search.
+struct SolveNode {
+    uint32_t parent;
+    uint32_t passes;  // of the action that led here
+    uint32_t moves;
+    uint8_t action;
+    // Its action not played yet: packed holds the parent's world.
+    bool unplayed;
+    // The snapshot's rules bytes (then its looks, when laid out unlike
+    // the start's); emptied once expanded.
+    std::vector<uint8_t> packed;
+    uint32_t rulesSize;
+    uint64_t hash;
+};
+
+class SolveWorld {
+public:
+    using Node = SolveNode;
+    // level: borrowed for the world's life; its state now is the search's start.
+    explicit SolveWorld(Level& level);
+    SolveWorld(const SolveWorld&) = delete;
+    SolveWorld& operator=(const SolveWorld&) = delete;
+
+    // Runs one action from the world as it stands; returns false when it
+    // does nothing, kills the player or never settles; won tells a win.
+    bool act(SolveAction action, uint32_t& passes, bool& won);
+    bool nothingFalling() const;
+    bool settled() const;
+    // Can a blast still change the grid (a bomb in the pocket or burning)?
+    bool blastsLeft() const;
+    bool mayStillWin() const;
+    unsigned actionsLeftBound() const;
+    unsigned tourBound() const;
+    int estimate() const;
+    uint64_t idleKey();
+    // Where the world as it stands goes in the queue's order (smaller first),
+    // its actions so far left out.
+    int64_t rank(const SolveLimits& limits) const;
+    void pack(Node& node, const Snapshot& snapshot);
+    void unpack(Node& node, Snapshot& snapshot);
+
+    Level& level;
+    Rewinder rewinder;
+    Snapshot root;
+    Snapshot scratch;
+    Snapshot from;
+    HeadlessPlay* play = nullptr;  // while a search runs on it
+    // The bytes packed by this world less those unpacked (wrapping: only the
+    // sum over a search's worlds is its total).
+    size_t packedBytes = 0;
+
+private:
+    // What falls, found once: the crates and rocks, and the rest (gems,
+    // bombs) that count only once they drop.
+    std::vector<Item*> boxes;
+    std::vector<const Item*> droppers;
+    mutable std::vector<uint8_t> touched;  // mayStillWin's reach, kept
+    mutable std::vector<int> reachQueue;
+    mutable RelaxedMap relaxed;  // tourBound's map and distances, kept
+    const Item* door = nullptr;  // the last goal, the one that counts
+};
+
+// What a bomb burning to no purpose costs in the best-first order, and one
+// that will break something, for a bomb in the cell (column, row).
+int64_t litPenalty(const Level& level, int column, int row, const Item* bomb);
