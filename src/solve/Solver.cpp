@@ -154,11 +154,15 @@ void Solver::expand(SolveWorld& w, size_t slot) {
     // Runs on any thread: reads the tables, writes only its node and slot.
     Node& node = nodes[batch[slot]];
     Expansion& e = expansions[slot];
-    // A copy: the state goes back to the queue if the batch's merge stops short.
-    e.held.packed.assign(node.packed.begin(), node.packed.end());
-    e.held.rulesSize = node.rulesSize;
-    w.packedBytes += e.held.packed.capacity();
-    w.unpack(e.held, w.from);
+    if (batchReturns) {
+        // A copy: the state goes back to the queue if the merge stops short.
+        e.held.packed.assign(node.packed.begin(), node.packed.end());
+        e.held.rulesSize = node.rulesSize;
+        w.packedBytes += e.held.packed.capacity();
+        w.unpack(e.held, w.from);
+    } else {
+        w.unpack(node, w.from);
+    }
     w.rewinder.restore(w.from);
     auto settle = [&](Child& c, uint32_t moves) {
         w.rewinder.capture(w.scratch);
@@ -392,6 +396,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
             batchKeys.push_back(key);
         }
         if (expansions.size() < batch.size()) expansions.resize(batch.size());
+        batchReturns = !limits.shortest && batch.size() > 1;
         std::atomic<size_t> next{0};
         workers->run([&](unsigned i) {
             SolveWorld& mine = *worlds[i];

@@ -133,6 +133,7 @@ private:
     // The states popped for the next expansion, and their results.
     std::vector<uint32_t> batch;
     std::vector<int64_t> batchKeys;  // their places in the queue
+    bool batchReturns = false;  // what the merge leaves goes back to the queue
     std::vector<Expansion> expansions;
     size_t peakBytes = 0;
     const char* stoppedBy = "";
