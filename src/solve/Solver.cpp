@@ -142,6 +142,9 @@ namespace {
 // batch's states only while each is still the queue's first, so it examines
 // what the one-state search would; a state a thread (about one in six is
 // played for nothing).
+// Results of states sent back to the queue, kept at most.
+constexpr size_t kMostEarly = 4096;
+
 size_t batchSize(const SolveLimits& limits, size_t threads, uint64_t examined) {
     if (!limits.shortest) return threads;
     if (!limits.bound) return 256;
@@ -378,11 +381,14 @@ SolveStatus Solver::step(uint64_t stateBudget) {
             break;
         }
         // The next states as the queue gives them.
-        const size_t room = static_cast<size_t>(
-            std::min<uint64_t>({batchSize(limits, worlds.size(), examined), budget, limits.maxStates - examined}));
+        // States expanded ahead of their turn by an earlier batch come with
+        // their results and take no thread.
+        const size_t want = batchSize(limits, worlds.size(), examined);
+        const size_t room = static_cast<size_t>(std::min<uint64_t>({4 * want, budget, limits.maxStates - examined}));
         batch.clear();
         batchKeys.clear();
-        while (batch.size() < room && !(fifoOrder ? fifo.empty() : best.empty()) && !winKept()) {
+        size_t fresh = 0;
+        while (batch.size() < room && fresh < want && !(fifoOrder ? fifo.empty() : best.empty()) && !winKept()) {
             uint32_t n;
             int64_t key;
             pop(n, key);
@@ -394,8 +400,17 @@ SolveStatus Solver::step(uint64_t stateBudget) {
             }
             batch.push_back(n);
             batchKeys.push_back(key);
+            fresh += !early.count(n);
         }
         if (expansions.size() < batch.size()) expansions.resize(batch.size());
+        ready.assign(batch.size(), 0);
+        for (size_t slot = 0; slot < batch.size(); ++slot) {
+            auto it = early.find(batch[slot]);
+            if (it == early.end()) continue;
+            expansions[slot] = std::move(it->second);
+            early.erase(it);
+            ready[slot] = 1;
+        }
         batchReturns = !limits.shortest && batch.size() > 1;
         std::atomic<size_t> next{0};
         workers->run([&](unsigned i) {
@@ -405,7 +420,8 @@ SolveStatus Solver::step(uint64_t stateBudget) {
                 own = std::make_unique<HeadlessPlay>(mine.level);
                 mine.play = own.get();
             }
-            for (size_t slot; (slot = next++) < batch.size();) expand(mine, slot);
+            for (size_t slot; (slot = next++) < batch.size();)
+                if (!ready[slot]) expand(mine, slot);
             if (i > 0) mine.play = nullptr;
         });
         size_t merged = 0;
@@ -417,9 +433,19 @@ SolveStatus Solver::step(uint64_t stateBudget) {
                 break;
             merge(merged, budget);
         }
+        // The rest goes back to the queue, its results kept for its turn
+        // (they depend on its world alone; the merge checks them then
+        // against the tables as they will be).
         for (size_t slot = merged; slot < batch.size(); ++slot) {
-            for (Child& c : expansions[slot].children) drop(c);
             best.push({batchKeys[slot], batch[slot]});
+            Expansion& kept = early[batch[slot]];
+            kept = std::move(expansions[slot]);
+            for (Child& c : expansions[slot].children) c.kind = Child::None;
+        }
+        if (early.size() > kMostEarly) {
+            for (auto& [node, e] : early)
+                for (Child& c : e.children) drop(c);
+            early.clear();
         }
     }
 

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <queue>
 #include <string>
@@ -134,6 +135,9 @@ private:
     std::vector<uint32_t> batch;
     std::vector<int64_t> batchKeys;  // their places in the queue
     bool batchReturns = false;  // what the merge leaves goes back to the queue
+    std::vector<uint8_t> ready;  // a batch's states expanded already
+    // States sent back to the queue, with their results.
+    std::map<uint32_t, Expansion> early;
     std::vector<Expansion> expansions;
     size_t peakBytes = 0;
     const char* stoppedBy = "";
