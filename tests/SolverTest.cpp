@@ -241,7 +241,9 @@ TEST(SolverTest, TwoThreadsSearchAsOne) {
         for (unsigned threads = 1; threads <= 2; ++threads) {
             auto level = load(path);
             Solver solver(*level, limits);
-            if (threads == 2) ASSERT_TRUE(solver.addWorld(load(path)));
+            if (threads == 2) {
+                ASSERT_TRUE(solver.addWorld(load(path)));
+            }
             ASSERT_EQ(solver.threads(), threads);
             while (solver.step(700) == SolveStatus::Running) {
             }
