@@ -6,6 +6,7 @@
 Bgitem::Bgitem(double px, double py, const AnimStrip& s, SoundBank* snd) : Item(snd), strip(s) {
     x = px;
     y = py;
+    inert = true;
 }
 
 void Bgitem::draw(int scale) {

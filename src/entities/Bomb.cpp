@@ -64,13 +64,9 @@ void Bomb::update(uint32_t& dt, bool) {
 
     if (fall(fallsIn(), dt)) row = static_cast<int32_t>(std::round(y / kCellSize));
 
-    if (placed && !exploded) {
-        timer += dt;
-        advance(strip, static_cast<int>(dt));
-    }
+    if (placed && !exploded) burn(dt);
 
-    int64_t animationStart = static_cast<int64_t>(fuse) - 5 * static_cast<int64_t>(blastStrip.frameDuration);
-    if (static_cast<int64_t>(timer) >= animationStart) {
+    if (static_cast<int64_t>(timer) >= lettingGo()) {
         if (!soundPlayed && timer >= fuse) {
             if (sounds) sounds->playEffect(EffectExplosion, 0);
             soundPlayed = true;
@@ -110,6 +106,11 @@ void Bomb::update(uint32_t& dt, bool) {
     }
 }
 
+void Bomb::burn(uint32_t dt) {
+    timer += dt;
+    advance(strip, static_cast<int>(dt));
+}
+
 void Bomb::draw(int scale) {
     if (!placed || finished || !screen) return;
     int px = static_cast<int>(x * scale);
@@ -122,8 +123,7 @@ void Bomb::draw(int scale) {
     }
     int64_t t = timer;
     int64_t duration = static_cast<int64_t>(blastStrip.frameCount) * blastStrip.frameDuration;
-    int64_t start = static_cast<int64_t>(fuse) - 5 * static_cast<int64_t>(blastStrip.frameDuration);
-    if (blastStrip.surface && t < duration + fuse && t >= start) {
+    if (blastStrip.surface && t < duration + fuse && t >= lettingGo()) {
         blitRect(blastStrip.surface, screen, blastStrip.currentFrame * sheet::kBombBlast.width * scale, 0,
                  sheet::kBombBlast.width * scale, sheet::kBombBlast.height * scale, px - kCellSize * scale,
                  py - kCellSize * scale);

@@ -27,6 +27,19 @@ public:
     // Can the next update with this frame time set the bomb off (and so
     // change cells of the grid)?
     bool mayGoOffWithin(uint32_t dt) const { return !exploded && static_cast<uint64_t>(timer) + dt >= fuse; }
+    // The timer's value from which the blast's animation runs and the bomb
+    // lets go of its cell.
+    int64_t lettingGo() const { return static_cast<int64_t>(fuse) - 5 * static_cast<int64_t>(blastStrip.frameDuration); }
+    // A burning fuse aged by one update of dt: all that update does to a
+    // resting bomb while its timer stays below lettingGo().
+    void burn(uint32_t dt);
+    // How many more updates of dt a resting, burning bomb stays as it is but
+    // for its fuse's age (burn); 0 when it is not burning.
+    uint32_t idleUpdates(uint32_t dt) const {
+        if (!placed || exploded || dt == 0) return 0;
+        const int64_t left = lettingGo() - static_cast<int64_t>(timer) - 1;
+        return left < 0 ? 0 : static_cast<uint32_t>(left / dt);
+    }
 
     int32_t column = 0;
     int32_t row = 0;

@@ -43,6 +43,9 @@ public:
     virtual void transferState(StateIo& io);
 
     SoundBank* sounds;
+    // Its update does nothing and its transferState keeps nothing (a
+    // decoration): a pass and a snapshot leave it out.
+    bool inert = false;
     bool collected = false;
     double x = 0;
     double y = 0;

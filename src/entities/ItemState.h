@@ -50,6 +50,15 @@ public:
                            const WorldIds& ids) {
         return StateIo(nullptr, nullptr, rules, looks, ids);
     }
+    // The same for the rules alone: the looks are neither written nor read
+    // (a loaded world keeps the ones it had), for a search that reads only
+    // the rules.
+    static StateIo savingRules(std::vector<uint8_t>& rules, const WorldIds& ids) {
+        return StateIo(&rules, nullptr, rules, rules, ids, false);
+    }
+    static StateIo loadingRules(const std::vector<uint8_t>& rules, const WorldIds& ids) {
+        return StateIo(nullptr, nullptr, rules, rules, ids, false);
+    }
     StateIo(const StateIo&) = delete;
     StateIo& operator=(const StateIo&) = delete;
     ~StateIo() {
@@ -58,6 +67,8 @@ public:
     }
 
     bool isSaving() const { return out[0] != nullptr; }
+    // Bytes of the rules' buffer written or read so far.
+    size_t rulesAt() const { return at[0]; }
     // A field the rules read.
     template <class T>
     void rule(T& value) { move(0, &value, sizeof value); }
@@ -88,12 +99,12 @@ public:
         if (!isSaving()) pointer = ids.cell(id);
     }
     // Has every byte been read? (A snapshot of another world would not fit.)
-    bool done() const { return at[0] == in[0]->size() && at[1] == in[1]->size(); }
+    bool done() const { return at[0] == in[0]->size() && (!withLooks || at[1] == in[1]->size()); }
 
 private:
     StateIo(std::vector<uint8_t>* rulesOut, std::vector<uint8_t>* looksOut, const std::vector<uint8_t>& rules,
-            const std::vector<uint8_t>& looks, const WorldIds& ids)
-        : out{rulesOut, looksOut}, in{&rules, &looks}, ids(ids) {
+            const std::vector<uint8_t>& looks, const WorldIds& ids, bool withLooks = true)
+        : out{rulesOut, looksOut}, in{&rules, &looks}, ids(ids), withLooks(withLooks) {
         // Saving writes into the buffers' whole capacity and trims them at
         // the end: growing a vector field by field costs more than the
         // fields themselves.
@@ -102,6 +113,7 @@ private:
     }
 
     void move(int buffer, void* data, size_t size) {
+        if (buffer == 1 && !withLooks) return;
         size_t& pos = at[buffer];
         if (std::vector<uint8_t>* to = out[buffer]) {
             if (pos + size > to->size()) to->resize(2 * (pos + size) + 64);
@@ -124,5 +136,6 @@ private:
     std::vector<uint8_t>* out[2];
     const std::vector<uint8_t>* in[2];
     const WorldIds& ids;
+    bool withLooks;
     size_t at[2] = {0, 0};
 };

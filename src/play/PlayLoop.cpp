@@ -111,13 +111,20 @@ void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, WorldPass wha
     // would carry a box over the next cell into one already taken.
     dt = std::min<uint32_t>(dt, kLongestFrame);
     if (move) level.player->update(dt);
-    // No update adds or removes an item.
+    // No update adds or removes an item, so the list is read once.
     const std::size_t count = std::min(itemCount, level.items.size());
+    Item* const* const items = level.items.data();
+    if (!draw) {
+        // The headless pass: the solver's every pass.
+        for (std::size_t i = 0; i < count; ++i)
+            if (Item* item = items[i]; item && !item->inert) item->update(dt, false);
+        return;
+    }
     for (std::size_t i = 0; i < count; ++i) {
-        Item* item = level.items[i];
+        Item* item = items[i];
         if (!item) continue;
-        if (move) item->update(dt, false);
-        if (draw) item->draw(level.scale);
+        if (move && !item->inert) item->update(dt, false);
+        item->draw(level.scale);
     }
 }
 

@@ -18,6 +18,8 @@ struct Snapshot {
     // What the rules read, then what only the pictures show; see ItemState.h.
     std::vector<uint8_t> rules;
     std::vector<uint8_t> looks;
+    // Where the rules' list of grid squares that differ from the start begins.
+    size_t squaresAt = 0;
     // Item's class-wide references when the snapshot was taken.
     SDL_Surface* screen = nullptr;
     Level* level = nullptr;
@@ -33,12 +35,27 @@ public:
     void capture(Snapshot& out) const;
     // Puts the world back, Item's class-wide references included.
     void restore(const Snapshot& in) const;
+    // The same for the rules' part alone, for a search that tells states
+    // apart by the rules: the snapshot's looks are left empty, and a restore
+    // leaves the world's looks as they were (nothing the rules do reads them).
+    void captureRules(Snapshot& out) const;
+    void restoreRules(const Snapshot& in) const;
+    // The same, where `current` is a capture of the world as it stands
+    // (nothing played since): only the grid squares it lists are put back
+    // before those of `in`, instead of every square.
+    void restoreRules(const Snapshot& in, const Snapshot& current) const;
 
 private:
     // The player's and the items' fields, saved or loaded.
     void transferWorld(StateIo& io) const;
+    // The world's fields and the grid squares that differ, saved or loaded.
+    void saveTo(StateIo& io, Snapshot& out) const;
+    // current: as in restoreRules, or null to put back every square.
+    void loadFrom(StateIo& io, const Snapshot& in, const Snapshot* current) const;
     Level& level;
     WorldIds ids;
+    // The items a play can change, in the level's order.
+    std::vector<Item*> changing;
     // Every grid square, its cell and the cell's item when this was made:
     // a snapshot lists only the squares that differ from these. One array,
     // since every capture and restore walks all of it.

@@ -80,7 +80,18 @@ bool SolveWorld::settled() const {
     return onGrid(p.x) && onGrid(p.y) && nothingFalling();
 }
 
+void SolveWorld::rewind(const Snapshot& to) {
+    // The squares a capture of the world as it stands lists are the only
+    // ones that differ from the start.
+    if (scratchIsLive)
+        rewinder.restoreRules(to, scratch);
+    else
+        rewinder.restoreRules(to);
+    scratchIsLive = false;
+}
+
 bool SolveWorld::act(SolveAction action, uint32_t& passes, bool& won) {
+    scratchIsLive = false;
     Player& p = *level.player;
     won = false;
     passes = 0;
@@ -96,6 +107,11 @@ bool SolveWorld::act(SolveAction action, uint32_t& passes, bool& won) {
     const uint32_t used0 = p.bombsUsed;
 
     applyKeyMask(kActionKeys[action], play->keyboard.state);
+    if (action == ActWait) {
+        // Most of a wait is the fuses burning down in a world at rest.
+        passes = std::min(idlePasses(), kMostPasses - 1);
+        skipIdlePasses(passes);
+    }
     for (;;) {
         PlayOutcome outcome;
         // Each pass begins with the end check of the world the last one
@@ -324,10 +340,24 @@ uint64_t SolveWorld::idleKey() {
     if (age == UINT32_MAX) return 0;
     for (Bomb* bomb : bombs)
         if (bomb->placed && !bomb->exploded) bomb->timer -= age;
-    rewinder.capture(scratch);
+    rewinder.captureRules(scratch);
+    scratchIsLive = false;
     for (Bomb* bomb : bombs)
         if (bomb->placed && !bomb->exploded) bomb->timer += age;
     return stateHash(scratch);
+}
+
+uint32_t SolveWorld::idlePasses() const {
+    uint32_t passes = UINT32_MAX;
+    for (const Bomb* bomb : level.player->bombs)
+        if (bomb->placed && !bomb->exploded) passes = std::min(passes, bomb->idleUpdates(kPassTime));
+    return passes == UINT32_MAX ? 0 : passes;
+}
+
+void SolveWorld::skipIdlePasses(uint32_t passes) {
+    for (Bomb* bomb : level.player->bombs)
+        if (bomb->placed && !bomb->exploded)
+            for (uint32_t i = 0; i < passes; ++i) bomb->burn(kPassTime);
 }
 
 int64_t SolveWorld::rank(const SolveLimits& limits) const {

@@ -65,6 +65,13 @@ public:
     unsigned tourBound() const;
     int estimate() const;
     uint64_t idleKey();
+    // For a settled world with a fuse burning and no key held: how many
+    // passes only age the fuses (those before a bomb lets go of its cell),
+    // and the fuses aged by that many passes at once, as the passes would.
+    uint32_t idlePasses() const;
+    void skipIdlePasses(uint32_t passes);
+    // Puts the world back as `to` holds it (the rules' part).
+    void rewind(const Snapshot& to);
     // Where the world as it stands goes in the queue's order (smaller first),
     // its actions so far left out.
     int64_t rank(const SolveLimits& limits) const;
@@ -75,6 +82,8 @@ public:
     Rewinder rewinder;
     Snapshot root;
     Snapshot scratch;
+    // Is scratch a capture of the world as it stands (nothing played since)?
+    bool scratchIsLive = false;
     Snapshot from;
     HeadlessPlay* play = nullptr;  // while a search runs on it
     // The bytes packed by this world less those unpacked (wrapping: only the

@@ -111,6 +111,7 @@ Tape Solver::tapeTo(uint32_t node, uint32_t lastPasses, SolveAction lastAction) 
 
 bool Solver::verify(const Tape& tape) {
     SolveWorld& w = world();
+    w.scratchIsLive = false;
     w.rewinder.restore(w.root);
     const uint64_t frames = tape.frameCount();
     uint64_t frame = 0;
@@ -166,9 +167,10 @@ void Solver::expand(SolveWorld& w, size_t slot) {
     } else {
         w.unpack(node, w.from);
     }
-    w.rewinder.restore(w.from);
+    w.rewind(w.from);
     auto settle = [&](Child& c, uint32_t moves) {
-        w.rewinder.capture(w.scratch);
+        w.rewinder.captureRules(w.scratch);
+        w.scratchIsLive = true;
         c.hash = stateHash(w.scratch);
         // Known before the batch began: the merge would drop it.
         const uint32_t known = seen.value(c.hash);
@@ -207,7 +209,7 @@ void Solver::expand(SolveWorld& w, size_t slot) {
     bool moved = false;  // the world is no longer the node's
     for (int a = 0; a < ActionCount; ++a) {
         if ((a == ActWait && (!burning || waitTried)) || (a == ActBomb && !pocket)) continue;
-        if (moved) w.rewinder.restore(w.from);
+        if (moved) w.rewind(w.from);
         Child& c = e.children[a];
         if (a == ActBomb && !limits.shortest) {
             // Lighting a bomb is the longest action, and the best-first
@@ -347,7 +349,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
         } else if (ended || !w.settled()) {
             state = SolveStatus::Unsolvable;
         } else {
-            w.rewinder.capture(w.scratch);
+            w.rewinder.captureRules(w.scratch);
             nodes[0].hash = stateHash(w.scratch);
             seen.insert(nodes[0].hash);
             w.pack(nodes[0], w.scratch);
@@ -450,6 +452,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
     }
 
     w.rewinder.restore(w.root);
+    w.scratchIsLive = false;
     w.play = nullptr;
     Item::screen = screen;
     Item::currentLevel = current;

@@ -90,6 +90,11 @@ public:
     // would both have been the same world at rest, so waiting for the blast
     // from either ends in one and the same world.
     uint64_t idleKey() { return world().idleKey(); }
+    // For a settled world with a fuse burning and no key held: how many
+    // passes only age the fuses (those before a bomb lets go of its cell),
+    // and the fuses aged by that many passes at once, as the passes would.
+    uint32_t idlePasses() const { return world().idlePasses(); }
+    void skipIdlePasses(uint32_t passes) { world().skipIdlePasses(passes); }
 
 private:
     using Node = SolveNode;
