@@ -338,6 +338,59 @@ TEST(SolverTest, AWorldInAnotherStateIsRefused) {
     EXPECT_EQ(solver.status(), SolveStatus::Solved);
 }
 
+// The bound at every settled world along a win, the solver's actions
+// followed as it played them, never exceeds the actions that win still
+// takes from there: levels whose wins light bombs, push and climb.
+TEST(SolverTest, TheBoundNeverExceedsTheActionsLeftOfAWin) {
+    testsupport::InFolder in(fs::path(VORREL_SOURCE_DATA));
+    for (int n : {9, 16, 27, 37, 40}) {
+        const std::string path = "level/main/level" + std::to_string(n) + ".lev";
+        SCOPED_TRACE(path);
+        std::vector<uint16_t> keys;
+        unsigned moves = 0;
+        {
+            auto level = load(path.c_str());
+            Solver solver(*level);
+            while (solver.step(1000) == SolveStatus::Running) {
+            }
+            ASSERT_EQ(solver.status(), SolveStatus::Solved);
+            moves = solver.moves();
+            for (const TapeRun& run : solver.tape().runs) keys.insert(keys.end(), run.frames, run.keys);
+        }
+        auto level = load(path.c_str());
+        Solver judge(*level);
+        HeadlessPlay play(*level);
+        PlayOutcome outcome{};
+        size_t at = 0;
+        auto pass = [&] {
+            applyKeyMask(keys.at(at++), play.keyboard.state);
+            return play.pass(20, outcome);
+        };
+        auto blasts = [&] {
+            size_t burst = 0;
+            for (const Bomb* bomb : level->player->bombs) burst += bomb->exploded;
+            return burst;
+        };
+        while (!judge.settled()) ASSERT_FALSE(pass());
+        EXPECT_GT(judge.actionsLeftBound(), 0u);
+        bool ended = false;
+        for (unsigned done = 0; !ended && done <= moves; ++done) {
+            EXPECT_LE(judge.actionsLeftBound(), moves - done) << "after " << done << " actions";
+            if (done == moves) break;
+            // A pass without keys at a settled world begins a wait, which
+            // lasts until a blast and the world settled after it.
+            const bool wait = keys.at(at) == 0;
+            const size_t burst = blasts();
+            do
+                ended = pass();
+            while (!ended && !(judge.settled() && (!wait || blasts() != burst)));
+        }
+        while (!ended) ended = pass();
+        EXPECT_EQ(outcome, Completed);
+        EXPECT_EQ(at, keys.size());
+    }
+}
+
 // The search from where a tape leaves the play: the tape's passes then the
 // solution win on a fresh load; a tape that ends the play leaves nothing.
 TEST(SolverTest, SolvesOnFromWhereATapeLeavesThePlay) {

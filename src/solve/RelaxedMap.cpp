@@ -6,12 +6,13 @@
 #include "entities/Bomb.h"
 #include "entities/Player.h"
 #include "level/Level.h"
+#include "solve/LeastUsed.h"
 
 namespace {
 uint64_t cellKey(int c, int r) { return uint64_t{static_cast<uint32_t>(r)} << 32 | static_cast<uint32_t>(c); }
 }  // namespace
 
-void RelaxedMap::build(const Level& level) {
+void RelaxedMap::build(const Level& level, bool pocketBlasts) {
     // The map follows from the grid's cells, the bombs' places and states
     // and, with one in the pocket, the player's cell: most actions change
     // none of them, and the map is kept.
@@ -23,10 +24,31 @@ void RelaxedMap::build(const Level& level) {
         key.push_back(bomb->placed && !bomb->exploded ? uint64_t{1} << 63 | cellKey(bomb->column, bomb->row)
                                                       : bomb->exploded);
     const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
-    if (p.bombsLeft() > 0) key.push_back(cellKey(pc, pr));
+    const bool pocket = pocketBlasts && p.bombsLeft() > 0;
+    if (pocket) key.push_back(cellKey(pc, pr));
     if (this->level == &level && key == builtFor) return;
+    if (this->level != &level) made.clear();
     builtFor.swap(key);
     this->level = &level;
+    // A search comes back to the same few worlds' maps: the last ones made
+    // are kept by what they follow from.
+    uint64_t hash = 0x9E3779B97F4A7C15ull;
+    for (uint64_t word : builtFor) hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
+    bool found;
+    Made& m = made[findOrMake(made, kMadeMaps, uses, [&](const Made& e) { return e.hash == hash && e.key == builtFor; },
+                              found)];
+    if (found) {
+        passable = m.passable;
+        return;
+    }
+    make(level, pocket, pc, pr);
+    m.hash = hash;
+    m.key = builtFor;
+    m.passable = passable;
+}
+
+void RelaxedMap::make(const Level& level, bool pocket, int pc, int pr) {
+    const Player& p = *level.player;
     height = static_cast<int>(level.grid.size());
     width = height ? static_cast<int>(level.grid[0].size()) : 0;
     const size_t size = static_cast<size_t>(width) * height;
@@ -46,8 +68,7 @@ void RelaxedMap::build(const Level& level) {
     // round lets every bomb go off anywhere it could with the cells opened
     // so far, so after as many rounds as there are blasts to come, no
     // order of them opens a cell the map has not.
-    const bool pocket = p.bombsLeft() > 0;
-    unsigned blasts = p.bombsLeft();
+    unsigned blasts = pocket ? p.bombsLeft() : 0;
     bool lost = pocket && !open(pc, pr);
     cells.clear();
     for (const Bomb* bomb : p.bombs)
@@ -104,18 +125,26 @@ bool RelaxedMap::openBlasts(std::vector<int>& bombCells) {
 }
 
 const std::vector<uint32_t>& RelaxedMap::kept(int cell, bool toward) {
-    if (passable != lastMap) {
-        lastMap = passable;
-        ++mapNumber;
-        keptDistances.resize(passable.size() * 2);
-        keptFor.assign(passable.size() * 2, 0);
+    if (versions.empty() || passable != versions[current].passable) {
+        // A search comes back to the same few maps (the player above or
+        // below a ledge, a bomb here or there): each keeps its distances.
+        bool found;
+        current = findOrMake(versions, kKeptMaps, uses, [&](const Version& v) { return v.passable == passable; }, found);
+        if (!found) {
+            Version& fresh = versions[current];
+            fresh.passable = passable;
+            fresh.number = ++mapNumber;
+            fresh.distances.resize(passable.size() * 2);
+            fresh.have.assign(passable.size() * 2, 0);
+        }
     }
+    Version& map = versions[current];
     const size_t at = static_cast<size_t>(cell) * 2 + toward;
-    if (keptFor[at] != mapNumber) {
-        distances(cell, toward, keptDistances[at]);
-        keptFor[at] = mapNumber;
+    if (!map.have[at]) {
+        distances(cell, toward, map.distances[at]);
+        map.have[at] = 1;
     }
-    return keptDistances[at];
+    return map.distances[at];
 }
 
 void RelaxedMap::reach(int from, std::vector<uint8_t>& out) {
@@ -129,11 +158,19 @@ void RelaxedMap::reach(int from, std::vector<uint8_t>& out) {
 // action and a fall nothing. Every action the engine allows is a path of at
 // most one action here, so these distances never exceed the game's.
 void RelaxedMap::distances(int from, bool toward, std::vector<uint32_t>& out) {
+    sources.assign(1, from);
+    distances(sources, toward, out);
+}
+
+void RelaxedMap::distances(const std::vector<int>& from, bool toward, std::vector<uint32_t>& out) {
     out.assign(static_cast<size_t>(width) * height, kFarAway);
     auto ladder = [&](int c, int r) { return ladders[static_cast<size_t>(r) * width + c] != 0; };
     queue.clear();
-    out[from] = 0;
-    queue.push_back(from);
+    for (int at : from)
+        if (out[at] != 0) {
+            out[at] = 0;
+            queue.push_back(at);
+        }
     while (!queue.empty()) {
         const int at = queue.front();
         queue.pop_front();

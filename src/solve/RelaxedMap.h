@@ -15,8 +15,9 @@ class RelaxedMap {
 public:
     // Builds the map for the world as it stands: the grid's passable cells,
     // and every cell a blast of the bombs still burning or in the pocket
-    // could ever turn into another (docs/solver.md).
-    void build(const Level& level);
+    // could ever turn into another (docs/solver.md); without pocketBlasts,
+    // as if the bombs in the pocket were never placed.
+    void build(const Level& level, bool pocketBlasts = true);
     int columns() const { return width; }
     int rows() const { return height; }
     // Within the first row's width, so a cell's index stays in the map.
@@ -25,13 +26,19 @@ public:
     }
     // Actions from a cell (or, toward, to it); kFarAway where none lead.
     void distances(int from, bool toward, std::vector<uint32_t>& out);
+    // The same from (or to) the nearest of several cells.
+    void distances(const std::vector<int>& from, bool toward, std::vector<uint32_t>& out);
     // The distances from (or, toward, to) a cell, kept for each cell while
     // the map stays as it is (most actions leave it).
     const std::vector<uint32_t>& kept(int cell, bool toward);
+    // The map's number as kept last found it: one number, one map.
+    uint64_t number() const { return versions.empty() ? 0 : versions[current].number; }
 
 private:
     // Every cell the player could reach from a cell, as distances does.
     void reach(int from, std::vector<uint8_t>& out);
+    // The map itself, from the grid, the bombs and (pocket) the player's cell.
+    void make(const Level& level, bool pocket, int pc, int pr);
     // Opens the blast's cells around every cell a bomb could come to rest
     // in from these cells (pushed sideways, falling); true if any opened.
     bool openBlasts(std::vector<int>& bombCells);
@@ -41,14 +48,30 @@ private:
     std::vector<uint8_t> passable;
     std::vector<uint8_t> ladders;
     std::vector<uint8_t> seen;
-    std::vector<int> cells;
+    std::vector<int> cells, sources;
     std::vector<uint32_t> far;
     std::vector<uint64_t> key, builtFor;
-    // Per cell and direction: the distances, and the map's number when
-    // they were worked out.
-    std::vector<std::vector<uint32_t>> keptDistances;
-    std::vector<uint64_t> keptFor;
-    std::vector<uint8_t> lastMap;
-    uint64_t mapNumber = 1;
+    // The last maps kept asked for, each with its number and, per cell and
+    // direction, the distances worked out so far.
+    static constexpr size_t kKeptMaps = 16;
+    struct Version {
+        std::vector<uint8_t> passable;
+        std::vector<std::vector<uint32_t>> distances;
+        std::vector<uint8_t> have;
+        uint64_t number = 0, used = 0;
+    };
+    std::vector<Version> versions;
+    struct Made {
+        uint64_t hash = 0;
+        std::vector<uint64_t> key;  // what the map follows from
+        std::vector<uint8_t> passable;
+        uint64_t used = 0;
+    };
+    // One a cell for the player on most levels (a map with a bomb in the
+    // pocket follows from the player's cell).
+    static constexpr size_t kMadeMaps = 512;
+    std::vector<Made> made;
+    size_t current = 0;
+    uint64_t mapNumber = 0, uses = 0;
     std::deque<int> queue;
 };

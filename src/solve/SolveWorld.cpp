@@ -12,9 +12,16 @@
 #include "level/Level.h"
 #include "play/Headless.h"
 #include "play/PlayLoop.h"
+#include "solve/LeastUsed.h"
 #include "solve/Solver.h"
 
 namespace {
+
+// The bound tries every order of taking the gems up to this many (2^n n^2
+// steps a state); past it, the dearest single gem only.
+constexpr size_t kMostOrderedGems = 8;
+// Tables of legs between gems kept, for as many maps and places of gems.
+constexpr size_t kKeptLegs = 32;
 
 // What a bomb burning to no purpose costs in the best-first order (a gem
 // left costs 64).
@@ -43,6 +50,25 @@ int64_t litPenalty(const Level& level, int column, int row, const Item* bomb) {
 namespace {
 
 bool onGrid(double v) { return std::fmod(v, 32.0) == 0.0; }
+
+} // namespace
+
+namespace {
+
+// A varint: seven bits a byte, the high bit set on all but the last.
+void putCount(std::vector<uint8_t>& out, size_t n) {
+    for (; n >= 0x80; n >>= 7) out.push_back(static_cast<uint8_t>(n | 0x80));
+    out.push_back(static_cast<uint8_t>(n));
+}
+
+size_t getCount(const uint8_t*& at) {
+    size_t n = 0;
+    for (int shift = 0;; shift += 7) {
+        const uint8_t b = *at++;
+        n |= static_cast<size_t>(b & 0x7F) << shift;
+        if (!(b & 0x80)) return n;
+    }
+}
 
 } // namespace
 
@@ -262,19 +288,29 @@ unsigned SolveWorld::actionsLeftBound() const {
 }
 
 // A finer bound from the grid itself: the actions on the relaxed map
-// (RelaxedMap.h) to take each gem on the way to the door.
+// (RelaxedMap.h) to take each gem on the way to the door. A bomb placed is
+// an action that moves the player nowhere, so a win that places one takes
+// at least one action more than the tour on the map with every blast to
+// come, and one that places none at least the tour on the map without the
+// pocket's blasts.
 unsigned SolveWorld::tourBound() const {
+    const unsigned all = tourOn(relaxed, true);
+    if (all == kFarAway || level.player->bombsLeft() == 0) return all;
+    return std::min(tourOn(unplaced, false), all + 1);
+}
+
+unsigned SolveWorld::tourOn(RelaxedMap& map, bool pocketBlasts) const {
     const Player& p = *level.player;
-    relaxed.build(level);
-    const int rows = relaxed.rows(), columns = relaxed.columns();
+    map.build(level, pocketBlasts);
+    const int rows = map.rows(), columns = map.columns();
     auto index = [&](double x, double y) -> int {
         const int c = static_cast<int>(std::floor(x / 32)), r = static_cast<int>(std::floor(y / 32));
         return c >= 0 && r >= 0 && c < columns && r < rows ? r * columns + c : -1;
     };
     const int start = index(p.x, p.y), goal = index(door->x, door->y);
-    if (start < 0 || goal < 0 || !relaxed.open(start % columns, start / columns)) return kFarAway;
-    const std::vector<uint32_t>& fromPlayer = relaxed.kept(start, false);
-    const std::vector<uint32_t>& toDoor = relaxed.kept(goal, true);
+    if (start < 0 || goal < 0 || !map.open(start % columns, start / columns)) return kFarAway;
+    const std::vector<uint32_t>& fromPlayer = map.kept(start, false);
+    const std::vector<uint32_t>& toDoor = map.kept(goal, true);
     uint32_t most = fromPlayer[goal];
     if (most == kFarAway) return kFarAway;
     auto sum = [&](int c, int r) -> uint32_t {
@@ -282,13 +318,19 @@ unsigned SolveWorld::tourBound() const {
         const size_t at = static_cast<size_t>(r) * columns + c;
         return fromPlayer[at] == kFarAway || toDoor[at] == kFarAway ? kFarAway : fromPlayer[at] + toDoor[at];
     };
+    size_t gems = 0;
     for (const Treasure* treasure : level.treasures) {
         if (treasure->collected) continue;
         // Taken in its cell or anywhere it may fall to; or flown over by a
         // jump from the cell before it to the cell after it.
         const int c = static_cast<int>(treasure->x / 32);
+        if (gems == takes.size()) takes.emplace_back();
+        std::vector<int>& take = takes[gems++];
+        take.clear();
         uint32_t cheapest = kFarAway;
         for (int r = static_cast<int>(std::floor(treasure->y / 32)); r >= 0 && r < rows; ++r) {
+            for (int s = -1; s <= 1; ++s)
+                if (c + s >= 0 && c + s < columns) take.push_back(r * columns + c + s);
             cheapest = std::min(cheapest, sum(c, r));
             for (int s : {-1, 1}) {
                 const int a = c - s, b = c + s;
@@ -297,12 +339,65 @@ unsigned SolveWorld::tourBound() const {
                 const uint32_t after = toDoor[static_cast<size_t>(r) * columns + b];
                 if (before != kFarAway && after != kFarAway) cheapest = std::min(cheapest, before + 1 + after);
             }
-            if (!relaxed.open(c, r + 1)) break;
+            if (!map.open(c, r + 1)) break;
         }
         if (cheapest == kFarAway) return kFarAway;
         most = std::max(most, cheapest);
     }
-    return most;
+    return std::max(most, orderBound(map, gems, fromPlayer, toDoor));
+}
+
+// The gems are taken one after another: the cheapest order of all of them
+// on the map, each leg from any cell a gem is taken in (its column's, or
+// beside it for a jump over it) to any of the next one's, the first from
+// the player and the last to the door. Every leg is at most the actions
+// between the two takes, so the sum never exceeds the win's actions.
+unsigned SolveWorld::orderBound(RelaxedMap& map, size_t gems, const std::vector<uint32_t>& fromPlayer,
+                            const std::vector<uint32_t>& toDoor) const {
+    if (gems < 2 || gems > kMostOrderedGems) return 0;
+    auto nearest = [](const std::vector<uint32_t>& d, const std::vector<int>& cells) {
+        uint32_t best = kFarAway;
+        for (int at : cells) best = std::min(best, d[static_cast<size_t>(at)]);
+        return best;
+    };
+    // The legs between gems follow from the map and where the gems are;
+    // the last few are kept, since the search comes back to them.
+    orderKey.assign({&map == &relaxed ? 0u : 1u, map.number()});
+    for (size_t i = 0; i < gems; ++i) orderKey.push_back(takes[i].empty() ? 0 : takes[i].front() + 1);
+    bool known;
+    Legs& cached = legCache[findOrMake(legCache, kKeptLegs, legUses, [&](const Legs& l) { return l.key == orderKey; },
+                                       known)];
+    std::vector<uint32_t>& between = cached.between;
+    if (!known) {
+        cached.key = orderKey;
+        between.assign(gems * gems, kFarAway);
+        for (size_t i = 0; i < gems; ++i) {
+            map.distances(takes[i], false, legs);
+            for (size_t j = 0; j < gems; ++j)
+                if (j != i) between[i * gems + j] = nearest(legs, takes[j]);
+        }
+    }
+    // Fewest actions to have taken the gems of a set, ending at one of them.
+    const size_t sets = size_t{1} << gems;
+    ordered.assign(sets * gems, kFarAway);
+    for (size_t i = 0; i < gems; ++i) ordered[(size_t{1} << i) * gems + i] = nearest(fromPlayer, takes[i]);
+    for (size_t set = 1; set < sets; ++set)
+        for (size_t last = 0; last < gems; ++last) {
+            const uint32_t here = ordered[set * gems + last];
+            if (here == kFarAway || !(set >> last & 1)) continue;
+            for (size_t next = 0; next < gems; ++next) {
+                const uint32_t leg = between[last * gems + next];
+                if (set >> next & 1 || leg == kFarAway) continue;
+                uint32_t& there = ordered[(set | size_t{1} << next) * gems + next];
+                there = std::min(there, here + leg);
+            }
+        }
+    uint32_t fewest = kFarAway;
+    for (size_t last = 0; last < gems; ++last) {
+        const uint32_t here = ordered[(sets - 1) * gems + last], toGoal = nearest(toDoor, takes[last]);
+        if (here != kFarAway && toGoal != kFarAway) fewest = std::min(fewest, here + toGoal);
+    }
+    return fewest == kFarAway ? 0 : fewest;
 }
 
 void SolveWorld::pack(Node& node, const Snapshot& snapshot) {
@@ -310,25 +405,80 @@ void SolveWorld::pack(Node& node, const Snapshot& snapshot) {
     // the rules do reads them (the hash leaves them out too), so a state
     // restored with the start's looks plays on exactly as with its own.
     const bool looks = snapshot.looks.size() != root.looks.size();
-    node.rulesSize = static_cast<uint32_t>(snapshot.rules.size());
-    node.packed.reserve(snapshot.rules.size() + (looks ? snapshot.looks.size() : 0));
-    node.packed.assign(snapshot.rules.begin(), snapshot.rules.end());
-    if (looks) node.packed.insert(node.packed.end(), snapshot.looks.begin(), snapshot.looks.end());
-    packedBytes += node.packed.capacity();
+    // Most of a state's rules are the start's bytes (the grid's cells, the
+    // items that have not moved): kept as the runs that differ from them,
+    // each as its distance from the last run's end, its length and its
+    // bytes; past the start's end the start counts as zeros.
+    const std::vector<uint8_t>& rules = snapshot.rules;
+    const std::vector<uint8_t>& base = root.rules;
+    std::vector<uint8_t>& out = packScratch;
+    out.clear();
+    putCount(out, rules.size());
+    putCount(out, looks ? snapshot.looks.size() : 0);
+    auto same = [&](size_t i) { return rules[i] == (i < base.size() ? base[i] : 0); };
+    size_t i = 0, last = 0;
+    while (i < rules.size()) {
+        if (same(i)) {
+            ++i;
+            continue;
+        }
+        // A run ends at two equal bytes in a row (one costs less inside it).
+        size_t end = i + 1;
+        while (end < rules.size() && !(same(end) && (end + 1 >= rules.size() || same(end + 1)))) ++end;
+        putCount(out, i - last);
+        putCount(out, end - i);
+        out.insert(out.end(), rules.begin() + static_cast<std::ptrdiff_t>(i), rules.begin() + static_cast<std::ptrdiff_t>(end));
+        i = last = end;
+    }
+    node.rulesSize = static_cast<uint32_t>(out.size());
+    if (looks) out.insert(out.end(), snapshot.looks.begin(), snapshot.looks.end());
+    node.packed.reset(new uint8_t[out.size()]);
+    std::memcpy(node.packed.get(), out.data(), out.size());
+    packedBytes += out.size();
+}
+
+void SolveWorld::release(Node& node) {
+    if (!node.packed) return;
+    const uint8_t* at = node.packed.get();
+    getCount(at);
+    packedBytes -= node.rulesSize + getCount(at);
+    node.packed.reset();
+}
+
+size_t SolveWorld::packedSize(const Node& node) {
+    if (!node.packed) return 0;
+    const uint8_t* at = node.packed.get();
+    getCount(at);
+    return node.rulesSize + getCount(at);
 }
 
 void SolveWorld::unpack(Node& node, Snapshot& snapshot) {
-    const auto middle = node.packed.begin() + node.rulesSize;
-    snapshot.rules.assign(node.packed.begin(), middle);
-    if (middle != node.packed.end())
-        snapshot.looks.assign(middle, node.packed.end());
+    const uint8_t* at = node.packed.get();
+    const uint8_t* const end = at + node.rulesSize;
+    const std::vector<uint8_t>& base = root.rules;
+    std::vector<uint8_t>& rules = snapshot.rules;
+    const size_t size = getCount(at);
+    const size_t looks = getCount(at);
+    rules.resize(size);
+    const size_t common = std::min(size, base.size());
+    std::memcpy(rules.data(), base.data(), common);
+    std::fill(rules.begin() + static_cast<std::ptrdiff_t>(common), rules.end(), 0);
+    size_t i = 0;
+    while (at < end) {
+        i += getCount(at);
+        const size_t length = getCount(at);
+        std::memcpy(rules.data() + i, at, length);
+        at += length;
+        i += length;
+    }
+    if (looks)
+        snapshot.looks.assign(end, end + looks);
     else
         snapshot.looks = root.looks;
     snapshot.screen = root.screen;
     snapshot.level = root.level;
     snapshot.player = root.player;
-    packedBytes -= node.packed.capacity();
-    std::vector<uint8_t>().swap(node.packed);
+    release(node);
 }
 
 uint64_t SolveWorld::idleKey() {

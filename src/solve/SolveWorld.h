@@ -2,6 +2,7 @@
 // One world the solver moves: a loaded level, its rewinder and snapshots, and
 // the scratch the rules' questions use. Each thread of a search has its own.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "play/Snapshot.h"
@@ -38,10 +39,10 @@ struct SolveNode {
     uint8_t action;
     // Its action not played yet: packed holds the parent's world.
     bool unplayed;
-    // The snapshot's rules bytes (then its looks, when laid out unlike
-    // the start's); emptied once expanded.
-    std::vector<uint8_t> packed;
-    uint32_t rulesSize;
+    // The snapshot's rules as they differ from the start's (then its
+    // looks, when laid out unlike the start's); freed once expanded.
+    std::unique_ptr<uint8_t[]> packed;
+    uint32_t rulesSize;  // of the packed rules
     uint64_t hash;
 };
 
@@ -63,6 +64,9 @@ public:
     bool mayStillWin() const;
     unsigned actionsLeftBound() const;
     unsigned tourBound() const;
+    unsigned tourOn(RelaxedMap& map, bool pocketBlasts) const;
+    unsigned orderBound(RelaxedMap& map, size_t gems, const std::vector<uint32_t>& fromPlayer,
+                        const std::vector<uint32_t>& toDoor) const;
     int estimate() const;
     uint64_t idleKey();
     // For a settled world with a fuse burning and no key held: how many
@@ -76,7 +80,11 @@ public:
     // its actions so far left out.
     int64_t rank(const SolveLimits& limits) const;
     void pack(Node& node, const Snapshot& snapshot);
+    // Restores the node's world into the snapshot and frees its copy.
     void unpack(Node& node, Snapshot& snapshot);
+    void release(Node& node);
+    // The bytes a node's packed world holds.
+    static size_t packedSize(const Node& node);
 
     Level& level;
     Rewinder rewinder;
@@ -98,6 +106,20 @@ private:
     mutable std::vector<uint8_t> touched;  // mayStillWin's reach, kept
     mutable std::vector<int> reachQueue;
     mutable RelaxedMap relaxed;  // tourBound's map and distances, kept
+    mutable RelaxedMap unplaced;  // the same without the pocket's blasts
+    // orderBound's cells each gem is taken in, its legs between gems (kept
+    // while the map and the gems stay), and its table of orders.
+    mutable std::vector<std::vector<int>> takes;
+    struct Legs {
+        std::vector<uint64_t> key;  // which map, its number, the gems' places
+        std::vector<uint32_t> between;
+        uint64_t used = 0;
+    };
+    mutable std::vector<Legs> legCache;
+    mutable uint64_t legUses = 0;
+    mutable std::vector<uint64_t> orderKey;
+    mutable std::vector<uint32_t> legs, ordered;
+    std::vector<uint8_t> packScratch;
     const Item* door = nullptr;  // the last goal, the one that counts
 };
 

@@ -160,9 +160,11 @@ void Solver::expand(SolveWorld& w, size_t slot) {
     Expansion& e = expansions[slot];
     if (batchReturns) {
         // A copy: the state goes back to the queue if the merge stops short.
-        e.held.packed.assign(node.packed.begin(), node.packed.end());
+        const size_t size = SolveWorld::packedSize(node);
+        e.held.packed.reset(new uint8_t[size]);
+        std::memcpy(e.held.packed.get(), node.packed.get(), size);
         e.held.rulesSize = node.rulesSize;
-        w.packedBytes += e.held.packed.capacity();
+        w.packedBytes += size;
         w.unpack(e.held, w.from);
     } else {
         w.unpack(node, w.from);
@@ -235,8 +237,7 @@ void Solver::expand(SolveWorld& w, size_t slot) {
 }
 
 void Solver::drop(Child& child) {
-    world().packedBytes -= child.node.packed.capacity();
-    std::vector<uint8_t>().swap(child.node.packed);
+    world().release(child.node);
     child.kind = Child::None;
 }
 
@@ -249,8 +250,7 @@ void Solver::merge(size_t slot, uint64_t& budget) {
         for (int a = 0; a < ActionCount; ++a) drop(children[a]);
         return;
     }
-    world().packedBytes -= nodes[n].packed.capacity();
-    std::vector<uint8_t>().swap(nodes[n].packed);
+    world().release(nodes[n]);
     if (nodes[n].unplayed) {
         nodes[n].unplayed = false;
         Child& c = children[0];
@@ -396,8 +396,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
             pop(n, key);
             if (limits.shortest && limits.bound && nodes[n].moves > seen.value(nodes[n].hash)) {
                 // Reached again in fewer actions after it was queued.
-                w.packedBytes -= nodes[n].packed.capacity();
-                std::vector<uint8_t>().swap(nodes[n].packed);
+                w.release(nodes[n]);
                 continue;
             }
             batch.push_back(n);
