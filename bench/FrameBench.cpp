@@ -29,6 +29,7 @@
 #include "play/PlayLoop.h"
 #include "play/Snapshot.h"
 #include "play/UndoHistory.h"
+#include "solve/HintPlay.h"
 #include "solve/Solver.h"
 #include "common/GameScreen.h"
 #include "common/SolveVerdict.h"
@@ -229,6 +230,56 @@ void undoBench(benchmark::State& state, const std::string* name) {
     history.detach();
 }
 
+// The frames of the hint while it holds the world: the held picture, the
+// panel (the bar while it thinks; the answer and the next action's marker
+// once it is known) and the present. One iteration is one frame, from one
+// pump to the next; the first `settle` frames are not counted, then
+// Escape puts the hint away.
+struct HintFrames {
+    static void pump(void* context) {
+        auto* self = static_cast<HintFrames*>(context);
+        counting = false;
+        platform::ScriptedKeyboard& keys = self->input.keyboard;
+        if (self->done) {
+            keys.releaseAll();
+            return;
+        }
+        if (++self->pumps <= self->settle) return;
+        if (self->timing) self->total += allocations.load() - self->mark;
+        self->timing = self->state.KeepRunning();
+        if (!self->timing) {
+            self->done = true;
+            keys.press(SDLK_ESCAPE);
+            return;
+        }
+        ++self->frames;
+        self->mark = allocations.load();
+        counting = true;
+    }
+    HintFrames(benchmark::State& state, unsigned settle) : state(state), settle(settle) {
+        input.keyboard.onPump = pump;
+        input.keyboard.context = this;
+    }
+    benchmark::State& state;
+    unsigned settle;
+    platform::VirtualInput input{1000};
+    unsigned pumps = 0;
+    unsigned long long frames = 0, total = 0, mark = 0;
+    bool timing = false, done = false;
+};
+
+// settle 3: level 1 is answered in the first frame's slice, so these are the
+// frames of the answer over the level. settle 0 on the campaign's hardest
+// start: the frames of the thinking, each a slice of the search.
+void hintBench(benchmark::State& state, const char* path, unsigned settle) {
+    Level level(path, screen, sounds, 1, false);
+    HintFrames frames(state, settle);
+    runHint(level, nullptr, nullptr);
+    counting = false;
+    state.counters["allocs_per_frame"] = static_cast<double>(frames.total) /
+                                         static_cast<double>(frames.frames > 0 ? frames.frames : 1);
+}
+
 // The solver's speed: settled states examined per second of a breadth-first
 // search (which examines the most states), at most 2000 states a run, on one
 // thread or two (the second's copy of the level loaded outside the timing).
@@ -369,6 +420,12 @@ public:
                 rowCopyFloor = ms;
             } else if (kind == "undo") {
                 undoTime = run.GetAdjustedCPUTime();
+            } else if (kind == "hint") {
+                // "hint/answer/level1/real_time": what the frames show, and where.
+                Hinted& h = hints[name.substr(slash + 1, name.rfind("/real_time") - slash - 1)];
+                h.frame = ms;
+                auto it = run.counters.find("allocs_per_frame");
+                if (it != run.counters.end()) h.allocs = it->second.value;
             } else if (kind == "present" || kind == "output_copy") {
                 const int factor = std::atoi(name.c_str() + slash + 1);
                 Present& p = presents[factor];
@@ -388,6 +445,10 @@ public:
         double present = 0, copy = 0, allocs = -1;
     };
     std::map<int, Present> presents;
+    struct Hinted {
+        double frame = 0, allocs = -1;
+    };
+    std::map<std::string, Hinted> hints;
 };
 
 } // namespace
@@ -429,6 +490,12 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     }
+    benchmark::RegisterBenchmark("hint/answer/level1", hintBench, "level/main/level1.lev", 3u)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("hint/thinking/level40", hintBench, "level/main/level40.lev", 0u)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     // Three kinds of level for the solver: boxes, bombs, ladders.
     static const char* const solveLevels[][3] = {{"level12", "level/main/level12.lev", "boxes"},
                                                  {"level17", "level/main/level17.lev", "bombs"},
@@ -479,6 +546,11 @@ int main(int argc, char** argv) {
         for (const auto& [factor, p] : reporter.presents)
             std::printf("| x%d | %d x %d | %.3f | %.3f | %.2f | %.0f |\n", factor, 640 * factor, 480 * factor,
                         p.present, p.copy, p.copy > 0 ? p.present / p.copy : 0.0, p.allocs);
+    }
+    if (!reporter.hints.empty()) {
+        std::printf("\n| hint held | frame (ms) | allocations per frame |\n|---|---:|---:|\n");
+        for (const auto& [what, h] : reporter.hints)
+            std::printf("| %s | %.3f | %.0f |\n", what.c_str(), h.frame, h.allocs);
     }
     benchmark::Shutdown();
     delete sounds;

@@ -6,9 +6,14 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "common/Tape.h"
+#include "entities/Player.h"
+#include "level/Level.h"
 #include "platform/FileRead.h"
 #include "platform/Gamepad.h"
 #include "platform/Platform.h"
+#include "play/PlayLoop.h"
+#include "play/Snapshot.h"
 
 namespace {
 
@@ -40,6 +45,7 @@ TEST_F(PadFixture, HatAndStickHeldTogetherBothHoldArrowsBesideTheKeyboard) {
     pad.press(0);
     pad.press(7);
     pad.press(6);
+    pad.press(5);
     const uint8_t* keys = pumped();
     EXPECT_TRUE(keys[SDLK_UP]);
     EXPECT_TRUE(keys[SDLK_LEFT]);
@@ -48,6 +54,8 @@ TEST_F(PadFixture, HatAndStickHeldTogetherBothHoldArrowsBesideTheKeyboard) {
     EXPECT_TRUE(keys[SDLK_x]);
     EXPECT_FALSE(keys[SDLK_z]);
     EXPECT_TRUE(keys[SDLK_SPACE] && keys[SDLK_RETURN] && keys[SDLK_ESCAPE]);
+    EXPECT_TRUE(keys[SDLK_h]);
+    EXPECT_FALSE(keys[SDLK_u]);
     EXPECT_TRUE(keys[SDLK_m]);
     // The keyboard's own state is left as it is, and the pad is read at pumps.
     EXPECT_FALSE(input.keyboard.state[SDLK_UP] || input.keyboard.state[SDLK_x]);
@@ -62,7 +70,7 @@ TEST(GamepadMapping, LinesReplaceTheirActionsAndBrokenOnesAreReportedAndIgnored)
     std::vector<std::string> complaints;
     const platform::GamepadMapping mapping = platform::parseGamepadMapping(
         "# comment\n\njump = 3   # A on this pad\n bomb=4 5\nfly = 2\nstart = seven\nback 6\nrestart = 32\n"
-        "restart =\n",
+        "restart =\nundo = x\nhint = 10 11\n",
         complaints);
     EXPECT_EQ(mapping.buttons[platform::PadJump], 1u << 3);
     EXPECT_EQ(mapping.buttons[platform::PadBomb], (1u << 4) | (1u << 5));
@@ -70,9 +78,12 @@ TEST(GamepadMapping, LinesReplaceTheirActionsAndBrokenOnesAreReportedAndIgnored)
     const platform::GamepadMapping defaults;
     EXPECT_EQ(mapping.buttons[platform::PadStart], defaults.buttons[platform::PadStart]);
     EXPECT_EQ(mapping.buttons[platform::PadBack], defaults.buttons[platform::PadBack]);
-    ASSERT_EQ(complaints.size(), 4u);
+    EXPECT_EQ(mapping.buttons[platform::PadUndo], defaults.buttons[platform::PadUndo]);
+    EXPECT_EQ(mapping.buttons[platform::PadHint], (1u << 10) | (1u << 11));
+    ASSERT_EQ(complaints.size(), 5u);
     EXPECT_EQ(complaints[0].rfind("gamepad.conf line 5 ignored: \"fly = 2\"", 0), 0u) << complaints[0];
     EXPECT_NE(complaints[3].find("line 8"), std::string::npos) << complaints[3];
+    EXPECT_EQ(complaints[4].rfind("gamepad.conf line 10 ignored: \"undo = x\"", 0), 0u) << complaints[4];
 
     // At start, with no pad plugged in, a broken line is still reported.
     testsupport::ScratchDir dir;
@@ -95,6 +106,78 @@ TEST(GamepadMapping, TheShippedFileIsTheDefaults) {
     EXPECT_TRUE(complaints.empty()) << complaints.front();
     const platform::GamepadMapping defaults;
     for (int i = 0; i < platform::PadActionCount; ++i) EXPECT_EQ(mapping.buttons[i], defaults.buttons[i]) << i;
+}
+
+// Level 1 played with the pad alone: two walks left (the second onto a gem),
+// the undo button held for 400 ms (a press and its first repeat: two steps
+// back), the hint button, then back. The world is as the keyboard's U leaves it.
+struct PadPlay : PlayHooks {
+    bool passStart(unsigned at) override {
+        pass = at;
+        return true;
+    }
+    void afterUpdates(unsigned at, uint32_t) override {
+        if (at == 17) afterFirstWalk = level->player->x;
+        if (at == 35) afterSecondWalk = level->player->x;
+        if (at == kUndone) Rewinder(*level).capture(undone);
+    }
+    void worldHeld(bool on) override {
+        held = on;
+        if (on) ++asked;
+    }
+    static void pump(void* context) {
+        auto* self = static_cast<PadPlay*>(context);
+        platform::GamepadState& pad = self->pad.state;
+        pad = platform::GamepadState();
+        if (self->held) {
+            // The button let go, then pressed again, puts the hint away.
+            if (++self->heldPumps > 20) pad.buttons = 1u << 5;
+            return;
+        }
+        const unsigned p = self->pass;
+        if (p < 36 && p % 18 == 0) pad.hat = SDL_HAT_LEFT;
+        if (p >= 36 && p < 56) pad.buttons = 1u << 4;
+        if (p == 70 && !self->asked) pad.buttons = 1u << 5;
+        if (p >= 80) pad.buttons = 1u << 6;
+    }
+    static constexpr unsigned kUndone = 65;
+    Level* level = nullptr;
+    platform::ScriptedGamepad pad;
+    unsigned pass = 0, asked = 0, heldPumps = 0;
+    bool held = false;
+    double afterFirstWalk = 0, afterSecondWalk = 0;
+    Snapshot undone;
+};
+
+TEST(PadPlay, TheUndoButtonHeldStepsBackAsTheKeyDoesAndTheHintButtonAsks) {
+    testsupport::InFolder in(VORREL_SOURCE_DATA);
+    Level level("level/main/level1.lev", testsupport::screen(), nullptr, 1, false);
+    const double start = level.player->x;
+    PadPlay play;
+    play.level = &level;
+    platform::VirtualInput input(1000);
+    input.keyboard.onPump = PadPlay::pump;
+    input.keyboard.context = &play;
+    platform::setGamepad(&play.pad);
+    int page = 0;
+    const PlayOutcome outcome = runPlayLoop(level, page, false, nullptr, 0, &play);
+    platform::setGamepad(nullptr);
+    EXPECT_EQ(outcome, Quit);
+    EXPECT_EQ(play.asked, 1u);
+    EXPECT_GT(play.heldPumps, 20u);
+    EXPECT_TRUE(play.afterFirstWalk != start && play.afterSecondWalk != play.afterFirstWalk);
+    EXPECT_EQ(level.player->x, start);
+
+    // The same passes on the keyboard, as a tape holds them.
+    Tape tape;
+    tape.level = "level/main/level1.lev";
+    tape.runs = parseTape("1 20 left\n17 20\n1 20 left\n17 20\n20 20 u\n10 20\n").runs;
+    ASSERT_EQ(tape.frameCount(), PadPlay::kUndone + 1);
+    Level keyed(tape.level, testsupport::screen(), nullptr, 1, false);
+    replayTape(keyed, tape, ReplayOptions());
+    Snapshot world;
+    Rewinder(keyed).capture(world);
+    EXPECT_TRUE(world.rules == play.undone.rules);
 }
 
 } // namespace

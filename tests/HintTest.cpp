@@ -1,7 +1,9 @@
 // The hint: on every campaign level's start it finds a win and names its
-// first action; after a wasted bomb it says how far back the undo key must go.
+// first action; after a wasted bomb it says how far back the undo key must go;
+// on a busy machine it gives up in time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -13,8 +15,10 @@
 #include "entities/Bomb.h"
 #include "entities/Player.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
 #include "platform/Platform.h"
 #include "play/Headless.h"
+#include "play/HudLayout.h"
 #include "play/UndoHistory.h"
 #include "solve/Hint.h"
 #include "solve/HintPlay.h"
@@ -199,4 +203,94 @@ TEST(HintTest, APlayWithAHintReplaysExactly) {
     Snapshot again;
     Rewinder(replayed).capture(again);
     EXPECT_EQ(again.rules, end.rules);
+}
+
+namespace {
+
+// A machine so busy that each frame of the hint takes a second: the hint
+// thinks one slice a frame, so on a level it cannot decide in two slices it
+// gives up when the two seconds are over.
+struct SlowFrames {
+    static void pump(void* context) {
+        auto* self = static_cast<SlowFrames*>(context);
+        self->input.clock.advance(1000);
+        ++self->pumps;
+        SDL_Surface* screen = testsupport::screen();
+        if (self->pumps == 2) self->thinking = band(screen);
+        if (self->pumps == 3) self->given = band(screen);
+        if (self->pumps == 3) self->levelShown = levelArea(screen);
+        self->input.keyboard.releaseAll();
+        if (self->pumps >= 5) self->input.keyboard.press(SDLK_RIGHT);
+    }
+    // Per row of the status bar's band: the rightmost yellow pixel (-1 for
+    // none) and whether anything but black is there.
+    struct Row {
+        int yellowEnd = -1;
+        bool lit = false;
+    };
+    static std::vector<Row> band(SDL_Surface* screen) {
+        std::vector<Row> rows;
+        for (int y = screen->h - hud::kBandHeight; y < screen->h; ++y) {
+            Row row;
+            for (int x = 0; x < screen->w; ++x) {
+                Uint8 r, g, b;
+                testsupport::pixelRGB(screen, x, y, r, g, b);
+                if (r == 255 && g == 214 && b == 64) row.yellowEnd = x;
+                if (r || g || b) row.lit = true;
+            }
+            rows.push_back(row);
+        }
+        return rows;
+    }
+    static std::vector<Uint32> levelArea(SDL_Surface* screen) {
+        std::vector<Uint32> pixels;
+        for (int y = 0; y < screen->h - hud::kBandHeight; ++y)
+            for (int x = 0; x < screen->w; ++x) {
+                Uint8 r, g, b;
+                testsupport::pixelRGB(screen, x, y, r, g, b);
+                pixels.push_back(Uint32(r) << 16 | Uint32(g) << 8 | b);
+            }
+        return pixels;
+    }
+    platform::VirtualInput input{1000};
+    unsigned pumps = 0;
+    std::vector<Row> thinking, given;
+    std::vector<Uint32> levelShown;
+};
+
+} // namespace
+
+TEST(HintTest, OnABusyMachineItGivesUpWhenItsTwoSecondsAreOver) {
+    testsupport::InFolder in(VORREL_SOURCE_DATA);
+    // The campaign's last level: its search takes about a second.
+    Level level("level/main/level40.lev", testsupport::screen(), nullptr, 1, false);
+    SDL_FillRect(level.screen, nullptr, SDL_MapRGB(level.screen->format, 30, 60, 90));
+    const std::vector<Uint32> still = SlowFrames::levelArea(level.screen);
+    Snapshot before;
+    Rewinder(level).capture(before);
+    SlowFrames slow;
+    slow.input.keyboard.onPump = SlowFrames::pump;
+    slow.input.keyboard.context = &slow;
+    runHint(level, nullptr, nullptr);
+    ASSERT_GE(slow.pumps, 5u);
+
+    // After a second of two: thinking, its bar half full.
+    const int barEnd = 8 + (level.screen->w - 16) / 2;
+    int thinkingEnd = -1;
+    for (const SlowFrames::Row& row : slow.thinking) thinkingEnd = std::max(thinkingEnd, row.yellowEnd);
+    EXPECT_NEAR(thinkingEnd, barEnd, 8);
+    // Past two: "No answer in time", one line and no bar, nothing over the level.
+    for (size_t y = 0; y < slow.given.size(); ++y) {
+        EXPECT_EQ(slow.given[y].yellowEnd, -1) << y;
+        if (y >= 6 + kLetterHeight) {
+            EXPECT_FALSE(slow.given[y].lit) << y;
+        }
+    }
+    EXPECT_TRUE(slow.given[6].lit || slow.given[10].lit);
+    EXPECT_TRUE(slow.levelShown == still);
+    // The world and the picture are as they were.
+    Snapshot after;
+    Rewinder(level).capture(after);
+    EXPECT_EQ(after.rules, before.rules);
+    EXPECT_TRUE(SlowFrames::levelArea(level.screen) == still);
 }

@@ -14,7 +14,7 @@
 namespace platform {
 namespace {
 
-const char* const kActionNames[PadActionCount] = {"jump", "bomb", "restart", "start", "back"};
+const char* const kActionNames[PadActionCount] = {"jump", "bomb", "restart", "start", "back", "undo", "hint"};
 
 Gamepad* currentPad = nullptr;
 GamepadMapping currentMapping;
@@ -62,13 +62,16 @@ bool parseButtons(const std::string& text, uint32_t& bits) {
 } // namespace
 
 // Button numbers of common pads under SDL's joystick API: start is 7 on
-// XInput-style pads and 9 on many others, back/select 6 or 8.
+// XInput-style pads and 9 on many others, back/select 6 or 8. The shoulder
+// buttons are 4 (left) and 5 (right) on both kinds.
 GamepadMapping::GamepadMapping() {
     buttons[PadJump] = 1u << 0;
     buttons[PadBomb] = 1u << 1;
     buttons[PadRestart] = 1u << 2;
     buttons[PadStart] = (1u << 7) | (1u << 9);
     buttons[PadBack] = (1u << 6) | (1u << 8);
+    buttons[PadUndo] = 1u << 4;
+    buttons[PadHint] = 1u << 5;
 }
 
 GamepadMapping parseGamepadMapping(const std::string& text, std::vector<std::string>& complaints) {
@@ -85,8 +88,9 @@ GamepadMapping parseGamepadMapping(const std::string& text, std::vector<std::str
             if (name == kActionNames[i]) action = i;
         uint32_t bits = 0;
         if (equals == std::string::npos || action < 0 || !parseButtons(content.substr(equals + 1), bits)) {
-            complaints.push_back("gamepad.conf line " + std::to_string(number) + " ignored: \"" + content +
-                                 "\" (expected jump, bomb, restart, start or back = button numbers 0 to 31)");
+            complaints.push_back(
+                "gamepad.conf line " + std::to_string(number) + " ignored: \"" + content +
+                "\" (expected jump, bomb, restart, start, back, undo or hint = button numbers 0 to 31)");
             continue;
         }
         mapping.buttons[action] = bits;
@@ -105,6 +109,9 @@ void foldGamepad(const GamepadState& pad, const GamepadMapping& mapping, uint8_t
     if (held(PadRestart)) keys[SDLK_r] = 1;
     if (held(PadStart)) keys[SDLK_SPACE] = keys[SDLK_RETURN] = 1;
     if (held(PadBack)) keys[SDLK_ESCAPE] = 1;
+    // The play's undo key and hint key; held undo rewinds as the held key does.
+    if (held(PadUndo)) keys[SDLK_u] = 1;
+    if (held(PadHint)) keys[SDLK_h] = 1;
 }
 
 void setGamepad(Gamepad* pad, const GamepadMapping& mapping) {

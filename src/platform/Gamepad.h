@@ -1,7 +1,7 @@
 #pragma once
 // Gamepads, folded into the held keys at the platform seam: the D-pad and the
-// left stick hold the arrows, buttons hold X, Z, R, Space and Return, Escape.
-// Every loop, rule and tape therefore sees keys only.
+// left stick hold the arrows, buttons hold X, Z, R, U, H, Space and Return,
+// Escape. Every loop, rule and tape therefore sees keys only.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,7 +35,7 @@ public:
     GamepadState state;
 };
 
-enum GamepadAction { PadJump, PadBomb, PadRestart, PadStart, PadBack, PadActionCount };
+enum GamepadAction { PadJump, PadBomb, PadRestart, PadStart, PadBack, PadUndo, PadHint, PadActionCount };
 
 // Which buttons (bits) hold each action's keys.
 struct GamepadMapping {

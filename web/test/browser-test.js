@@ -6,8 +6,10 @@
 // sound runs after the first key, that the progress survives a reload, and
 // that a link plays a shared level on its own (and a damaged one says so).
 // Then the page itself: it fits windows from 480 x 360 to 1920 x 1080 and a
-// phone, a phone plays from the title into level 1 and wins it with touches
-// alone, a hidden tab pauses, another tab's higher progress stays, the files
+// phone (its touch controls beside or below the picture, upright and on its
+// side), a phone plays from the title into level 1 and wins it with touches
+// alone, asks level 2 for the hint and takes two walks back with a held U,
+// a hidden tab pauses, another tab's higher progress stays, the files
 // are loaded by their content hash, the loading bar counts, a normal start
 // warns of nothing, and a page opened from disk says to serve it. Last, the
 // level editor's page (edit-test.js).
@@ -362,7 +364,8 @@ async function fits(browser) {
       return { x: r.x, y: r.y, w: r.width, h: r.height, vw: window.innerWidth, vh: window.innerHeight,
         crisp: getComputedStyle(document.getElementById('canvas')).imageRendering === 'pixelated',
         controls: controls.length,
-        controlsInside: controls.every((c) => c.left >= 0 && c.top >= 0 && c.right <= window.innerWidth && c.bottom <= window.innerHeight) };
+        controlsInside: controls.every((c) => c.left >= 0 && c.top >= 0 && c.right <= window.innerWidth && c.bottom <= window.innerHeight),
+        controlsClear: controls.every((c) => c.right <= r.left || c.left >= r.right || c.bottom <= r.top || c.top >= r.bottom) };
     });
     const inside = box.x >= 0 && box.y >= 0 && box.x + box.w <= box.vw + 0.5 && box.y + box.h <= box.vh + 0.5;
     const shape = factor ? box.w === 640 * factor && box.h === 480 * factor && box.crisp
@@ -370,7 +373,8 @@ async function fits(browser) {
     check(inside && shape && box.vw === viewport.width,
       `${label}: the picture is wholly visible at ${factor ? `factor ${factor}, crisp` : 'a smaller size, its shape kept'} (${box.w} x ${box.h} at ${box.x},${box.y} in ${box.vw} x ${box.vh})`);
     await page.screenshot({ path: path.join(work, `browser-fit-${viewport.width}x${viewport.height}.png`) });
-    if (viewport.hasTouch) check(box.controls === 10 && box.controlsInside, `${label}: the touch controls show, all on the screen`);
+    if (viewport.hasTouch) check(box.controls === 11 && box.controlsInside && box.controlsClear,
+      `${label}: the touch controls show, all on the screen and none over the picture`);
     else check(box.controls === 0, `${label}: no touch controls without touch`);
     await page.close();
   }
@@ -389,6 +393,46 @@ async function touch(page, key, ms) {
 
 const heldKeys = (page) => page.evaluate(() => Object.keys(Module.touchKeys)
   .filter((k) => k !== 'state' && HEAP8[Module.touchKeys.state + Module.touchKeys[k]]).sort().join(' '));
+
+// The hint's own yellow (its bar, the next action's marker) on the canvas.
+const hintYellow = (page) => page.evaluate(() => {
+  const canvas = document.getElementById('canvas');
+  const d = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+  let n = 0;
+  for (let i = 0; i < d.length; i += 4) if (d[i] === 255 && d[i + 1] === 214 && d[i + 2] === 64) n++;
+  return n;
+});
+
+// At level 2's start: the H button shows the hint over the level and puts
+// it away again; two walks right, then U held takes back both (a press and
+// its repeat), so the level stands as it started.
+async function hintAndUndoByTouch(page) {
+  await sleep(1500);  // past the fade-in: a key held from before the play asks nothing
+  const plain = await hintYellow(page);
+  await touch(page, 'h', 300);
+  let shown = plain;
+  for (let i = 0; i < 50 && shown < plain + 100; i++) {
+    await sleep(100);
+    shown = await hintYellow(page);
+  }
+  await page.screenshot({ path: path.join(work, 'browser-phone-hint.png') });
+  await touch(page, 'h', 300);
+  await sleep(500);
+  const away = await hintYellow(page);
+  check(shown >= plain + 100 && away <= plain,
+    `phone: the H button shows the hint and puts it away (hint yellow ${plain} → ${shown} → ${away} pixels)`);
+  await touch(page, 'right', 250);
+  await sleep(700);
+  await touch(page, 'right', 250);
+  await sleep(700);
+  // The floor the player walks, below the torch's flicker.
+  const floor = [[40, 350, 180, 34]];
+  const walked = await compareCanvas(page, reference('level2.png'), floor);
+  await touch(page, 'u', 1000);
+  const back = await waitForPicture(page, reference('level2.png'), 40, 3000, floor);
+  check(walked.clear > 200 && back.shown,
+    `phone: U held by a finger takes back two walks (${walked.clear}, then ${back.clear} pixels of the floor differ from the start)`);
+}
 
 // A phone: from the title through the map into level 1, won with touches
 // alone. Meanwhile another tab stores a higher door (3), which this tab's
@@ -440,6 +484,7 @@ async function touchPlay(browser) {
   await touch(page, 'right', 9000);
   const level2 = await waitForPicture(page, reference('level2.png'), manifest.tolerance.level, 15000);
   check(level2.shown, 'phone: level 1 won with touches alone');
+  if (level2.shown) await hintAndUndoByTouch(page);
 
   // Hidden, the tab stands still and is silent; shown again, it goes on.
   const hide = (hidden) => page.evaluate((h) => {

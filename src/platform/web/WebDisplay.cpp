@@ -30,9 +30,9 @@ EM_JS(void, showOnCanvas, (const uint8_t* rgba, int w, int h), {
 // The page's touch controls hold keys by writing the held-key array the game
 // reads; it needs where that array is and the numbers of the keys.
 EM_JS(void, offerTouchKeys, (uint8_t* keys, int left, int right, int up, int down, int jump, int bomb, int restart,
-                             int back, int enter, int undo), {
+                             int back, int enter, int undo, int hint), {
     Module.touchKeys = {state: keys, left: left, right: right, up: up, down: down, x: jump, z: bomb, r: restart,
-                        escape: back, space: enter, u: undo};
+                        escape: back, space: enter, u: undo, h: hint};
 });
 
 } // namespace
@@ -43,7 +43,7 @@ SDL_Surface* openDisplay(int w, int h, const DisplayOptions&) {
     if (!picture) return nullptr;
     canvasPixels = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(w) * h * 4));
     offerTouchKeys(SDL_GetKeyState(nullptr), SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_z, SDLK_r,
-                   SDLK_ESCAPE, SDLK_SPACE, SDLK_u);
+                   SDLK_ESCAPE, SDLK_SPACE, SDLK_u, SDLK_h);
     return picture;
 }
 
