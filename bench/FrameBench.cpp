@@ -32,6 +32,7 @@
 #include "solve/HintPlay.h"
 #include "solve/Solver.h"
 #include "common/GameScreen.h"
+#include "common/SolveVerdict.h"
 #include "common/Tape.h"
 
 // ---------------------------------------------------------------------------
@@ -280,7 +281,8 @@ void hintBench(benchmark::State& state, const char* path, unsigned settle) {
 }
 
 // The solver's speed: settled states examined per second of a breadth-first
-// search (which examines the most states), at most 2000 states a run.
+// search (which examines the most states), at most 2000 states a run, on one
+// thread or two (the second's copy of the level loaded outside the timing).
 void solveBench(benchmark::State& state, const char* path) {
     Level level(path, screen, nullptr, 1, false);
     uint64_t states = 0;
@@ -290,6 +292,11 @@ void solveBench(benchmark::State& state, const char* path) {
         limits.shortest = true;
         limits.bound = false;
         Solver solver(level, limits);
+        if (state.range(0) > 1) {
+            state.PauseTiming();
+            addSolveThreads(solver, path, screen, static_cast<unsigned>(state.range(0)));
+            state.ResumeTiming();
+        }
         solver.step(2000);
         states += solver.states();
         bytesPerState = static_cast<double>(solver.peakMemory()) / static_cast<double>(solver.states());
@@ -402,9 +409,11 @@ public:
                 auto it = run.counters.find("allocs");
                 if (it != run.counters.end()) row.headlessAllocs += it->second.value;
             } else if (kind == "solve") {
+                // "solve/level12/2/real_time": the level, then the threads.
                 const std::string level = name.substr(slash + 1, end - slash - 1);
+                const int threads = std::atoi(name.c_str() + end + 1);
                 auto it = run.counters.find("states");
-                if (it != run.counters.end()) solveRates[level] = it->second.value;
+                if (it != run.counters.end()) solveRates[level][threads] = it->second.value;
                 it = run.counters.find("bytes");
                 if (it != run.counters.end()) solveBytes[level] = it->second.value;
             } else if (kind == "floor_rows") {
@@ -428,7 +437,7 @@ public:
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, Row> rows;
-    std::map<std::string, double> solveRates;
+    std::map<std::string, std::map<int, double>> solveRates;
     std::map<std::string, double> solveBytes;
     double rowCopyFloor = 0;
     double undoTime = 0;
@@ -493,7 +502,10 @@ int main(int argc, char** argv) {
                                                  {"level2", "level/main/level2.lev", "ladders"}};
     for (const auto& s : solveLevels)
         benchmark::RegisterBenchmark((std::string("solve/") + s[0]).c_str(), solveBench, s[1])
-            ->Unit(benchmark::kMillisecond)->UseRealTime();
+            ->Arg(1)
+            ->Arg(2)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
@@ -509,11 +521,13 @@ int main(int argc, char** argv) {
                     r.frame > 0 ? r.pass / r.frame : 0.0, r.snapshot * 1000, r.headlessAllocs);
     }
     if (!reporter.solveRates.empty()) {
-        std::printf("\n| level | kind | solver states per second | bytes per state |\n|---|---|---:|---:|\n");
+        std::printf("\n| level | kind | solver states per second, one thread | two threads | bytes per state |\n"
+                    "|---|---|---:|---:|---:|\n");
         for (const auto& s : solveLevels) {
             auto it = reporter.solveRates.find(s[0]);
             if (it != reporter.solveRates.end())
-                std::printf("| %s | %s | %.0f | %.0f |\n", s[0], s[2], it->second, reporter.solveBytes[s[0]]);
+                std::printf("| %s | %s | %.0f | %.0f | %.0f |\n", s[0], s[2], it->second[1], it->second[2],
+                            reporter.solveBytes[s[0]]);
         }
     }
     if (reporter.undoTime > 0)

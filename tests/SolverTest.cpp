@@ -285,6 +285,59 @@ TEST(SolverTest, TheBoundedShortestSearchMatchesBreadthFirst) {
     }
 }
 
+// Two threads examine the same states in the same order as one and write
+// the same tape: the best-first search with its deferred bombs and waits,
+// the shortest search (its batches grown past the start) and breadth-first.
+TEST(SolverTest, TwoThreadsSearchAsOne) {
+    testsupport::InFolder in(fs::path(VORREL_SOURCE_DATA));
+    const char* const paths[] = {"level/main/level17.lev", "level/main/level13.lev", "level/main/level12.lev"};
+    for (int kind = 0; kind < 3; ++kind) {
+        const char* path = paths[kind];
+        SCOPED_TRACE(path);
+        SolveLimits limits;
+        limits.shortest = kind > 0;
+        limits.bound = kind == 1;
+        std::string reports[2], tapes[2];
+        for (unsigned threads = 1; threads <= 2; ++threads) {
+            auto level = load(path);
+            Solver solver(*level, limits);
+            if (threads == 2) {
+                ASSERT_TRUE(solver.addWorld(load(path)));
+            }
+            ASSERT_EQ(solver.threads(), threads);
+            while (solver.step(700) == SolveStatus::Running) {
+            }
+            ASSERT_EQ(solver.status(), SolveStatus::Solved);
+            reports[threads - 1] = formatSolveReport(solver);
+            reports[threads - 1].erase(reports[threads - 1].find("seconds"));
+            tapes[threads - 1] = formatTape(solver.tape());
+        }
+        EXPECT_EQ(reports[0], reports[1]);
+        EXPECT_EQ(tapes[0], tapes[1]);
+    }
+}
+
+// A copy is taken only in the first's state: a second load moved on, or
+// another level, stays out of the search.
+TEST(SolverTest, AWorldInAnotherStateIsRefused) {
+    testsupport::InFolder in(fs::path(VORREL_SOURCE_DATA));
+    auto level = load("level/main/level17.lev");
+    Solver solver(*level);
+    EXPECT_FALSE(solver.addWorld(load("level/main/level16.lev")));
+    auto moved = load("level/main/level17.lev");
+    {
+        HeadlessPlay play(*moved);
+        play.keyboard.press(SDLK_RIGHT);
+        PlayOutcome outcome;
+        for (int i = 0; i < 20; ++i) play.pass(20, outcome);
+    }
+    EXPECT_FALSE(solver.addWorld(std::move(moved)));
+    EXPECT_EQ(solver.threads(), 1u);
+    while (solver.step(1000) == SolveStatus::Running) {
+    }
+    EXPECT_EQ(solver.status(), SolveStatus::Solved);
+}
+
 // The bound at every settled world along a win, the solver's actions
 // followed as it played them, never exceeds the actions that win still
 // takes from there: levels whose wins light bombs, push and climb.

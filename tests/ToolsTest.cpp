@@ -417,6 +417,13 @@ TEST(ToolsTest, SolveReportsAndWritesAReplayableTape) {
     EXPECT_FALSE(fs::exists(scratch.path() + "/none.tape"));
     EXPECT_EQ(run(tapeFolder(), solve + " --max-states 2 level/one-bomb-short.lev " + out).status, 4);
     EXPECT_EQ(run(tapeFolder(), solve + " --max-seconds x level/collect.lev " + out).status, 2);
+    EXPECT_EQ(run(tapeFolder(), solve + " --threads 3 level/collect.lev " + out).status, 2);
+    const std::string one = scratch.path() + "/one.tape";
+    ASSERT_EQ(run(tapeFolder(), solve + " --threads 1 level/collect.lev " + one).status, 0);
+    std::string twoText, oneText;
+    ASSERT_TRUE(fileread::readFile(out, fileread::kTapeCap, twoText));
+    ASSERT_TRUE(fileread::readFile(one, fileread::kTapeCap, oneText));
+    EXPECT_EQ(oneText, twoText);
     EXPECT_EQ(run(tapeFolder(), solve + " level/collect.lev").status, 2);
     EXPECT_EQ(run(tapeFolder(), solve + " level/missing.lev " + out).status, 3);
 

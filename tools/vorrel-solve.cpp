@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/DataFolder.h"
+#include "common/SolveVerdict.h"
 #include "common/GameScreen.h"
 #include "platform/VideoDriver.h"
 #include "common/LevelLoad.h"
@@ -26,11 +27,13 @@ namespace {
 
 const cmdline::Program kProgram{
     "vorrel-solve",
-    "vorrel-solve [--max-seconds S] [--max-states N] [--max-memory MB] [--shortest] [--after TAPE] LEVEL OUT.tape",
+    "vorrel-solve [--max-seconds S] [--max-states N] [--max-memory MB] [--threads N] [--shortest] [--after TAPE] LEVEL "
+    "OUT.tape",
     "Searches LEVEL for a winning play with the game's own rules and writes it to OUT.tape.",
     {{"--max-seconds", "S", "give up after S seconds of search"},
      {"--max-states", "N", "give up after N states"},
      {"--max-memory", "MB", "give up when the search holds MB megabytes"},
+     {"--threads", "N", "search on N threads (1 or 2; 2 where the machine has two cores)"},
      {"--after", "TAPE", "search from where TAPE leaves the play; OUT.tape begins with TAPE"},
      {"--shortest", nullptr, "search for a play of the fewest moves"}},
     2,
@@ -61,6 +64,12 @@ int run(int argc, char** argv) {
             limits.maxMemory = value;
         else
             limits.maxSeconds = value;
+    }
+    unsigned threads = defaultSolveThreads();
+    if (const char* text = line.value("--threads")) {
+        if (std::strcmp(text, "1") && std::strcmp(text, "2"))
+            return line.usageError(std::string("bad --threads value '") + text + "' (1 or 2)");
+        threads = static_cast<unsigned>(*text - '0');
     }
     std::string afterArg = line.value("--after") ? line.value("--after") : "";
     std::string levelArg = line.positionals()[0], outArg = line.positionals()[1];
@@ -97,6 +106,7 @@ int run(int argc, char** argv) {
         }
     }
     Solver solver(*level, limits);
+    addSolveThreads(solver, levelPath, screen, threads, after ? &before : nullptr);
     const bool progress = isatty(2);
     auto lastReport = std::chrono::steady_clock::now();
     while (solver.step(2000) == SolveStatus::Running) {

@@ -2,10 +2,6 @@
 
 #include "entities/ItemState.h"
 
-SDL_Surface* Item::screen = nullptr;
-Level* Item::currentLevel = nullptr;
-Player* Item::currentPlayer = nullptr;
-
 bool Item::canMoveTo(int, int, bool) { return false; }
 
 bool Item::moveBy(double, double, bool& result) {

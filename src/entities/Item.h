@@ -50,8 +50,9 @@ public:
     double x = 0;
     double y = 0;
 
-    // Set by the item-record parser each time it creates an item.
-    static SDL_Surface* screen;
-    static Level* currentLevel;
-    static Player* currentPlayer;
+    // Set by the item-record parser each time it creates an item. One set
+    // a thread: the solver moves a copy of the level on each of its threads.
+    static inline thread_local SDL_Surface* screen = nullptr;
+    static inline thread_local Level* currentLevel = nullptr;
+    static inline thread_local Player* currentPlayer = nullptr;
 };

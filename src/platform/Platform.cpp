@@ -38,7 +38,8 @@ public:
 SdlClock sdlClock;
 SdlKeyboard sdlKeyboard;
 Clock* currentClock = &sdlClock;
-Keyboard* currentKeyboard = &sdlKeyboard;
+// One a thread: each of the solver's threads plays with keys of its own.
+thread_local Keyboard* currentKeyboard = &sdlKeyboard;
 
 } // namespace
 

@@ -15,8 +15,6 @@
 
 namespace {
 
-// Every pass the hint plays lasts one ordinary frame, as the solver's do.
-constexpr uint32_t kPassTime = 20;
 // States the solver examines between two readings of the clock.
 constexpr uint64_t kSlice = 32;
 

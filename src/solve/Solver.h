@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <queue>
 #include <string>
@@ -14,8 +15,9 @@
 #include "play/PlayLoop.h"
 #include "play/Snapshot.h"
 #include "play/TapeRuns.h"
-#include "solve/RelaxedMap.h"
+#include "solve/SolveWorld.h"
 #include "solve/StateSet.h"
+#include "solve/Workers.h"
 
 class Level;
 
@@ -32,12 +34,6 @@ struct SolveLimits {
 };
 
 enum class SolveStatus { Running, Solved, Unsolvable, Unknown };
-
-// The macro actions tried from every settled state (the player still on the
-// grid, nothing falling): a key combination held for one pass, then no key
-// until the world settles again; waiting lets the next bomb go off.
-enum SolveAction : uint8_t { ActLeft, ActRight, ActJumpLeft, ActJumpRight, ActUp, ActDown, ActBomb, ActWait,
-                             ActionCount };
 
 // A 64-bit hash of the rules' part of a snapshot (animation frames left out).
 uint64_t stateHash(const Snapshot& snapshot);
@@ -72,109 +68,87 @@ public:
     // The winning play's number of actions.
     unsigned moves() const { return solutionMoves; }
 
+    // A second copy of the level, loaded as the first was and brought to the
+    // same state, for a second thread; before the first step. False (and
+    // the copy dropped) when its state is not the first's. The search
+    // expands the same states in the same order with one thread or more.
+    bool addWorld(std::unique_ptr<Level> copy);
+    unsigned threads() const { return static_cast<unsigned>(worlds.size()); }
+
     // Can a settled world still be won? False only when the grid proves it
     // cannot: no bomb left to change the grid, and a gem or the door lies
     // outside every cell the player could ever reach.
-    bool mayStillWin() const;
+    bool mayStillWin() const { return world().mayStillWin(); }
     // At least how many more actions any win from the world as it stands
     // needs; never more than the fewest there are (see docs/solver.md).
-    unsigned actionsLeftBound() const;
+    unsigned actionsLeftBound() const { return world().actionsLeftBound(); }
     // Is the world settled: the player still on whole cells, nothing falling?
-    bool settled() const;
+    bool settled() const { return world().settled(); }
     // For a settled world with a burning fuse: a hash of its rules with the
     // fuses' common age left out (their differences kept), zero when none
     // burns. Two worlds with the same key differ only in how long ago they
     // would both have been the same world at rest, so waiting for the blast
     // from either ends in one and the same world.
-    uint64_t idleKey();
+    uint64_t idleKey() { return world().idleKey(); }
     // For a settled world with a fuse burning and no key held: how many
     // passes only age the fuses (those before a bomb lets go of its cell),
     // and the fuses aged by that many passes at once, as the passes would.
-    uint32_t idlePasses() const;
-    void skipIdlePasses(uint32_t passes);
+    uint32_t idlePasses() const { return world().idlePasses(); }
+    void skipIdlePasses(uint32_t passes) { world().skipIdlePasses(passes); }
 
 private:
-    struct Node {
-        uint32_t parent;
-        uint32_t passes;  // of the action that led here
-        uint32_t moves;
-        uint8_t action;
-        // Its action not played yet: packed holds the parent's world.
-        bool unplayed;
-        // The snapshot's rules as they differ from the start's (then its
-        // looks, when laid out unlike the start's); freed once expanded.
-        std::unique_ptr<uint8_t[]> packed;
-        uint32_t rulesSize;  // of the packed rules
-        uint64_t hash;
+    using Node = SolveNode;
+    // One action's result from a batch's state, worked out on any world.
+    struct Child {
+        enum Kind : uint8_t { None, Won, Hopeless, Kept, Deferred } kind = None;
+        uint32_t passes = 0;
+        uint64_t hash = 0;
+        int64_t rank = 0;
+        Node node{};  // packed world when Kept or Deferred
     };
-    // Runs one action from the world as it stands; returns false when it
-    // does nothing, kills the player or never settles; won tells a win.
-    bool act(SolveAction action, uint32_t& passes, bool& won);
-    // Puts the world back as `to` holds it (the rules' part).
-    void rewind(const Snapshot& to);
-    bool nothingFalling() const;
-    void pack(Node& node, const Snapshot& snapshot);
-    // Restores the node's world into the snapshot and frees its copy.
-    void unpack(Node& node, Snapshot& snapshot);
-    void release(Node& node);
+    // A state of the batch: a settled one with a child per action, or a
+    // deferred bomb played (its one child first).
+    struct Expansion {
+        Node held{};  // the state's world, unpacked by the expansion
+        bool burning = false;
+        uint64_t idle = 0;
+        Child children[ActionCount];
+    };
+    SolveWorld& world() const { return *worlds.front(); }
+    void expand(SolveWorld& w, size_t slot);
+    void merge(size_t slot, uint64_t& budget);
+    void drop(Child& child);
     bool overMemory();
-    // Can a blast still change the grid (a bomb in the pocket or burning)?
-    bool blastsLeft() const;
-    unsigned tourBound() const;
-    unsigned tourOn(RelaxedMap& map, bool pocketBlasts) const;
-    unsigned orderBound(RelaxedMap& map, size_t gems, const std::vector<uint32_t>& fromPlayer,
-                        const std::vector<uint32_t>& toDoor) const;
-    int estimate() const;
-    void push(uint32_t node);
-    void pushBestFirst(uint32_t node, int64_t penalty);
-    // Queues the bomb action from the parent's world (as it stands) unplayed.
-    void deferBomb(uint32_t parent, const Snapshot& world);
-    void playDeferred(uint32_t node);
-    bool pop(uint32_t& node);
+    void push(uint32_t node, int64_t rank);
+    void pushBestFirst(uint32_t node, int64_t rank);
+    bool pop(uint32_t& node, int64_t& key);
     void finish(uint32_t node, uint32_t lastPasses, SolveAction lastAction);
     Tape tapeTo(uint32_t node, uint32_t lastPasses, SolveAction lastAction) const;
     bool verify(const Tape& tape);
 
-    Level& level;
     SolveLimits limits;
-    Rewinder rewinder;
-    Snapshot root;
-    Snapshot scratch;
-    // Is scratch a capture of the world as it stands (nothing played since)?
-    bool scratchIsLive = false;
-    Snapshot from;
+    // The worlds the search moves, one a thread; the first is the caller's
+    // level, the others copies it owns.
+    std::vector<std::unique_ptr<Level>> copies;
+    std::vector<std::unique_ptr<SolveWorld>> worlds;
+    std::unique_ptr<Workers> workers;
     std::vector<Node> nodes;
     StateSet seen;
     // Worlds whose wait for the blast has been tried (idleKey).
     StateSet waited;
-    // What falls, found once: the crates and rocks, and the rest (gems,
-    // bombs) that count only once they drop.
-    std::vector<Item*> boxes;
-    std::vector<const Item*> droppers;
-    mutable std::vector<uint8_t> touched;  // mayStillWin's reach, kept
-    mutable std::vector<int> reachQueue;
-    mutable RelaxedMap relaxed;  // tourBound's map and distances, kept
-    mutable RelaxedMap unplaced;  // the same without the pocket's blasts
-    // orderBound's cells each gem is taken in, its legs between gems (kept
-    // while the map and the gems stay), and its table of orders.
-    mutable std::vector<std::vector<int>> takes;
-    struct Legs {
-        std::vector<uint64_t> key;  // which map, its number, the gems' places
-        std::vector<uint32_t> between;
-        uint64_t used = 0;
-    };
-    mutable std::vector<Legs> legCache;
-    mutable uint64_t legUses = 0;
-    mutable std::vector<uint64_t> orderKey;
-    mutable std::vector<uint32_t> legs, ordered;
-    size_t packedBytes = 0;
-    std::vector<uint8_t> packScratch;
+    // The states popped for the next expansion, and their results.
+    std::vector<uint32_t> batch;
+    std::vector<int64_t> batchKeys;  // their places in the queue
+    bool batchReturns = false;  // what the merge leaves goes back to the queue
+    std::vector<uint8_t> ready;  // a batch's states expanded already
+    // States sent back to the queue, with their results.
+    std::map<uint32_t, Expansion> early;
+    std::vector<Expansion> expansions;
     size_t peakBytes = 0;
     const char* stoppedBy = "";
     std::deque<uint32_t> fifo;
     std::priority_queue<std::pair<int64_t, uint32_t>> best;  // (-priority, node)
     uint64_t pushed = 0;
-    const Item* door = nullptr;  // the last goal, the one that counts
     // A win the shortest search found and keeps until no state left could
     // lead to a shorter one.
     struct Win {
@@ -188,7 +162,6 @@ private:
     double elapsed = 0;
     Tape solution;
     unsigned solutionMoves = 0;
-    class HeadlessPlay* play = nullptr;  // while a step runs
 };
 
 // Plays a tape's passes on a level without drawing, as the play loop would

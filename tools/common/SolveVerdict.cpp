@@ -1,7 +1,9 @@
 // The solver's verdict on a level as a line of the lint.
 #include "common/SolveVerdict.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "level/Level.h"
 #include "level/LoadError.h"
@@ -13,6 +15,7 @@ LintMessage solveVerdict(const std::string& path, SDL_Surface* screen, const Sol
     try {
         Level level(path, screen, nullptr, 1, false);
         Solver solver(level, limits);
+        addSolveThreads(solver, path, screen, defaultSolveThreads());
         while (solver.step(2000) == SolveStatus::Running) {
             platform::throwIfStopRequested();
         }
@@ -29,4 +32,19 @@ LintMessage solveVerdict(const std::string& path, SDL_Surface* screen, const Sol
         // The lint has reported why the level does not load.
     }
     return message;
+}
+
+unsigned defaultSolveThreads() { return std::min(2u, Workers::available()); }
+
+void addSolveThreads(Solver& solver, const std::string& path, SDL_Surface* screen, unsigned threads,
+                     const Tape* before) {
+    while (solver.threads() < threads) {
+        // Loaded as the first was: the same items in the same order.
+        auto copy = std::make_unique<Level>(path, screen, nullptr, 1, false);
+        if (before) {
+            PlayOutcome outcome;
+            playTapeHeadless(*copy, *before, outcome);
+        }
+        if (!solver.addWorld(std::move(copy))) return;
+    }
 }

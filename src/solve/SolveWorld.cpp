@@ -1,0 +1,523 @@
+// One world the solver moves: the actions, the rules' questions about a
+// settled world, and its snapshots packed for the search's table.
+#include "solve/SolveWorld.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "entities/Bomb.h"
+#include "entities/Player.h"
+#include "entities/Treasure.h"
+#include "level/Level.h"
+#include "play/Headless.h"
+#include "play/PlayLoop.h"
+#include "solve/LeastUsed.h"
+#include "solve/Solver.h"
+
+namespace {
+
+// The bound tries every order of taking the gems up to this many (2^n n^2
+// steps a state); past it, the dearest single gem only.
+constexpr size_t kMostOrderedGems = 8;
+// Tables of legs between gems kept, for as many maps and places of gems.
+constexpr size_t kKeptLegs = 32;
+
+// What a bomb burning to no purpose costs in the best-first order (a gem
+// left costs 64).
+constexpr int64_t kIdlePenalty = int64_t{1} << 24;
+// And one that will break something.
+constexpr int64_t kLitPenalty = 32;
+
+// Would a blast in the cell (column, row) change more than air into rubble:
+// a wall, water, or an item other than the bomb in its reach?
+bool blastChangesAnything(const Level& level, int column, int row, const Item* bomb) {
+    const int reach[4][2] = {{0, 0}, {-1, 0}, {0, -1}, {1, 0}};
+    for (const auto& d : reach) {
+        const Cell* cell = level.cellAt(column + d[0], row + d[1]);
+        if (!cell) continue;
+        if (!cell->passable || cell->deadly || cell->liquid || (cell->item && cell->item != bomb)) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int64_t litPenalty(const Level& level, int column, int row, const Item* bomb) {
+    return blastChangesAnything(level, column, row, bomb) ? kLitPenalty : kIdlePenalty;
+}
+
+namespace {
+
+bool onGrid(double v) { return std::fmod(v, 32.0) == 0.0; }
+
+} // namespace
+
+namespace {
+
+// A varint: seven bits a byte, the high bit set on all but the last.
+void putCount(std::vector<uint8_t>& out, size_t n) {
+    for (; n >= 0x80; n >>= 7) out.push_back(static_cast<uint8_t>(n | 0x80));
+    out.push_back(static_cast<uint8_t>(n));
+}
+
+size_t getCount(const uint8_t*& at) {
+    size_t n = 0;
+    for (int shift = 0;; shift += 7) {
+        const uint8_t b = *at++;
+        n |= static_cast<size_t>(b & 0x7F) << shift;
+        if (!(b & 0x80)) return n;
+    }
+}
+
+} // namespace
+
+SolveWorld::SolveWorld(Level& level) : level(level), rewinder(level) {
+    rewinder.capture(root);
+    // The world's own references, whichever level was loaded last.
+    root.screen = level.screen;
+    root.level = &level;
+    root.player = level.player;
+    for (Item* item : level.items) {
+        if (!item) continue;
+        if (item->isBox())
+            boxes.push_back(item);
+        else if (item->isGoal())
+            door = item;
+        else
+            droppers.push_back(item);
+    }
+}
+
+bool SolveWorld::nothingFalling() const {
+    // A box counts from the moment nothing holds it up, a gem or a bomb
+    // once it drops: the campaign's measured searches rest on this.
+    for (Item* item : boxes)
+        if (item->isFalling()) return false;
+    for (const Item* item : droppers)
+        if (item->isDropping()) return false;
+    return true;
+}
+
+bool SolveWorld::settled() const {
+    const Player& p = *level.player;
+    if (p.walking || p.jumping || p.pushing || p.falling || p.steppingUp || p.placingBomb || p.onLadder || p.dead)
+        return false;
+    return onGrid(p.x) && onGrid(p.y) && nothingFalling();
+}
+
+void SolveWorld::rewind(const Snapshot& to) {
+    // The squares a capture of the world as it stands lists are the only
+    // ones that differ from the start.
+    if (scratchIsLive)
+        rewinder.restoreRules(to, scratch);
+    else
+        rewinder.restoreRules(to);
+    scratchIsLive = false;
+}
+
+bool SolveWorld::act(SolveAction action, uint32_t& passes, bool& won) {
+    scratchIsLive = false;
+    Player& p = *level.player;
+    won = false;
+    passes = 0;
+    size_t burst = 0;  // bombs gone off so far
+    bool burning = false;
+    for (const Bomb* bomb : p.bombs) {
+        burst += bomb->exploded;
+        burning = burning || (bomb->placed && !bomb->exploded);
+    }
+    if (action == ActWait && !burning) return false;
+    if (action == ActBomb && p.bombsLeft() == 0) return false;
+    const double x0 = p.x, y0 = p.y;
+    const uint32_t used0 = p.bombsUsed;
+
+    applyKeyMask(kActionKeys[action], play->keyboard.state);
+    if (action == ActWait) {
+        // Most of a wait is the fuses burning down in a world at rest.
+        passes = std::min(idlePasses(), kMostPasses - 1);
+        skipIdlePasses(passes);
+    }
+    for (;;) {
+        PlayOutcome outcome;
+        // Each pass begins with the end check of the world the last one
+        // left; that pass is not the action's but the tape's closing one.
+        if (play->pass(kPassTime, outcome)) {
+            won = outcome == Completed;
+            return won;
+        }
+        if (++passes == 1) play->keyboard.releaseAll();
+        bool blasted = true;
+        if (action == ActWait) {
+            size_t now = 0;
+            for (const Bomb* bomb : p.bombs) now += bomb->exploded;
+            blasted = now != burst;
+        }
+        if (passes >= kMostPasses || (blasted && settled())) {
+            // A settled world is kept: ask the next pass's end check now.
+            if (checkPlayEnd(level, kNoKeys, outcome)) {
+                won = outcome == Completed;
+                return won;
+            }
+            if (passes >= kMostPasses) return false;
+            break;
+        }
+    }
+    // A key that did nothing only let time pass: that is the wait's business.
+    return action == ActWait || p.x != x0 || p.y != y0 || p.bombsUsed != used0;
+}
+
+bool SolveWorld::blastsLeft() const {
+    const Player& p = *level.player;
+    if (p.bombsUsed < p.bombs.size()) return true;
+    for (const Bomb* bomb : p.bombs)
+        if (bomb->placed && !bomb->exploded) return true;
+    return false;
+}
+
+bool SolveWorld::mayStillWin() const {
+    if (blastsLeft()) return true;
+    const Player& p = *level.player;
+
+    // No blast will change the grid again. Every cell the player could ever
+    // stand in or pass through, by moves that only ever gain height by a
+    // step up or a ladder; items ignored (they only block).
+    const int rows = static_cast<int>(level.grid.size());
+    const int columns = rows ? static_cast<int>(level.grid[0].size()) : 0;
+    auto open = [&](int c, int r) {
+        const Cell* cell = level.cellAt(c, r);
+        return cell && cell->passable;
+    };
+    auto stand = [&](int c, int r) { return open(c, r) && !level.cellAt(c, r)->deadly; };
+    const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
+    if (!stand(pc, pr)) return true;
+    touched.assign(static_cast<size_t>(rows) * columns, 0);  // 1 passed, 2 stood
+    std::vector<int>& queue = reachQueue;
+    queue.clear();
+    auto reach = [&](int c, int r) {
+        uint8_t& t = touched[static_cast<size_t>(r) * columns + c];
+        if (t == 2) return;
+        t = 2;
+        queue.push_back(r * columns + c);
+    };
+    reach(pc, pr);
+    while (!queue.empty()) {
+        const int at = queue.back();
+        queue.pop_back();
+        const int c = at % columns, r = at / columns;
+        for (int d : {-1, 1}) {
+            if (stand(c + d, r)) reach(c + d, r);
+            if (stand(c + d, r - 1)) reach(c + d, r - 1);
+            // A jump passes over its middle cell, deadly or not.
+            if (open(c + d, r) && stand(c + 2 * d, r)) {
+                reach(c + 2 * d, r);
+                uint8_t& gap = touched[static_cast<size_t>(r) * columns + c + d];
+                if (!gap) gap = 1;
+            }
+        }
+        if (stand(c, r + 1)) reach(c, r + 1);
+        if (stand(c, r - 1) && level.cellAt(c, r)->ladder) reach(c, r - 1);
+    }
+    auto wasTouched = [&](int c, int r) {
+        return c >= 0 && r >= 0 && c < columns && r < rows && touched[static_cast<size_t>(r) * columns + c];
+    };
+    for (const Treasure* treasure : level.treasures) {
+        if (treasure->collected) continue;
+        // A gem falls straight down its column until something holds it.
+        const int c = static_cast<int>((treasure->x + 16) / 32);
+        int r = static_cast<int>(std::floor(treasure->y / 32));
+        bool reachable = false;
+        for (; r < rows && !reachable; ++r) {
+            reachable = wasTouched(c, r);
+            if (!open(c, r + 1)) break;
+        }
+        if (!reachable) return false;
+    }
+    bool door = false;
+    for (const Item* item : level.items)
+        if (item && item->isGoal())
+            door = door || wasTouched(static_cast<int>(item->x / 32), static_cast<int>(item->y / 32));
+    return door;
+}
+
+int SolveWorld::estimate() const {
+    const Player& p = *level.player;
+    const int pc = static_cast<int>(p.x / 32), pr = static_cast<int>(p.y / 32);
+    int left = 0, nearest = 1 << 20;
+    for (const Treasure* treasure : level.treasures) {
+        if (treasure->collected) continue;
+        ++left;
+        const int d = std::abs(static_cast<int>(treasure->x / 32) - pc) + std::abs(static_cast<int>(treasure->y / 32) - pr);
+        if (d < nearest) nearest = d;
+    }
+    if (left == 0) {
+        for (const Item* item : level.items)
+            if (item && item->isGoal()) {
+                const int d = std::abs(static_cast<int>(item->x / 32) - pc) + std::abs(static_cast<int>(item->y / 32) - pr);
+                if (d < nearest) nearest = d;
+            }
+        if (nearest == 1 << 20) nearest = 0;
+    }
+    return 16 * left + nearest;
+}
+
+unsigned SolveWorld::actionsLeftBound() const {
+    const Player& p = *level.player;
+    if (!door) return 0;
+    // Across: no action moves the player more than two cells (a jump) left
+    // or right. A gem is taken within 8 pixels of it and only ever falls
+    // straight down; the play ends on the door. So the player must sweep
+    // from where it stands over [lo, hi] and end at the door, the shorter
+    // of the two orders.
+    const double x = p.x, d = door->x;
+    double lo = std::min(x, d), hi = std::max(x, d);
+    for (const Treasure* treasure : level.treasures) {
+        if (treasure->collected) continue;
+        lo = std::min(lo, treasure->x + 8);
+        hi = std::max(hi, treasure->x - 8);
+    }
+    const double sweep = std::min((x - lo) + (hi - lo) + (hi - d), (hi - x) + (hi - lo) + (d - lo));
+    // The door counts within a pixel.
+    const double across = std::max(0.0, sweep - 1);
+    // Up: no action lifts the player more than a cell (a step up, a rung);
+    // jumps land level or lower, and nothing else lifts.
+    const double up = std::max(0.0, p.y - door->y - 1);
+    const unsigned sweepBound = static_cast<unsigned>(std::max(std::ceil(across / 64), std::ceil(up / 32)));
+    const unsigned tour = tourBound();
+    return tour == kFarAway ? sweepBound : std::max(sweepBound, tour);
+}
+
+// A finer bound from the grid itself: the actions on the relaxed map
+// (RelaxedMap.h) to take each gem on the way to the door. A bomb placed is
+// an action that moves the player nowhere, so a win that places one takes
+// at least one action more than the tour on the map with every blast to
+// come, and one that places none at least the tour on the map without the
+// pocket's blasts.
+unsigned SolveWorld::tourBound() const {
+    const unsigned all = tourOn(relaxed, true);
+    if (all == kFarAway || level.player->bombsLeft() == 0) return all;
+    return std::min(tourOn(unplaced, false), all + 1);
+}
+
+unsigned SolveWorld::tourOn(RelaxedMap& map, bool pocketBlasts) const {
+    const Player& p = *level.player;
+    map.build(level, pocketBlasts);
+    const int rows = map.rows(), columns = map.columns();
+    auto index = [&](double x, double y) -> int {
+        const int c = static_cast<int>(std::floor(x / 32)), r = static_cast<int>(std::floor(y / 32));
+        return c >= 0 && r >= 0 && c < columns && r < rows ? r * columns + c : -1;
+    };
+    const int start = index(p.x, p.y), goal = index(door->x, door->y);
+    if (start < 0 || goal < 0 || !map.open(start % columns, start / columns)) return kFarAway;
+    const std::vector<uint32_t>& fromPlayer = map.kept(start, false);
+    const std::vector<uint32_t>& toDoor = map.kept(goal, true);
+    uint32_t most = fromPlayer[goal];
+    if (most == kFarAway) return kFarAway;
+    auto sum = [&](int c, int r) -> uint32_t {
+        if (c < 0 || c >= columns || r < 0 || r >= rows) return kFarAway;
+        const size_t at = static_cast<size_t>(r) * columns + c;
+        return fromPlayer[at] == kFarAway || toDoor[at] == kFarAway ? kFarAway : fromPlayer[at] + toDoor[at];
+    };
+    size_t gems = 0;
+    for (const Treasure* treasure : level.treasures) {
+        if (treasure->collected) continue;
+        // Taken in its cell or anywhere it may fall to; or flown over by a
+        // jump from the cell before it to the cell after it.
+        const int c = static_cast<int>(treasure->x / 32);
+        if (gems == takes.size()) takes.emplace_back();
+        std::vector<int>& take = takes[gems++];
+        take.clear();
+        uint32_t cheapest = kFarAway;
+        for (int r = static_cast<int>(std::floor(treasure->y / 32)); r >= 0 && r < rows; ++r) {
+            for (int s = -1; s <= 1; ++s)
+                if (c + s >= 0 && c + s < columns) take.push_back(r * columns + c + s);
+            cheapest = std::min(cheapest, sum(c, r));
+            for (int s : {-1, 1}) {
+                const int a = c - s, b = c + s;
+                if (a < 0 || b < 0 || a >= columns || b >= columns) continue;
+                const uint32_t before = fromPlayer[static_cast<size_t>(r) * columns + a];
+                const uint32_t after = toDoor[static_cast<size_t>(r) * columns + b];
+                if (before != kFarAway && after != kFarAway) cheapest = std::min(cheapest, before + 1 + after);
+            }
+            if (!map.open(c, r + 1)) break;
+        }
+        if (cheapest == kFarAway) return kFarAway;
+        most = std::max(most, cheapest);
+    }
+    return std::max(most, orderBound(map, gems, fromPlayer, toDoor));
+}
+
+// The gems are taken one after another: the cheapest order of all of them
+// on the map, each leg from any cell a gem is taken in (its column's, or
+// beside it for a jump over it) to any of the next one's, the first from
+// the player and the last to the door. Every leg is at most the actions
+// between the two takes, so the sum never exceeds the win's actions.
+unsigned SolveWorld::orderBound(RelaxedMap& map, size_t gems, const std::vector<uint32_t>& fromPlayer,
+                            const std::vector<uint32_t>& toDoor) const {
+    if (gems < 2 || gems > kMostOrderedGems) return 0;
+    auto nearest = [](const std::vector<uint32_t>& d, const std::vector<int>& cells) {
+        uint32_t best = kFarAway;
+        for (int at : cells) best = std::min(best, d[static_cast<size_t>(at)]);
+        return best;
+    };
+    // The legs between gems follow from the map and where the gems are;
+    // the last few are kept, since the search comes back to them.
+    orderKey.assign({&map == &relaxed ? 0u : 1u, map.number()});
+    for (size_t i = 0; i < gems; ++i) orderKey.push_back(takes[i].empty() ? 0 : takes[i].front() + 1);
+    bool known;
+    Legs& cached = legCache[findOrMake(legCache, kKeptLegs, legUses, [&](const Legs& l) { return l.key == orderKey; },
+                                       known)];
+    std::vector<uint32_t>& between = cached.between;
+    if (!known) {
+        cached.key = orderKey;
+        between.assign(gems * gems, kFarAway);
+        for (size_t i = 0; i < gems; ++i) {
+            map.distances(takes[i], false, legs);
+            for (size_t j = 0; j < gems; ++j)
+                if (j != i) between[i * gems + j] = nearest(legs, takes[j]);
+        }
+    }
+    // Fewest actions to have taken the gems of a set, ending at one of them.
+    const size_t sets = size_t{1} << gems;
+    ordered.assign(sets * gems, kFarAway);
+    for (size_t i = 0; i < gems; ++i) ordered[(size_t{1} << i) * gems + i] = nearest(fromPlayer, takes[i]);
+    for (size_t set = 1; set < sets; ++set)
+        for (size_t last = 0; last < gems; ++last) {
+            const uint32_t here = ordered[set * gems + last];
+            if (here == kFarAway || !(set >> last & 1)) continue;
+            for (size_t next = 0; next < gems; ++next) {
+                const uint32_t leg = between[last * gems + next];
+                if (set >> next & 1 || leg == kFarAway) continue;
+                uint32_t& there = ordered[(set | size_t{1} << next) * gems + next];
+                there = std::min(there, here + leg);
+            }
+        }
+    uint32_t fewest = kFarAway;
+    for (size_t last = 0; last < gems; ++last) {
+        const uint32_t here = ordered[(sets - 1) * gems + last], toGoal = nearest(toDoor, takes[last]);
+        if (here != kFarAway && toGoal != kFarAway) fewest = std::min(fewest, here + toGoal);
+    }
+    return fewest == kFarAway ? 0 : fewest;
+}
+
+void SolveWorld::pack(Node& node, const Snapshot& snapshot) {
+    // The looks are left out when they are laid out as the start's: nothing
+    // the rules do reads them (the hash leaves them out too), so a state
+    // restored with the start's looks plays on exactly as with its own.
+    const bool looks = snapshot.looks.size() != root.looks.size();
+    // Most of a state's rules are the start's bytes (the grid's cells, the
+    // items that have not moved): kept as the runs that differ from them,
+    // each as its distance from the last run's end, its length and its
+    // bytes; past the start's end the start counts as zeros.
+    const std::vector<uint8_t>& rules = snapshot.rules;
+    const std::vector<uint8_t>& base = root.rules;
+    std::vector<uint8_t>& out = packScratch;
+    out.clear();
+    putCount(out, rules.size());
+    putCount(out, looks ? snapshot.looks.size() : 0);
+    auto same = [&](size_t i) { return rules[i] == (i < base.size() ? base[i] : 0); };
+    size_t i = 0, last = 0;
+    while (i < rules.size()) {
+        if (same(i)) {
+            ++i;
+            continue;
+        }
+        // A run ends at two equal bytes in a row (one costs less inside it).
+        size_t end = i + 1;
+        while (end < rules.size() && !(same(end) && (end + 1 >= rules.size() || same(end + 1)))) ++end;
+        putCount(out, i - last);
+        putCount(out, end - i);
+        out.insert(out.end(), rules.begin() + static_cast<std::ptrdiff_t>(i), rules.begin() + static_cast<std::ptrdiff_t>(end));
+        i = last = end;
+    }
+    node.rulesSize = static_cast<uint32_t>(out.size());
+    if (looks) out.insert(out.end(), snapshot.looks.begin(), snapshot.looks.end());
+    node.packed.reset(new uint8_t[out.size()]);
+    std::memcpy(node.packed.get(), out.data(), out.size());
+    packedBytes += out.size();
+}
+
+void SolveWorld::release(Node& node) {
+    if (!node.packed) return;
+    const uint8_t* at = node.packed.get();
+    getCount(at);
+    packedBytes -= node.rulesSize + getCount(at);
+    node.packed.reset();
+}
+
+size_t SolveWorld::packedSize(const Node& node) {
+    if (!node.packed) return 0;
+    const uint8_t* at = node.packed.get();
+    getCount(at);
+    return node.rulesSize + getCount(at);
+}
+
+void SolveWorld::unpack(Node& node, Snapshot& snapshot) {
+    const uint8_t* at = node.packed.get();
+    const uint8_t* const end = at + node.rulesSize;
+    const std::vector<uint8_t>& base = root.rules;
+    std::vector<uint8_t>& rules = snapshot.rules;
+    const size_t size = getCount(at);
+    const size_t looks = getCount(at);
+    rules.resize(size);
+    const size_t common = std::min(size, base.size());
+    std::memcpy(rules.data(), base.data(), common);
+    std::fill(rules.begin() + static_cast<std::ptrdiff_t>(common), rules.end(), 0);
+    size_t i = 0;
+    while (at < end) {
+        i += getCount(at);
+        const size_t length = getCount(at);
+        std::memcpy(rules.data() + i, at, length);
+        at += length;
+        i += length;
+    }
+    if (looks)
+        snapshot.looks.assign(end, end + looks);
+    else
+        snapshot.looks = root.looks;
+    snapshot.screen = root.screen;
+    snapshot.level = root.level;
+    snapshot.player = root.player;
+    release(node);
+}
+
+uint64_t SolveWorld::idleKey() {
+    // The youngest burning fuse's age is taken from every burning one.
+    uint32_t age = UINT32_MAX;
+    const std::vector<Bomb*>& bombs = level.player->bombs;
+    for (const Bomb* bomb : bombs)
+        if (bomb->placed && !bomb->exploded && bomb->timer < age) age = bomb->timer;
+    if (age == UINT32_MAX) return 0;
+    for (Bomb* bomb : bombs)
+        if (bomb->placed && !bomb->exploded) bomb->timer -= age;
+    rewinder.captureRules(scratch);
+    scratchIsLive = false;
+    for (Bomb* bomb : bombs)
+        if (bomb->placed && !bomb->exploded) bomb->timer += age;
+    return stateHash(scratch);
+}
+
+uint32_t SolveWorld::idlePasses() const {
+    uint32_t passes = UINT32_MAX;
+    for (const Bomb* bomb : level.player->bombs)
+        if (bomb->placed && !bomb->exploded) passes = std::min(passes, bomb->idleUpdates(kPassTime));
+    return passes == UINT32_MAX ? 0 : passes;
+}
+
+void SolveWorld::skipIdlePasses(uint32_t passes) {
+    for (Bomb* bomb : level.player->bombs)
+        if (bomb->placed && !bomb->exploded)
+            for (uint32_t i = 0; i < passes; ++i) bomb->burn(kPassTime);
+}
+
+int64_t SolveWorld::rank(const SolveLimits& limits) const {
+    if (limits.shortest) return limits.bound ? actionsLeftBound() : 0;
+    // A burning bomb makes every later state new (its timer is part of it).
+    // One whose blast would only turn air into rubble is lit last: the
+    // search spends the states without it first. Then fewer gems left and
+    // nearer the next target.
+    int64_t penalty = 0;
+    for (const Bomb* bomb : level.player->bombs)
+        if (bomb->placed && !bomb->exploded) penalty += litPenalty(level, bomb->column, bomb->row, bomb);
+    return penalty + static_cast<int64_t>(estimate()) * 4;
+}

@@ -1,0 +1,128 @@
+#pragma once
+// One world the solver moves: a loaded level, its rewinder and snapshots, and
+// the scratch the rules' questions use. Each thread of a search has its own.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "play/Snapshot.h"
+#include "solve/RelaxedMap.h"
+
+class HeadlessPlay;
+class Item;
+class Level;
+struct SolveLimits;
+
+// The macro actions tried from every settled state (the player still on the
+// grid, nothing falling): a key combination held for one pass, then no key
+// until the world settles again; waiting lets the next bomb go off.
+enum SolveAction : uint8_t { ActLeft, ActRight, ActJumpLeft, ActJumpRight, ActUp, ActDown, ActBomb, ActWait,
+                             ActionCount };
+
+// Every pass of a solution lasts one ordinary frame.
+inline constexpr uint32_t kPassTime = 20;
+// An action that has not settled after this many passes (a minute of play)
+// is dropped: something keeps moving for ever.
+inline constexpr uint32_t kMostPasses = 3000;
+
+// Tape key bits: left, right, up, down, x, z (see kTapeKeyNames).
+inline constexpr uint16_t kLeft = 1, kRight = 2, kUp = 4, kDown = 8, kX = 16, kZ = 32;
+inline constexpr uint16_t kActionKeys[ActionCount] = {kLeft, kRight, kX | kLeft, kX | kRight, kUp, kDown, kZ, 0};
+
+inline const uint8_t kNoKeys[SDLK_LAST] = {};
+
+// A state of the search.
+struct SolveNode {
+    uint32_t parent;
+    uint32_t passes;  // of the action that led here
+    uint32_t moves;
+    uint8_t action;
+    // Its action not played yet: packed holds the parent's world.
+    bool unplayed;
+    // The snapshot's rules as they differ from the start's (then its
+    // looks, when laid out unlike the start's); freed once expanded.
+    std::unique_ptr<uint8_t[]> packed;
+    uint32_t rulesSize;  // of the packed rules
+    uint64_t hash;
+};
+
+class SolveWorld {
+public:
+    using Node = SolveNode;
+    // level: borrowed for the world's life; its state now is the search's start.
+    explicit SolveWorld(Level& level);
+    SolveWorld(const SolveWorld&) = delete;
+    SolveWorld& operator=(const SolveWorld&) = delete;
+
+    // Runs one action from the world as it stands; returns false when it
+    // does nothing, kills the player or never settles; won tells a win.
+    bool act(SolveAction action, uint32_t& passes, bool& won);
+    bool nothingFalling() const;
+    bool settled() const;
+    // Can a blast still change the grid (a bomb in the pocket or burning)?
+    bool blastsLeft() const;
+    bool mayStillWin() const;
+    unsigned actionsLeftBound() const;
+    unsigned tourBound() const;
+    unsigned tourOn(RelaxedMap& map, bool pocketBlasts) const;
+    unsigned orderBound(RelaxedMap& map, size_t gems, const std::vector<uint32_t>& fromPlayer,
+                        const std::vector<uint32_t>& toDoor) const;
+    int estimate() const;
+    uint64_t idleKey();
+    // For a settled world with a fuse burning and no key held: how many
+    // passes only age the fuses (those before a bomb lets go of its cell),
+    // and the fuses aged by that many passes at once, as the passes would.
+    uint32_t idlePasses() const;
+    void skipIdlePasses(uint32_t passes);
+    // Puts the world back as `to` holds it (the rules' part).
+    void rewind(const Snapshot& to);
+    // Where the world as it stands goes in the queue's order (smaller first),
+    // its actions so far left out.
+    int64_t rank(const SolveLimits& limits) const;
+    void pack(Node& node, const Snapshot& snapshot);
+    // Restores the node's world into the snapshot and frees its copy.
+    void unpack(Node& node, Snapshot& snapshot);
+    void release(Node& node);
+    // The bytes a node's packed world holds.
+    static size_t packedSize(const Node& node);
+
+    Level& level;
+    Rewinder rewinder;
+    Snapshot root;
+    Snapshot scratch;
+    // Is scratch a capture of the world as it stands (nothing played since)?
+    bool scratchIsLive = false;
+    Snapshot from;
+    HeadlessPlay* play = nullptr;  // while a search runs on it
+    // The bytes packed by this world less those unpacked (wrapping: only the
+    // sum over a search's worlds is its total).
+    size_t packedBytes = 0;
+
+private:
+    // What falls, found once: the crates and rocks, and the rest (gems,
+    // bombs) that count only once they drop.
+    std::vector<Item*> boxes;
+    std::vector<const Item*> droppers;
+    mutable std::vector<uint8_t> touched;  // mayStillWin's reach, kept
+    mutable std::vector<int> reachQueue;
+    mutable RelaxedMap relaxed;  // tourBound's map and distances, kept
+    mutable RelaxedMap unplaced;  // the same without the pocket's blasts
+    // orderBound's cells each gem is taken in, its legs between gems (kept
+    // while the map and the gems stay), and its table of orders.
+    mutable std::vector<std::vector<int>> takes;
+    struct Legs {
+        std::vector<uint64_t> key;  // which map, its number, the gems' places
+        std::vector<uint32_t> between;
+        uint64_t used = 0;
+    };
+    mutable std::vector<Legs> legCache;
+    mutable uint64_t legUses = 0;
+    mutable std::vector<uint64_t> orderKey;
+    mutable std::vector<uint32_t> legs, ordered;
+    std::vector<uint8_t> packScratch;
+    const Item* door = nullptr;  // the last goal, the one that counts
+};
+
+// What a bomb burning to no purpose costs in the best-first order, and one
+// that will break something, for a bomb in the cell (column, row).
+int64_t litPenalty(const Level& level, int column, int row, const Item* bomb);
