@@ -438,10 +438,7 @@ void SolveWorld::pack(Node& node, const Snapshot& snapshot) {
 }
 
 void SolveWorld::release(Node& node) {
-    if (!node.packed) return;
-    const uint8_t* at = node.packed.get();
-    getCount(at);
-    packedBytes -= node.rulesSize + getCount(at);
+    packedBytes -= packedSize(node);
     node.packed.reset();
 }
 

@@ -77,17 +77,15 @@ void Solver::pushBestFirst(uint32_t node, int64_t rank) {
     best.push({-(priority << 32 | static_cast<int64_t>(node)), node});
 }
 
-bool Solver::pop(uint32_t& node, int64_t& key) {
+bool Solver::pop(uint32_t& node) {
     if (limits.shortest && !limits.bound) {
         if (fifo.empty()) return false;
         node = fifo.front();
-        key = 0;
         fifo.pop_front();
         return true;
     }
     if (best.empty()) return false;
     node = best.top().second;
-    key = best.top().first;
     best.pop();
     return true;
 }
@@ -139,15 +137,12 @@ namespace {
 // whatever the batch. The shortest search sees a batch's new states only
 // after it: it stays exact, and examines a few more states than one state
 // at a time would, so its batch grows with the search (a small search
-// examines what the one-state search would). The best-first search merges a
-// batch's states only while each is still the queue's first, so it examines
-// what the one-state search would; a state a thread (about one in six is
-// played for nothing).
-// Results of states sent back to the queue, kept at most.
-constexpr size_t kMostEarly = 4096;
-
-size_t batchSize(const SolveLimits& limits, size_t threads, uint64_t examined) {
-    if (!limits.shortest) return threads;
+// examines what the one-state search would). The best-first search takes one
+// state at a time: its order depends on every state merged before, and a
+// second thread that played the queue's next states ahead (to send them back
+// when a better one came up) made levels 35 and 40 twice as slow.
+size_t batchSize(const SolveLimits& limits, uint64_t examined) {
+    if (!limits.shortest) return 1;
     if (!limits.bound) return 256;
     return static_cast<size_t>(std::clamp<uint64_t>(examined / 512, 1, 64));
 }
@@ -158,17 +153,7 @@ void Solver::expand(SolveWorld& w, size_t slot) {
     // Runs on any thread: reads the tables, writes only its node and slot.
     Node& node = nodes[batch[slot]];
     Expansion& e = expansions[slot];
-    if (batchReturns) {
-        // A copy: the state goes back to the queue if the merge stops short.
-        const size_t size = SolveWorld::packedSize(node);
-        e.held.packed.reset(new uint8_t[size]);
-        std::memcpy(e.held.packed.get(), node.packed.get(), size);
-        e.held.rulesSize = node.rulesSize;
-        w.packedBytes += size;
-        w.unpack(e.held, w.from);
-    } else {
-        w.unpack(node, w.from);
-    }
+    w.unpack(node, w.from);
     w.rewind(w.from);
     auto settle = [&](Child& c, uint32_t moves) {
         w.rewinder.captureRules(w.scratch);
@@ -383,71 +368,34 @@ SolveStatus Solver::step(uint64_t stateBudget) {
             break;
         }
         // The next states as the queue gives them.
-        // States expanded ahead of their turn by an earlier batch come with
-        // their results and take no thread.
-        const size_t want = batchSize(limits, worlds.size(), examined);
-        const size_t room = static_cast<size_t>(std::min<uint64_t>({4 * want, budget, limits.maxStates - examined}));
+        const size_t room =
+            static_cast<size_t>(std::min<uint64_t>({batchSize(limits, examined), budget, limits.maxStates - examined}));
         batch.clear();
-        batchKeys.clear();
-        size_t fresh = 0;
-        while (batch.size() < room && fresh < want && !(fifoOrder ? fifo.empty() : best.empty()) && !winKept()) {
+        while (batch.size() < room && !(fifoOrder ? fifo.empty() : best.empty()) && !winKept()) {
             uint32_t n;
-            int64_t key;
-            pop(n, key);
+            pop(n);
             if (limits.shortest && limits.bound && nodes[n].moves > seen.value(nodes[n].hash)) {
                 // Reached again in fewer actions after it was queued.
                 w.release(nodes[n]);
                 continue;
             }
             batch.push_back(n);
-            batchKeys.push_back(key);
-            fresh += !early.count(n);
         }
         if (expansions.size() < batch.size()) expansions.resize(batch.size());
-        ready.assign(batch.size(), 0);
-        for (size_t slot = 0; slot < batch.size(); ++slot) {
-            auto it = early.find(batch[slot]);
-            if (it == early.end()) continue;
-            expansions[slot] = std::move(it->second);
-            early.erase(it);
-            ready[slot] = 1;
-        }
-        batchReturns = !limits.shortest && batch.size() > 1;
         std::atomic<size_t> next{0};
-        workers->run([&](unsigned i) {
+        if (batch.size() == 1) {
+            expand(w, 0);  // one state wakes no thread
+        } else workers->run([&](unsigned i) {
             SolveWorld& mine = *worlds[i];
             std::unique_ptr<HeadlessPlay> own;
             if (i > 0) {
                 own = std::make_unique<HeadlessPlay>(mine.level);
                 mine.play = own.get();
             }
-            for (size_t slot; (slot = next++) < batch.size();)
-                if (!ready[slot]) expand(mine, slot);
+            for (size_t slot; (slot = next++) < batch.size();) expand(mine, slot);
             if (i > 0) mine.play = nullptr;
         });
-        size_t merged = 0;
-        for (; merged < batch.size(); ++merged) {
-            // The one-state best-first search takes the queue's first: a
-            // state of the batch waits for a better one the batch found.
-            if (!limits.shortest && merged > 0 && state == SolveStatus::Running && !best.empty() &&
-                best.top().first > batchKeys[merged])
-                break;
-            merge(merged, budget);
-        }
-        // The rest goes back to the queue, its results kept for its turn
-        // (they depend on its world alone; the merge checks them then
-        // against the tables as they will be).
-        for (size_t slot = merged; slot < batch.size(); ++slot) {
-            best.push({batchKeys[slot], batch[slot]});
-            Expansion& kept = early[batch[slot]];
-            kept = std::move(expansions[slot]);
-            for (Child& c : expansions[slot].children) c.kind = Child::None;
-        }
-        if (early.size() > kMostEarly) {
-            for (auto& [node, e] : early)
-                for (Child& c : e.children) drop(c);
-            early.clear();
-        }
+        for (size_t slot = 0; slot < batch.size(); ++slot) merge(slot, budget);
     }
 
     w.rewinder.restore(w.root);

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
-#include <map>
 #include <memory>
 #include <queue>
 #include <string>
@@ -109,7 +108,6 @@ private:
     // A state of the batch: a settled one with a child per action, or a
     // deferred bomb played (its one child first).
     struct Expansion {
-        Node held{};  // the state's world, unpacked by the expansion
         bool burning = false;
         uint64_t idle = 0;
         Child children[ActionCount];
@@ -121,7 +119,7 @@ private:
     bool overMemory();
     void push(uint32_t node, int64_t rank);
     void pushBestFirst(uint32_t node, int64_t rank);
-    bool pop(uint32_t& node, int64_t& key);
+    bool pop(uint32_t& node);
     void finish(uint32_t node, uint32_t lastPasses, SolveAction lastAction);
     Tape tapeTo(uint32_t node, uint32_t lastPasses, SolveAction lastAction) const;
     bool verify(const Tape& tape);
@@ -138,11 +136,6 @@ private:
     StateSet waited;
     // The states popped for the next expansion, and their results.
     std::vector<uint32_t> batch;
-    std::vector<int64_t> batchKeys;  // their places in the queue
-    bool batchReturns = false;  // what the merge leaves goes back to the queue
-    std::vector<uint8_t> ready;  // a batch's states expanded already
-    // States sent back to the queue, with their results.
-    std::map<uint32_t, Expansion> early;
     std::vector<Expansion> expansions;
     size_t peakBytes = 0;
     const char* stoppedBy = "";
