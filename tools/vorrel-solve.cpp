@@ -82,9 +82,7 @@ int run(int argc, char** argv) {
     const char* after = afterArg.empty() ? nullptr : afterArg.c_str();
     Tape before;
     if (after && !loadTapeOrReport("vorrel-solve", after, before)) return 2;
-    // The search shows nothing and plays no sound.
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    useDummyDrivers();  // the search shows nothing and plays no sound
     SDL_Surface* screen = openToolScreen("vorrel-solve", "Vorrel solve");
     if (!screen) return platform::kNoDisplayExit;
     std::unique_ptr<Level> level = loadLevelOrReport(levelPath, screen, nullptr);
