@@ -258,7 +258,8 @@ async function play(browser) {
   fs.writeFileSync(path.join(work, 'frames.json'), JSON.stringify({ median, ready, firstFrame, gaps }));
   check(median > 15 && median < 30, `frames at the 20 ms pace (median ${median.toFixed(1)} ms)`);
   const level2 = await waitForPicture(page, reference('level2.png'), manifest.tolerance.level, 15000);
-  check(level2.shown, 'level 1 played through to level 2');
+  check(level2.shown, `level 1 played through to level 2 (${level2.differing} differ, ${level2.clear} by more than 30)`);
+  if (!level2.shown) await page.screenshot({ path: path.join(work, 'browser-level2-missed.png') });
   // Escape leads back to the map, which writes the progress.
   await hold(page, 'Escape', 300);
   await page.waitForFunction(() => FS.analyzePath('/save/progress.wp').exists, { timeout: 10000 }).catch(() => {});
