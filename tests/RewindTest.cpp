@@ -77,7 +77,7 @@ bool boxFalling(const Level& level) {
 }
 bool bombBurning(const Level& level) {
     for (const Bomb* bomb : level.player->bombs)
-        if (bomb->placed && !bomb->exploded) return true;
+        if (bomb->burning()) return true;
     return false;
 }
 

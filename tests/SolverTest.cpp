@@ -155,7 +155,7 @@ TEST(SolverTest, AnIdlePassAgesTheFusesAndNothingElse) {
                 int held = 0;
                 for (const Bomb* bomb : level->player->bombs) {
                     const Cell* cell = level->cellAt(bomb->column, bomb->row);
-                    held += bomb->placed && !bomb->exploded && cell && cell->item == bomb;
+                    held += bomb->burning() && cell && cell->item == bomb;
                 }
                 play.keyboard.releaseAll();
                 play.pass(20, outcome);
@@ -163,7 +163,7 @@ TEST(SolverTest, AnIdlePassAgesTheFusesAndNothingElse) {
                 int stillHeld = 0;
                 for (const Bomb* bomb : level->player->bombs) {
                     const Cell* cell = level->cellAt(bomb->column, bomb->row);
-                    stillHeld += bomb->placed && !bomb->exploded && cell && cell->item == bomb;
+                    stillHeld += bomb->burning() && cell && cell->item == bomb;
                 }
                 if (solver.settled() && solver.idleKey() != 0 && stillHeld == held) {
                     EXPECT_EQ(solver.idleKey(), key);

@@ -64,7 +64,7 @@ void Bomb::update(uint32_t& dt, bool) {
 
     if (fall(fallsIn(), dt)) row = static_cast<int32_t>(std::round(y / kCellSize));
 
-    if (placed && !exploded) burn(dt);
+    if (burning()) burn(dt);
 
     if (static_cast<int64_t>(timer) >= lettingGo()) {
         if (!soundPlayed && timer >= fuse) {

@@ -24,6 +24,8 @@ public:
     }
     void placeAt(double px, double py);
     void transferState(StateIo& io) override;
+    // Placed and not gone off yet: its fuse is burning.
+    bool burning() const { return placed && !exploded; }
     // Can the next update with this frame time set the bomb off (and so
     // change cells of the grid)?
     bool mayGoOffWithin(uint32_t dt) const { return !exploded && static_cast<uint64_t>(timer) + dt >= fuse; }
@@ -36,7 +38,7 @@ public:
     // How many more updates of dt a resting, burning bomb stays as it is but
     // for its fuse's age (burn); 0 when it is not burning.
     uint32_t idleUpdates(uint32_t dt) const {
-        if (!placed || exploded || dt == 0) return 0;
+        if (!burning() || dt == 0) return 0;
         const int64_t left = lettingGo() - static_cast<int64_t>(timer) - 1;
         return left < 0 ? 0 : static_cast<uint32_t>(left / dt);
     }
@@ -58,5 +60,5 @@ protected:
     // An unplaced bomb is still in the player's pocket: it must not drop
     // through the level from its parking place at (0, 0). A spent one is
     // gone: falling, it would enter cells as an invisible pushable item.
-    Level* fallsIn() const final { return placed && !exploded ? currentLevel : nullptr; }
+    Level* fallsIn() const final { return burning() ? currentLevel : nullptr; }
 };

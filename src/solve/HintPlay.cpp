@@ -134,7 +134,7 @@ void drawMarker(Level& level, const Hint& hint) {
         break;
     case HintMove::Wait:
         for (const Bomb* bomb : level.player->bombs)
-            if (bomb->placed && !bomb->exploded)
+            if (bomb->burning())
                 frameRect(screen, bomb->column * kCellSize, bomb->row * kCellSize, kCellSize, kCellSize, 2, ink);
         break;
     }

@@ -21,7 +21,7 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts) {
     for (const auto& row : level.grid)
         for (const Cell* cell : row) key.push_back(reinterpret_cast<uintptr_t>(cell));
     for (const Bomb* bomb : p.bombs)
-        key.push_back(bomb->placed && !bomb->exploded ? uint64_t{1} << 63 | cellKey(bomb->column, bomb->row)
+        key.push_back(bomb->burning() ? uint64_t{1} << 63 | cellKey(bomb->column, bomb->row)
                                                       : bomb->exploded);
     const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
     const bool pocket = pocketBlasts && p.bombsLeft() > 0;
@@ -72,7 +72,7 @@ void RelaxedMap::make(const Level& level, bool pocket, int pc, int pr) {
     bool lost = pocket && !open(pc, pr);
     cells.clear();
     for (const Bomb* bomb : p.bombs)
-        if (bomb->placed && !bomb->exploded) {
+        if (bomb->burning()) {
             ++blasts;
             lost = lost || bomb->column < 0 || bomb->row < 0 || bomb->column >= width || bomb->row >= height;
             if (!lost) cells.push_back(bomb->row * width + bomb->column);

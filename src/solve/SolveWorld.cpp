@@ -101,9 +101,7 @@ bool SolveWorld::nothingFalling() const {
 
 bool SolveWorld::settled() const {
     const Player& p = *level.player;
-    if (p.walking || p.jumping || p.pushing || p.falling || p.steppingUp || p.placingBomb || p.onLadder || p.dead)
-        return false;
-    return onGrid(p.x) && onGrid(p.y) && nothingFalling();
+    return p.idle() && !p.dead && onGrid(p.x) && onGrid(p.y) && nothingFalling();
 }
 
 void SolveWorld::rewind(const Snapshot& to) {
@@ -125,7 +123,7 @@ bool SolveWorld::act(SolveAction action, uint32_t& passes, bool& won) {
     bool burning = false;
     for (const Bomb* bomb : p.bombs) {
         burst += bomb->exploded;
-        burning = burning || (bomb->placed && !bomb->exploded);
+        burning = burning || bomb->burning();
     }
     if (action == ActWait && !burning) return false;
     if (action == ActBomb && p.bombsLeft() == 0) return false;
@@ -167,12 +165,14 @@ bool SolveWorld::act(SolveAction action, uint32_t& passes, bool& won) {
     return action == ActWait || p.x != x0 || p.y != y0 || p.bombsUsed != used0;
 }
 
+bool SolveWorld::fuseBurning() const {
+    const std::vector<Bomb*>& bombs = level.player->bombs;
+    return std::any_of(bombs.begin(), bombs.end(), [](const Bomb* bomb) { return bomb->burning(); });
+}
+
 bool SolveWorld::blastsLeft() const {
     const Player& p = *level.player;
-    if (p.bombsUsed < p.bombs.size()) return true;
-    for (const Bomb* bomb : p.bombs)
-        if (bomb->placed && !bomb->exploded) return true;
-    return false;
+    return p.bombsUsed < p.bombs.size() || fuseBurning();
 }
 
 bool SolveWorld::mayStillWin() const {
@@ -483,27 +483,27 @@ uint64_t SolveWorld::idleKey() {
     uint32_t age = UINT32_MAX;
     const std::vector<Bomb*>& bombs = level.player->bombs;
     for (const Bomb* bomb : bombs)
-        if (bomb->placed && !bomb->exploded && bomb->timer < age) age = bomb->timer;
+        if (bomb->burning() && bomb->timer < age) age = bomb->timer;
     if (age == UINT32_MAX) return 0;
     for (Bomb* bomb : bombs)
-        if (bomb->placed && !bomb->exploded) bomb->timer -= age;
+        if (bomb->burning()) bomb->timer -= age;
     rewinder.captureRules(scratch);
     scratchIsLive = false;
     for (Bomb* bomb : bombs)
-        if (bomb->placed && !bomb->exploded) bomb->timer += age;
+        if (bomb->burning()) bomb->timer += age;
     return stateHash(scratch);
 }
 
 uint32_t SolveWorld::idlePasses() const {
     uint32_t passes = UINT32_MAX;
     for (const Bomb* bomb : level.player->bombs)
-        if (bomb->placed && !bomb->exploded) passes = std::min(passes, bomb->idleUpdates(kPassTime));
+        if (bomb->burning()) passes = std::min(passes, bomb->idleUpdates(kPassTime));
     return passes == UINT32_MAX ? 0 : passes;
 }
 
 void SolveWorld::skipIdlePasses(uint32_t passes) {
     for (Bomb* bomb : level.player->bombs)
-        if (bomb->placed && !bomb->exploded)
+        if (bomb->burning())
             for (uint32_t i = 0; i < passes; ++i) bomb->burn(kPassTime);
 }
 
@@ -515,6 +515,6 @@ int64_t SolveWorld::rank(const SolveLimits& limits) const {
     // nearer the next target.
     int64_t penalty = 0;
     for (const Bomb* bomb : level.player->bombs)
-        if (bomb->placed && !bomb->exploded) penalty += litPenalty(level, bomb->column, bomb->row, bomb);
+        if (bomb->burning()) penalty += litPenalty(level, bomb->column, bomb->row, bomb);
     return penalty + static_cast<int64_t>(estimate()) * 4;
 }

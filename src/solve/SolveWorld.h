@@ -61,6 +61,8 @@ public:
     bool settled() const;
     // Can a blast still change the grid (a bomb in the pocket or burning)?
     bool blastsLeft() const;
+    // Is a placed bomb's fuse burning?
+    bool fuseBurning() const;
     bool mayStillWin() const;
     unsigned actionsLeftBound() const;
     unsigned tourBound() const;

@@ -187,8 +187,7 @@ void Solver::expand(SolveWorld& w, size_t slot) {
     // already tried from this world at another age of its fuses ends where
     // that one ended (one tried earlier in the batch is dropped at the merge).
     const Player& p = *w.level.player;
-    bool burning = false;
-    for (const Bomb* bomb : p.bombs) burning = burning || (bomb->placed && !bomb->exploded);
+    const bool burning = w.fuseBurning();
     const bool pocket = p.bombsLeft() > 0;
     e.burning = burning;
     e.idle = burning ? w.idleKey() : 0;
