@@ -113,6 +113,8 @@ void drawHud(Level& level) {
     blitWhole(level.hudBar, screen, hud::kBarX, hud::kBarY);
 }
 
+uint32_t pointerInk(const SDL_Surface* screen) { return SDL_MapRGB(screen->format, 255, 214, 64); }
+
 void drawUndoHint(Level& level) {
     SDL_Surface* screen = level.screen;
     // The cap itself too, for when the closing blocks have covered the band.
@@ -120,7 +122,7 @@ void drawUndoHint(Level& level) {
         blitRect(level.hudBar, screen, hud::kUndoCapX - hud::kBarX, hud::kUndoCapY - hud::kBarY, hud::kCapWidth,
                  hud::kCapHeight, hud::kUndoCapX, hud::kUndoCapY);
     frameRect(screen, hud::kUndoCapX - 2, hud::kUndoCapY - 2, hud::kCapWidth + 4, hud::kCapHeight + 4, 2,
-              SDL_MapRGB(screen->format, 255, 214, 64));
+              pointerInk(screen));
 }
 
 void drawSelectionOverlay(Level& level, int availableLevels, int page) {

@@ -1,6 +1,9 @@
 #pragma once
+#include <cstdint>
+
 class Level;
 struct AnimStrip;
+struct SDL_Surface;
 
 // The heads-up display at the bottom of the screen: bombs left and the status bar.
 void drawHud(Level& level);
@@ -18,6 +21,9 @@ void drawWater(Level& level, int column, int row, int timeOffset);
 // The status bar's bomb (the hint shows it too); no surface when the item
 // sheet is missing.
 const AnimStrip& hudBombIcon();
+// The yellow that points the player at something: the undo cap's blink,
+// the hint's marks and its thinking bar.
+uint32_t pointerInk(const SDL_Surface* screen);
 
 // The pictures the view keeps for the whole run are made once, on first use.
 // Tests that change the picture files between cases throw them away here so

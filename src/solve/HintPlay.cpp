@@ -109,7 +109,7 @@ std::string_view moveText(const Hint& hint, char (&out)[48]) {
 
 void drawMarker(Level& level, const Hint& hint) {
     SDL_Surface* screen = level.screen;
-    const uint32_t ink = SDL_MapRGB(screen->format, 255, 214, 64), rim = SDL_MapRGB(screen->format, 0, 0, 0);
+    const uint32_t ink = pointerInk(screen), rim = SDL_MapRGB(screen->format, 0, 0, 0);
     const int c = hint.column, r = hint.row;
     frameRect(screen, c * kCellSize - 1, r * kCellSize - 1, kCellSize + 2, kCellSize + 2, 3, rim);
     frameRect(screen, c * kCellSize, r * kCellSize, kCellSize, kCellSize, 1, ink);
@@ -151,7 +151,7 @@ void drawPanel(Level& level, const Hint& hint, uint32_t thought, uint32_t limit)
     case HintAnswer::Thinking: {
         drawWrapped(screen, y, "Thinking");
         const int w = static_cast<int>((screen->w - 16) * static_cast<uint64_t>(thought < limit ? thought : limit) / limit);
-        fillRect(screen, 8, y + 4, w, 6, SDL_MapRGB(screen->format, 255, 214, 64));
+        fillRect(screen, 8, y + 4, w, 6, pointerInk(screen));
         break;
     }
     case HintAnswer::CanWin:
