@@ -81,7 +81,8 @@ TEST(GamepadMapping, LinesReplaceTheirActionsAndBrokenOnesAreReportedAndIgnored)
     EXPECT_EQ(mapping.buttons[platform::PadUndo], defaults.buttons[platform::PadUndo]);
     EXPECT_EQ(mapping.buttons[platform::PadHint], (1u << 10) | (1u << 11));
     ASSERT_EQ(complaints.size(), 5u);
-    EXPECT_EQ(complaints[0].rfind("gamepad.conf line 5 ignored: \"fly = 2\"", 0), 0u) << complaints[0];
+    EXPECT_EQ(complaints[0], "gamepad.conf line 5 ignored: \"fly = 2\" (expected jump, bomb, restart, start, back, "
+                             "undo or hint = button numbers 0 to 31)");
     EXPECT_NE(complaints[3].find("line 8"), std::string::npos) << complaints[3];
     EXPECT_EQ(complaints[4].rfind("gamepad.conf line 10 ignored: \"undo = x\"", 0), 0u) << complaints[4];
 

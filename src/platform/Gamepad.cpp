@@ -16,6 +16,14 @@ namespace {
 
 const char* const kActionNames[PadActionCount] = {"jump", "bomb", "restart", "start", "back", "undo", "hint"};
 
+// "jump, bomb, ... or hint", from the names above.
+std::string actionList() {
+    std::string list;
+    for (int i = 0; i < PadActionCount; ++i)
+        list += (i == 0 ? "" : i + 1 == PadActionCount ? " or " : ", ") + std::string(kActionNames[i]);
+    return list;
+}
+
 Gamepad* currentPad = nullptr;
 GamepadMapping currentMapping;
 GamepadState padState;
@@ -90,7 +98,7 @@ GamepadMapping parseGamepadMapping(const std::string& text, std::vector<std::str
         if (equals == std::string::npos || action < 0 || !parseButtons(content.substr(equals + 1), bits)) {
             complaints.push_back(
                 "gamepad.conf line " + std::to_string(number) + " ignored: \"" + content +
-                "\" (expected jump, bomb, restart, start, back, undo or hint = button numbers 0 to 31)");
+                "\" (expected " + actionList() + " = button numbers 0 to 31)");
             continue;
         }
         mapping.buttons[action] = bits;
