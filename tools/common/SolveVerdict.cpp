@@ -39,8 +39,14 @@ unsigned defaultSolveThreads() { return std::min(2u, Workers::available()); }
 void addSolveThreads(Solver& solver, const std::string& path, SDL_Surface* screen, unsigned threads,
                      const Tape* before) {
     while (solver.threads() < threads) {
-        // Loaded as the first was: the same items in the same order.
-        auto copy = std::make_unique<Level>(path, screen, nullptr, 1, false);
+        // Loaded as the first was: the same items in the same order. A file
+        // changed or gone since then leaves the search on the worlds it has.
+        std::unique_ptr<Level> copy;
+        try {
+            copy = std::make_unique<Level>(path, screen, nullptr, 1, false);
+        } catch (const LoadError&) {
+            return;
+        }
         if (before) {
             PlayOutcome outcome;
             playTapeHeadless(*copy, *before, outcome);
