@@ -12,13 +12,19 @@ inline Item* itemAt(const Level& level, int column, int row) {
 
 // Registers the item (or none) in the cell, whatever the cell held.
 inline void holdIn(const Level& level, int column, int row, Item* item) {
-    if (Cell* cell = level.cellAt(column, row)) cell->item = item;
+    if (Cell* cell = level.cellAt(column, row)) {
+        cell->item = item;
+        level.touch(column, row);
+    }
 }
 
 // Clears the cell only if it still holds this item.
 inline void releaseFrom(const Level& level, int column, int row, const Item* item) {
     Cell* cell = level.cellAt(column, row);
-    if (cell && cell->item == item) cell->item = nullptr;
+    if (cell && cell->item == item) {
+        cell->item = nullptr;
+        level.touch(column, row);
+    }
 }
 
 // Is (column, row) free for the item, and can whatever stands on it come

@@ -42,7 +42,18 @@ Level::~Level() {
 
 bool Level::passableItem(Item* item) { return item->isPassable(); }
 
-void Level::setCell(int column, int row, Cell* cell) { grid[row][column] = cell; }
+void Level::setCell(int column, int row, Cell* cell) {
+    grid[row][column] = cell;
+    touch(column, row);
+}
+
+void Level::keepGridLog() const {
+    const size_t size = static_cast<size_t>(rowCount) * static_cast<size_t>(columnCount);
+    if (touchedMark.size() == size) return;
+    touchedMark.assign(size, 0);
+    touched.clear();
+    touched.reserve(size);
+}
 
 bool Level::canStepUp(int column, int row) const {
     return !isFree(column, row, nullptr) && isFree(column, row - 1, nullptr) &&

@@ -1,5 +1,6 @@
 #pragma once
 #include <SDL/SDL.h>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,22 @@ public:
     }
     // Stores the cell; the one that was there now belongs to the caller.
     void setCell(int column, int row, Cell* cell);
+    // Notes that the square's cell, or its cell's item, changed (holdIn,
+    // releaseFrom, setCell and a snapshot's restore do): once the log is
+    // kept, snapshots look only at the squares it names, not at every one.
+    void touch(int column, int row) const {
+        if (column >= 0 && column < columnCount) touchKey(static_cast<size_t>(row) * columnCount + column);
+    }
+    void touchKey(size_t key) const {
+        if (key < touchedMark.size() && !touchedMark[key]) {
+            touchedMark[key] = 1;
+            touched.push_back(static_cast<uint32_t>(key));
+        }
+    }
+    // From now on the squares changed are logged, each once (row * columns
+    // + column); a square never logged holds what it held when this began.
+    void keepGridLog() const;
+    const std::vector<uint32_t>& gridLog() const { return touched; }
     unsigned countRows() const { return static_cast<unsigned>(grid.size()); }
     // Can the player step up onto (column, row): solid there, free above it,
     // and solid under the player.
@@ -68,6 +85,10 @@ public:
 
 private:
     static bool passableItem(Item* item);
+    // The grid's log: written by whatever moves an item, even through a
+    // const level, and sized once, so that logging allocates nothing.
+    mutable std::vector<uint8_t> touchedMark;
+    mutable std::vector<uint32_t> touched;
 
 public:
     // Cells taken out of the grid by blasts are owned by their bombs.

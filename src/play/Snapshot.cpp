@@ -1,6 +1,7 @@
 // Snapshots of a play: the changing fields written out by number and read back.
 #include "play/Snapshot.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "entities/Bomb.h"
@@ -10,6 +11,7 @@
 
 namespace {
 constexpr uint32_t kEndOfSquares = 0xFFFFFFFFu;
+constexpr uint32_t kNoSquare = 0xFFFFFFFFu;
 // A listed square: its number, its cell's and item's numbers, its ladder.
 constexpr size_t kSquareBytes = 3 * sizeof(uint32_t) + sizeof(bool);
 }
@@ -19,9 +21,22 @@ Rewinder::Rewinder(Level& level) : level(level) {
         ids.addItem(item);
         if (item && !item->inert) changing.push_back(item);
     }
-    for (auto& row : level.grid)
-        for (Cell*& cell : row) {
-            squares.push_back({&cell, cell, cell ? cell->item : nullptr});
+    level.keepGridLog();
+    const size_t columns = static_cast<size_t>(level.columnCount);
+    const size_t keys = static_cast<size_t>(level.rowCount) * columns;
+    squareOfKey.assign(keys, kNoSquare);
+    watched.reserve(level.grid.size() * columns);
+    for (size_t r = 0; r < level.grid.size(); ++r)
+        for (size_t c = 0; c < level.grid[r].size(); ++c) {
+            Cell*& cell = level.grid[r][c];
+            const size_t key = r * columns + c;
+            const uint32_t number = static_cast<uint32_t>(squares.size());
+            const bool logged = c < columns && key < keys;
+            if (logged)
+                squareOfKey[key] = number;
+            else
+                watched.push_back(number);  // out of the log's reach: always looked at
+            squares.push_back({&cell, cell, cell ? cell->item : nullptr, logged ? static_cast<uint32_t>(key) : kNoSquare});
             if (cell) ids.addCell(cell);
         }
     // The bombs' rubble: the cells a blast puts into the grid (or, after
@@ -48,15 +63,12 @@ void Rewinder::saveTo(StateIo& io, Snapshot& out) const {
     transferWorld(io);
     out.squaresAt = io.rulesAt();
     // Only the cells and ladders the blasts swap in, and the items
-    // registered in them, ever change.
-    // Walked by pointer: the scan is most of a capture, and the writes below
-    // would otherwise make the compiler read the array's bounds again.
-    const Square* const begin = squares.data();
-    const Square* const last = begin + squares.size();
-    for (const Square* square = begin; square != last; ++square) {
+    // registered in them, ever change; the log says where.
+    follow();
+    for (uint32_t i : watched) {
+        const Square* square = &squares[i];
         Cell* cell = *square->at;
         if (cell == square->first && (!cell || cell->item == square->firstItem)) continue;
-        uint32_t i = static_cast<uint32_t>(square - begin);
         Item* item = cell ? cell->item : nullptr;
         bool ladder = cell ? cell->ladder : false;
         io.rule(i);
@@ -86,8 +98,20 @@ void Rewinder::restoreRules(const Snapshot& in, const Snapshot& current) const {
     loadFrom(io, in, &current);
 }
 
+void Rewinder::follow() const {
+    const std::vector<uint32_t>& log = level.gridLog();
+    for (; logRead < log.size(); ++logRead) {
+        const uint32_t key = log[logRead];
+        if (key >= squareOfKey.size() || squareOfKey[key] == kNoSquare) continue;
+        const uint32_t number = squareOfKey[key];
+        // Each key is logged once: the new square goes in at its place.
+        watched.insert(std::upper_bound(watched.begin(), watched.end(), number), number);
+    }
+}
+
 void Rewinder::loadFrom(StateIo& io, const Snapshot& in, const Snapshot* current) const {
     transferWorld(io);
+    follow();
     auto reset = [](const Square& square) {
         *square.at = square.first;
         if (square.first) square.first->item = square.firstItem;
@@ -102,7 +126,7 @@ void Rewinder::loadFrom(StateIo& io, const Snapshot& in, const Snapshot* current
             reset(squares[square]);
         }
     } else {
-        for (const Square& square : squares) reset(square);
+        for (uint32_t i : watched) reset(squares[i]);
     }
     for (;;) {
         uint32_t square = kEndOfSquares;
@@ -119,7 +143,9 @@ void Rewinder::loadFrom(StateIo& io, const Snapshot& in, const Snapshot* current
         *squares[square].at = cell;
         cell->item = item;
         cell->ladder = ladder;
+        level.touchKey(squares[square].key);
     }
+    follow();
     Item::screen = in.screen;
     Item::currentLevel = in.level;
     Item::currentPlayer = in.player;

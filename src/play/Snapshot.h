@@ -57,12 +57,19 @@ private:
     // The items a play can change, in the level's order.
     std::vector<Item*> changing;
     // Every grid square, its cell and the cell's item when this was made:
-    // a snapshot lists only the squares that differ from these. One array,
-    // since every capture and restore walks all of it.
+    // a snapshot lists only the squares that differ from these.
     struct Square {
         Cell** at;
         Cell* first;
         Item* firstItem;
+        uint32_t key;  // its place in the level's grid log
     };
     std::vector<Square> squares;
+    // The squares that may differ from their first cell and item, by number
+    // and in order: those the level's log names (read up to logRead) and
+    // any the log cannot name. Captures and restores walk only these.
+    void follow() const;
+    std::vector<uint32_t> squareOfKey;
+    mutable std::vector<uint32_t> watched;
+    mutable size_t logRead = 0;
 };

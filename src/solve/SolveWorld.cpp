@@ -416,8 +416,14 @@ void SolveWorld::pack(Node& node, const Snapshot& snapshot) {
     putCount(out, rules.size());
     putCount(out, looks ? snapshot.looks.size() : 0);
     auto same = [&](size_t i) { return rules[i] == (i < base.size() ? base[i] : 0); };
+    // Equal stretches are skipped eight bytes at a time: most of the rules are.
+    const size_t common = std::min(rules.size(), base.size());
     size_t i = 0, last = 0;
     while (i < rules.size()) {
+        if (i + 8 <= common && std::memcmp(rules.data() + i, base.data() + i, 8) == 0) {
+            i += 8;
+            continue;
+        }
         if (same(i)) {
             ++i;
             continue;
