@@ -1,25 +1,26 @@
 // Numbers for the world's items and cells in snapshots.
 #include "entities/ItemState.h"
 
-#include <algorithm>
+void WorldIds::addItem(Item* item) { items.push_back(item); }
 
-void WorldIds::addItem(Item* item) {
-    items.push_back(item);
-    itemOrder.emplace_back(item, static_cast<uint32_t>(items.size()));
-}
+void WorldIds::addCell(Cell* cell) { cells.push_back(cell); }
 
-void WorldIds::addCell(Cell* cell) {
-    cells.push_back(cell);
-    cellOrder.emplace_back(cell, static_cast<uint32_t>(cells.size()));
+template <class T>
+void WorldIds::fill(Table& table, const std::vector<T*>& pointers) {
+    const size_t count = pointers.size();
+    size_t size = 2;
+    while (size < 2 * count) size *= 2;
+    table.assign(size, {nullptr, 0});
+    for (size_t i = 0; i < count; ++i) {
+        if (!pointers[i]) continue;
+        size_t at = slotOf(table, pointers[i]);
+        while (table[at].first && table[at].first != pointers[i]) at = (at + 1) & (size - 1);
+        // The first number of a pointer added twice, as the sorted search gave.
+        if (!table[at].first) table[at] = {pointers[i], static_cast<uint32_t>(i + 1)};
+    }
 }
 
 void WorldIds::seal() {
-    std::sort(itemOrder.begin(), itemOrder.end());
-    std::sort(cellOrder.begin(), cellOrder.end());
-}
-
-uint32_t WorldIds::find(const Order& order, const void* pointer) {
-    if (!pointer) return 0;
-    auto it = std::lower_bound(order.begin(), order.end(), std::make_pair(pointer, uint32_t{0}));
-    return it != order.end() && it->first == pointer ? it->second : 0;
+    fill(itemTable, items);
+    fill(cellTable, cells);
 }

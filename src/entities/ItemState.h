@@ -19,19 +19,33 @@ class WorldIds {
 public:
     void addItem(Item* item);
     void addCell(Cell* cell);
-    // Sorts the lookup tables; call once after the last add.
+    // Builds the lookup tables; call once after the last add.
     void seal();
-    uint32_t itemId(const Item* item) const { return find(itemOrder, item); }
-    uint32_t cellId(const Cell* cell) const { return find(cellOrder, cell); }
+    uint32_t itemId(const Item* item) const { return find(itemTable, item); }
+    uint32_t cellId(const Cell* cell) const { return find(cellTable, cell); }
     Item* item(uint32_t id) const { return id && id <= items.size() ? items[id - 1] : nullptr; }
     Cell* cell(uint32_t id) const { return id && id <= cells.size() ? cells[id - 1] : nullptr; }
 
 private:
-    using Order = std::vector<std::pair<const void*, uint32_t>>;
-    static uint32_t find(const Order& order, const void* pointer);
+    // Open addressing by the pointer, at most half full: every capture
+    // numbers the bombs' rubble and the changed squares' cells and items.
+    using Table = std::vector<std::pair<const void*, uint32_t>>;
+    template <class T>
+    static void fill(Table& table, const std::vector<T*>& pointers);
+    static size_t slotOf(const Table& table, const void* pointer) {
+        const uint64_t bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(pointer));
+        return static_cast<size_t>((bits * 0x9E3779B97F4A7C15ull) >> 32) & (table.size() - 1);
+    }
+    static uint32_t find(const Table& table, const void* pointer) {
+        if (!pointer) return 0;
+        for (size_t at = slotOf(table, pointer);; at = (at + 1) & (table.size() - 1)) {
+            if (table[at].first == pointer) return table[at].second;
+            if (!table[at].first) return 0;
+        }
+    }
     std::vector<Item*> items;
     std::vector<Cell*> cells;
-    Order itemOrder, cellOrder;
+    Table itemTable = Table(1), cellTable = Table(1);
 };
 
 // One pass over the changing fields of the world that either saves them or

@@ -56,9 +56,9 @@ bool onGrid(double v) { return std::fmod(v, 32.0) == 0.0; }
 namespace {
 
 // A varint: seven bits a byte, the high bit set on all but the last.
-void putCount(std::vector<uint8_t>& out, size_t n) {
-    for (; n >= 0x80; n >>= 7) out.push_back(static_cast<uint8_t>(n | 0x80));
-    out.push_back(static_cast<uint8_t>(n));
+void putCount(uint8_t*& out, size_t n) {
+    for (; n >= 0x80; n >>= 7) *out++ = static_cast<uint8_t>(n | 0x80);
+    *out++ = static_cast<uint8_t>(n);
 }
 
 size_t getCount(const uint8_t*& at) {
@@ -411,8 +411,12 @@ void SolveWorld::pack(Node& node, const Snapshot& snapshot) {
     // bytes; past the start's end the start counts as zeros.
     const std::vector<uint8_t>& rules = snapshot.rules;
     const std::vector<uint8_t>& base = root.rules;
-    std::vector<uint8_t>& out = packScratch;
-    out.clear();
+    // At most two counts of ten bytes and the run's bytes per run, and the
+    // looks: written through a pointer into scratch sized once.
+    const size_t most = 20 + rules.size() * 21 + snapshot.looks.size();
+    if (packScratch.size() < most) packScratch.resize(most);
+    uint8_t* const start = packScratch.data();
+    uint8_t* out = start;
     putCount(out, rules.size());
     putCount(out, looks ? snapshot.looks.size() : 0);
     auto same = [&](size_t i) { return rules[i] == (i < base.size() ? base[i] : 0); };
@@ -433,14 +437,19 @@ void SolveWorld::pack(Node& node, const Snapshot& snapshot) {
         while (end < rules.size() && !(same(end) && (end + 1 >= rules.size() || same(end + 1)))) ++end;
         putCount(out, i - last);
         putCount(out, end - i);
-        out.insert(out.end(), rules.begin() + static_cast<std::ptrdiff_t>(i), rules.begin() + static_cast<std::ptrdiff_t>(end));
+        std::memcpy(out, rules.data() + i, end - i);
+        out += end - i;
         i = last = end;
     }
-    node.rulesSize = static_cast<uint32_t>(out.size());
-    if (looks) out.insert(out.end(), snapshot.looks.begin(), snapshot.looks.end());
-    node.packed.reset(new uint8_t[out.size()]);
-    std::memcpy(node.packed.get(), out.data(), out.size());
-    packedBytes += out.size();
+    node.rulesSize = static_cast<uint32_t>(out - start);
+    if (looks) {
+        std::memcpy(out, snapshot.looks.data(), snapshot.looks.size());
+        out += snapshot.looks.size();
+    }
+    const size_t size = static_cast<size_t>(out - start);
+    node.packed.reset(new uint8_t[size]);
+    std::memcpy(node.packed.get(), start, size);
+    packedBytes += size;
 }
 
 void SolveWorld::release(Node& node) {
