@@ -103,7 +103,8 @@ bool checkSelectionInput(Level& level, const uint8_t* keys, int& page, int* chos
     return true;
 }
 
-void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, WorldPass what) {
+void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, WorldPass what,
+                 const std::vector<Item*>* movers) {
     const bool move = what != WorldPass::Draw;
     const bool draw = what != WorldPass::Move;
     // After a stall (the machine busy, the window dragged) the world moves
@@ -116,6 +117,10 @@ void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, WorldPass wha
     Item* const* const items = level.items.data();
     if (!draw) {
         // The headless pass: the solver's every pass.
+        if (movers) {
+            for (Item* item : *movers) item->update(dt, false);
+            return;
+        }
         for (std::size_t i = 0; i < count; ++i)
             if (Item* item = items[i]; item && !item->inert) item->update(dt, false);
         return;
@@ -137,17 +142,18 @@ static bool checkEndKeepingRetry(Level& level, const uint8_t* keys, PlayOutcome&
     return true;
 }
 
-void moveWorld(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, bool draw, UndoHistory* undo) {
+void moveWorld(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, bool draw, UndoHistory* undo,
+               const std::vector<Item*>* movers) {
     if (undo) undo->beforeUpdate(keys);
-    updateWorld(level, dt, itemCount, draw ? WorldPass::MoveAndDraw : WorldPass::Move);
+    updateWorld(level, dt, itemCount, draw ? WorldPass::MoveAndDraw : WorldPass::Move, movers);
     if (undo) undo->afterUpdate();
 }
 
 bool advancePass(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, PlayOutcome& outcome,
-                 UndoHistory* undo) {
+                 UndoHistory* undo, const std::vector<Item*>* movers) {
     if (checkEndKeepingRetry(level, keys, outcome, undo)) return true;
     if (undo && undo->holdForUndo(keys, dt)) return false;
-    moveWorld(level, keys, dt, itemCount, false, undo);
+    moveWorld(level, keys, dt, itemCount, false, undo, movers);
     return false;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
+class Item;
 class Level;
 class UndoHistory;
 
@@ -41,18 +43,22 @@ enum class WorldPass { Move, MoveAndDraw, Draw };
 // do in the game, are never visited), move by one frame time (at most
 // kLongestFrame). The play loop
 // draws each item right after its update. The player reads the held keys
-// through the platform's keyboard.
-void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, WorldPass what);
+// through the platform's keyboard. A pass without drawing may be given
+// `movers`: the same items less the inert ones, in the same order, which
+// are all it then visits (an inert item's update does nothing).
+void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, WorldPass what,
+                 const std::vector<Item*>* movers = nullptr);
 // A whole pass without drawing, as the play loop runs it: the end check with
 // these keys held, then the world's updates. The platform's keyboard must
 // hold the same keys (HeadlessPlay sees to that). Returns true when the play
 // ended at the check (outcome says how); nothing moved then. With a history
 // the undo key acts as in the play loop.
 bool advancePass(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, PlayOutcome& outcome,
-                 UndoHistory* undo = nullptr);
+                 UndoHistory* undo = nullptr, const std::vector<Item*>* movers = nullptr);
 // The world's share of a pass when the undo key did not hold it: the update,
 // with the history noting a step that begins.
-void moveWorld(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, bool draw, UndoHistory* undo);
+void moveWorld(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, bool draw, UndoHistory* undo,
+               const std::vector<Item*>* movers = nullptr);
 
 // The end check of one pass: sets outcome and returns true when the play ends.
 bool checkPlayEnd(Level& level, const uint8_t* keys, PlayOutcome& outcome);
