@@ -103,8 +103,7 @@ bool checkSelectionInput(Level& level, const uint8_t* keys, int& page, int* chos
     return true;
 }
 
-void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, WorldPass what,
-                 const std::vector<Item*>* movers) {
+void updateWorld(Level& level, uint32_t dt, std::size_t itemCount, WorldPass what, const std::vector<Item*>* movers) {
     const bool move = what != WorldPass::Draw;
     const bool draw = what != WorldPass::Move;
     // After a stall (the machine busy, the window dragged) the world moves

@@ -36,7 +36,8 @@ Rewinder::Rewinder(Level& level) : level(level) {
                 squareOfKey[key] = number;
             else
                 watched.push_back(number);  // out of the log's reach: always looked at
-            squares.push_back({&cell, cell, cell ? cell->item : nullptr, logged ? static_cast<uint32_t>(key) : kNoSquare});
+            squares.push_back(
+                {&cell, cell, cell ? cell->item : nullptr, logged ? static_cast<uint32_t>(key) : kNoSquare});
             if (cell) ids.addCell(cell);
         }
     // The bombs' rubble: the cells a blast puts into the grid (or, after
