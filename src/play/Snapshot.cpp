@@ -25,7 +25,6 @@ Rewinder::Rewinder(Level& level) : level(level) {
     const size_t columns = static_cast<size_t>(level.columnCount);
     const size_t keys = static_cast<size_t>(level.rowCount) * columns;
     squareOfKey.assign(keys, kNoSquare);
-    watched.reserve(level.grid.size() * columns);
     for (size_t r = 0; r < level.grid.size(); ++r)
         for (size_t c = 0; c < level.grid[r].size(); ++c) {
             Cell*& cell = level.grid[r][c];
@@ -40,6 +39,8 @@ Rewinder::Rewinder(Level& level) : level(level) {
                 {&cell, cell, cell ? cell->item : nullptr, logged ? static_cast<uint32_t>(key) : kNoSquare});
             if (cell) ids.addCell(cell);
         }
+    // Every square may come to be watched: no capture or restore allocates.
+    watched.reserve(squares.size());
     // The bombs' rubble: the cells a blast puts into the grid (or, after
     // one, the cells it took out). Every bomb is the player's.
     for (Bomb* bomb : level.player->bombs)
