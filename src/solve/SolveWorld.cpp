@@ -424,9 +424,18 @@ void SolveWorld::pack(Node& node, const Snapshot& snapshot) {
     const size_t common = std::min(rules.size(), base.size());
     size_t i = 0, last = 0;
     while (i < rules.size()) {
-        if (i + 8 <= common && std::memcmp(rules.data() + i, base.data() + i, 8) == 0) {
-            i += 8;
-            continue;
+        if (i + 8 <= common) {
+            uint64_t now, was;
+            std::memcpy(&now, rules.data() + i, 8);
+            std::memcpy(&was, base.data() + i, 8);
+            if (now == was) {
+                i += 8;
+                continue;
+            }
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+            // The first byte that differs: the lowest one set in the difference.
+            i += static_cast<size_t>(__builtin_ctzll(now ^ was)) / 8;
+#endif
         }
         if (same(i)) {
             ++i;
