@@ -328,7 +328,18 @@ unsigned SolveWorld::tourOn(RelaxedMap& map, bool pocketBlasts) const {
         std::vector<int>& take = takes[gems++];
         take.clear();
         uint32_t cheapest = kFarAway;
-        for (int r = static_cast<int>(std::floor(treasure->y / 32)); r >= 0 && r < rows; ++r) {
+        const int top = static_cast<int>(std::floor(treasure->y / 32));
+        // A jump that drops far passes low enough over its middle column
+        // to take a gem a row or two under where it starts.
+        for (int r = 0; r < top && r < rows; ++r)
+            for (int s : {-1, 1}) {
+                if (!map.jumpTakes(c, s, r, treasure->y)) continue;
+                take.push_back(r * columns + c - s);
+                const uint32_t before = fromPlayer[static_cast<size_t>(r) * columns + c - s];
+                const uint32_t after = toDoor[static_cast<size_t>(r) * columns + c + s];
+                if (before != kFarAway && after != kFarAway) cheapest = std::min(cheapest, before + 1 + after);
+            }
+        for (int r = top; r >= 0 && r < rows; ++r) {
             for (int s = -1; s <= 1; ++s)
                 if (c + s >= 0 && c + s < columns) take.push_back(r * columns + c + s);
             cheapest = std::min(cheapest, sum(c, r));
