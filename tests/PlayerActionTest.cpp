@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "TestSupport.h"
@@ -16,15 +17,17 @@
 #include "entities/Player.h"
 #include "level/Level.h"
 #include "platform/Platform.h"
+#include "solve/RelaxedMap.h"
 
 namespace {
 
 // '#' wall, '.' open, 'H' ladder, '~' deadly water.
 struct World {
-    explicit World(std::initializer_list<const char*> rows) : level(nullptr, nullptr, 1), player(*level.player) {
-        for (const char* text : rows) {
+    explicit World(std::initializer_list<const char*> rows) : World(std::vector<std::string>(rows.begin(), rows.end())) {}
+    explicit World(const std::vector<std::string>& rows) : level(nullptr, nullptr, 1), player(*level.player) {
+        for (const std::string& text : rows) {
             std::vector<Cell*> row;
-            for (const char* p = text; *p; ++p) {
+            for (const char* p = text.c_str(); *p; ++p) {
                 Cell* cell = new Cell;
                 cell->passable = *p != '#';
                 cell->ladder = *p == 'H';
@@ -240,6 +243,42 @@ TEST(PlayerJump, AJumpStartedAsAWalkEndsKeepsItsDirection) {
     EXPECT_FALSE(w.player.jumping);
     EXPECT_EQ(w.player.x, 96);
     EXPECT_EQ(w.player.y, 0);
+}
+
+// A jump that drops far passes low over the cell it jumps over: the
+// solver's map must count every gem under that cell the jump takes (within
+// 8 pixels), however far the drop, to either side.
+TEST(PlayerJump, TheSolverCountsEveryGemAFarDropTakesOverTheGap) {
+    int taken = 0;
+    for (int drop = 2; drop <= 12; ++drop)
+        for (int s : {-1, 1}) {
+            std::vector<std::string> rows(1, "...");
+            for (int r = 1; r <= drop; ++r) rows.push_back(s > 0 ? "#.." : "..#");
+            rows.push_back("###");
+            World w(rows);
+            const int from = s > 0 ? 0 : 2;
+            w.player.setPosition(from * 32, 0);
+            RelaxedMap map;
+            map.build(w.level);
+            w.press({SDLK_x, s > 0 ? SDLK_RIGHT : SDLK_LEFT});
+            w.frames(1);
+            ASSERT_TRUE(w.player.jumping);
+            w.press({});
+            double nearest[3] = {1e9, 1e9, 1e9};  // gems one, two and three rows down the gap
+            for (int i = 0; i < 60; ++i) {
+                w.frames(1);
+                for (int m = 1; m <= 3; ++m)
+                    nearest[m - 1] = std::min(nearest[m - 1], std::hypot(w.player.x - 32, w.player.y - 32 * m));
+            }
+            ASSERT_EQ(w.player.x, (from + 2 * s) * 32);
+            ASSERT_EQ(w.player.y, drop * 32);
+            for (int m = 1; m <= 3; ++m)
+                if (nearest[m - 1] < 8) {
+                    ++taken;
+                    EXPECT_TRUE(map.jumpTakes(1, s, 0, 32 * m)) << "drop " << drop << ", gem " << m << " down";
+                }
+        }
+    EXPECT_GT(taken, 4);
 }
 
 TEST(PlayerJump, SinksIntoLiquidUnlessABoxFloatsThere) {

@@ -225,27 +225,31 @@ bool RelaxedMap::jumpTakes(int c, int s, int r, double y) const {
     int land = r;
     while (land + 1 < height && open(c + s, land + 1)) ++land;
     // The jump's curve (Player::jumpAction) dropping (land - r) rows is at
-    // its lowest over the middle cell's 16 pixels 5 (land - r) - 3.75 pixels
-    // below its start; a gem is taken within 8 pixels.
+    // most 5 (land - r) - 3.75 pixels below its start within 8 pixels of the
+    // middle column, and a gem is taken within 8 pixels.
     return 32.0 * r + 5.0 * (land - r) - 3.75 > y - 8;
 }
 
 // From a cell the player stands in, a walk or push goes one cell across, a
 // jump two (over an open cell with an open one under it, within the first
-// screen), a step up one across and one up onto a floor, a rung one up; from
-// any cell a fall goes down for nothing. The engine's actions start only
-// from a standing player, so each is a path of at most one action here and
-// the map's distances never exceed the game's.
+// screen) and down to any open cell under its landing cell, a step up one
+// across and one up onto a floor, a rung one up or down; from any cell a
+// fall goes down for nothing, but never into a ladder (it stops on it: a fall
+// passes a cell in one frame only after some 80 rows). The engine's actions
+// start only from a standing player, so each is a path of at most one action
+// here and the map's distances never exceed the game's.
 template <class Stands, class Step>
 void RelaxedMap::moves(int c, int r, bool toward, const Stands& stands, const Step& step) const {
     auto floor = [&](int fc, int fr) { return open(fc, fr) && floors[static_cast<size_t>(fr) * width + fc]; };
     auto ladder = [&](int lc, int lr) { return open(lc, lr) && ladders[static_cast<size_t>(lr) * width + lc]; };
+    auto down = [&](int dc, int dr) -> uint32_t { return ladder(dc, dr) && height < 80 ? 1 : 0; };
     if (!toward) {
-        step(c, r + 1, 0);
+        step(c, r + 1, down(c, r + 1));
         if (!stands(c, r)) return;
         for (int s : {-1, 1}) {
             step(c + s, r, 1);
-            if (gap(c + s, s, r)) step(c + 2 * s, r, 1);
+            if (gap(c + s, s, r))
+                for (int land = r; open(c + 2 * s, land); ++land) step(c + 2 * s, land, 1);
             // Only a step to the left needs head room.
             if (floor(c + s, r - 1) && (s > 0 || open(c, r - 1))) step(c + s, r - 1, 1);
         }
@@ -253,10 +257,11 @@ void RelaxedMap::moves(int c, int r, bool toward, const Stands& stands, const St
         return;
     }
     // The cells whose moves lead into (c, r).
-    step(c, r - 1, 0);
+    step(c, r - 1, down(c, r));
     for (int s : {-1, 1}) {
         if (stands(c - s, r)) step(c - s, r, 1);
-        if (stands(c - 2 * s, r) && gap(c - s, s, r)) step(c - 2 * s, r, 1);
+        for (int from = r; open(c, from); --from)
+            if (stands(c - 2 * s, from) && gap(c - s, s, from)) step(c - 2 * s, from, 1);
         if (floor(c, r) && stands(c - s, r + 1) && (s > 0 || open(c - s, r))) step(c - s, r + 1, 1);
     }
     if (stands(c, r + 1) && ladder(c, r + 1)) step(c, r + 1, 1);

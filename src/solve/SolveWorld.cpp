@@ -22,6 +22,10 @@ namespace {
 constexpr size_t kMostOrderedGems = 8;
 // Tables of legs between gems kept, for as many maps and places of gems.
 constexpr size_t kKeptLegs = 32;
+// The tour where the relaxed map reaches a gem or the door from nowhere:
+// no win is left, and the shortest search takes the state after every
+// other (more actions than any search takes, small enough to add to).
+constexpr unsigned kNoWayLeft = 1u << 20;
 
 // What a bomb burning to no purpose costs in the best-first order (a gem
 // left costs 64).
@@ -312,7 +316,7 @@ unsigned SolveWorld::tourOn(RelaxedMap& map, bool pocketBlasts) const {
     const std::vector<uint32_t>& fromPlayer = map.kept(start, false);
     const std::vector<uint32_t>& toDoor = map.kept(goal, true);
     uint32_t most = fromPlayer[goal];
-    if (most == kFarAway) return kFarAway;
+    if (most == kFarAway) return kNoWayLeft;
     auto sum = [&](int c, int r) -> uint32_t {
         if (c < 0 || c >= columns || r < 0 || r >= rows) return kFarAway;
         const size_t at = static_cast<size_t>(r) * columns + c;
@@ -352,7 +356,7 @@ unsigned SolveWorld::tourOn(RelaxedMap& map, bool pocketBlasts) const {
             }
             if (!map.open(c, r + 1)) break;
         }
-        if (cheapest == kFarAway) return kFarAway;
+        if (cheapest == kFarAway) return kNoWayLeft;
         most = std::max(most, cheapest);
     }
     return std::max(most, orderBound(map, gems, fromPlayer, toDoor));
