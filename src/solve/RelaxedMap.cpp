@@ -43,7 +43,15 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts) {
         if (!bomb->exploded && (pocketBlasts || bomb->burning()))
             for (const Cell* cell : bomb->rubble) solidRubble = solidRubble || (cell && !cell->passable);
     key.push_back(solidRubble);
-    for (int at : crateCells) key.push_back(uint64_t{1} << 62 | static_cast<uint32_t>(at));
+    // A crate comes to the same cells from anywhere along its run of
+    // passable cells (every open one lies in a run of the map's), so the
+    // map follows from the runs the crates are in, not their cells.
+    for (int at : crateCells) {
+        int c = at % columnsNow;
+        const int r = at / columnsNow;
+        for (const Cell* left = level.cellAt(c - 1, r); left && left->passable; left = level.cellAt(c - 1, r)) --c;
+        key.push_back(uint64_t{1} << 62 | static_cast<uint32_t>(r * columnsNow + c));
+    }
     if (this->level == &level && key == builtFor) return;
     if (this->level != &level) made.clear();
     builtFor.swap(key);
