@@ -1,6 +1,7 @@
 // The solver's relaxed map: open cells, blasts to come, and actions between cells.
 #include "solve/RelaxedMap.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "entities/Bomb.h"
@@ -219,6 +220,23 @@ void RelaxedMap::findFloors() {
             const Cell* under = level->cellAt(c, r + 1);
             floors[at] = !under || !under->passable || under->ladder || crates[below];
         }
+    // A jump that drops d rows ends its curve about 3 d pixels short of its
+    // landing and rounds to the cell there: from 6 rows down it stops a row
+    // short (more on taller maps) and the world settles for a moment with
+    // the player in the air, where it can jump or climb again before it
+    // falls (Player::update tries both before the fall). Such a cell, open
+    // over open cells down to a floor within that many rows, counts 2.
+    const int shortRows = std::max(1, (3 * height + 16) / 32);
+    for (int r = 0; r < height; ++r)
+        for (int c = 0; c < width; ++c) {
+            const size_t at = static_cast<size_t>(r) * width + c;
+            if (!passable[at] || floors[at]) continue;
+            for (int k = 1; k <= shortRows && open(c, r + k); ++k)
+                if (floors[static_cast<size_t>(r + k) * width + c] == 1) {
+                    floors[at] = 2;
+                    break;
+                }
+        }
 }
 
 bool RelaxedMap::gap(int c, int s, int r) const {
@@ -226,16 +244,22 @@ bool RelaxedMap::gap(int c, int s, int r) const {
     return land >= 0 && land < 20 && open(c, r) && open(c, r + 1);
 }
 
-bool RelaxedMap::jumpTakes(int c, int s, int r, double y) const {
-    if (!gap(c, s, r) || !open(c - s, r) || !floors[static_cast<size_t>(r) * width + c - s] || !open(c + s, r))
+bool RelaxedMap::jumpTakes(int from, int s, int r, int column, double y) const {
+    if (!open(from, r) || !floors[static_cast<size_t>(r) * width + from] || !gap(from + s, s, r) ||
+        !open(from + 2 * s, r))
         return false;
     // The landing lies no lower than the open cells under the landing cell.
     int land = r;
-    while (land + 1 < height && open(c + s, land + 1)) ++land;
-    // The jump's curve (Player::jumpAction) dropping (land - r) rows is at
-    // most 5 (land - r) - 3.75 pixels below its start within 8 pixels of the
-    // middle column, and a gem is taken within 8 pixels.
-    return 32.0 * r + 5.0 * (land - r) - 3.75 > y - 8;
+    while (land + 1 < height && open(from + 2 * s, land + 1)) ++land;
+    // The jump's curve (Player::jumpAction) through its start, 4 pixels up
+    // one column on and the landing, d = land - r rows down, is highest 16
+    // pixels on, and the deeper the drop, the higher: within 8 pixels of
+    // the start column it rises at most 3 d + 1.75 pixels; within 8 of the
+    // middle column at most 3 d + 3.75 (4 with no drop) and drops at most
+    // 5 d - 3.75. A gem is taken within 8 pixels.
+    const double d = land - r, top = 32.0 * r;
+    if (column == from) return y > top - 3 * d - 1.75 - 8 && y < top + 8;
+    return column == from + s && y > top - std::max(3 * d + 3.75, 4.5) - 8 && y < top + 5 * d - 3.75 + 8;
 }
 
 // From a cell the player stands in, a walk or push goes one cell across, a
@@ -248,16 +272,20 @@ bool RelaxedMap::jumpTakes(int c, int s, int r, double y) const {
 // here and the map's distances never exceed the game's.
 template <class Stands, class Step>
 void RelaxedMap::moves(int c, int r, bool toward, const Stands& stands, const Step& step) const {
-    auto floor = [&](int fc, int fr) { return open(fc, fr) && floors[static_cast<size_t>(fr) * width + fc]; };
+    auto floor = [&](int fc, int fr) { return open(fc, fr) && floors[static_cast<size_t>(fr) * width + fc] == 1; };
+    // Stands on a floor (2), or hangs in the air after a jump (1).
+    auto acts = [&](int ac, int ar) { return stands(ac, ar) != 0; };
+    auto walks = [&](int wc, int wr) { return stands(wc, wr) == 2; };
     auto ladder = [&](int lc, int lr) { return open(lc, lr) && ladders[static_cast<size_t>(lr) * width + lc]; };
     auto down = [&](int dc, int dr) -> uint32_t { return ladder(dc, dr) && height < 80 ? 1 : 0; };
     if (!toward) {
         step(c, r + 1, down(c, r + 1));
-        if (!stands(c, r)) return;
+        if (!acts(c, r)) return;
         for (int s : {-1, 1}) {
-            step(c + s, r, 1);
             if (gap(c + s, s, r))
                 for (int land = r; open(c + 2 * s, land); ++land) step(c + 2 * s, land, 1);
+            if (!walks(c, r)) continue;
+            step(c + s, r, 1);
             // Only a step to the left needs head room.
             if (floor(c + s, r - 1) && (s > 0 || open(c, r - 1))) step(c + s, r - 1, 1);
         }
@@ -267,12 +295,12 @@ void RelaxedMap::moves(int c, int r, bool toward, const Stands& stands, const St
     // The cells whose moves lead into (c, r).
     step(c, r - 1, down(c, r));
     for (int s : {-1, 1}) {
-        if (stands(c - s, r)) step(c - s, r, 1);
+        if (walks(c - s, r)) step(c - s, r, 1);
         for (int from = r; open(c, from); --from)
-            if (stands(c - 2 * s, from) && gap(c - s, s, from)) step(c - 2 * s, from, 1);
-        if (floor(c, r) && stands(c - s, r + 1) && (s > 0 || open(c - s, r))) step(c - s, r + 1, 1);
+            if (acts(c - 2 * s, from) && gap(c - s, s, from)) step(c - 2 * s, from, 1);
+        if (floor(c, r) && walks(c - s, r + 1) && (s > 0 || open(c - s, r))) step(c - s, r + 1, 1);
     }
-    if (stands(c, r + 1) && ladder(c, r + 1)) step(c, r + 1, 1);
+    if (acts(c, r + 1) && ladder(c, r + 1)) step(c, r + 1, 1);
 }
 
 void RelaxedMap::distances(int from, bool toward, std::vector<uint32_t>& out) {
@@ -289,9 +317,9 @@ void RelaxedMap::distances(const std::vector<int>& from, bool toward, std::vecto
     if (!toward)
         for (int at : from) starts[at] = 1;
     auto stands = [&](int c, int r) {
-        if (!open(c, r)) return false;
+        if (!open(c, r)) return 0;
         const size_t at = static_cast<size_t>(r) * width + c;
-        return floors[at] || starts[at];
+        return starts[at] ? 2 : floors[at] == 1 ? 2 : floors[at];
     };
     queue.clear();
     for (int at : from)

@@ -25,9 +25,10 @@ public:
     bool open(int c, int r) const {
         return c >= 0 && r >= 0 && c < width && r < height && passable[static_cast<size_t>(r) * width + c];
     }
-    // Could a jump from (c - s, r) over (c, r) take a gem lower down that
-    // middle column, now y pixels from the top?
-    bool jumpTakes(int c, int s, int r, double y) const;
+    // Could a jump from (from, r) in direction s pass a gem in column
+    // (the start's or the middle one), now y pixels from the top, close
+    // enough to take it in the middle of its action?
+    bool jumpTakes(int from, int s, int r, int column, double y) const;
     // Actions from a cell (or, toward, to it); kFarAway where none lead.
     void distances(int from, bool toward, std::vector<uint32_t>& out);
     // The same from (or to) the nearest of several cells.

@@ -322,6 +322,13 @@ unsigned SolveWorld::tourOn(RelaxedMap& map, bool pocketBlasts) const {
         const size_t at = static_cast<size_t>(r) * columns + c;
         return fromPlayer[at] == kFarAway || toDoor[at] == kFarAway ? kFarAway : fromPlayer[at] + toDoor[at];
     };
+    // A jump's landing lies anywhere down the open cells under the cell two
+    // across (it passes ladders, which stop a fall on the map).
+    auto landed = [&](int column, int row) {
+        uint32_t fewest = toDoor[static_cast<size_t>(row) * columns + column];
+        for (int r = row + 1; map.open(column, r); ++r) fewest = std::min(fewest, toDoor[static_cast<size_t>(r) * columns + column]);
+        return fewest;
+    };
     size_t gems = 0;
     for (const Treasure* treasure : level.treasures) {
         if (treasure->collected) continue;
@@ -333,15 +340,21 @@ unsigned SolveWorld::tourOn(RelaxedMap& map, bool pocketBlasts) const {
         take.clear();
         uint32_t cheapest = kFarAway;
         const int top = static_cast<int>(std::floor(treasure->y / 32));
-        // A jump that drops far passes low enough over its middle column
-        // to take a gem a row or two under where it starts.
-        for (int r = 0; r < top && r < rows; ++r)
+        // A jump that drops far rises high over its start and middle
+        // columns and passes low over the middle one: it may take a gem a
+        // row or two above or under where it starts, from its start.
+        for (int r = 0; r < rows; ++r)
             for (int s : {-1, 1}) {
-                if (!map.jumpTakes(c, s, r, treasure->y)) continue;
-                take.push_back(r * columns + c - s);
-                const uint32_t before = fromPlayer[static_cast<size_t>(r) * columns + c - s];
-                const uint32_t after = toDoor[static_cast<size_t>(r) * columns + c + s];
-                if (before != kFarAway && after != kFarAway) cheapest = std::min(cheapest, before + 1 + after);
+                if (map.jumpTakes(c - s, s, r, c, treasure->y)) {
+                    take.push_back(r * columns + c - s);
+                    const uint32_t before = fromPlayer[static_cast<size_t>(r) * columns + c - s];
+                    const uint32_t after = landed(c + s, r);
+                    if (before != kFarAway && after != kFarAway) cheapest = std::min(cheapest, before + 1 + after);
+                }
+                if (map.jumpTakes(c, s, r, c, treasure->y)) {
+                    take.push_back(r * columns + c);
+                    cheapest = std::min(cheapest, sum(c, r));
+                }
             }
         for (int r = top; r >= 0 && r < rows; ++r) {
             for (int s = -1; s <= 1; ++s)
@@ -351,7 +364,7 @@ unsigned SolveWorld::tourOn(RelaxedMap& map, bool pocketBlasts) const {
                 const int a = c - s, b = c + s;
                 if (a < 0 || b < 0 || a >= columns || b >= columns) continue;
                 const uint32_t before = fromPlayer[static_cast<size_t>(r) * columns + a];
-                const uint32_t after = toDoor[static_cast<size_t>(r) * columns + b];
+                const uint32_t after = landed(b, r);
                 if (before != kFarAway && after != kFarAway) cheapest = std::min(cheapest, before + 1 + after);
             }
             if (!map.open(c, r + 1)) break;
