@@ -29,7 +29,8 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts) {
     const bool pocket = pocketBlasts && p.bombsLeft() > 0;
     if (pocket) key.push_back(cellKey(pc, pr));
     // The crates: the cells they are in (both, between two) and the floors
-    // they make. A blast to come that leaves a wall could make one anywhere.
+    // they make. A blast to come that leaves a wall or water could make a
+    // floor anywhere.
     crateCells.clear();
     const int columnsNow = level.grid.empty() ? 0 : static_cast<int>(level.grid[0].size());
     const int rowsNow = static_cast<int>(level.grid.size());
@@ -42,7 +43,7 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts) {
     solidRubble = false;
     for (const Bomb* bomb : p.bombs)
         if (!bomb->exploded && (pocketBlasts || bomb->burning()))
-            for (const Cell* cell : bomb->rubble) solidRubble = solidRubble || (cell && !cell->passable);
+            for (const Cell* cell : bomb->rubble) solidRubble = solidRubble || (cell && (!cell->passable || cell->liquid));
     key.push_back(solidRubble);
     // A crate comes to the same cells from anywhere along its run of
     // passable cells (every open one lies in a run of the map's), so the
@@ -224,15 +225,20 @@ void RelaxedMap::findFloors() {
     // landing and rounds to the cell there: from 6 rows down it stops a row
     // short (more on taller maps) and the world settles for a moment with
     // the player in the air, where it can jump or climb again before it
-    // falls (Player::update tries both before the fall). Such a cell, open
-    // over open cells down to a floor within that many rows, counts 2.
+    // falls (Player::update tries both before the fall); so it can where a
+    // jump into liquid sinks in. Such a cell, open over open cells down to a
+    // floor or into liquid within that many rows, counts 2.
     const int shortRows = std::max(1, (3 * height + 16) / 32);
+    auto liquid = [&](int lc, int lr) {
+        const Cell* cell = level->cellAt(lc, lr);
+        return cell && cell->liquid;
+    };
     for (int r = 0; r < height; ++r)
         for (int c = 0; c < width; ++c) {
             const size_t at = static_cast<size_t>(r) * width + c;
             if (!passable[at] || floors[at]) continue;
-            for (int k = 1; k <= shortRows && open(c, r + k); ++k)
-                if (floors[static_cast<size_t>(r + k) * width + c] == 1) {
+            for (int k = 0; k <= shortRows && open(c, r + k); ++k)
+                if (liquid(c, r + k) || (k > 0 && floors[static_cast<size_t>(r + k) * width + c] == 1)) {
                     floors[at] = 2;
                     break;
                 }

@@ -65,7 +65,8 @@ private:
     std::vector<uint8_t> ladders;
     std::vector<uint8_t> floors, crates, starts;
     // The cells the crates are in now; with solidRubble, a blast to come
-    // could leave a wall anywhere and every open cell counts as a floor.
+    // could leave a wall or water anywhere and every open cell counts as a
+    // floor.
     std::vector<int> crateCells;
     bool solidRubble = false;
     std::vector<uint8_t> seen;
