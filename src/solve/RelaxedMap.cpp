@@ -8,6 +8,7 @@
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
 #include "solve/LeastUsed.h"
 
 namespace {
@@ -247,7 +248,7 @@ void RelaxedMap::findFloors() {
 
 bool RelaxedMap::gap(int c, int s, int r) const {
     const int land = c + s;
-    return land >= 0 && land < 20 && open(c, r) && open(c, r + 1);
+    return land >= 0 && land < kVisibleColumns && open(c, r) && open(c, r + 1);
 }
 
 bool RelaxedMap::jumpTakes(int from, int s, int r, int column, double y) const {
