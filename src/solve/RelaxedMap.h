@@ -1,7 +1,7 @@
 #pragma once
 // The solver's relaxed map of a level's cells: where the player could be,
-// items ignored and every blast still to come assumed to have opened all it
-// could, and the fewest actions between cells there (the bound's tour).
+// every blast still to come assumed to have opened all it could, where it
+// could stand, and the fewest actions between cells there (the bound's tour).
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -16,7 +16,8 @@ public:
     // Builds the map for the world as it stands: the grid's passable cells,
     // and every cell a blast of the bombs still burning or in the pocket
     // could ever turn into another (docs/solver.md); without pocketBlasts,
-    // as if the bombs in the pocket were never placed.
+    // as if the bombs in the pocket were never placed. The crates' places
+    // tell where the player could ever stand.
     void build(const Level& level, bool pocketBlasts = true);
     int columns() const { return width; }
     int rows() const { return height; }
@@ -24,6 +25,10 @@ public:
     bool open(int c, int r) const {
         return c >= 0 && r >= 0 && c < width && r < height && passable[static_cast<size_t>(r) * width + c];
     }
+    // Could a jump from (from, r) in direction s pass a gem in column
+    // (the start's or the middle one), now y pixels from the top, close
+    // enough to take it in the middle of its action?
+    bool jumpTakes(int from, int s, int r, int column, double y) const;
     // Actions from a cell (or, toward, to it); kFarAway where none lead.
     void distances(int from, bool toward, std::vector<uint32_t>& out);
     // The same from (or to) the nearest of several cells.
@@ -37,6 +42,17 @@ public:
 private:
     // Every cell the player could reach from a cell, as distances does.
     void reach(int from, std::vector<uint8_t>& out);
+    // The open cells the player could ever stand in, from the open cells:
+    // one over the grid's edge, a cell solid now, a ladder or a cell a crate
+    // could come to.
+    void findFloors();
+    // Is (c, r) the middle cell of a jump in direction s (Player::jumpAction):
+    // open, over an open cell, its landing within the first screen?
+    bool gap(int c, int s, int r) const;
+    // Each move of the map from (c, r), or (toward) into it, as step(column,
+    // row, actions); stands tells whether the player stands in a cell.
+    template <class Stands, class Step>
+    void moves(int c, int r, bool toward, const Stands& stands, const Step& step) const;
     // The map itself, from the grid, the bombs and (pocket) the player's cell.
     void make(const Level& level, bool pocket, int pc, int pr);
     // Opens the blast's cells around every cell a bomb could come to rest
@@ -47,6 +63,12 @@ private:
     int width = 0, height = 0;
     std::vector<uint8_t> passable;
     std::vector<uint8_t> ladders;
+    std::vector<uint8_t> floors, crates, starts;
+    // The cells the crates are in now; with solidRubble, a blast to come
+    // could leave a wall or water anywhere and every open cell counts as a
+    // floor.
+    std::vector<int> crateCells;
+    bool solidRubble = false;
     std::vector<uint8_t> seen;
     std::vector<int> cells, sources;
     std::vector<uint32_t> far;
@@ -55,7 +77,7 @@ private:
     // direction, the distances worked out so far.
     static constexpr size_t kKeptMaps = 16;
     struct Version {
-        std::vector<uint8_t> passable;
+        std::vector<uint8_t> passable, floors;
         std::vector<std::vector<uint32_t>> distances;
         std::vector<uint8_t> have;
         uint64_t number = 0, used = 0;
@@ -64,7 +86,7 @@ private:
     struct Made {
         uint64_t hash = 0;
         std::vector<uint64_t> key;  // what the map follows from
-        std::vector<uint8_t> passable;
+        std::vector<uint8_t> passable, floors;
         uint64_t used = 0;
     };
     // One a cell for the player on most levels (a map with a bomb in the

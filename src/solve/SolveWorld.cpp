@@ -22,6 +22,10 @@ namespace {
 constexpr size_t kMostOrderedGems = 8;
 // Tables of legs between gems kept, for as many maps and places of gems.
 constexpr size_t kKeptLegs = 32;
+// The tour where the relaxed map reaches a gem or the door from nowhere:
+// no win is left, and the shortest search takes the state after every
+// other (more actions than any search takes, small enough to add to).
+constexpr unsigned kNoWayLeft = 1u << 20;
 
 // What a bomb burning to no purpose costs in the best-first order (a gem
 // left costs 64).
@@ -312,11 +316,18 @@ unsigned SolveWorld::tourOn(RelaxedMap& map, bool pocketBlasts) const {
     const std::vector<uint32_t>& fromPlayer = map.kept(start, false);
     const std::vector<uint32_t>& toDoor = map.kept(goal, true);
     uint32_t most = fromPlayer[goal];
-    if (most == kFarAway) return kFarAway;
+    if (most == kFarAway) return kNoWayLeft;
     auto sum = [&](int c, int r) -> uint32_t {
         if (c < 0 || c >= columns || r < 0 || r >= rows) return kFarAway;
         const size_t at = static_cast<size_t>(r) * columns + c;
         return fromPlayer[at] == kFarAway || toDoor[at] == kFarAway ? kFarAway : fromPlayer[at] + toDoor[at];
+    };
+    // A jump's landing lies anywhere down the open cells under the cell two
+    // across (it passes ladders, which stop a fall on the map).
+    auto landed = [&](int column, int row) {
+        uint32_t fewest = toDoor[static_cast<size_t>(row) * columns + column];
+        for (int r = row + 1; map.open(column, r); ++r) fewest = std::min(fewest, toDoor[static_cast<size_t>(r) * columns + column]);
+        return fewest;
     };
     size_t gems = 0;
     for (const Treasure* treasure : level.treasures) {
@@ -328,7 +339,24 @@ unsigned SolveWorld::tourOn(RelaxedMap& map, bool pocketBlasts) const {
         std::vector<int>& take = takes[gems++];
         take.clear();
         uint32_t cheapest = kFarAway;
-        for (int r = static_cast<int>(std::floor(treasure->y / 32)); r >= 0 && r < rows; ++r) {
+        const int top = static_cast<int>(std::floor(treasure->y / 32));
+        // A jump that drops far rises high over its start and middle
+        // columns and passes low over the middle one: it may take a gem a
+        // row or two above or under where it starts, from its start.
+        for (int r = 0; r < rows; ++r)
+            for (int s : {-1, 1}) {
+                if (map.jumpTakes(c - s, s, r, c, treasure->y)) {
+                    take.push_back(r * columns + c - s);
+                    const uint32_t before = fromPlayer[static_cast<size_t>(r) * columns + c - s];
+                    const uint32_t after = landed(c + s, r);
+                    if (before != kFarAway && after != kFarAway) cheapest = std::min(cheapest, before + 1 + after);
+                }
+                if (map.jumpTakes(c, s, r, c, treasure->y)) {
+                    take.push_back(r * columns + c);
+                    cheapest = std::min(cheapest, sum(c, r));
+                }
+            }
+        for (int r = top; r >= 0 && r < rows; ++r) {
             for (int s = -1; s <= 1; ++s)
                 if (c + s >= 0 && c + s < columns) take.push_back(r * columns + c + s);
             cheapest = std::min(cheapest, sum(c, r));
@@ -336,12 +364,12 @@ unsigned SolveWorld::tourOn(RelaxedMap& map, bool pocketBlasts) const {
                 const int a = c - s, b = c + s;
                 if (a < 0 || b < 0 || a >= columns || b >= columns) continue;
                 const uint32_t before = fromPlayer[static_cast<size_t>(r) * columns + a];
-                const uint32_t after = toDoor[static_cast<size_t>(r) * columns + b];
+                const uint32_t after = landed(b, r);
                 if (before != kFarAway && after != kFarAway) cheapest = std::min(cheapest, before + 1 + after);
             }
             if (!map.open(c, r + 1)) break;
         }
-        if (cheapest == kFarAway) return kFarAway;
+        if (cheapest == kFarAway) return kNoWayLeft;
         most = std::max(most, cheapest);
     }
     return std::max(most, orderBound(map, gems, fromPlayer, toDoor));
