@@ -21,7 +21,9 @@ namespace {
 // steps a state); past it, the dearest single gem only.
 constexpr size_t kMostOrderedGems = 8;
 // Tables of legs between gems kept, for as many maps and places of gems.
-constexpr size_t kKeptLegs = 32;
+constexpr size_t kKeptLegs = 256;
+// tourBound's answers kept (a power of two).
+constexpr size_t kKeptTours = size_t{1} << 16;
 
 // What a bomb burning to no purpose costs in the best-first order (a gem
 // left costs 64).
@@ -176,8 +178,18 @@ bool SolveWorld::blastsLeft() const {
 }
 
 bool SolveWorld::mayStillWin() const {
-    if (blastsLeft()) return true;
     const Player& p = *level.player;
+    if (blastsLeft()) {
+        // A gem or the door out of the tour's reach on every map the blasts
+        // to come could leave (the tour's maps hold every cell the player
+        // could reach) is out of the player's reach.
+        // (A player or door off the grid's open cells is left to the search.)
+        if (!door) return true;
+        const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
+        const int dc = static_cast<int>(std::floor(door->x / 32)), dr = static_cast<int>(std::floor(door->y / 32));
+        const Cell* stands = level.cellAt(pc, pr);
+        return !stands || !stands->passable || !level.cellAt(dc, dr) || tourBound() != kFarAway;
+    }
 
     // No blast will change the grid again. Every cell the player could ever
     // stand in or pass through, by moves that only ever gain height by a
@@ -289,19 +301,159 @@ unsigned SolveWorld::actionsLeftBound() const {
 
 // A finer bound from the grid itself: the actions on the relaxed map
 // (RelaxedMap.h) to take each gem on the way to the door. A bomb placed is
-// an action that moves the player nowhere, so a win that places one takes
-// at least one action more than the tour on the map with every blast to
-// come, and one that places none at least the tour on the map without the
-// pocket's blasts.
+// an action that moves the player nowhere, so a win that places m bombs
+// from the pocket takes at least m actions more than the tour on a map
+// with its blasts; and while one blast at most is to come, the grid stays
+// within the grid's map with that blast's reach opened, wherever it
+// happens (docs/solver.md, The bound).
 unsigned SolveWorld::tourBound() const {
+    const Player& p = *level.player;
+    // The answer follows from the grid's cells, the bombs, the player's
+    // cell and the gems: most states ask again what another asked.
+    uint64_t key = 0x9E3779B97F4A7C15ull;
+    auto mix = [&](uint64_t word) { key = (key ^ word) * 0xFF51AFD7ED558CCDull; key ^= key >> 29; };
+    for (const auto& row : level.grid)
+        for (const Cell* cell : row) mix(reinterpret_cast<uintptr_t>(cell));
+    for (const Bomb* bomb : p.bombs)
+        mix(bomb->burning() ? uint64_t{1} << 63 | static_cast<uint64_t>(static_cast<uint32_t>(bomb->column)) << 32 |
+                                  static_cast<uint32_t>(bomb->row)
+                            : bomb->exploded);
+    mix(p.bombsUsed);
+    mix(static_cast<uint64_t>(static_cast<int64_t>(std::floor(p.x / 32))) << 32 ^
+        static_cast<uint64_t>(static_cast<int64_t>(std::floor(p.y / 32))));
+    for (const Treasure* treasure : level.treasures) {
+        uint64_t x, y;
+        std::memcpy(&x, &treasure->x, sizeof x);
+        std::memcpy(&y, &treasure->y, sizeof y);
+        mix(treasure->collected ? 1 : x ^ y << 1);
+    }
+    key |= 1;  // never the empty slot's 0
+    if (keptTours.empty()) keptTours.resize(kKeptTours);
+    KeptTour& slot = keptTours[key & (kKeptTours - 1)];
+    if (slot.key == key) return slot.tour;
+    slot.key = key;
+    slot.tour = freshTourBound();
+    return slot.tour;
+}
+
+unsigned SolveWorld::freshTourBound() const {
+    const Player& p = *level.player;
     const unsigned all = tourOn(relaxed, true);
-    if (all == kFarAway || level.player->bombsLeft() == 0) return all;
-    return std::min(tourOn(unplaced, false), all + 1);
+    const unsigned pocket = p.bombsLeft();
+    std::vector<int>& cells = blastCells;
+    cells.clear();
+    bool lost = false;
+    unsigned burning = 0;
+    gridMap.build(level, false, false);
+    const int columns = gridMap.columns(), rows = gridMap.rows();
+    for (const Bomb* bomb : p.bombs)
+        if (bomb->burning()) {
+            ++burning;
+            lost = lost || bomb->column < 0 || bomb->row < 0 || bomb->column >= columns || bomb->row >= rows;
+            if (!lost) cells.push_back(bomb->row * columns + bomb->column);
+        }
+    if (all == kFarAway || lost) return all;
+    // m bombs placed from the pocket, m from none up: the cheapest win of each.
+    unsigned best = kFarAway;
+    auto consider = [&](unsigned tour, unsigned placed) {
+        if (tour != kFarAway) best = std::min(best, tour + placed);
+    };
+    if (burning == 0) {
+        consider(tourOnMap(gridMap), 0);
+        if (pocket > 0) {
+            // The bomb is placed where the player stands, before any blast:
+            // a cell it reaches on the grid's map.
+            const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
+            if (!gridMap.open(pc, pr)) return std::min(tourOnMap(gridMap), all + 1);
+            gridMap.reach(pr * columns + pc, standable);
+            for (size_t i = 0; i < standable.size(); ++i)
+                if (standable[i]) cells.push_back(static_cast<int>(i));
+            consider(oneBlastTour(cells, all, true), 1);
+        }
+        if (pocket > 1) consider(all, 2);
+    } else if (burning == 1) {
+        consider(oneBlastTour(cells, all, false), 0);
+        if (pocket > 0) consider(all, 1);
+    } else {
+        consider(tourOn(unplaced, false), 0);
+        if (pocket > 0) consider(all, 1);
+    }
+    return best;
+}
+
+unsigned SolveWorld::oneBlastTour(std::vector<int>& bombCells, unsigned floor, bool placing) const {
+    const int columns = gridMap.columns(), rows = gridMap.rows();
+    // The cells a blast opens, for a bomb resting in a cell: its reach (its
+    // own cell, left, above, right) in the cells' order, so that one set of
+    // cells is one list, and choices that open the same cells are one map.
+    auto openedBy = [&](int at) {
+        const int c = at % columns, r = at / columns;
+        std::array<int, 4> opened{-1, -1, -1, -1};
+        size_t n = 0;
+        const int reachOf[4][2] = {{c, r - 1}, {c - 1, r}, {c, r}, {c + 1, r}};
+        for (const auto& cell : reachOf)
+            if (cell[0] >= 0 && cell[1] >= 0 && cell[0] < columns && cell[1] < rows && !gridMap.open(cell[0], cell[1]))
+                opened[n++] = cell[1] * columns + cell[0];
+        return opened;
+    };
+    placers.assign(bombCells.begin(), bombCells.end());
+    gridMap.restCells(bombCells);
+    openings.clear();
+    for (int at : bombCells) openings.push_back(openedBy(at));
+    std::sort(openings.begin(), openings.end());
+    openings.erase(std::unique(openings.begin(), openings.end()), openings.end());
+    auto choiceOf = [&](int at) {
+        return static_cast<uint32_t>(std::lower_bound(openings.begin(), openings.end(), openedBy(at)) - openings.begin());
+    };
+    // A bomb from the pocket is placed where the player stands, before the
+    // blast: the walk there is on the grid's map, the rest from there on
+    // the map the blast leaves. Each choice with the cells it is placed from.
+    placedFrom.clear();
+    if (placing)
+        for (int from : placers) {
+            restFrom.assign(1, from);
+            gridMap.restCells(restFrom);
+            for (int at : restFrom) placedFrom.push_back({choiceOf(at), from});
+        }
+    std::sort(placedFrom.begin(), placedFrom.end());
+    placedFrom.erase(std::unique(placedFrom.begin(), placedFrom.end()), placedFrom.end());
+    const Player& p = *level.player;
+    const int start = static_cast<int>(std::floor(p.y / 32)) * columns + static_cast<int>(std::floor(p.x / 32));
+    const int goal = static_cast<int>(std::floor(door->y / 32)) * columns + static_cast<int>(std::floor(door->x / 32));
+    unsigned fewest = kFarAway;
+    size_t from = 0;
+    for (uint32_t choice = 0; choice < openings.size(); ++choice) {
+        opened.clear();
+        for (int at : openings[choice])
+            if (at >= 0) opened.push_back(at);
+        chosen.openOver(gridMap, opened);
+        unsigned tour = tourOnMap(chosen);
+        if (placing && tour != kFarAway) {
+            const std::vector<uint32_t>& toGrid = gridMap.kept(start, false);
+            const std::vector<uint32_t>& toDoor = chosen.kept(goal, true);
+            uint32_t via = kFarAway;
+            for (; from < placedFrom.size() && placedFrom[from].first == choice; ++from) {
+                const size_t at = static_cast<size_t>(placedFrom[from].second);
+                if (toGrid[at] != kFarAway && toDoor[at] != kFarAway) via = std::min(via, toGrid[at] + toDoor[at]);
+            }
+            tour = via == kFarAway ? kFarAway : std::max<unsigned>(tour, via);
+        }
+        for (; from < placedFrom.size() && placedFrom[from].first == choice; ++from) {
+        }
+        fewest = std::min(fewest, tour);
+        // No choice's map holds more than the map with every blast.
+        if (fewest <= floor) break;
+    }
+    return fewest;
 }
 
 unsigned SolveWorld::tourOn(RelaxedMap& map, bool pocketBlasts) const {
-    const Player& p = *level.player;
     map.build(level, pocketBlasts);
+    return tourOnMap(map);
+}
+
+unsigned SolveWorld::tourOnMap(RelaxedMap& map) const {
+    const Player& p = *level.player;
     const int rows = map.rows(), columns = map.columns();
     auto index = [&](double x, double y) -> int {
         const int c = static_cast<int>(std::floor(x / 32)), r = static_cast<int>(std::floor(y / 32));

@@ -1,6 +1,7 @@
 #pragma once
 // One world the solver moves: a loaded level, its rewinder and snapshots, and
 // the scratch the rules' questions use. Each thread of a search has its own.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -66,7 +67,15 @@ public:
     bool mayStillWin() const;
     unsigned actionsLeftBound() const;
     unsigned tourBound() const;
+    unsigned freshTourBound() const;
     unsigned tourOn(RelaxedMap& map, bool pocketBlasts) const;
+    // The tour on a map made already.
+    unsigned tourOnMap(RelaxedMap& map) const;
+    // The fewest, over every cell the one blast to come could happen in (a
+    // bomb in these cells, pushed or fallen), of the tour on the grid's map
+    // with that blast's reach opened; floor: a tour no choice goes below.
+    // placing: the bomb is still to be placed, in one of these cells.
+    unsigned oneBlastTour(std::vector<int>& bombCells, unsigned floor, bool placing) const;
     unsigned orderBound(RelaxedMap& map, size_t gems, const std::vector<uint32_t>& fromPlayer,
                         const std::vector<uint32_t>& toDoor) const;
     int estimate() const;
@@ -109,6 +118,20 @@ private:
     mutable std::vector<int> reachQueue;
     mutable RelaxedMap relaxed;  // tourBound's map and distances, kept
     mutable RelaxedMap unplaced;  // the same without the pocket's blasts
+    mutable RelaxedMap gridMap{1};  // the grid's cells only, no blast
+    // The grid's map with one blast's reach opened, one map per choice.
+    mutable RelaxedMap chosen{256};
+    mutable std::vector<int> blastCells, placers, restFrom, opened;
+    mutable std::vector<std::pair<uint32_t, int>> placedFrom;  // choice, cell
+    mutable std::vector<uint8_t> standable;
+    mutable std::vector<std::array<int, 4>> openings;
+    // tourBound's answers by what they follow from (the grid, the bombs,
+    // the player's cell, the gems), one a slot, the last one in it kept.
+    struct KeptTour {
+        uint64_t key = 0;
+        uint32_t tour = 0;
+    };
+    mutable std::vector<KeptTour> keptTours;
     // orderBound's cells each gem is taken in, its legs between gems (kept
     // while the map and the gems stay), and its table of orders.
     mutable std::vector<std::vector<int>> takes;
