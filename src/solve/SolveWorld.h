@@ -64,7 +64,9 @@ public:
     bool blastsLeft() const;
     // Is a placed bomb's fuse burning?
     bool fuseBurning() const;
-    bool mayStillWin() const;
+    // byTour: also asks the bound's tour while blasts are to come (the
+    // breadth-first search, the tests' judge of the bound, does not).
+    bool mayStillWin(bool byTour = true) const;
     unsigned actionsLeftBound() const;
     unsigned tourBound() const;
     unsigned freshTourBound() const;

@@ -162,7 +162,7 @@ void Solver::expand(SolveWorld& w, size_t slot) {
         // Known before the batch began: the merge would drop it.
         const uint32_t known = seen.value(c.hash);
         if (limits.shortest && limits.bound ? known <= moves : known != UINT32_MAX) return;
-        if (!w.mayStillWin()) {
+        if (!w.mayStillWin(!limits.shortest || limits.bound)) {
             c.kind = Child::Hopeless;
             return;
         }
@@ -337,7 +337,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
             nodes[0].hash = stateHash(w.scratch);
             seen.insert(nodes[0].hash);
             w.pack(nodes[0], w.scratch);
-            if (w.mayStillWin()) push(0, w.rank(limits));
+            if (w.mayStillWin(!limits.shortest || limits.bound)) push(0, w.rank(limits));
         }
     }
     if (!workers) workers = std::make_unique<Workers>(static_cast<unsigned>(worlds.size()));
