@@ -53,15 +53,15 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts, bool anyBlasts) {
                               found)];
     if (found) {
         passable = m.passable;
-        mapHash = m.mapHash;
+        passableHash = m.passableHash;
         return;
     }
     make(level, pocket, anyBlasts, pc, pr);
-    mapHash = hashOf(passable);
+    passableHash = hashOf(passable);
     m.hash = hash;
     m.key = builtFor;
     m.passable = passable;
-    m.mapHash = mapHash;
+    m.passableHash = passableHash;
 }
 
 void RelaxedMap::openOver(const RelaxedMap& grid, const std::vector<int>& opened) {
@@ -71,7 +71,7 @@ void RelaxedMap::openOver(const RelaxedMap& grid, const std::vector<int>& opened
     passable = grid.passable;
     ladders = grid.ladders;
     for (int at : opened) passable[static_cast<size_t>(at)] = 1;
-    mapHash = hashOf(passable);
+    passableHash = hashOf(passable);
     // Made by hand: the next build makes its map afresh.
     builtFor.clear();
 }
@@ -157,16 +157,16 @@ bool RelaxedMap::openBlasts(std::vector<int>& bombCells) {
 }
 
 const std::vector<uint32_t>& RelaxedMap::kept(int cell, bool toward) {
-    if (versions.empty() || mapHash != versions[current].hash || passable != versions[current].passable) {
+    if (versions.empty() || passableHash != versions[current].hash || passable != versions[current].passable) {
         // A search comes back to the same few maps (the player above or
         // below a ledge, a bomb here or there): each keeps its distances.
         bool found;
         current = findOrMake(versions, keptMaps, uses,
-                             [&](const Version& v) { return v.hash == mapHash && v.passable == passable; }, found);
+                             [&](const Version& v) { return v.hash == passableHash && v.passable == passable; }, found);
         if (!found) {
             Version& fresh = versions[current];
             fresh.passable = passable;
-            fresh.hash = mapHash;
+            fresh.hash = passableHash;
             fresh.number = ++mapNumbers;
             fresh.distances.resize(passable.size() * 2);
             fresh.have.assign(passable.size() * 2, 0);

@@ -45,8 +45,6 @@ public:
     const std::vector<uint32_t>& kept(int cell, bool toward);
     // The map's number as kept last found it: one number, one map.
     uint64_t number() const { return versions.empty() ? 0 : versions[current].number; }
-    // One number for one map as it stands (a hash: two maps alike, one number).
-    uint64_t hash() const { return mapHash; }
 
 private:
     // The map itself, from the grid, the bombs (unless none) and (pocket)
@@ -67,9 +65,7 @@ private:
     // The last maps kept asked for, each with its number and, per cell and
     // direction, the distances worked out so far.
     size_t keptMaps;
-    // Of everything the map's distances follow from (its open cells), found
-    // when the map changes.
-    uint64_t mapHash = 0;
+    uint64_t passableHash = 0;  // of passable, found when it changes
     struct Version {
         std::vector<uint8_t> passable;
         std::vector<std::vector<uint32_t>> distances;
@@ -81,7 +77,7 @@ private:
         uint64_t hash = 0;
         std::vector<uint64_t> key;  // what the map follows from
         std::vector<uint8_t> passable;
-        uint64_t mapHash = 0, used = 0;
+        uint64_t passableHash = 0, used = 0;
     };
     // One a cell for the player on most levels (a map with a bomb in the
     // pocket follows from the player's cell).
