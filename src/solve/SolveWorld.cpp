@@ -370,11 +370,11 @@ unsigned SolveWorld::freshTourBound() const {
             gridMap.reach(pr * columns + pc, standable);
             for (size_t i = 0; i < standable.size(); ++i)
                 if (standable[i]) cells.push_back(static_cast<int>(i));
-            consider(oneBlastTour(cells, all, true), 1);
+            consider(oneBlastTour(cells, all), 1);
         }
         if (pocket > 1) consider(all, 2);
     } else if (burning == 1) {
-        consider(oneBlastTour(cells, all, false), 0);
+        consider(oneBlastTour(cells, all), 0);
         if (pocket > 0) consider(all, 1);
     } else {
         consider(tourOn(unplaced, false), 0);
@@ -383,7 +383,7 @@ unsigned SolveWorld::freshTourBound() const {
     return best;
 }
 
-unsigned SolveWorld::oneBlastTour(std::vector<int>& bombCells, unsigned floor, bool placing) const {
+unsigned SolveWorld::oneBlastTour(std::vector<int>& bombCells, unsigned floor) const {
     const int columns = gridMap.columns(), rows = gridMap.rows();
     // The cells a blast opens, for a bomb resting in a cell: its reach (its
     // own cell, left, above, right) in the cells' order, so that one set of
@@ -398,51 +398,18 @@ unsigned SolveWorld::oneBlastTour(std::vector<int>& bombCells, unsigned floor, b
                 opened[n++] = cell[1] * columns + cell[0];
         return opened;
     };
-    placers.assign(bombCells.begin(), bombCells.end());
     gridMap.restCells(bombCells);
     openings.clear();
     for (int at : bombCells) openings.push_back(openedBy(at));
     std::sort(openings.begin(), openings.end());
     openings.erase(std::unique(openings.begin(), openings.end()), openings.end());
-    auto choiceOf = [&](int at) {
-        return static_cast<uint32_t>(std::lower_bound(openings.begin(), openings.end(), openedBy(at)) - openings.begin());
-    };
-    // A bomb from the pocket is placed where the player stands, before the
-    // blast: the walk there is on the grid's map, the rest from there on
-    // the map the blast leaves. Each choice with the cells it is placed from.
-    placedFrom.clear();
-    if (placing)
-        for (int from : placers) {
-            restFrom.assign(1, from);
-            gridMap.restCells(restFrom);
-            for (int at : restFrom) placedFrom.push_back({choiceOf(at), from});
-        }
-    std::sort(placedFrom.begin(), placedFrom.end());
-    placedFrom.erase(std::unique(placedFrom.begin(), placedFrom.end()), placedFrom.end());
-    const Player& p = *level.player;
-    const int start = static_cast<int>(std::floor(p.y / 32)) * columns + static_cast<int>(std::floor(p.x / 32));
-    const int goal = static_cast<int>(std::floor(door->y / 32)) * columns + static_cast<int>(std::floor(door->x / 32));
     unsigned fewest = kFarAway;
-    size_t from = 0;
-    for (uint32_t choice = 0; choice < openings.size(); ++choice) {
+    for (const std::array<int, 4>& choice : openings) {
         opened.clear();
-        for (int at : openings[choice])
+        for (int at : choice)
             if (at >= 0) opened.push_back(at);
         chosen.openOver(gridMap, opened);
-        unsigned tour = tourOnMap(chosen);
-        if (placing && tour != kFarAway) {
-            const std::vector<uint32_t>& toGrid = gridMap.kept(start, false);
-            const std::vector<uint32_t>& toDoor = chosen.kept(goal, true);
-            uint32_t via = kFarAway;
-            for (; from < placedFrom.size() && placedFrom[from].first == choice; ++from) {
-                const size_t at = static_cast<size_t>(placedFrom[from].second);
-                if (toGrid[at] != kFarAway && toDoor[at] != kFarAway) via = std::min(via, toGrid[at] + toDoor[at]);
-            }
-            tour = via == kFarAway ? kFarAway : std::max<unsigned>(tour, via);
-        }
-        for (; from < placedFrom.size() && placedFrom[from].first == choice; ++from) {
-        }
-        fewest = std::min(fewest, tour);
+        fewest = std::min(fewest, tourOnMap(chosen));
         // No choice's map holds more than the map with every blast.
         if (fewest <= floor) break;
     }

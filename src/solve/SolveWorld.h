@@ -76,8 +76,7 @@ public:
     // The fewest, over every cell the one blast to come could happen in (a
     // bomb in these cells, pushed or fallen), of the tour on the grid's map
     // with that blast's reach opened; floor: a tour no choice goes below.
-    // placing: the bomb is still to be placed, in one of these cells.
-    unsigned oneBlastTour(std::vector<int>& bombCells, unsigned floor, bool placing) const;
+    unsigned oneBlastTour(std::vector<int>& bombCells, unsigned floor) const;
     unsigned orderBound(RelaxedMap& map, size_t gems, const std::vector<uint32_t>& fromPlayer,
                         const std::vector<uint32_t>& toDoor) const;
     int estimate() const;
@@ -123,8 +122,7 @@ private:
     mutable RelaxedMap gridMap{1};  // the grid's cells only, no blast
     // The grid's map with one blast's reach opened, one map per choice.
     mutable RelaxedMap chosen{256};
-    mutable std::vector<int> blastCells, placers, restFrom, opened;
-    mutable std::vector<std::pair<uint32_t, int>> placedFrom;  // choice, cell
+    mutable std::vector<int> blastCells, opened;
     mutable std::vector<uint8_t> standable;
     mutable std::vector<std::array<int, 4>> openings;
     // tourBound's answers by what they follow from (the grid, the bombs,
