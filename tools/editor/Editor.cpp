@@ -60,6 +60,7 @@ void Editor::refresh(bool rebuild) {
             problems.insert(problems.begin(), problem);
         }
     }
+    listProblems();
     dirty = false;
     needRebuild = false;
     toolbar.stale = true;

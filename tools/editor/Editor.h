@@ -148,6 +148,9 @@ private:
     void updateToolbar();
     void drawHelp();
     void drawProblems();
+    // F2's lines, made when the problems change rather than every frame.
+    void listProblems();
+    std::vector<std::string> problemLines;
     void say(const std::string& text) { note = text; }
     // Sharing (Share.cpp).
     void share();

@@ -206,18 +206,31 @@ void Editor::updateToolbar() {
     t.stale = false;
 }
 
+namespace {
+
+// Where a problem is: "cell 3,4: ", "row 2: " or nothing for the whole level.
+std::string problemPlace(const Problem& problem) {
+    if (problem.row < 0) return "";
+    return (problem.column < 0 ? "row " + std::to_string(problem.row)
+                               : "cell " + std::to_string(problem.column) + "," + std::to_string(problem.row)) +
+           ": ";
+}
+
+std::string problemLine(const Problem& problem) {
+    return (problem.message.error ? "error: " : "warning: ") + problemPlace(problem) + problem.message.text;
+}
+
+} // namespace
+
 std::string Editor::lintSummary() const {
     if (problems.empty()) return "no problems";
-    const LintMessage& first = problems[0].message;
-    std::string where;
-    if (problems[0].row >= 0) {
-        where = problems[0].column >= 0
-                    ? "cell " + std::to_string(problems[0].column) + "," + std::to_string(problems[0].row)
-                    : "row " + std::to_string(problems[0].row);
-        where += ": ";
-    }
-    return std::to_string(problems.size()) + (problems.size() == 1 ? " problem" : " problems") +
-           " (f2 lists them): " + (first.error ? "error: " : "warning: ") + where + first.text;
+    return std::to_string(problems.size()) + (problems.size() == 1 ? " problem" : " problems") + " (f2 lists them): " +
+           problemLine(problems[0]);
+}
+
+void Editor::listProblems() {
+    problemLines.clear();
+    for (const Problem& problem : problems) problemLines.push_back(problemLine(problem));
 }
 
 void Editor::draw() {
@@ -301,14 +314,7 @@ void Editor::drawProblems() {
     drawPanel(screen, 8, 8, 624, h, red);
     if (problems.empty())
         drawSmallText(screen, 16, 15, "no problems: the level passes every check", rgb(screen, 120, 230, 120));
-    for (int i = 0; i < shown; ++i) {
-        const Problem& problem = problems[i];
-        std::string where = problem.row < 0 ? ""
-                            : problem.column < 0
-                                ? "row " + std::to_string(problem.row) + ": "
-                                : "cell " + std::to_string(problem.column) + "," + std::to_string(problem.row) + ": ";
-        drawSmallText(screen, 16, 15 + i * 11,
-                      (problem.message.error ? "error: " : "warning: ") + where + problem.message.text,
-                      problem.message.error ? red : rgb(screen, 255, 170, 60));
-    }
+    for (int i = 0; i < shown; ++i)
+        drawSmallText(screen, 16, 15 + i * 11, problemLines[static_cast<size_t>(i)],
+                      problems[i].message.error ? red : rgb(screen, 255, 170, 60));
 }

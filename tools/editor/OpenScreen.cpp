@@ -37,15 +37,22 @@ std::string timeText(std::time_t time) {
 } // namespace
 
 OpenScreen::OpenScreen(const std::vector<std::string>& folders, const std::string& current) {
+    const auto heading = [this](std::string text) {
+        Row row;
+        row.heading = std::move(text);
+        rows.push_back(std::move(row));
+    };
     for (size_t i = 0; i < folders.size(); ++i) {
         bool seen = false;
         for (size_t j = 0; j < i; ++j) seen = seen || folders[j] == folders[i];
         if (seen || folders[i].empty()) continue;
-        if (!rows.empty()) rows.push_back({" ", {}});
-        rows.push_back({folders[i] + "/", {}});
+        if (!rows.empty()) heading(" ");
+        heading(folders[i] + "/");
         const std::vector<LevelFileEntry> files = listLevelFiles(folders[i]);
-        if (files.empty()) rows.push_back({"  (no level files)", {}});
-        for (const LevelFileEntry& file : files) rows.push_back({"", file});
+        if (files.empty()) heading("  (no level files)");
+        for (const LevelFileEntry& file : files)
+            // A long name is cut short before the size column.
+            rows.push_back({"", file, fitEnd(file.name, 220), sizeText(file.size), timeText(file.time)});
     }
     int first = 0;
     for (size_t r = 0; r < rows.size(); ++r)
@@ -130,7 +137,9 @@ void OpenScreen::makePreview(SDL_Surface* screen) {
     previewNote.clear();
     SDL_FreeSurface(preview);
     preview = nullptr;
+    previewName.clear();
     if (selected < 0) return;
+    previewName = fitEnd(rows[selected].file.name, kScreenWidth / kShrink);
     const SDL_PixelFormat* f = screen->format;
     SDL_Surface* whole = SDL_CreateRGBSurface(SDL_SWSURFACE, kScreenWidth, kScreenHeight, f->BitsPerPixel, f->Rmask,
                                               f->Gmask, f->Bmask, f->Amask);
@@ -167,10 +176,9 @@ void OpenScreen::draw(SDL_Surface* screen) {
             continue;
         }
         if (top + i == selected) fillRect(screen, 8, y, kListWidth, kRowHeight, rgb(screen, 60, 60, 110));
-        // A long name is cut short before the size column.
-        drawSmallText(screen, 24, y + 2, fitEnd(row.file.name, 220), white);
-        drawSmallText(screen, 250, y + 2, sizeText(row.file.size), grey);
-        drawSmallText(screen, 320, y + 2, timeText(row.file.time), grey);
+        drawSmallText(screen, 24, y + 2, row.name, white);
+        drawSmallText(screen, 250, y + 2, row.size, grey);
+        drawSmallText(screen, 320, y + 2, row.time, grey);
     }
     const int w = kScreenWidth / kShrink, h = kScreenHeight / kShrink;
     drawPanel(screen, kPreviewX - 1, kPreviewY - 1, w + 2, h + 2, grey);
@@ -178,5 +186,5 @@ void OpenScreen::draw(SDL_Surface* screen) {
         blitRect(preview, screen, 0, 0, w, h, kPreviewX, kPreviewY);
     else
         drawSmallText(screen, kPreviewX + 8, kPreviewY + h / 2, previewNote, rgb(screen, 255, 90, 90));
-    if (selected >= 0) drawSmallText(screen, kPreviewX, kPreviewY + h + 8, fitEnd(rows[selected].file.name, w), white);
+    if (selected >= 0) drawSmallText(screen, kPreviewX, kPreviewY + h + 8, previewName, white);
 }

@@ -33,6 +33,8 @@ private:
     struct Row {
         std::string heading;  // a folder's name, or empty for a file
         LevelFileEntry file;
+        // The row's texts as drawn, made once with the list, not every frame.
+        std::string name, size, time;
     };
     void select(int row);
     void makePreview(SDL_Surface* screen);
@@ -43,4 +45,5 @@ private:
     SDL_Surface* preview = nullptr;  // owned
     int previewOf = -1;
     std::string previewNote;
+    std::string previewName;  // the selected file's name, cut to the picture's width
 };

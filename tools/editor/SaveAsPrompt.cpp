@@ -18,9 +18,23 @@ bool allowed(int c) { return std::isalnum(c) || c == '.' || c == '-' || c == '_'
 } // namespace
 
 SaveAsPrompt::SaveAsPrompt(const std::vector<std::string>& folders, const std::string& name)
-    : folders(folders.empty() ? std::vector<std::string>{"."} : folders), name(name) {}
+    : folders(folders.empty() ? std::vector<std::string>{"."} : folders), name(name) {
+    retext();
+}
+
+void SaveAsPrompt::retext() {
+    const std::string more = folders.size() > 1 ? "   (tab: another folder)" : "";
+    folderLine = fitStart(folder() + "/", 480 - smallTextWidth(more)) + more;
+    savesLine = name.empty() ? "" : "saves " + fitStart(path(), 480);
+}
 
 SaveAsPrompt::Result SaveAsPrompt::key(const SDL_keysym& key) {
+    const Result result = typed(key);
+    retext();
+    return result;
+}
+
+SaveAsPrompt::Result SaveAsPrompt::typed(const SDL_keysym& key) {
     switch (key.sym) {
     case SDLK_ESCAPE:
         return Cancelled;
@@ -53,10 +67,9 @@ void SaveAsPrompt::draw(SDL_Surface* screen) const {
     drawPanel(screen, 40, 150, 560, 92, yellow);
     drawSmallText(screen, 52, 160, "save as: type the new name, return saves, escape goes back", yellow);
     drawSmallText(screen, 52, 180, "folder", blue);
-    const std::string more = folders.size() > 1 ? "   (tab: another folder)" : "";
-    drawSmallText(screen, 110, 180, fitStart(folder() + "/", 480 - smallTextWidth(more)) + more, white);
+    drawSmallText(screen, 110, 180, folderLine, white);
     drawSmallText(screen, 52, 196, "name", blue);
     const int end = drawSmallText(screen, 110, 196, name, white);
     fillRect(screen, end + 1, 195, 5, 9, yellow);  // the cursor
-    if (!name.empty()) drawSmallText(screen, 52, 216, "saves " + fitStart(path(), 480), rgb(screen, 150, 150, 170));
+    if (!name.empty()) drawSmallText(screen, 52, 216, savesLine, rgb(screen, 150, 150, 170));
 }

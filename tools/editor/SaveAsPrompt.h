@@ -21,7 +21,13 @@ public:
     void draw(SDL_Surface* screen) const;
 
 private:
+    // What a key does to the name or the folder.
+    Result typed(const SDL_keysym& key);
+    // Makes the folder and "saves" lines again: on a key, not every frame.
+    void retext();
+
     std::vector<std::string> folders;
     size_t shown = 0;
     std::string name;
+    std::string folderLine, savesLine;
 };
