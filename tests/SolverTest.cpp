@@ -363,7 +363,9 @@ TEST(SolverTest, TheBoundNeverExceedsTheActionsLeftOfAWin) {
             for (const TapeRun& run : solver.tape().runs) keys.insert(keys.end(), run.frames, run.keys);
         }
         auto level = load(path.c_str());
-        Solver judge(*level);
+        SolveLimits shortest;  // its bound, with the second blast's choices
+        shortest.shortest = true;
+        Solver judge(*level, shortest);
         HeadlessPlay play(*level);
         PlayOutcome outcome{};
         size_t at = 0;

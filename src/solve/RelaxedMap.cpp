@@ -76,6 +76,17 @@ void RelaxedMap::openOver(const RelaxedMap& grid, const std::vector<int>& opened
     builtFor.clear();
 }
 
+void RelaxedMap::openRound(std::vector<int>& bombCells, int player) {
+    if (player >= 0) {
+        reach(player, standable);
+        for (size_t i = 0; i < standable.size(); ++i)
+            if (standable[i]) bombCells.push_back(static_cast<int>(i));
+    }
+    openBlasts(bombCells);
+    passableHash = hashOf(passable);
+    builtFor.clear();
+}
+
 void RelaxedMap::make(const Level& level, bool pocket, bool anyBlasts, int pc, int pr) {
     const Player& p = *level.player;
     height = static_cast<int>(level.grid.size());

@@ -24,6 +24,10 @@ public:
     // The grid's map (built without blasts) with these cells opened too: the
     // map of a world whose only blast to come opens them.
     void openOver(const RelaxedMap& grid, const std::vector<int>& opened);
+    // One round of make's on this map: opens every cell a blast could swap
+    // from a bomb in these cells or, with player a cell, one placed where
+    // the player could stand from there.
+    void openRound(std::vector<int>& bombCells, int player);
     // Where a blast to come could happen, from a bomb in these cells: every
     // cell it could come to rest in, pushed along its row or falling down
     // open cells (items only ever hold it back); appended to cells.
@@ -58,7 +62,7 @@ private:
     int width = 0, height = 0;
     std::vector<uint8_t> passable;
     std::vector<uint8_t> ladders;
-    std::vector<uint8_t> seen;
+    std::vector<uint8_t> seen, standable;
     std::vector<int> cells, sources;
     std::vector<uint32_t> far;
     std::vector<uint64_t> key, builtFor;

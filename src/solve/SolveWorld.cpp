@@ -360,30 +360,49 @@ unsigned SolveWorld::freshTourBound() const {
     auto consider = [&](unsigned tour, unsigned placed) {
         if (tour != kFarAway) best = std::min(best, tour + placed);
     };
+    // The player's cell, where a bomb from the pocket is placed from.
+    const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
+    const int player = gridMap.open(pc, pr) ? pr * columns + pc : -1;
+    // Every fuse is as long and burns as fast: bombs go off in the order
+    // they were placed.
     if (burning == 0) {
         consider(tourOnMap(gridMap), 0);
+        if (pocket > 0 && player < 0) return std::min(best, all + 1);
         if (pocket > 0) {
-            // The bomb is placed where the player stands, before any blast:
-            // a cell it reaches on the grid's map.
-            const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
-            if (!gridMap.open(pc, pr)) return std::min(tourOnMap(gridMap), all + 1);
-            gridMap.reach(pr * columns + pc, standable);
+            // The first bomb is placed where the player stands, before any
+            // blast: a cell it reaches on the grid's map.
+            gridMap.reach(player, standable);
             for (size_t i = 0; i < standable.size(); ++i)
                 if (standable[i]) cells.push_back(static_cast<int>(i));
-            consider(oneBlastTour(cells, all), 1);
+            firstCells = cells;
+            consider(blastsTour(cells, all, -1, -1), 1);
         }
-        if (pocket > 1) consider(all, 2);
+        if (pocket > 1) consider(twoBlasts ? blastsTour(firstCells, all, -1, player) : all, 2);
+        if (pocket > 2) consider(all, 3);
     } else if (burning == 1) {
-        consider(oneBlastTour(cells, all), 0);
-        if (pocket > 0) consider(all, 1);
+        firstCells = cells;
+        consider(blastsTour(cells, all, -1, -1), 0);
+        if (pocket > 0) consider(twoBlasts && player >= 0 ? blastsTour(firstCells, all, -1, player) : all, 1);
+        if (pocket > 1) consider(all, 2);
     } else {
-        consider(tourOn(unplaced, false), 0);
+        const unsigned burningOnly = tourOn(unplaced, false);
+        const Bomb* older = nullptr;
+        const Bomb* younger = nullptr;
+        for (const Bomb* bomb : p.bombs)
+            if (bomb->burning()) (older ? younger : older) = bomb;
+        if (burning == 2 && older->timer < younger->timer) std::swap(older, younger);
+        if (twoBlasts && burning == 2 && older->timer != younger->timer) {
+            cells.assign(1, older->row * columns + older->column);
+            consider(blastsTour(cells, burningOnly, younger->row * columns + younger->column, -1), 0);
+        } else {
+            consider(burningOnly, 0);
+        }
         if (pocket > 0) consider(all, 1);
     }
     return best;
 }
 
-unsigned SolveWorld::oneBlastTour(std::vector<int>& bombCells, unsigned floor) const {
+unsigned SolveWorld::blastsTour(std::vector<int>& bombCells, unsigned floor, int secondBomb, int player) const {
     const int columns = gridMap.columns(), rows = gridMap.rows();
     // The cells a blast opens, for a bomb resting in a cell: its reach (its
     // own cell, left, above, right) in the cells' order, so that one set of
@@ -409,6 +428,13 @@ unsigned SolveWorld::oneBlastTour(std::vector<int>& bombCells, unsigned floor) c
         for (int at : choice)
             if (at >= 0) opened.push_back(at);
         chosen.openOver(gridMap, opened);
+        if (secondBomb >= 0 || player >= 0) {
+            // The second blast comes after the first, from a bomb burning now
+            // or placed where the player could stand on the first's map.
+            secondCells.clear();
+            if (secondBomb >= 0) secondCells.push_back(secondBomb);
+            chosen.openRound(secondCells, player);
+        }
         fewest = std::min(fewest, tourOnMap(chosen));
         // No choice's map holds more than the map with every blast.
         if (fewest <= floor) break;

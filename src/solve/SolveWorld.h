@@ -73,10 +73,13 @@ public:
     unsigned tourOn(RelaxedMap& map, bool pocketBlasts) const;
     // The tour on a map made already.
     unsigned tourOnMap(RelaxedMap& map) const;
-    // The fewest, over every cell the one blast to come could happen in (a
-    // bomb in these cells, pushed or fallen), of the tour on the grid's map
-    // with that blast's reach opened; floor: a tour no choice goes below.
-    unsigned oneBlastTour(std::vector<int>& bombCells, unsigned floor) const;
+    // The fewest, over every cell the first blast to come could happen in
+    // (a bomb in these cells, pushed or fallen), of the tour on the grid's
+    // map with that blast's reach opened and, with a second blast to come
+    // (a bomb burning in the cell secondBomb, or one placed where the player
+    // stands from the cell player), every cell the second could open on it;
+    // floor: a tour no choice goes below.
+    unsigned blastsTour(std::vector<int>& bombCells, unsigned floor, int secondBomb, int player) const;
     unsigned orderBound(RelaxedMap& map, size_t gems, const std::vector<uint32_t>& fromPlayer,
                         const std::vector<uint32_t>& toDoor) const;
     int estimate() const;
@@ -99,6 +102,10 @@ public:
     static size_t packedSize(const Node& node);
 
     Level& level;
+    // Does the tour choose where a second blast to come happens too (the
+    // shortest search)? The default search asks the tour only for lost
+    // worlds, and the first blast's choices find most of them for less.
+    bool twoBlasts = true;
     Rewinder rewinder;
     Snapshot root;
     Snapshot scratch;
@@ -122,7 +129,7 @@ private:
     mutable RelaxedMap gridMap{1};  // the grid's cells only, no blast
     // The grid's map with one blast's reach opened, one map per choice.
     mutable RelaxedMap chosen{256};
-    mutable std::vector<int> blastCells, opened;
+    mutable std::vector<int> blastCells, firstCells, secondCells, opened;
     mutable std::vector<uint8_t> standable;
     mutable std::vector<std::array<int, 4>> openings;
     // tourBound's answers by what they follow from (the grid, the bombs,

@@ -38,6 +38,7 @@ uint64_t stateHash(const Snapshot& snapshot) {
 
 Solver::Solver(Level& level, const SolveLimits& limits) : limits(limits) {
     worlds.push_back(std::make_unique<SolveWorld>(level));
+    worlds.back()->twoBlasts = limits.shortest;
 }
 
 Solver::~Solver() = default;
@@ -49,6 +50,7 @@ bool Solver::addWorld(std::unique_ptr<Level> copy) {
     // and cells alike and stand in the same state.
     const Snapshot& first = world().root;
     if (added->root.rules != first.rules || added->root.looks != first.looks) return false;
+    added->twoBlasts = limits.shortest;
     copies.push_back(std::move(copy));
     worlds.push_back(std::move(added));
     return true;
