@@ -64,8 +64,8 @@ TEST(SolverTest, ProvesLostWorldsOnlyWhenNoBlastCanOpenTheWay) {
     EXPECT_FALSE(Solver(*sealed).mayStillWin());
     auto open = load("level/collect.lev");
     EXPECT_TRUE(Solver(*open).mayStillWin());
-    // Walled in, but with a bomb in the pocket.
-    auto walled = load("level/one-bomb-short.lev");
+    // Walled in, but with a bomb in the pocket that opens the wall.
+    auto walled = load("level/wasted-bomb.lev");
     EXPECT_TRUE(Solver(*walled).mayStillWin());
     walled->player->bombsUsed = 1;
     EXPECT_FALSE(Solver(*walled).mayStillWin());
@@ -94,7 +94,7 @@ TEST(SolverTest, LevelsWithoutASolutionAreUnsolvableAndSolvedOnesAreVerified) {
     EXPECT_EQ(level->player->x, 64);
     EXPECT_EQ(Item::currentLevel, level.get());
     // A state limit reached first is no verdict.
-    auto again = load("level/one-bomb-short.lev");
+    auto again = load("level/wasted-bomb.lev");
     SolveLimits tight;
     tight.maxStates = 3;
     EXPECT_EQ(solve(*again, tight), SolveStatus::Unknown);
