@@ -310,8 +310,9 @@ unsigned SolveWorld::actionsLeftBound() const {
 unsigned SolveWorld::tourBound() const {
     const Player& p = *level.player;
     // The answer follows from the grid's cells, the bombs, the player's
-    // cell and the gems (all the maps follow from): most states ask again
-    // what another asked.
+    // cell and the gems (all the maps follow from; should a map come to
+    // follow from more, the key must too): most states ask again what
+    // another asked.
     uint64_t key = 0x9E3779B97F4A7C15ull;
     auto mix = [&](uint64_t word) { key = (key ^ word) * 0xFF51AFD7ED558CCDull; key ^= key >> 29; };
     for (const auto& row : level.grid)
