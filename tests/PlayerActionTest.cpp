@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "TestSupport.h"
@@ -16,15 +17,17 @@
 #include "entities/Player.h"
 #include "level/Level.h"
 #include "platform/Platform.h"
+#include "solve/RelaxedMap.h"
 
 namespace {
 
 // '#' wall, '.' open, 'H' ladder, '~' deadly water.
 struct World {
-    explicit World(std::initializer_list<const char*> rows) : level(nullptr, nullptr, 1), player(*level.player) {
-        for (const char* text : rows) {
+    explicit World(std::initializer_list<const char*> rows) : World(std::vector<std::string>(rows.begin(), rows.end())) {}
+    explicit World(const std::vector<std::string>& rows) : level(nullptr, nullptr, 1), player(*level.player) {
+        for (const std::string& text : rows) {
             std::vector<Cell*> row;
-            for (const char* p = text; *p; ++p) {
+            for (const char* p = text.c_str(); *p; ++p) {
                 Cell* cell = new Cell;
                 cell->passable = *p != '#';
                 cell->ladder = *p == 'H';
@@ -240,6 +243,52 @@ TEST(PlayerJump, AJumpStartedAsAWalkEndsKeepsItsDirection) {
     EXPECT_FALSE(w.player.jumping);
     EXPECT_EQ(w.player.x, 96);
     EXPECT_EQ(w.player.y, 0);
+}
+
+// A jump that drops far rises high over its start and middle columns and
+// passes low over the middle one: the solver's map must count every gem
+// there the jump takes (within 8 pixels), however far the drop, to either
+// side.
+TEST(PlayerJump, TheSolverCountsEveryGemAFarDropTakesOnItsWay) {
+    int taken = 0;
+    for (int drop = 0; drop <= 12; ++drop)
+        for (int s : {-1, 1}) {
+            // Two open rows over the start (row 2), the gap and the landing.
+            std::vector<std::string> rows(3, "...");
+            for (int r = 1; r <= drop; ++r) rows.push_back(s > 0 ? "#.." : "..#");
+            rows.push_back(s > 0 ? "#.#" : "#.#");
+            rows.push_back("###");
+            World w(rows);
+            const int from = s > 0 ? 0 : 2;
+            w.player.setPosition(from * 32, 64);
+            RelaxedMap map;
+            map.build(w.level);
+            w.press({SDLK_x, s > 0 ? SDLK_RIGHT : SDLK_LEFT});
+            w.frames(1);
+            ASSERT_TRUE(w.player.jumping);
+            w.press({});
+            // Gems in the start's and the middle column, rows 0 to 5.
+            double nearest[2][6];
+            for (auto& column : nearest)
+                for (double& d : column) d = 1e9;
+            for (int i = 0; i < 60; ++i) {
+                w.frames(1);
+                for (int k = 0; k < 2; ++k)
+                    for (int row = 0; row < 6; ++row)
+                        nearest[k][row] = std::min(nearest[k][row],
+                                                   std::hypot(w.player.x - 32 * (from + k * s), w.player.y - 32 * row));
+            }
+            ASSERT_EQ(w.player.x, (from + 2 * s) * 32);
+            ASSERT_EQ(w.player.y, (drop + 2) * 32);
+            for (int k = 0; k < 2; ++k)
+                for (int row = 0; row < 6; ++row)
+                    if (nearest[k][row] < 8 && row != 2) {
+                        ++taken;
+                        EXPECT_TRUE(map.jumpTakes(from, s, 2, from + k * s, 32 * row))
+                            << "drop " << drop << ", column " << k << ", row " << row;
+                    }
+        }
+    EXPECT_GT(taken, 8);
 }
 
 TEST(PlayerJump, SinksIntoLiquidUnlessABoxFloatsThere) {

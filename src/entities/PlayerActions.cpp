@@ -69,7 +69,8 @@ bool Player::jumpAction(const uint8_t* keys, uint32_t& dt, bool& landed) {
         const int gap = c + facing;
         const int land = c + 2 * facing;
         // One screen is the farthest a jump may reach, whatever the level's width.
-        bool ok = land >= 0 && land < 20 && level->isFree(gap, r, nullptr) && level->isFree(land, r, nullptr);
+        bool ok = land >= 0 && land < kVisibleColumns && level->isFree(gap, r, nullptr) &&
+                  level->isFree(land, r, nullptr);
 
         const int rows = static_cast<int>(level->countRows());
         auto stops = [this](int column, int row) {

@@ -1,12 +1,15 @@
 // The solver's relaxed map: open cells, blasts to come, and actions between cells.
 #include "solve/RelaxedMap.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 
 #include "entities/Bomb.h"
+#include "entities/Item.h"
 #include "entities/Player.h"
 #include "level/Level.h"
+#include "level/Vocabulary.h"
 #include "solve/LeastUsed.h"
 
 namespace {
@@ -40,6 +43,32 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts, bool anyBlasts) {
     const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
     const bool pocket = anyBlasts && pocketBlasts && p.bombsLeft() > 0;
     if (pocket) key.push_back(cellKey(pc, pr));
+    // The crates: the cells they are in (both, between two) and the floors
+    // they make. A blast to come that leaves a wall or water could make a
+    // floor anywhere.
+    crateCells.clear();
+    const int columnsNow = level.grid.empty() ? 0 : static_cast<int>(level.grid[0].size());
+    const int rowsNow = static_cast<int>(level.grid.size());
+    for (Item* item : level.items)
+        if (item && !item->isPassable())
+            for (double x : {std::floor(item->x / 32), std::ceil(item->x / 32)})
+                for (double y : {std::floor(item->y / 32), std::ceil(item->y / 32)})
+                    if (x >= 0 && y >= 0 && x < columnsNow && y < rowsNow)
+                        crateCells.push_back(static_cast<int>(y) * columnsNow + static_cast<int>(x));
+    solidRubble = false;
+    for (const Bomb* bomb : p.bombs)
+        if (anyBlasts && !bomb->exploded && (pocketBlasts || bomb->burning()))
+            for (const Cell* cell : bomb->rubble) solidRubble = solidRubble || (cell && (!cell->passable || cell->liquid));
+    key.push_back(solidRubble);
+    // A crate comes to the same cells from anywhere along its run of
+    // passable cells (every open one lies in a run of the map's), so the
+    // map follows from the runs the crates are in, not their cells.
+    for (int at : crateCells) {
+        int c = at % columnsNow;
+        const int r = at / columnsNow;
+        for (const Cell* left = level.cellAt(c - 1, r); left && left->passable; left = level.cellAt(c - 1, r)) --c;
+        key.push_back(uint64_t{1} << 62 | static_cast<uint32_t>(r * columnsNow + c));
+    }
     if (this->level == &level && key == builtFor) return;
     if (this->level != &level) made.clear();
     builtFor.swap(key);
@@ -54,23 +83,29 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts, bool anyBlasts) {
     if (found) {
         passable = m.passable;
         passableHash = m.passableHash;
+        floors = m.floors;
         return;
     }
     make(level, pocket, anyBlasts, pc, pr);
+    findFloors();
     passableHash = hashOf(passable);
     m.hash = hash;
     m.key = builtFor;
     m.passable = passable;
     m.passableHash = passableHash;
+    m.floors = floors;
 }
 
-void RelaxedMap::openOver(const RelaxedMap& grid, const std::vector<int>& opened) {
+void RelaxedMap::openOver(const RelaxedMap& grid, const std::vector<int>& opened, bool solid) {
     level = grid.level;
     width = grid.width;
     height = grid.height;
     passable = grid.passable;
     ladders = grid.ladders;
     for (int at : opened) passable[static_cast<size_t>(at)] = 1;
+    crateCells = grid.crateCells;
+    solidRubble = solid;
+    findFloors();
     passableHash = hashOf(passable);
     // Made by hand: the next build makes its map afresh.
     builtFor.clear();
@@ -83,6 +118,7 @@ void RelaxedMap::openRound(std::vector<int>& bombCells, int player) {
             if (standable[i]) bombCells.push_back(static_cast<int>(i));
     }
     openBlasts(bombCells);
+    findFloors();
     passableHash = hashOf(passable);
     builtFor.clear();
 }
@@ -168,15 +204,20 @@ bool RelaxedMap::openBlasts(std::vector<int>& bombCells) {
 }
 
 const std::vector<uint32_t>& RelaxedMap::kept(int cell, bool toward) {
-    if (versions.empty() || passableHash != versions[current].hash || passable != versions[current].passable) {
+    if (versions.empty() || passableHash != versions[current].hash || passable != versions[current].passable ||
+        floors != versions[current].floors) {
         // A search comes back to the same few maps (the player above or
         // below a ledge, a bomb here or there): each keeps its distances.
         bool found;
         current = findOrMake(versions, keptMaps, uses,
-                             [&](const Version& v) { return v.hash == passableHash && v.passable == passable; }, found);
+                             [&](const Version& v) {
+                                 return v.hash == passableHash && v.passable == passable && v.floors == floors;
+                             },
+                             found);
         if (!found) {
             Version& fresh = versions[current];
             fresh.passable = passable;
+            fresh.floors = floors;
             fresh.hash = passableHash;
             fresh.number = ++mapNumbers;
             fresh.distances.resize(passable.size() * 2);
@@ -193,23 +234,152 @@ const std::vector<uint32_t>& RelaxedMap::kept(int cell, bool toward) {
 }
 
 void RelaxedMap::reach(int from, std::vector<uint8_t>& out) {
+    findFloors();
     distances(from, false, far);
     out.assign(far.size(), 0);
     for (size_t i = 0; i < far.size(); ++i) out[i] = far[i] != kFarAway;
 }
 
-// Where the player may be in any open cell with no floor under it, a walk,
-// push, jump (two cells, the middle one ignored), step up or rung costs one
-// action and a fall nothing. Every action the engine allows is a path of at
-// most one action here, so these distances never exceed the game's.
+void RelaxedMap::findFloors() {
+    const size_t size = passable.size();
+    floors.assign(size, 0);
+    if (solidRubble) {
+        floors = passable;
+        return;
+    }
+    // A crate only ever moves sideways, pushed, or down, falling, and only
+    // into passable cells: it can come to any open cell so reached.
+    crates.assign(size, 0);
+    cells.clear();
+    for (int at : crateCells)
+        if (!crates[at]) {
+            crates[at] = 1;
+            cells.push_back(at);
+        }
+    for (size_t i = 0; i < cells.size(); ++i) {
+        const int c = cells[i] % width, r = cells[i] / width;
+        const int next[3][2] = {{c - 1, r}, {c + 1, r}, {c, r + 1}};
+        for (const auto& n : next)
+            if (open(n[0], n[1]) && !crates[n[1] * width + n[0]]) {
+                crates[n[1] * width + n[0]] = 1;
+                cells.push_back(n[1] * width + n[0]);
+            }
+    }
+    // What stops a fall (Player::fallCheck): a cell not free (no cell, a
+    // wall, a crate) or a ladder under the player.
+    for (int r = 0; r < height; ++r)
+        for (int c = 0; c < width; ++c) {
+            const size_t at = static_cast<size_t>(r) * width + c, below = at + width;
+            if (!passable[at]) continue;
+            const Cell* under = level->cellAt(c, r + 1);
+            floors[at] = !under || !under->passable || under->ladder || crates[below];
+        }
+    // A jump that drops d rows ends its curve about 3 d pixels short of its
+    // landing and rounds to the cell there: from 6 rows down it stops a row
+    // short (more on taller maps) and the world settles for a moment with
+    // the player in the air, where it can jump or climb again before it
+    // falls (Player::update tries both before the fall); so it can where a
+    // jump into liquid sinks in. Such a cell, open over open cells down to a
+    // floor or into liquid within that many rows, counts 2.
+    const int shortRows = std::max(1, (3 * height + 16) / 32);
+    auto liquid = [&](int lc, int lr) {
+        const Cell* cell = level->cellAt(lc, lr);
+        return cell && cell->liquid;
+    };
+    for (int r = 0; r < height; ++r)
+        for (int c = 0; c < width; ++c) {
+            const size_t at = static_cast<size_t>(r) * width + c;
+            if (!passable[at] || floors[at]) continue;
+            for (int k = 0; k <= shortRows && open(c, r + k); ++k)
+                if (liquid(c, r + k) || (k > 0 && floors[static_cast<size_t>(r + k) * width + c] == 1)) {
+                    floors[at] = 2;
+                    break;
+                }
+        }
+}
+
+bool RelaxedMap::gap(int c, int s, int r) const {
+    const int land = c + s;
+    return land >= 0 && land < kVisibleColumns && open(c, r) && open(c, r + 1);
+}
+
+bool RelaxedMap::jumpTakes(int from, int s, int r, int column, double y) const {
+    if (!open(from, r) || !floors[static_cast<size_t>(r) * width + from] || !gap(from + s, s, r) ||
+        !open(from + 2 * s, r))
+        return false;
+    // The landing lies no lower than the open cells under the landing cell.
+    int land = r;
+    while (land + 1 < height && open(from + 2 * s, land + 1)) ++land;
+    // The jump's curve (Player::jumpAction) through its start, 4 pixels up
+    // one column on and the landing, d = land - r rows down, is highest 16
+    // pixels on, and the deeper the drop, the higher: within 8 pixels of
+    // the start column it rises at most 3 d + 1.75 pixels; within 8 of the
+    // middle column at most 3 d + 3.75 (4 with no drop) and drops at most
+    // 5 d - 3.75. A gem is taken within 8 pixels.
+    const double d = land - r, top = 32.0 * r;
+    if (column == from) return y > top - 3 * d - 1.75 - 8 && y < top + 8;
+    return column == from + s && y > top - std::max(3 * d + 3.75, 4.5) - 8 && y < top + 5 * d - 3.75 + 8;
+}
+
+// From a cell the player stands in, a walk or push goes one cell across, a
+// jump two (over an open cell with an open one under it, within the first
+// screen) and down to any open cell under its landing cell, a step up one
+// across and one up onto a floor, a rung one up or down; from any cell a
+// fall goes down for nothing, but never into a ladder (it stops on it: a fall
+// passes a cell in one frame only after some 80 rows). The engine's actions
+// start only from a standing player, so each is a path of at most one action
+// here and the map's distances never exceed the game's.
+template <class Stands, class Step>
+void RelaxedMap::moves(int c, int r, bool toward, const Stands& stands, const Step& step) const {
+    auto floor = [&](int fc, int fr) { return open(fc, fr) && floors[static_cast<size_t>(fr) * width + fc] == 1; };
+    // Stands on a floor (2), or hangs in the air after a jump (1).
+    auto acts = [&](int ac, int ar) { return stands(ac, ar) != 0; };
+    auto walks = [&](int wc, int wr) { return stands(wc, wr) == 2; };
+    auto ladder = [&](int lc, int lr) { return open(lc, lr) && ladders[static_cast<size_t>(lr) * width + lc]; };
+    auto down = [&](int dc, int dr) -> uint32_t { return ladder(dc, dr) && height < 80 ? 1 : 0; };
+    if (!toward) {
+        step(c, r + 1, down(c, r + 1));
+        if (!acts(c, r)) return;
+        for (int s : {-1, 1}) {
+            if (gap(c + s, s, r))
+                for (int land = r; open(c + 2 * s, land); ++land) step(c + 2 * s, land, 1);
+            if (!walks(c, r)) continue;
+            step(c + s, r, 1);
+            // Only a step to the left needs head room.
+            if (floor(c + s, r - 1) && (s > 0 || open(c, r - 1))) step(c + s, r - 1, 1);
+        }
+        if (ladder(c, r)) step(c, r - 1, 1);
+        return;
+    }
+    // The cells whose moves lead into (c, r).
+    step(c, r - 1, down(c, r));
+    for (int s : {-1, 1}) {
+        if (walks(c - s, r)) step(c - s, r, 1);
+        for (int from = r; open(c, from); --from)
+            if (acts(c - 2 * s, from) && gap(c - s, s, from)) step(c - 2 * s, from, 1);
+        if (floor(c, r) && walks(c - s, r + 1) && (s > 0 || open(c - s, r))) step(c - s, r + 1, 1);
+    }
+    if (acts(c, r + 1) && ladder(c, r + 1)) step(c, r + 1, 1);
+}
+
 void RelaxedMap::distances(int from, bool toward, std::vector<uint32_t>& out) {
     sources.assign(1, from);
     distances(sources, toward, out);
 }
 
 void RelaxedMap::distances(const std::vector<int>& from, bool toward, std::vector<uint32_t>& out) {
-    out.assign(static_cast<size_t>(width) * height, kFarAway);
-    auto ladder = [&](int c, int r) { return ladders[static_cast<size_t>(r) * width + c] != 0; };
+    const size_t size = static_cast<size_t>(width) * height;
+    out.assign(size, kFarAway);
+    // The player may stand between two columns where a search starts: its
+    // cells count as standing in.
+    starts.assign(size, 0);
+    if (!toward)
+        for (int at : from) starts[at] = 1;
+    auto stands = [&](int c, int r) {
+        if (!open(c, r)) return 0;
+        const size_t at = static_cast<size_t>(r) * width + c;
+        return starts[at] ? 2 : floors[at] == 1 ? 2 : floors[at];
+    };
     queue.clear();
     for (int at : from)
         if (out[at] != 0) {
@@ -219,9 +389,8 @@ void RelaxedMap::distances(const std::vector<int>& from, bool toward, std::vecto
     while (!queue.empty()) {
         const int at = queue.front();
         queue.pop_front();
-        const int c = at % width, r = at / width;
         const uint32_t d = out[at];
-        auto step = [&](int nc, int nr, uint32_t cost) {
+        moves(at % width, at / width, toward, stands, [&](int nc, int nr, uint32_t cost) {
             if (!open(nc, nr)) return;
             uint32_t& there = out[static_cast<size_t>(nr) * width + nc];
             if (d + cost >= there) return;
@@ -230,19 +399,6 @@ void RelaxedMap::distances(const std::vector<int>& from, bool toward, std::vecto
                 queue.push_back(nr * width + nc);
             else
                 queue.push_front(nr * width + nc);
-        };
-        // Forward from (c, r), or (toward) the cells that lead to it.
-        for (int s : {-1, 1}) {
-            step(c + s, r, 1);                       // walk, push
-            step(c + 2 * s, r, 1);                   // jump
-            step(c + s, toward ? r + 1 : r - 1, 1);  // step up
-        }
-        if (toward) {
-            if (open(c, r + 1) && ladder(c, r + 1)) step(c, r + 1, 1);
-            step(c, r - 1, 0);
-        } else {
-            if (ladder(c, r)) step(c, r - 1, 1);
-            step(c, r + 1, 0);
-        }
+        });
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The solver's relaxed map of a level's cells: where the player could be,
-// items ignored and every blast still to come assumed to have opened all it
-// could, and the fewest actions between cells there (the bound's tour).
+// every blast still to come assumed to have opened all it could, where it
+// could stand, and the fewest actions between cells there (the bound's tour).
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -19,11 +19,13 @@ public:
     // and every cell a blast of the bombs still burning or in the pocket
     // could ever turn into another (docs/solver.md); without pocketBlasts,
     // as if the bombs in the pocket were never placed; without any blasts,
-    // the grid's passable cells only.
+    // the grid's passable cells only. The crates' places tell where the
+    // player could ever stand.
     void build(const Level& level, bool pocketBlasts = true, bool anyBlasts = true);
     // The grid's map (built without blasts) with these cells opened too: the
-    // map of a world whose only blast to come opens them.
-    void openOver(const RelaxedMap& grid, const std::vector<int>& opened);
+    // map of a world whose only blast to come opens them (solid: its rubble
+    // could be a wall or water, a floor anywhere).
+    void openOver(const RelaxedMap& grid, const std::vector<int>& opened, bool solid);
     // One round of make's on this map: opens every cell a blast could swap
     // from a bomb in these cells or, with player a cell, one placed where
     // the player could stand from there.
@@ -40,6 +42,10 @@ public:
     bool open(int c, int r) const {
         return c >= 0 && r >= 0 && c < width && r < height && passable[static_cast<size_t>(r) * width + c];
     }
+    // Could a jump from (from, r) in direction s pass a gem in column
+    // (the start's or the middle one), now y pixels from the top, close
+    // enough to take it in the middle of its action?
+    bool jumpTakes(int from, int s, int r, int column, double y) const;
     // Actions from a cell (or, toward, to it); kFarAway where none lead.
     void distances(int from, bool toward, std::vector<uint32_t>& out);
     // The same from (or to) the nearest of several cells.
@@ -51,6 +57,17 @@ public:
     uint64_t number() const { return versions.empty() ? 0 : versions[current].number; }
 
 private:
+    // The open cells the player could ever stand in, from the open cells:
+    // one over the grid's edge, a cell solid now, a ladder or a cell a crate
+    // could come to.
+    void findFloors();
+    // Is (c, r) the middle cell of a jump in direction s (Player::jumpAction):
+    // open, over an open cell, its landing within the first screen?
+    bool gap(int c, int s, int r) const;
+    // Each move of the map from (c, r), or (toward) into it, as step(column,
+    // row, actions); stands tells whether the player stands in a cell.
+    template <class Stands, class Step>
+    void moves(int c, int r, bool toward, const Stands& stands, const Step& step) const;
     // The map itself, from the grid, the bombs (unless none) and (pocket)
     // the player's cell.
     void make(const Level& level, bool pocket, bool anyBlasts, int pc, int pr);
@@ -62,6 +79,12 @@ private:
     int width = 0, height = 0;
     std::vector<uint8_t> passable;
     std::vector<uint8_t> ladders;
+    std::vector<uint8_t> floors, crates, starts;
+    // The cells the crates are in now; with solidRubble, a blast to come
+    // could leave a wall or water anywhere and every open cell counts as a
+    // floor.
+    std::vector<int> crateCells;
+    bool solidRubble = false;
     std::vector<uint8_t> seen, standable;
     std::vector<int> cells, sources;
     std::vector<uint32_t> far;
@@ -71,7 +94,7 @@ private:
     size_t keptMaps;
     uint64_t passableHash = 0;  // of passable, found when it changes
     struct Version {
-        std::vector<uint8_t> passable;
+        std::vector<uint8_t> passable, floors;
         std::vector<std::vector<uint32_t>> distances;
         std::vector<uint8_t> have;
         uint64_t hash = 0, number = 0, used = 0;
@@ -80,7 +103,7 @@ private:
     struct Made {
         uint64_t hash = 0;
         std::vector<uint64_t> key;  // what the map follows from
-        std::vector<uint8_t> passable;
+        std::vector<uint8_t> passable, floors;
         uint64_t passableHash = 0, used = 0;
     };
     // One a cell for the player on most levels (a map with a bomb in the

@@ -24,6 +24,10 @@ constexpr size_t kMostOrderedGems = 8;
 constexpr size_t kKeptLegs = 256;
 // tourBound's answers kept (a power of two).
 constexpr size_t kKeptTours = size_t{1} << 16;
+// The tour where the relaxed map reaches a gem or the door from nowhere:
+// no win is left, and the shortest search takes the state after every
+// other (more actions than any search takes, small enough to add to).
+constexpr unsigned kNoWayLeft = 1u << 20;
 
 // What a bomb burning to no purpose costs in the best-first order (a gem
 // left costs 64).
@@ -189,7 +193,9 @@ bool SolveWorld::mayStillWin(bool byTour) const {
         const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
         const int dc = static_cast<int>(std::floor(door->x / 32)), dr = static_cast<int>(std::floor(door->y / 32));
         const Cell* stands = level.cellAt(pc, pr);
-        return !stands || !stands->passable || !level.cellAt(dc, dr) || tourBound() != kFarAway;
+        if (!stands || !stands->passable || !level.cellAt(dc, dr)) return true;
+        const unsigned tour = tourBound();
+        return tour == kFarAway || tour < kNoWayLeft;
     }
 
     // No blast will change the grid again. Every cell the player could ever
@@ -309,10 +315,10 @@ unsigned SolveWorld::actionsLeftBound() const {
 // happens (docs/solver.md, The bound).
 unsigned SolveWorld::tourBound() const {
     const Player& p = *level.player;
-    // The answer follows from the grid's cells, the bombs, the player's
-    // cell and the gems (all the maps follow from; should a map come to
-    // follow from more, the key must too): most states ask again what
-    // another asked.
+    // The answer follows from the grid's cells, the bombs, the crates, the
+    // player's cell and the gems (all the maps follow from; should a map
+    // come to follow from more, the key must too): most states ask again
+    // what another asked.
     uint64_t key = 0x9E3779B97F4A7C15ull;
     auto mix = [&](uint64_t word) { key = (key ^ word) * 0xFF51AFD7ED558CCDull; key ^= key >> 29; };
     for (const auto& row : level.grid)
@@ -322,6 +328,14 @@ unsigned SolveWorld::tourBound() const {
                                   static_cast<uint32_t>(bomb->row)
                             : bomb->exploded);
     mix(p.bombsUsed);
+    // The crates make floors.
+    for (Item* item : level.items)
+        if (item && !item->isPassable()) {
+            uint64_t x, y;
+            std::memcpy(&x, &item->x, sizeof x);
+            std::memcpy(&y, &item->y, sizeof y);
+            mix(x ^ y << 1);
+        }
     mix(static_cast<uint64_t>(static_cast<int64_t>(std::floor(p.x / 32))) << 32 ^
         static_cast<uint64_t>(static_cast<int64_t>(std::floor(p.y / 32))));
     for (const Treasure* treasure : level.treasures) {
@@ -355,7 +369,7 @@ unsigned SolveWorld::freshTourBound() const {
             lost = lost || bomb->column < 0 || bomb->row < 0 || bomb->column >= columns || bomb->row >= rows;
             if (!lost) cells.push_back(bomb->row * columns + bomb->column);
         }
-    if (all == kFarAway || lost) return all;
+    if (all >= kNoWayLeft || lost) return all;
     // m bombs placed from the pocket, m from none up: the cheapest win of each.
     unsigned best = kFarAway;
     auto consider = [&](unsigned tour, unsigned placed) {
@@ -423,12 +437,17 @@ unsigned SolveWorld::blastsTour(std::vector<int>& bombCells, unsigned floor, int
     for (int at : bombCells) openings.push_back(openedBy(at));
     std::sort(openings.begin(), openings.end());
     openings.erase(std::unique(openings.begin(), openings.end()), openings.end());
+    // A blast that could leave a wall or water could make a floor anywhere.
+    bool solid = false;
+    for (const Bomb* bomb : level.player->bombs)
+        if (!bomb->exploded)
+            for (const Cell* cell : bomb->rubble) solid = solid || (cell && (!cell->passable || cell->liquid));
     unsigned fewest = kFarAway;
     for (const std::array<int, 4>& choice : openings) {
         opened.clear();
         for (int at : choice)
             if (at >= 0) opened.push_back(at);
-        chosen.openOver(gridMap, opened);
+        chosen.openOver(gridMap, opened, solid);
         if (secondBomb >= 0 || player >= 0) {
             // The second blast comes after the first, from a bomb burning now
             // or placed where the player could stand on the first's map.
@@ -460,11 +479,18 @@ unsigned SolveWorld::tourOnMap(RelaxedMap& map) const {
     const std::vector<uint32_t>& fromPlayer = map.kept(start, false);
     const std::vector<uint32_t>& toDoor = map.kept(goal, true);
     uint32_t most = fromPlayer[goal];
-    if (most == kFarAway) return kFarAway;
+    if (most == kFarAway) return kNoWayLeft;
     auto sum = [&](int c, int r) -> uint32_t {
         if (c < 0 || c >= columns || r < 0 || r >= rows) return kFarAway;
         const size_t at = static_cast<size_t>(r) * columns + c;
         return fromPlayer[at] == kFarAway || toDoor[at] == kFarAway ? kFarAway : fromPlayer[at] + toDoor[at];
+    };
+    // A jump's landing lies anywhere down the open cells under the cell two
+    // across (it passes ladders, which stop a fall on the map).
+    auto landed = [&](int column, int row) {
+        uint32_t fewest = toDoor[static_cast<size_t>(row) * columns + column];
+        for (int r = row + 1; map.open(column, r); ++r) fewest = std::min(fewest, toDoor[static_cast<size_t>(r) * columns + column]);
+        return fewest;
     };
     size_t gems = 0;
     for (const Treasure* treasure : level.treasures) {
@@ -476,7 +502,24 @@ unsigned SolveWorld::tourOnMap(RelaxedMap& map) const {
         std::vector<int>& take = takes[gems++];
         take.clear();
         uint32_t cheapest = kFarAway;
-        for (int r = static_cast<int>(std::floor(treasure->y / 32)); r >= 0 && r < rows; ++r) {
+        const int top = static_cast<int>(std::floor(treasure->y / 32));
+        // A jump that drops far rises high over its start and middle
+        // columns and passes low over the middle one: it may take a gem a
+        // row or two above or under where it starts, from its start.
+        for (int r = 0; r < rows; ++r)
+            for (int s : {-1, 1}) {
+                if (map.jumpTakes(c - s, s, r, c, treasure->y)) {
+                    take.push_back(r * columns + c - s);
+                    const uint32_t before = fromPlayer[static_cast<size_t>(r) * columns + c - s];
+                    const uint32_t after = landed(c + s, r);
+                    if (before != kFarAway && after != kFarAway) cheapest = std::min(cheapest, before + 1 + after);
+                }
+                if (map.jumpTakes(c, s, r, c, treasure->y)) {
+                    take.push_back(r * columns + c);
+                    cheapest = std::min(cheapest, sum(c, r));
+                }
+            }
+        for (int r = top; r >= 0 && r < rows; ++r) {
             for (int s = -1; s <= 1; ++s)
                 if (c + s >= 0 && c + s < columns) take.push_back(r * columns + c + s);
             cheapest = std::min(cheapest, sum(c, r));
@@ -484,12 +527,12 @@ unsigned SolveWorld::tourOnMap(RelaxedMap& map) const {
                 const int a = c - s, b = c + s;
                 if (a < 0 || b < 0 || a >= columns || b >= columns) continue;
                 const uint32_t before = fromPlayer[static_cast<size_t>(r) * columns + a];
-                const uint32_t after = toDoor[static_cast<size_t>(r) * columns + b];
+                const uint32_t after = landed(b, r);
                 if (before != kFarAway && after != kFarAway) cheapest = std::min(cheapest, before + 1 + after);
             }
             if (!map.open(c, r + 1)) break;
         }
-        if (cheapest == kFarAway) return kFarAway;
+        if (cheapest == kFarAway) return kNoWayLeft;
         most = std::max(most, cheapest);
     }
     return std::max(most, orderBound(map, gems, fromPlayer, toDoor));
