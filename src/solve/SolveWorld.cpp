@@ -184,7 +184,10 @@ bool SolveWorld::blastsLeft() const {
 bool SolveWorld::mayStillWin(bool byTour) const {
     const Player& p = *level.player;
     if (blastsLeft()) {
-        if (!byTour) return true;
+        // The default search asks only while a fuse burns: with bombs only
+        // in the pocket every cell the player reaches is a choice, dearer
+        // than the worlds it would drop.
+        if (!byTour || (!twoBlasts && !fuseBurning())) return true;
         // A gem or the door out of the tour's reach on every map the blasts
         // to come could leave (the tour's maps hold every cell the player
         // could reach) is out of the player's reach.
