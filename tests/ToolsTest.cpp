@@ -415,7 +415,7 @@ TEST(ToolsTest, SolveReportsAndWritesAReplayableTape) {
     EXPECT_EQ(sealed.status, 1);
     EXPECT_EQ(sealed.output.rfind("result unsolvable\nstates ", 0), 0u) << sealed.output;
     EXPECT_FALSE(fs::exists(scratch.path() + "/none.tape"));
-    EXPECT_EQ(run(tapeFolder(), solve + " --max-states 2 level/one-bomb-short.lev " + out).status, 4);
+    EXPECT_EQ(run(tapeFolder(), solve + " --max-states 2 level/wasted-bomb.lev " + out).status, 4);
     EXPECT_EQ(run(tapeFolder(), solve + " --max-seconds x level/collect.lev " + out).status, 2);
     EXPECT_EQ(run(tapeFolder(), solve + " --threads 3 level/collect.lev " + out).status, 2);
     const std::string one = scratch.path() + "/one.tape";

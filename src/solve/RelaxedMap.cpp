@@ -2,6 +2,7 @@
 #include "solve/RelaxedMap.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "entities/Bomb.h"
@@ -13,9 +14,19 @@
 
 namespace {
 uint64_t cellKey(int c, int r) { return uint64_t{static_cast<uint32_t>(r)} << 32 | static_cast<uint32_t>(c); }
+
+uint64_t hashOf(const std::vector<uint8_t>& cells) {
+    uint64_t hash = 0xCBF29CE484222325ull;
+    for (uint8_t c : cells) hash = (hash ^ c) * 0x100000001B3ull;
+    return hash;
+}
+
+// Numbers for maps, one a map across every RelaxedMap of the process, so
+// that a number names one map wherever it was made.
+std::atomic<uint64_t> mapNumbers{0};
 }  // namespace
 
-void RelaxedMap::build(const Level& level, bool pocketBlasts) {
+void RelaxedMap::build(const Level& level, bool pocketBlasts, bool anyBlasts) {
     // The map follows from the grid's cells, the bombs' places and states
     // and, with one in the pocket, the player's cell: most actions change
     // none of them, and the map is kept.
@@ -23,11 +34,14 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts) {
     key.clear();
     for (const auto& row : level.grid)
         for (const Cell* cell : row) key.push_back(reinterpret_cast<uintptr_t>(cell));
-    for (const Bomb* bomb : p.bombs)
-        key.push_back(bomb->burning() ? uint64_t{1} << 63 | cellKey(bomb->column, bomb->row)
-                                                      : bomb->exploded);
+    if (anyBlasts)
+        for (const Bomb* bomb : p.bombs)
+            key.push_back(bomb->burning() ? uint64_t{1} << 63 | cellKey(bomb->column, bomb->row)
+                                                          : bomb->exploded);
+    else
+        key.push_back(uint64_t{1} << 62);
     const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
-    const bool pocket = pocketBlasts && p.bombsLeft() > 0;
+    const bool pocket = anyBlasts && pocketBlasts && p.bombsLeft() > 0;
     if (pocket) key.push_back(cellKey(pc, pr));
     // The crates: the cells they are in (both, between two) and the floors
     // they make. A blast to come that leaves a wall or water could make a
@@ -43,7 +57,7 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts) {
                         crateCells.push_back(static_cast<int>(y) * columnsNow + static_cast<int>(x));
     solidRubble = false;
     for (const Bomb* bomb : p.bombs)
-        if (!bomb->exploded && (pocketBlasts || bomb->burning()))
+        if (anyBlasts && !bomb->exploded && (pocketBlasts || bomb->burning()))
             for (const Cell* cell : bomb->rubble) solidRubble = solidRubble || (cell && (!cell->passable || cell->liquid));
     key.push_back(solidRubble);
     // A crate comes to the same cells from anywhere along its run of
@@ -68,18 +82,48 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts) {
                               found)];
     if (found) {
         passable = m.passable;
+        passableHash = m.passableHash;
         floors = m.floors;
         return;
     }
-    make(level, pocket, pc, pr);
+    make(level, pocket, anyBlasts, pc, pr);
     findFloors();
+    passableHash = hashOf(passable);
     m.hash = hash;
     m.key = builtFor;
     m.passable = passable;
+    m.passableHash = passableHash;
     m.floors = floors;
 }
 
-void RelaxedMap::make(const Level& level, bool pocket, int pc, int pr) {
+void RelaxedMap::openOver(const RelaxedMap& grid, const std::vector<int>& opened, bool solid) {
+    level = grid.level;
+    width = grid.width;
+    height = grid.height;
+    passable = grid.passable;
+    ladders = grid.ladders;
+    for (int at : opened) passable[static_cast<size_t>(at)] = 1;
+    crateCells = grid.crateCells;
+    solidRubble = solid;
+    findFloors();
+    passableHash = hashOf(passable);
+    // Made by hand: the next build makes its map afresh.
+    builtFor.clear();
+}
+
+void RelaxedMap::openRound(std::vector<int>& bombCells, int player) {
+    if (player >= 0) {
+        reach(player, standable);
+        for (size_t i = 0; i < standable.size(); ++i)
+            if (standable[i]) bombCells.push_back(static_cast<int>(i));
+    }
+    openBlasts(bombCells);
+    findFloors();
+    passableHash = hashOf(passable);
+    builtFor.clear();
+}
+
+void RelaxedMap::make(const Level& level, bool pocket, bool anyBlasts, int pc, int pr) {
     const Player& p = *level.player;
     height = static_cast<int>(level.grid.size());
     width = height ? static_cast<int>(level.grid[0].size()) : 0;
@@ -104,7 +148,7 @@ void RelaxedMap::make(const Level& level, bool pocket, int pc, int pr) {
     bool lost = pocket && !open(pc, pr);
     cells.clear();
     for (const Bomb* bomb : p.bombs)
-        if (bomb->burning()) {
+        if (anyBlasts && bomb->burning()) {
             ++blasts;
             lost = lost || bomb->column < 0 || bomb->row < 0 || bomb->column >= width || bomb->row >= height;
             if (!lost) cells.push_back(bomb->row * width + bomb->column);
@@ -126,9 +170,8 @@ void RelaxedMap::make(const Level& level, bool pocket, int pc, int pr) {
     }
 }
 
-bool RelaxedMap::openBlasts(std::vector<int>& bombCells) {
-    // Where a bomb can come to rest: pushed along its row onto open cells,
-    // falling down open ones (items only ever hold it back).
+void RelaxedMap::restCells(std::vector<int>& bombCells) {
+    // Pushed along its row onto open cells, falling down open ones.
     seen.assign(passable.size(), 0);
     for (int at : bombCells) seen[at] = 1;
     for (size_t i = 0; i < bombCells.size(); ++i) {
@@ -141,6 +184,10 @@ bool RelaxedMap::openBlasts(std::vector<int>& bombCells) {
                 bombCells.push_back(n[1] * width + n[0]);
             }
     }
+}
+
+bool RelaxedMap::openBlasts(std::vector<int>& bombCells) {
+    restCells(bombCells);
     bool opened = false;
     for (int at : bombCells) {
         const int c = at % width, r = at / width;
@@ -157,17 +204,22 @@ bool RelaxedMap::openBlasts(std::vector<int>& bombCells) {
 }
 
 const std::vector<uint32_t>& RelaxedMap::kept(int cell, bool toward) {
-    if (versions.empty() || passable != versions[current].passable || floors != versions[current].floors) {
+    if (versions.empty() || passableHash != versions[current].hash || passable != versions[current].passable ||
+        floors != versions[current].floors) {
         // A search comes back to the same few maps (the player above or
         // below a ledge, a bomb here or there): each keeps its distances.
         bool found;
-        current = findOrMake(versions, kKeptMaps, uses, [&](const Version& v) { return v.passable == passable && v.floors == floors; },
+        current = findOrMake(versions, keptMaps, uses,
+                             [&](const Version& v) {
+                                 return v.hash == passableHash && v.passable == passable && v.floors == floors;
+                             },
                              found);
         if (!found) {
             Version& fresh = versions[current];
             fresh.passable = passable;
             fresh.floors = floors;
-            fresh.number = ++mapNumber;
+            fresh.hash = passableHash;
+            fresh.number = ++mapNumbers;
             fresh.distances.resize(passable.size() * 2);
             fresh.have.assign(passable.size() * 2, 0);
         }

@@ -13,12 +13,29 @@ constexpr uint32_t kFarAway = UINT32_MAX;
 
 class RelaxedMap {
 public:
+    // keptMaps: how many maps' distances kept keeps (the last asked for).
+    explicit RelaxedMap(size_t keptMaps = 16) : keptMaps(keptMaps) {}
     // Builds the map for the world as it stands: the grid's passable cells,
     // and every cell a blast of the bombs still burning or in the pocket
     // could ever turn into another (docs/solver.md); without pocketBlasts,
-    // as if the bombs in the pocket were never placed. The crates' places
-    // tell where the player could ever stand.
-    void build(const Level& level, bool pocketBlasts = true);
+    // as if the bombs in the pocket were never placed; without any blasts,
+    // the grid's passable cells only. The crates' places tell where the
+    // player could ever stand.
+    void build(const Level& level, bool pocketBlasts = true, bool anyBlasts = true);
+    // The grid's map (built without blasts) with these cells opened too: the
+    // map of a world whose only blast to come opens them (solid: its rubble
+    // could be a wall or water, a floor anywhere).
+    void openOver(const RelaxedMap& grid, const std::vector<int>& opened, bool solid);
+    // One round of make's on this map: opens every cell a blast could swap
+    // from a bomb in these cells or, with player a cell, one placed where
+    // the player could stand from there.
+    void openRound(std::vector<int>& bombCells, int player);
+    // Where a blast to come could happen, from a bomb in these cells: every
+    // cell it could come to rest in, pushed along its row or falling down
+    // open cells (items only ever hold it back); appended to cells.
+    void restCells(std::vector<int>& cells);
+    // Every cell the player could reach from a cell, as distances does.
+    void reach(int from, std::vector<uint8_t>& out);
     int columns() const { return width; }
     int rows() const { return height; }
     // Within the first row's width, so a cell's index stays in the map.
@@ -40,8 +57,6 @@ public:
     uint64_t number() const { return versions.empty() ? 0 : versions[current].number; }
 
 private:
-    // Every cell the player could reach from a cell, as distances does.
-    void reach(int from, std::vector<uint8_t>& out);
     // The open cells the player could ever stand in, from the open cells:
     // one over the grid's edge, a cell solid now, a ladder or a cell a crate
     // could come to.
@@ -53,10 +68,11 @@ private:
     // row, actions); stands tells whether the player stands in a cell.
     template <class Stands, class Step>
     void moves(int c, int r, bool toward, const Stands& stands, const Step& step) const;
-    // The map itself, from the grid, the bombs and (pocket) the player's cell.
-    void make(const Level& level, bool pocket, int pc, int pr);
+    // The map itself, from the grid, the bombs (unless none) and (pocket)
+    // the player's cell.
+    void make(const Level& level, bool pocket, bool anyBlasts, int pc, int pr);
     // Opens the blast's cells around every cell a bomb could come to rest
-    // in from these cells (pushed sideways, falling); true if any opened.
+    // in from these cells (restCells); true if any opened.
     bool openBlasts(std::vector<int>& bombCells);
 
     const Level* level = nullptr;
@@ -69,31 +85,32 @@ private:
     // floor.
     std::vector<int> crateCells;
     bool solidRubble = false;
-    std::vector<uint8_t> seen;
+    std::vector<uint8_t> seen, standable;
     std::vector<int> cells, sources;
     std::vector<uint32_t> far;
     std::vector<uint64_t> key, builtFor;
     // The last maps kept asked for, each with its number and, per cell and
     // direction, the distances worked out so far.
-    static constexpr size_t kKeptMaps = 16;
+    size_t keptMaps;
+    uint64_t passableHash = 0;  // of passable, found when it changes
     struct Version {
         std::vector<uint8_t> passable, floors;
         std::vector<std::vector<uint32_t>> distances;
         std::vector<uint8_t> have;
-        uint64_t number = 0, used = 0;
+        uint64_t hash = 0, number = 0, used = 0;
     };
     std::vector<Version> versions;
     struct Made {
         uint64_t hash = 0;
         std::vector<uint64_t> key;  // what the map follows from
         std::vector<uint8_t> passable, floors;
-        uint64_t used = 0;
+        uint64_t passableHash = 0, used = 0;
     };
     // One a cell for the player on most levels (a map with a bomb in the
     // pocket follows from the player's cell).
     static constexpr size_t kMadeMaps = 512;
     std::vector<Made> made;
     size_t current = 0;
-    uint64_t mapNumber = 0, uses = 0;
+    uint64_t uses = 0;
     std::deque<int> queue;
 };

@@ -21,7 +21,9 @@ namespace {
 // steps a state); past it, the dearest single gem only.
 constexpr size_t kMostOrderedGems = 8;
 // Tables of legs between gems kept, for as many maps and places of gems.
-constexpr size_t kKeptLegs = 32;
+constexpr size_t kKeptLegs = 256;
+// tourBound's answers kept (a power of two).
+constexpr size_t kKeptTours = size_t{1} << 16;
 // The tour where the relaxed map reaches a gem or the door from nowhere:
 // no win is left, and the shortest search takes the state after every
 // other (more actions than any search takes, small enough to add to).
@@ -179,9 +181,25 @@ bool SolveWorld::blastsLeft() const {
     return p.bombsUsed < p.bombs.size() || fuseBurning();
 }
 
-bool SolveWorld::mayStillWin() const {
-    if (blastsLeft()) return true;
+bool SolveWorld::mayStillWin(bool byTour) const {
     const Player& p = *level.player;
+    if (blastsLeft()) {
+        // The default search asks only while a fuse burns: with bombs only
+        // in the pocket every cell the player reaches is a choice, dearer
+        // than the worlds it would drop.
+        if (!byTour || (!twoBlasts && !fuseBurning())) return true;
+        // A gem or the door out of the tour's reach on every map the blasts
+        // to come could leave (the tour's maps hold every cell the player
+        // could reach) is out of the player's reach.
+        // (A player or door off the grid's open cells is left to the search.)
+        if (!door) return true;
+        const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
+        const int dc = static_cast<int>(std::floor(door->x / 32)), dr = static_cast<int>(std::floor(door->y / 32));
+        const Cell* stands = level.cellAt(pc, pr);
+        if (!stands || !stands->passable || !level.cellAt(dc, dr)) return true;
+        const unsigned tour = tourBound();
+        return tour == kFarAway || tour < kNoWayLeft;
+    }
 
     // No blast will change the grid again. Every cell the player could ever
     // stand in or pass through, by moves that only ever gain height by a
@@ -293,19 +311,167 @@ unsigned SolveWorld::actionsLeftBound() const {
 
 // A finer bound from the grid itself: the actions on the relaxed map
 // (RelaxedMap.h) to take each gem on the way to the door. A bomb placed is
-// an action that moves the player nowhere, so a win that places one takes
-// at least one action more than the tour on the map with every blast to
-// come, and one that places none at least the tour on the map without the
-// pocket's blasts.
+// an action that moves the player nowhere, so a win that places m bombs
+// from the pocket takes at least m actions more than the tour on a map
+// with its blasts; and while one blast at most is to come, the grid stays
+// within the grid's map with that blast's reach opened, wherever it
+// happens (docs/solver.md, The bound).
 unsigned SolveWorld::tourBound() const {
+    const Player& p = *level.player;
+    // The answer follows from the grid's cells, the bombs, the crates, the
+    // player's cell and the gems (all the maps follow from; should a map
+    // come to follow from more, the key must too): most states ask again
+    // what another asked.
+    uint64_t key = 0x9E3779B97F4A7C15ull;
+    auto mix = [&](uint64_t word) { key = (key ^ word) * 0xFF51AFD7ED558CCDull; key ^= key >> 29; };
+    for (const auto& row : level.grid)
+        for (const Cell* cell : row) mix(reinterpret_cast<uintptr_t>(cell));
+    for (const Bomb* bomb : p.bombs)
+        mix(bomb->burning() ? uint64_t{1} << 63 | static_cast<uint64_t>(static_cast<uint32_t>(bomb->column)) << 32 |
+                                  static_cast<uint32_t>(bomb->row)
+                            : bomb->exploded);
+    mix(p.bombsUsed);
+    // The crates make floors.
+    for (Item* item : level.items)
+        if (item && !item->isPassable()) {
+            uint64_t x, y;
+            std::memcpy(&x, &item->x, sizeof x);
+            std::memcpy(&y, &item->y, sizeof y);
+            mix(x ^ y << 1);
+        }
+    mix(static_cast<uint64_t>(static_cast<int64_t>(std::floor(p.x / 32))) << 32 ^
+        static_cast<uint64_t>(static_cast<int64_t>(std::floor(p.y / 32))));
+    for (const Treasure* treasure : level.treasures) {
+        uint64_t x, y;
+        std::memcpy(&x, &treasure->x, sizeof x);
+        std::memcpy(&y, &treasure->y, sizeof y);
+        mix(treasure->collected ? 1 : x ^ y << 1);
+    }
+    key |= 1;  // never the empty slot's 0
+    if (keptTours.empty()) keptTours.resize(kKeptTours);
+    KeptTour& slot = keptTours[key & (kKeptTours - 1)];
+    if (slot.key == key) return slot.tour;
+    slot.key = key;
+    slot.tour = freshTourBound();
+    return slot.tour;
+}
+
+unsigned SolveWorld::freshTourBound() const {
+    const Player& p = *level.player;
     const unsigned all = tourOn(relaxed, true);
-    if (all == kFarAway || level.player->bombsLeft() == 0) return all;
-    return std::min(tourOn(unplaced, false), all + 1);
+    const unsigned pocket = p.bombsLeft();
+    std::vector<int>& cells = blastCells;
+    cells.clear();
+    bool lost = false;
+    unsigned burning = 0;
+    gridMap.build(level, false, false);
+    const int columns = gridMap.columns(), rows = gridMap.rows();
+    for (const Bomb* bomb : p.bombs)
+        if (bomb->burning()) {
+            ++burning;
+            lost = lost || bomb->column < 0 || bomb->row < 0 || bomb->column >= columns || bomb->row >= rows;
+            if (!lost) cells.push_back(bomb->row * columns + bomb->column);
+        }
+    if (all >= kNoWayLeft || lost) return all;
+    // m bombs placed from the pocket, m from none up: the cheapest win of each.
+    unsigned best = kFarAway;
+    auto consider = [&](unsigned tour, unsigned placed) {
+        if (tour != kFarAway) best = std::min(best, tour + placed);
+    };
+    // The player's cell, where a bomb from the pocket is placed from.
+    const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
+    const int player = gridMap.open(pc, pr) ? pr * columns + pc : -1;
+    // Every fuse is as long and burns as fast: bombs go off in the order
+    // they were placed.
+    if (burning == 0) {
+        consider(tourOnMap(gridMap), 0);
+        if (pocket > 0 && player < 0) return std::min(best, all + 1);
+        if (pocket > 0) {
+            // The first bomb is placed where the player stands, before any
+            // blast: a cell it reaches on the grid's map.
+            gridMap.reach(player, standable);
+            for (size_t i = 0; i < standable.size(); ++i)
+                if (standable[i]) cells.push_back(static_cast<int>(i));
+            firstCells = cells;
+            consider(blastsTour(cells, all, -1, -1), 1);
+        }
+        if (pocket > 1) consider(twoBlasts ? blastsTour(firstCells, all, -1, player) : all, 2);
+        if (pocket > 2) consider(all, 3);
+    } else if (burning == 1) {
+        firstCells = cells;
+        consider(blastsTour(cells, all, -1, -1), 0);
+        if (pocket > 0) consider(twoBlasts && player >= 0 ? blastsTour(firstCells, all, -1, player) : all, 1);
+        if (pocket > 1) consider(all, 2);
+    } else {
+        const unsigned burningOnly = tourOn(unplaced, false);
+        const Bomb* older = nullptr;
+        const Bomb* younger = nullptr;
+        for (const Bomb* bomb : p.bombs)
+            if (bomb->burning()) (older ? younger : older) = bomb;
+        if (burning == 2 && older->timer < younger->timer) std::swap(older, younger);
+        if (twoBlasts && burning == 2 && older->timer != younger->timer) {
+            cells.assign(1, older->row * columns + older->column);
+            consider(blastsTour(cells, burningOnly, younger->row * columns + younger->column, -1), 0);
+        } else {
+            consider(burningOnly, 0);
+        }
+        if (pocket > 0) consider(all, 1);
+    }
+    return best;
+}
+
+unsigned SolveWorld::blastsTour(std::vector<int>& bombCells, unsigned floor, int secondBomb, int player) const {
+    const int columns = gridMap.columns(), rows = gridMap.rows();
+    // The cells a blast opens, for a bomb resting in a cell: its reach (its
+    // own cell, left, above, right) in the cells' order, so that one set of
+    // cells is one list, and choices that open the same cells are one map.
+    auto openedBy = [&](int at) {
+        const int c = at % columns, r = at / columns;
+        std::array<int, 4> opened{-1, -1, -1, -1};
+        size_t n = 0;
+        const int reachOf[4][2] = {{c, r - 1}, {c - 1, r}, {c, r}, {c + 1, r}};
+        for (const auto& cell : reachOf)
+            if (cell[0] >= 0 && cell[1] >= 0 && cell[0] < columns && cell[1] < rows && !gridMap.open(cell[0], cell[1]))
+                opened[n++] = cell[1] * columns + cell[0];
+        return opened;
+    };
+    gridMap.restCells(bombCells);
+    openings.clear();
+    for (int at : bombCells) openings.push_back(openedBy(at));
+    std::sort(openings.begin(), openings.end());
+    openings.erase(std::unique(openings.begin(), openings.end()), openings.end());
+    // A blast that could leave a wall or water could make a floor anywhere.
+    bool solid = false;
+    for (const Bomb* bomb : level.player->bombs)
+        if (!bomb->exploded)
+            for (const Cell* cell : bomb->rubble) solid = solid || (cell && (!cell->passable || cell->liquid));
+    unsigned fewest = kFarAway;
+    for (const std::array<int, 4>& choice : openings) {
+        opened.clear();
+        for (int at : choice)
+            if (at >= 0) opened.push_back(at);
+        chosen.openOver(gridMap, opened, solid);
+        if (secondBomb >= 0 || player >= 0) {
+            // The second blast comes after the first, from a bomb burning now
+            // or placed where the player could stand on the first's map.
+            secondCells.clear();
+            if (secondBomb >= 0) secondCells.push_back(secondBomb);
+            chosen.openRound(secondCells, player);
+        }
+        fewest = std::min(fewest, tourOnMap(chosen));
+        // No choice's map holds more than the map with every blast.
+        if (fewest <= floor) break;
+    }
+    return fewest;
 }
 
 unsigned SolveWorld::tourOn(RelaxedMap& map, bool pocketBlasts) const {
-    const Player& p = *level.player;
     map.build(level, pocketBlasts);
+    return tourOnMap(map);
+}
+
+unsigned SolveWorld::tourOnMap(RelaxedMap& map) const {
+    const Player& p = *level.player;
     const int rows = map.rows(), columns = map.columns();
     auto index = [&](double x, double y) -> int {
         const int c = static_cast<int>(std::floor(x / 32)), r = static_cast<int>(std::floor(y / 32));

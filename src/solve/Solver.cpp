@@ -38,6 +38,7 @@ uint64_t stateHash(const Snapshot& snapshot) {
 
 Solver::Solver(Level& level, const SolveLimits& limits) : limits(limits) {
     worlds.push_back(std::make_unique<SolveWorld>(level));
+    worlds.back()->twoBlasts = limits.shortest;
 }
 
 Solver::~Solver() = default;
@@ -49,6 +50,7 @@ bool Solver::addWorld(std::unique_ptr<Level> copy) {
     // and cells alike and stand in the same state.
     const Snapshot& first = world().root;
     if (added->root.rules != first.rules || added->root.looks != first.looks) return false;
+    added->twoBlasts = limits.shortest;
     copies.push_back(std::move(copy));
     worlds.push_back(std::move(added));
     return true;
@@ -162,7 +164,7 @@ void Solver::expand(SolveWorld& w, size_t slot) {
         // Known before the batch began: the merge would drop it.
         const uint32_t known = seen.value(c.hash);
         if (limits.shortest && limits.bound ? known <= moves : known != UINT32_MAX) return;
-        if (!w.mayStillWin()) {
+        if (!w.mayStillWin(!limits.shortest || limits.bound)) {
             c.kind = Child::Hopeless;
             return;
         }
@@ -337,7 +339,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
             nodes[0].hash = stateHash(w.scratch);
             seen.insert(nodes[0].hash);
             w.pack(nodes[0], w.scratch);
-            if (w.mayStillWin()) push(0, w.rank(limits));
+            if (w.mayStillWin(!limits.shortest || limits.bound)) push(0, w.rank(limits));
         }
     }
     if (!workers) workers = std::make_unique<Workers>(static_cast<unsigned>(worlds.size()));
