@@ -213,7 +213,21 @@ bool SolveWorld::mayStillWin(bool byTour) const {
     auto stand = [&](int c, int r) { return open(c, r) && !level.cellAt(c, r)->deadly; };
     const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
     if (!stand(pc, pr)) return true;
-    touched.assign(static_cast<size_t>(rows) * columns, 0);  // 1 passed, 2 stood
+    const size_t size = static_cast<size_t>(rows) * columns;
+    // The reach follows from the grid's cells and the player's cell only.
+    uint64_t key = 0xCBF29CE484222325ull ^ (static_cast<uint64_t>(pr) << 32 | static_cast<uint32_t>(pc));
+    for (const auto& row : level.grid)
+        for (const Cell* cell : row) key = (key ^ reinterpret_cast<uintptr_t>(cell)) * 0x100000001B3ull;
+    key |= 1;  // never the empty slot's 0
+    if (reaches.size() != reachKeys.size() * size || reachKeys.empty()) {
+        // About a megabyte of marks, whatever the level's size.
+        reachKeys.assign(std::clamp<size_t>(kReachBytes / size, 64, 4096), 0);
+        reaches.assign(reachKeys.size() * size, 0);
+    }
+    const size_t slot = (key >> 7) % reachKeys.size();
+    uint8_t* kept = &reaches[slot * size];
+    if (reachKeys[slot] == key) return reachesEverything(kept, columns, rows);
+    touched.assign(size, 0);  // 1 passed, 2 stood
     std::vector<int>& queue = reachQueue;
     queue.clear();
     auto reach = [&](int c, int r) {
@@ -240,8 +254,18 @@ bool SolveWorld::mayStillWin(bool byTour) const {
         if (stand(c, r + 1)) reach(c, r + 1);
         if (stand(c, r - 1) && level.cellAt(c, r)->ladder) reach(c, r - 1);
     }
+    reachKeys[slot] = key;
+    std::copy(touched.begin(), touched.end(), kept);
+    return reachesEverything(kept, columns, rows);
+}
+
+bool SolveWorld::reachesEverything(const uint8_t* marks, int columns, int rows) const {
+    auto open = [&](int c, int r) {
+        const Cell* cell = level.cellAt(c, r);
+        return cell && cell->passable;
+    };
     auto wasTouched = [&](int c, int r) {
-        return c >= 0 && r >= 0 && c < columns && r < rows && touched[static_cast<size_t>(r) * columns + c];
+        return c >= 0 && r >= 0 && c < columns && r < rows && marks[static_cast<size_t>(r) * columns + c];
     };
     for (const Treasure* treasure : level.treasures) {
         if (treasure->collected) continue;

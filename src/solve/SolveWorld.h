@@ -122,8 +122,16 @@ private:
     // bombs) that count only once they drop.
     std::vector<Item*> boxes;
     std::vector<const Item*> droppers;
+    // Every gem left (down its column) and the door among the cells marked.
+    bool reachesEverything(const uint8_t* marks, int columns, int rows) const;
     mutable std::vector<uint8_t> touched;  // mayStillWin's reach, kept
     mutable std::vector<int> reachQueue;
+    // mayStillWin's reaches once no blast is left, by the grid and the
+    // player's cell (a search comes back to them again and again): one slot
+    // a key's low bits, the key and its cells' marks.
+    static constexpr size_t kReachBytes = size_t{1} << 20;
+    mutable std::vector<uint64_t> reachKeys;
+    mutable std::vector<uint8_t> reaches;
     mutable RelaxedMap relaxed;  // tourBound's map and distances, kept
     mutable RelaxedMap unplaced;  // the same without the pocket's blasts
     mutable RelaxedMap gridMap{1};  // the grid's cells only, no blast
