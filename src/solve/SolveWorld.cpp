@@ -219,10 +219,12 @@ bool SolveWorld::mayStillWin(bool byTour) const {
     for (const auto& row : level.grid)
         for (const Cell* cell : row) key = (key ^ reinterpret_cast<uintptr_t>(cell)) * 0x100000001B3ull;
     key |= 1;  // never the empty slot's 0
-    if (reaches.size() != reachKeys.size() * size || reachKeys.empty()) {
-        // About a megabyte of marks, whatever the level's size.
+    if (reachSize != size || reachKeys.empty()) {
+        // About a megabyte of marks, whatever the level's size; a slot's
+        // marks are written before its key, so they need no clearing.
+        reachSize = size;
         reachKeys.assign(std::clamp<size_t>(kReachBytes / size, 64, 4096), 0);
-        reaches.assign(reachKeys.size() * size, 0);
+        reaches.reset(new uint8_t[reachKeys.size() * size]);
     }
     const size_t slot = (key >> 7) % reachKeys.size();
     uint8_t* kept = &reaches[slot * size];

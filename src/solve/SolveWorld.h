@@ -131,7 +131,8 @@ private:
     // a key's low bits, the key and its cells' marks.
     static constexpr size_t kReachBytes = size_t{1} << 20;
     mutable std::vector<uint64_t> reachKeys;
-    mutable std::vector<uint8_t> reaches;
+    mutable std::unique_ptr<uint8_t[]> reaches;
+    mutable size_t reachSize = 0;
     mutable RelaxedMap relaxed;  // tourBound's map and distances, kept
     mutable RelaxedMap unplaced;  // the same without the pocket's blasts
     mutable RelaxedMap gridMap{1};  // the grid's cells only, no blast
