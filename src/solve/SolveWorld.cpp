@@ -671,7 +671,7 @@ void SolveWorld::pack(Node& node, const Snapshot& snapshot) {
         i = last = end;
     }
     node.rulesSize = static_cast<uint32_t>(out - start);
-    if (looks) {
+    if (looks && !snapshot.looks.empty()) {  // an empty vector's data() may be null
         std::memcpy(out, snapshot.looks.data(), snapshot.looks.size());
         out += snapshot.looks.size();
     }
