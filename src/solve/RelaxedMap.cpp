@@ -112,11 +112,7 @@ void RelaxedMap::openOver(const RelaxedMap& grid, const std::vector<int>& opened
 }
 
 void RelaxedMap::openRound(std::vector<int>& bombCells, int player) {
-    if (player >= 0) {
-        reach(player, standable);
-        for (size_t i = 0; i < standable.size(); ++i)
-            if (standable[i]) bombCells.push_back(static_cast<int>(i));
-    }
+    if (player >= 0) addReach(player, bombCells);
     openBlasts(bombCells);
     findFloors();
     passableHash = hashOf(passable);
@@ -162,9 +158,9 @@ void RelaxedMap::make(const Level& level, bool pocket, bool anyBlasts, int pc, i
     for (unsigned round = 0; round < blasts; ++round) {
         cells.resize(burning);
         if (pocket) {
-            reach(pr * width + pc, seen);
-            for (size_t i = 0; i < size; ++i)
-                if (seen[i]) cells.push_back(static_cast<int>(i));
+            // The floors as this round's cells make them.
+            findFloors();
+            addReach(pr * width + pc, cells);
         }
         if (!openBlasts(cells)) break;
     }
@@ -233,11 +229,10 @@ const std::vector<uint32_t>& RelaxedMap::kept(int cell, bool toward) {
     return map.distances[at];
 }
 
-void RelaxedMap::reach(int from, std::vector<uint8_t>& out) {
-    findFloors();
+void RelaxedMap::addReach(int from, std::vector<int>& out) {
     distances(from, false, far);
-    out.assign(far.size(), 0);
-    for (size_t i = 0; i < far.size(); ++i) out[i] = far[i] != kFarAway;
+    for (size_t i = 0; i < far.size(); ++i)
+        if (far[i] != kFarAway) out.push_back(static_cast<int>(i));
 }
 
 void RelaxedMap::findFloors() {
@@ -249,20 +244,21 @@ void RelaxedMap::findFloors() {
     }
     // A crate only ever moves sideways, pushed, or down, falling, and only
     // into passable cells: it can come to any open cell so reached.
+    // (Its own queue: make's cells hold the bombs while it asks.)
     crates.assign(size, 0);
-    cells.clear();
+    crateQueue.clear();
     for (int at : crateCells)
         if (!crates[at]) {
             crates[at] = 1;
-            cells.push_back(at);
+            crateQueue.push_back(at);
         }
-    for (size_t i = 0; i < cells.size(); ++i) {
-        const int c = cells[i] % width, r = cells[i] / width;
+    for (size_t i = 0; i < crateQueue.size(); ++i) {
+        const int c = crateQueue[i] % width, r = crateQueue[i] / width;
         const int next[3][2] = {{c - 1, r}, {c + 1, r}, {c, r + 1}};
         for (const auto& n : next)
             if (open(n[0], n[1]) && !crates[n[1] * width + n[0]]) {
                 crates[n[1] * width + n[0]] = 1;
-                cells.push_back(n[1] * width + n[0]);
+                crateQueue.push_back(n[1] * width + n[0]);
             }
     }
     // What stops a fall (Player::fallCheck): a cell not free (no cell, a

@@ -34,8 +34,9 @@ public:
     // cell it could come to rest in, pushed along its row or falling down
     // open cells (items only ever hold it back); appended to cells.
     void restCells(std::vector<int>& cells);
-    // Every cell the player could reach from a cell, as distances does.
-    void reach(int from, std::vector<uint8_t>& out);
+    // Appends every cell the player could reach from a cell, as distances
+    // does, on the floors as last found.
+    void addReach(int from, std::vector<int>& out);
     int columns() const { return width; }
     int rows() const { return height; }
     // Within the first row's width, so a cell's index stays in the map.
@@ -85,8 +86,8 @@ private:
     // floor.
     std::vector<int> crateCells;
     bool solidRubble = false;
-    std::vector<uint8_t> seen, standable;
-    std::vector<int> cells, sources;
+    std::vector<uint8_t> seen;
+    std::vector<int> cells, sources, crateQueue;
     std::vector<uint32_t> far;
     std::vector<uint64_t> key, builtFor;
     // The last maps kept asked for, each with its number and, per cell and

@@ -415,9 +415,7 @@ unsigned SolveWorld::freshTourBound() const {
         if (pocket > 0) {
             // The first bomb is placed where the player stands, before any
             // blast: a cell it reaches on the grid's map.
-            gridMap.reach(player, standable);
-            for (size_t i = 0; i < standable.size(); ++i)
-                if (standable[i]) cells.push_back(static_cast<int>(i));
+            gridMap.addReach(player, cells);
             firstCells = cells;
             consider(blastsTour(cells, all, -1, -1), 1);
         }

@@ -139,7 +139,6 @@ private:
     // The grid's map with one blast's reach opened, one map per choice.
     mutable RelaxedMap chosen{256};
     mutable std::vector<int> blastCells, firstCells, secondCells, opened;
-    mutable std::vector<uint8_t> standable;
     mutable std::vector<std::array<int, 4>> openings;
     // tourBound's answers by what they follow from (the grid, the bombs,
     // the player's cell, the gems), one a slot, the last one in it kept.
