@@ -155,8 +155,8 @@ void Hint::readNextMove() {
         ++pass;
     }
     const Player& p = *level.player;
-    column = static_cast<int>(std::floor(p.x / 32));
-    row = static_cast<int>(std::floor(p.y / 32));
+    column = cellOf(p.x);
+    row = cellOf(p.y);
     const uint16_t keys = pass + 1 < passes ? keysAt(tape, pass) : 0;
     move = HintMove::Wait;
     facing = 0;

@@ -26,6 +26,12 @@ uint64_t hashOf(const std::vector<uint8_t>& cells) {
 std::atomic<uint64_t> mapNumbers{0};
 }  // namespace
 
+bool rubbleMakesFloors(const Bomb& bomb) {
+    for (const Cell* cell : bomb.rubble)
+        if (cell && (!cell->passable || cell->liquid)) return true;
+    return false;
+}
+
 void RelaxedMap::build(const Level& level, bool pocketBlasts, bool anyBlasts) {
     // The map follows from the grid's cells, the bombs' places and states
     // and, with one in the pocket, the player's cell: most actions change
@@ -40,7 +46,7 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts, bool anyBlasts) {
                                                           : bomb->exploded);
     else
         key.push_back(uint64_t{1} << 62);
-    const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
+    const int pc = cellOf(p.x), pr = cellOf(p.y);
     const bool pocket = anyBlasts && pocketBlasts && p.bombsLeft() > 0;
     if (pocket) key.push_back(cellKey(pc, pr));
     // The crates: the cells they are in (both, between two) and the floors
@@ -57,8 +63,8 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts, bool anyBlasts) {
                         crateCells.push_back(static_cast<int>(y) * columnsNow + static_cast<int>(x));
     solidRubble = false;
     for (const Bomb* bomb : p.bombs)
-        if (anyBlasts && !bomb->exploded && (pocketBlasts || bomb->burning()))
-            for (const Cell* cell : bomb->rubble) solidRubble = solidRubble || (cell && (!cell->passable || cell->liquid));
+        solidRubble = solidRubble ||
+                      (anyBlasts && !bomb->exploded && (pocketBlasts || bomb->burning()) && rubbleMakesFloors(*bomb));
     key.push_back(solidRubble);
     // A crate comes to the same cells from anywhere along its run of
     // passable cells (every open one lies in a run of the map's), so the

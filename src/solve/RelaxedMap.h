@@ -2,14 +2,25 @@
 // The solver's relaxed map of a level's cells: where the player could be,
 // every blast still to come assumed to have opened all it could, where it
 // could stand, and the fewest actions between cells there (the bound's tour).
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <vector>
 
+#include "level/Vocabulary.h"
+
+class Bomb;
 class Level;
 
+// Could the bomb's blast leave a wall or water where it swaps a cell, and
+// so a floor anywhere it could go off?
+bool rubbleMakesFloors(const Bomb& bomb);
+
 constexpr uint32_t kFarAway = UINT32_MAX;
+
+// The cell a place in pixels lies in (left of or above it when between two).
+inline int cellOf(double v) { return static_cast<int>(std::floor(v / kCellSize)); }
 
 class RelaxedMap {
 public:

@@ -193,8 +193,8 @@ bool SolveWorld::mayStillWin(bool byTour) const {
         // could reach) is out of the player's reach.
         // (A player or door off the grid's open cells is left to the search.)
         if (!door) return true;
-        const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
-        const int dc = static_cast<int>(std::floor(door->x / 32)), dr = static_cast<int>(std::floor(door->y / 32));
+        const int pc = cellOf(p.x), pr = cellOf(p.y);
+        const int dc = cellOf(door->x), dr = cellOf(door->y);
         const Cell* stands = level.cellAt(pc, pr);
         if (!stands || !stands->passable || !level.cellAt(dc, dr)) return true;
         const unsigned tour = tourBound();
@@ -211,7 +211,7 @@ bool SolveWorld::mayStillWin(bool byTour) const {
         return cell && cell->passable;
     };
     auto stand = [&](int c, int r) { return open(c, r) && !level.cellAt(c, r)->deadly; };
-    const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
+    const int pc = cellOf(p.x), pr = cellOf(p.y);
     if (!stand(pc, pr)) return true;
     const size_t size = static_cast<size_t>(rows) * columns;
     // The reach follows from the grid's cells and the player's cell only.
@@ -273,7 +273,7 @@ bool SolveWorld::reachesEverything(const uint8_t* marks, int columns, int rows) 
         if (treasure->collected) continue;
         // A gem falls straight down its column until something holds it.
         const int c = static_cast<int>((treasure->x + 16) / 32);
-        int r = static_cast<int>(std::floor(treasure->y / 32));
+        int r = cellOf(treasure->y);
         bool reachable = false;
         for (; r < rows && !reachable; ++r) {
             reachable = wasTouched(c, r);
@@ -405,7 +405,7 @@ unsigned SolveWorld::freshTourBound() const {
         if (tour != kFarAway) best = std::min(best, tour + placed);
     };
     // The player's cell, where a bomb from the pocket is placed from.
-    const int pc = static_cast<int>(std::floor(p.x / 32)), pr = static_cast<int>(std::floor(p.y / 32));
+    const int pc = cellOf(p.x), pr = cellOf(p.y);
     const int player = gridMap.open(pc, pr) ? pr * columns + pc : -1;
     // Every fuse is as long and burns as fast: bombs go off in the order
     // they were placed.
@@ -467,8 +467,7 @@ unsigned SolveWorld::blastsTour(std::vector<int>& bombCells, unsigned floor, int
     // A blast that could leave a wall or water could make a floor anywhere.
     bool solid = false;
     for (const Bomb* bomb : level.player->bombs)
-        if (!bomb->exploded)
-            for (const Cell* cell : bomb->rubble) solid = solid || (cell && (!cell->passable || cell->liquid));
+        solid = solid || (!bomb->exploded && rubbleMakesFloors(*bomb));
     unsigned fewest = kFarAway;
     for (const std::array<int, 4>& choice : openings) {
         opened.clear();
@@ -498,7 +497,7 @@ unsigned SolveWorld::tourOnMap(RelaxedMap& map) const {
     const Player& p = *level.player;
     const int rows = map.rows(), columns = map.columns();
     auto index = [&](double x, double y) -> int {
-        const int c = static_cast<int>(std::floor(x / 32)), r = static_cast<int>(std::floor(y / 32));
+        const int c = cellOf(x), r = cellOf(y);
         return c >= 0 && r >= 0 && c < columns && r < rows ? r * columns + c : -1;
     };
     const int start = index(p.x, p.y), goal = index(door->x, door->y);
@@ -529,7 +528,7 @@ unsigned SolveWorld::tourOnMap(RelaxedMap& map) const {
         std::vector<int>& take = takes[gems++];
         take.clear();
         uint32_t cheapest = kFarAway;
-        const int top = static_cast<int>(std::floor(treasure->y / 32));
+        const int top = cellOf(treasure->y);
         // A jump that drops far rises high over its start and middle
         // columns and passes low over the middle one: it may take a gem a
         // row or two above or under where it starts, from its start.
