@@ -12,6 +12,7 @@
 #include "entities/Player.h"
 #include "level/Level.h"
 #include "play/Headless.h"
+#include "solve/RelaxedMap.h"
 #include "solve/Solver.h"
 
 namespace fs = std::filesystem;
@@ -76,6 +77,20 @@ TEST(SolverTest, ProvesLostWorldsOnlyWhenNoBlastCanOpenTheWay) {
     SolveLimits shortest;
     shortest.shortest = true;
     EXPECT_FALSE(Solver(*thick, shortest).mayStillWin());
+}
+
+// A bomb burning beyond the wall, where the player cannot go, and one in
+// the pocket: the map opens what the burning one's blast swaps, whatever
+// the player reaches (finding the floors once lost the burning bomb's cell).
+TEST(SolverTest, TheMapOpensTheBurningBombsBlastBesideThePockets) {
+    testsupport::InFolder in(tapeFolder());
+    auto level = load("level/thick-wall-two.lev");
+    level->player->bombs[0]->placeAt(10 * 32, 11 * 32);
+    level->player->bombsUsed = 1;
+    RelaxedMap map;
+    map.build(*level);
+    EXPECT_TRUE(map.open(9, 11));  // the wall's cell beside the bomb
+    EXPECT_TRUE(map.open(7, 11));  // the pocket's blast from the player's side
 }
 
 TEST(SolverTest, LevelsWithoutASolutionAreUnsolvableAndSolvedOnesAreVerified) {
