@@ -90,6 +90,8 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts, bool anyBlasts) {
         passable = m.passable;
         passableHash = m.passableHash;
         floors = m.floors;
+        ground = m.ground;
+        builtNumber = m.number;
         return;
     }
     make(level, pocket, anyBlasts, pc, pr);
@@ -100,6 +102,8 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts, bool anyBlasts) {
     m.passable = passable;
     m.passableHash = passableHash;
     m.floors = floors;
+    m.ground = ground;
+    m.number = builtNumber = ++mapNumbers;
 }
 
 void RelaxedMap::openOver(const RelaxedMap& grid, const std::vector<int>& opened, bool solid) {
@@ -108,6 +112,7 @@ void RelaxedMap::openOver(const RelaxedMap& grid, const std::vector<int>& opened
     height = grid.height;
     passable = grid.passable;
     ladders = grid.ladders;
+    ground = grid.ground;
     for (int at : opened) passable[static_cast<size_t>(at)] = 1;
     crateCells = grid.crateCells;
     solidRubble = solid;
@@ -115,6 +120,7 @@ void RelaxedMap::openOver(const RelaxedMap& grid, const std::vector<int>& opened
     passableHash = hashOf(passable);
     // Made by hand: the next build makes its map afresh.
     builtFor.clear();
+    builtNumber = 0;
 }
 
 void RelaxedMap::openRound(std::vector<int>& bombCells, int player) {
@@ -123,6 +129,40 @@ void RelaxedMap::openRound(std::vector<int>& bombCells, int player) {
     findFloors();
     passableHash = hashOf(passable);
     builtFor.clear();
+    builtNumber = 0;
+}
+
+void RelaxedMap::openChoice(const RelaxedMap& grid, const std::vector<int>& opened, bool solid,
+                            std::vector<int>& bombCells, int player) {
+    // The map follows from the grid's map (its number names its cells, its
+    // floors and the runs its crates are in), the cells opened, the rubble,
+    // and the second blast's bombs and player: the search asks the same
+    // few choices again from state after state.
+    choiceKey.assign({grid.builtNumber, solid, static_cast<uint64_t>(static_cast<uint32_t>(player))});
+    for (int at : opened) choiceKey.push_back(static_cast<uint32_t>(at));
+    choiceKey.push_back(UINT64_MAX);
+    for (int at : bombCells) choiceKey.push_back(static_cast<uint32_t>(at));
+    uint64_t hash = 0x9E3779B97F4A7C15ull;
+    for (uint64_t word : choiceKey) hash = (hash ^ word) * 0xFF51AFD7ED558CCDull, hash ^= hash >> 29;
+    if (choices.empty()) choices.resize(kKeptChoices);
+    Choice& slot = choices[hash & (kKeptChoices - 1)];
+    if (grid.builtNumber != 0 && slot.hash == hash && slot.key == choiceKey && grid.level == level) {
+        passable = slot.passable;
+        floors = slot.floors;
+        passableHash = slot.passableHash;
+        builtFor.clear();
+        builtNumber = 0;
+        return;
+    }
+    openOver(grid, opened, solid);
+    const bool round = !bombCells.empty() || player >= 0;
+    if (round) openRound(bombCells, player);
+    if (grid.builtNumber == 0) return;
+    slot.hash = hash;
+    slot.key = choiceKey;
+    slot.passable = passable;
+    slot.floors = floors;
+    slot.passableHash = passableHash;
 }
 
 void RelaxedMap::make(const Level& level, bool pocket, bool anyBlasts, int pc, int pr) {
@@ -132,12 +172,21 @@ void RelaxedMap::make(const Level& level, bool pocket, bool anyBlasts, int pc, i
     const size_t size = static_cast<size_t>(width) * height;
     passable.assign(size, 0);
     ladders.assign(size, 0);
+    ground.assign(size, 0);
     for (int r = 0; r < height; ++r)
-        for (int c = 0; c < width; ++c)
+        for (int c = 0; c < width; ++c) {
+            const size_t at = static_cast<size_t>(r) * width + c;
             if (const Cell* cell = level.cellAt(c, r)) {
-                passable[static_cast<size_t>(r) * width + c] = cell->passable;
-                ladders[static_cast<size_t>(r) * width + c] = cell->ladder;
+                passable[at] = cell->passable;
+                ladders[at] = cell->ladder;
+                if (cell->liquid) ground[at] |= kLiquid;
             }
+            // What stops a fall (Player::fallCheck): a cell not free (no
+            // cell, a wall; a crate is the floors' business) or a ladder
+            // under the player.
+            const Cell* under = level.cellAt(c, r + 1);
+            if (!under || !under->passable || under->ladder) ground[at] |= kStopsFall;
+        }
 
     // A blast keeps a cell's ladder and can only swap cells, so the map
     // opens what it might swap. Each blast to come happens where a bomb can
@@ -267,15 +316,9 @@ void RelaxedMap::findFloors() {
                 crateQueue.push_back(n[1] * width + n[0]);
             }
     }
-    // What stops a fall (Player::fallCheck): a cell not free (no cell, a
-    // wall, a crate) or a ladder under the player.
-    for (int r = 0; r < height; ++r)
-        for (int c = 0; c < width; ++c) {
-            const size_t at = static_cast<size_t>(r) * width + c, below = at + width;
-            if (!passable[at]) continue;
-            const Cell* under = level->cellAt(c, r + 1);
-            floors[at] = !under || !under->passable || under->ladder || crates[below];
-        }
+    // What stops a fall: the grid's cells under (ground) or a crate.
+    for (size_t at = 0; at < size; ++at)
+        if (passable[at]) floors[at] = (ground[at] & kStopsFall) || crates[at + width];
     // A jump that drops d rows ends its curve about 3 d pixels short of its
     // landing and rounds to the cell there: from 6 rows down it stops a row
     // short (more on taller maps) and the world settles for a moment with
@@ -284,19 +327,17 @@ void RelaxedMap::findFloors() {
     // jump into liquid sinks in. Such a cell, open over open cells down to a
     // floor or into liquid within that many rows, counts 2.
     const int shortRows = std::max(1, (3 * height + 16) / 32);
-    auto liquid = [&](int lc, int lr) {
-        const Cell* cell = level->cellAt(lc, lr);
-        return cell && cell->liquid;
-    };
     for (int r = 0; r < height; ++r)
         for (int c = 0; c < width; ++c) {
             const size_t at = static_cast<size_t>(r) * width + c;
             if (!passable[at] || floors[at]) continue;
-            for (int k = 0; k <= shortRows && open(c, r + k); ++k)
-                if (liquid(c, r + k) || (k > 0 && floors[static_cast<size_t>(r + k) * width + c] == 1)) {
+            for (int k = 0; k <= shortRows && open(c, r + k); ++k) {
+                const size_t there = static_cast<size_t>(r + k) * width + c;
+                if ((ground[there] & kLiquid) || (k > 0 && floors[there] == 1)) {
                     floors[at] = 2;
                     break;
                 }
+            }
         }
 }
 

@@ -41,6 +41,10 @@ public:
     // from a bomb in these cells or, with player a cell, one placed where
     // the player could stand from there.
     void openRound(std::vector<int>& bombCells, int player);
+    // openOver, then (with bombCells or a player) openRound; the maps made
+    // are kept by what they follow from, for a grid's map that build made.
+    void openChoice(const RelaxedMap& grid, const std::vector<int>& opened, bool solid, std::vector<int>& bombCells,
+                    int player);
     // Where a blast to come could happen, from a bomb in these cells: every
     // cell it could come to rest in, pushed along its row or falling down
     // open cells (items only ever hold it back); appended to cells.
@@ -92,6 +96,12 @@ private:
     std::vector<uint8_t> passable;
     std::vector<uint8_t> ladders;
     std::vector<uint8_t> floors, crates, starts;
+    // Per cell, from the grid's cells: what is under it stops a fall (no
+    // cell, a wall, a ladder), and it is liquid.
+    static constexpr uint8_t kStopsFall = 1, kLiquid = 2;
+    std::vector<uint8_t> ground;
+    // The number of the map build found or made last (0: made by hand).
+    uint64_t builtNumber = 0;
     // The cells the crates are in now; with solidRubble, a blast to come
     // could leave a wall or water anywhere and every open cell counts as a
     // floor.
@@ -115,13 +125,23 @@ private:
     struct Made {
         uint64_t hash = 0;
         std::vector<uint64_t> key;  // what the map follows from
-        std::vector<uint8_t> passable, floors;
-        uint64_t passableHash = 0, used = 0;
+        std::vector<uint8_t> passable, floors, ground;
+        uint64_t passableHash = 0, used = 0, number = 0;
     };
     // One a cell for the player on most levels (a map with a bomb in the
     // pocket follows from the player's cell).
     static constexpr size_t kMadeMaps = 512;
     std::vector<Made> made;
+    // openChoice's maps, one a slot, the last one in it kept.
+    struct Choice {
+        uint64_t hash = 0;
+        std::vector<uint64_t> key;
+        std::vector<uint8_t> passable, floors;
+        uint64_t passableHash = 0;
+    };
+    static constexpr size_t kKeptChoices = 1024;
+    std::vector<Choice> choices;
+    std::vector<uint64_t> choiceKey;
     size_t current = 0;
     uint64_t uses = 0;
     std::deque<int> queue;

@@ -473,14 +473,11 @@ unsigned SolveWorld::blastsTour(std::vector<int>& bombCells, unsigned floor, int
         opened.clear();
         for (int at : choice)
             if (at >= 0) opened.push_back(at);
-        chosen.openOver(gridMap, opened, solid);
-        if (secondBomb >= 0 || player >= 0) {
-            // The second blast comes after the first, from a bomb burning now
-            // or placed where the player could stand on the first's map.
-            secondCells.clear();
-            if (secondBomb >= 0) secondCells.push_back(secondBomb);
-            chosen.openRound(secondCells, player);
-        }
+        // The second blast comes after the first, from a bomb burning now
+        // or placed where the player could stand on the first's map.
+        secondCells.clear();
+        if (secondBomb >= 0) secondCells.push_back(secondBomb);
+        chosen.openChoice(gridMap, opened, solid, secondCells, player);
         fewest = std::min(fewest, tourOnMap(chosen));
         // No choice's map holds more than the map with every blast.
         if (fewest <= floor) break;
