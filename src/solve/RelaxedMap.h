@@ -139,7 +139,7 @@ private:
         std::vector<uint8_t> passable, floors;
         uint64_t passableHash = 0;
     };
-    static constexpr size_t kKeptChoices = 1024;
+    static constexpr size_t kKeptChoices = 16384;
     std::vector<Choice> choices;
     std::vector<uint64_t> choiceKey;
     size_t current = 0;
