@@ -366,11 +366,15 @@ namespace {
 // shortest) search, the solver's actions followed as it played them, with
 // the actions that win still takes from there, and whether the world was
 // called lost.
+// With warmStates, also the bound of a judge that first searched that many
+// states (its kept maps and answers from worlds off the win).
 struct BoundAlongWin {
     unsigned bound, left;
     bool mayStillWin;
+    unsigned warmBound;
+    bool warmMayStillWin;
 };
-std::vector<BoundAlongWin> boundsAlongWin(const std::string& path, bool shortest = false) {
+std::vector<BoundAlongWin> boundsAlongWin(const std::string& path, bool shortest = false, uint64_t warmStates = 0) {
     std::vector<BoundAlongWin> out;
     std::vector<uint16_t> keys;
     unsigned moves = 0;
@@ -390,6 +394,10 @@ std::vector<BoundAlongWin> boundsAlongWin(const std::string& path, bool shortest
     SolveLimits judged;  // the shortest search's bound, the second blast's choices too
     judged.shortest = true;
     Solver judge(*level, judged);
+    Solver warm(*level, judged);
+    if (warmStates) {
+        EXPECT_EQ(warm.step(warmStates), SolveStatus::Running);
+    }
     HeadlessPlay play(*level);
     PlayOutcome outcome{};
     size_t at = 0;
@@ -406,7 +414,8 @@ std::vector<BoundAlongWin> boundsAlongWin(const std::string& path, bool shortest
         if (pass()) return out;
     bool ended = false;
     for (unsigned done = 0; !ended && done <= moves; ++done) {
-        out.push_back({judge.actionsLeftBound(), moves - done, judge.mayStillWin()});
+        out.push_back({judge.actionsLeftBound(), moves - done, judge.mayStillWin(),
+                       warmStates ? warm.actionsLeftBound() : 0, warmStates && warm.mayStillWin()});
         if (done == moves) break;
         // A pass without keys at a settled world begins a wait, which
         // lasts until a blast and the world settled after it.
@@ -438,6 +447,23 @@ TEST(SolverTest, TheBoundNeverExceedsTheActionsLeftOfAWin) {
         for (size_t done = 0; done < walk.size(); ++done) {
             EXPECT_LE(walk[done].bound, walk[done].left) << "after " << done << " actions";
             EXPECT_TRUE(walk[done].mayStillWin) << "after " << done << " actions";
+        }
+    }
+}
+
+// The bound's maps and answers are kept by what they follow from: a judge
+// that searched first (crates pushed, bombs placed and burning, blasts gone
+// off, the player in many cells) answers along a win as one that did not.
+TEST(SolverTest, TheKeptMapsAnswerAsFreshOnes) {
+    testsupport::InFolder in(fs::path(VORREL_SOURCE_DATA));
+    for (int n : {22, 37}) {
+        SCOPED_TRACE("level " + std::to_string(n));
+        const std::vector<BoundAlongWin> walk =
+            boundsAlongWin("level/main/level" + std::to_string(n) + ".lev", false, 20000);
+        ASSERT_FALSE(walk.empty());
+        for (size_t done = 0; done < walk.size(); ++done) {
+            EXPECT_EQ(walk[done].warmBound, walk[done].bound) << "after " << done << " actions";
+            EXPECT_EQ(walk[done].warmMayStillWin, walk[done].mayStillWin) << "after " << done << " actions";
         }
     }
 }
