@@ -84,7 +84,10 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts, bool anyBlasts) {
     uint64_t hash = 0x9E3779B97F4A7C15ull;
     for (uint64_t word : builtFor) hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
     bool found;
-    Made& m = made[findOrMake(made, kMadeMaps, uses, [&](const Made& e) { return e.hash == hash && e.key == builtFor; },
+    // At most about 64 MB of them on the largest maps: a key's word and
+    // three bytes a cell each.
+    const size_t most = std::clamp<size_t>(kMadeBytes / (11 * builtFor.size() + 1), 16, kMadeMaps);
+    Made& m = made[findOrMake(made, most, uses, [&](const Made& e) { return e.hash == hash && e.key == builtFor; },
                               found)];
     if (found) {
         passable = m.passable;
@@ -144,8 +147,14 @@ void RelaxedMap::openChoice(const RelaxedMap& grid, const std::vector<int>& open
     for (int at : bombCells) choiceKey.push_back(static_cast<uint32_t>(at));
     uint64_t hash = 0x9E3779B97F4A7C15ull;
     for (uint64_t word : choiceKey) hash = (hash ^ word) * 0xFF51AFD7ED558CCDull, hash ^= hash >> 29;
-    if (choices.empty()) choices.resize(kKeptChoices);
-    Choice& slot = choices[hash & (kKeptChoices - 1)];
+    if (choices.empty()) {
+        // About 16 MB of maps, whatever the level's size (a power of two).
+        const size_t each = 2 * grid.passable.size() + 64;
+        size_t slots = kMostChoices;
+        while (slots > 64 && slots * each > kChoiceBytes) slots /= 2;
+        choices.resize(slots);
+    }
+    Choice& slot = choices[hash & (choices.size() - 1)];
     if (grid.builtNumber != 0 && slot.hash == hash && slot.key == choiceKey && grid.level == level) {
         passable = slot.passable;
         floors = slot.floors;

@@ -130,7 +130,7 @@ private:
     };
     // One a cell for the player on most levels (a map with a bomb in the
     // pocket follows from the player's cell).
-    static constexpr size_t kMadeMaps = 512;
+    static constexpr size_t kMadeMaps = 512, kMadeBytes = size_t{64} << 20;
     std::vector<Made> made;
     // openChoice's maps, one a slot, the last one in it kept.
     struct Choice {
@@ -139,7 +139,7 @@ private:
         std::vector<uint8_t> passable, floors;
         uint64_t passableHash = 0;
     };
-    static constexpr size_t kKeptChoices = 16384;
+    static constexpr size_t kMostChoices = 16384, kChoiceBytes = size_t{16} << 20;
     std::vector<Choice> choices;
     std::vector<uint64_t> choiceKey;
     size_t current = 0;
