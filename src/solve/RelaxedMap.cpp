@@ -94,7 +94,7 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts, bool anyBlasts) {
         passableHash = m.passableHash;
         floors = m.floors;
         ground = m.ground;
-        builtNumber = m.number;
+        built = m.number;
         return;
     }
     make(level, pocket, anyBlasts, pc, pr);
@@ -106,7 +106,7 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts, bool anyBlasts) {
     m.passableHash = passableHash;
     m.floors = floors;
     m.ground = ground;
-    m.number = builtNumber = ++mapNumbers;
+    m.number = built = ++mapNumbers;
 }
 
 void RelaxedMap::openOver(const RelaxedMap& grid, const std::vector<int>& opened, bool solid) {
@@ -123,7 +123,7 @@ void RelaxedMap::openOver(const RelaxedMap& grid, const std::vector<int>& opened
     passableHash = hashOf(passable);
     // Made by hand: the next build makes its map afresh.
     builtFor.clear();
-    builtNumber = 0;
+    built = 0;
 }
 
 void RelaxedMap::openRound(std::vector<int>& bombCells, int player) {
@@ -132,7 +132,7 @@ void RelaxedMap::openRound(std::vector<int>& bombCells, int player) {
     findFloors();
     passableHash = hashOf(passable);
     builtFor.clear();
-    builtNumber = 0;
+    built = 0;
 }
 
 void RelaxedMap::openChoice(const RelaxedMap& grid, const std::vector<int>& opened, bool solid,
@@ -141,7 +141,7 @@ void RelaxedMap::openChoice(const RelaxedMap& grid, const std::vector<int>& open
     // floors and the runs its crates are in), the cells opened, the rubble,
     // and the second blast's bombs and player: the search asks the same
     // few choices again from state after state.
-    choiceKey.assign({grid.builtNumber, solid, static_cast<uint64_t>(static_cast<uint32_t>(player))});
+    choiceKey.assign({grid.built, solid, static_cast<uint64_t>(static_cast<uint32_t>(player))});
     for (int at : opened) choiceKey.push_back(static_cast<uint32_t>(at));
     choiceKey.push_back(UINT64_MAX);
     for (int at : bombCells) choiceKey.push_back(static_cast<uint32_t>(at));
@@ -155,18 +155,18 @@ void RelaxedMap::openChoice(const RelaxedMap& grid, const std::vector<int>& open
         choices.resize(slots);
     }
     Choice& slot = choices[hash & (choices.size() - 1)];
-    if (grid.builtNumber != 0 && slot.hash == hash && slot.key == choiceKey && grid.level == level) {
+    if (grid.built != 0 && slot.hash == hash && slot.key == choiceKey && grid.level == level) {
         passable = slot.passable;
         floors = slot.floors;
         passableHash = slot.passableHash;
         builtFor.clear();
-        builtNumber = 0;
+        built = 0;
         return;
     }
     openOver(grid, opened, solid);
     const bool round = !bombCells.empty() || player >= 0;
     if (round) openRound(bombCells, player);
-    if (grid.builtNumber == 0) return;
+    if (grid.built == 0) return;
     slot.hash = hash;
     slot.key = choiceKey;
     slot.passable = passable;

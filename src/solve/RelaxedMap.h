@@ -71,6 +71,9 @@ public:
     const std::vector<uint32_t>& kept(int cell, bool toward);
     // The map's number as kept last found it: one number, one map.
     uint64_t number() const { return versions.empty() ? 0 : versions[current].number; }
+    // The number of the map build found or made last, one a map, 0 when
+    // it was made by hand (openOver, openRound, openChoice).
+    uint64_t builtNumber() const { return built; }
 
 private:
     // The open cells the player could ever stand in, from the open cells:
@@ -100,8 +103,7 @@ private:
     // cell, a wall, a ladder), and it is liquid.
     static constexpr uint8_t kStopsFall = 1, kLiquid = 2;
     std::vector<uint8_t> ground;
-    // The number of the map build found or made last (0: made by hand).
-    uint64_t builtNumber = 0;
+    uint64_t built = 0;
     // The cells the crates are in now; with solidRubble, a blast to come
     // could leave a wall or water anywhere and every open cell counts as a
     // floor.

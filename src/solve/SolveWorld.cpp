@@ -24,6 +24,8 @@ constexpr size_t kMostOrderedGems = 8;
 constexpr size_t kKeptLegs = 256;
 // tourBound's answers kept (a power of two).
 constexpr size_t kKeptTours = size_t{1} << 16;
+// blastsTour's choices kept, by the grid's map and the bombs' cells.
+constexpr size_t kKeptChoices = 4096;
 // The tour where the relaxed map reaches a gem or the door from nowhere:
 // no win is left, and the shortest search takes the state after every
 // other (more actions than any search takes, small enough to add to).
@@ -431,7 +433,10 @@ unsigned SolveWorld::freshTourBound() const {
         if (pocket > 0) {
             // The first bomb is placed where the player stands, before any
             // blast: a cell it reaches on the grid's map.
-            gridMap.addReach(player, cells);
+            // (The distances the grid's tour above kept.)
+            const std::vector<uint32_t>& reach = gridMap.kept(player, false);
+            for (size_t at = 0; at < reach.size(); ++at)
+                if (reach[at] != kFarAway) cells.push_back(static_cast<int>(at));
             firstCells = cells;
             consider(blastsTour(cells, all, -1, -1), 1);
         }
@@ -475,11 +480,23 @@ unsigned SolveWorld::blastsTour(std::vector<int>& bombCells, unsigned floor, int
                 opened[n++] = cell[1] * columns + cell[0];
         return opened;
     };
-    gridMap.restCells(bombCells);
-    openings.clear();
-    for (int at : bombCells) openings.push_back(openedBy(at));
-    std::sort(openings.begin(), openings.end());
-    openings.erase(std::unique(openings.begin(), openings.end()), openings.end());
+    // The choices follow from the grid's map and the bombs' cells: kept,
+    // since the search asks them again from every cell of the same reach.
+    const uint64_t grid = gridMap.builtNumber();
+    uint64_t hash = grid * 0x9E3779B97F4A7C15ull;
+    for (int at : bombCells) hash = (hash ^ static_cast<uint32_t>(at)) * 0xFF51AFD7ED558CCDull, hash ^= hash >> 29;
+    if (keptChoices.empty()) keptChoices.resize(kKeptChoices);
+    KeptChoices& kept = keptChoices[hash & (kKeptChoices - 1)];
+    if (grid == 0 || kept.grid != grid || kept.cells != bombCells) {
+        kept.grid = grid;
+        kept.cells = bombCells;
+        gridMap.restCells(bombCells);
+        kept.openings.clear();
+        for (int at : bombCells) kept.openings.push_back(openedBy(at));
+        std::sort(kept.openings.begin(), kept.openings.end());
+        kept.openings.erase(std::unique(kept.openings.begin(), kept.openings.end()), kept.openings.end());
+    }
+    const std::vector<std::array<int, 4>>& openings = kept.openings;
     // A blast that could leave a wall or water could make a floor anywhere.
     bool solid = false;
     for (const Bomb* bomb : level.player->bombs)

@@ -139,7 +139,14 @@ private:
     // The grid's map with one blast's reach opened, one map per choice.
     mutable RelaxedMap chosen{256};
     mutable std::vector<int> blastCells, firstCells, secondCells, opened;
-    mutable std::vector<std::array<int, 4>> openings;
+    // blastsTour's choices (the cells each opens) by the grid's map and
+    // the bombs' cells, one a slot, the last one in it kept.
+    struct KeptChoices {
+        uint64_t grid = 0;
+        std::vector<int> cells;
+        std::vector<std::array<int, 4>> openings;
+    };
+    mutable std::vector<KeptChoices> keptChoices;
     // tourBound's answers by what they follow from (the grid, the bombs,
     // the player's cell, the gems), one a slot, the last one in it kept.
     struct KeptTour {
