@@ -268,12 +268,20 @@ const std::vector<uint32_t>& RelaxedMap::kept(int cell, bool toward) {
         floors != versions[current].floors) {
         // A search comes back to the same few maps (the player above or
         // below a ledge, a bomb here or there): each keeps its distances.
-        bool found;
-        current = findOrMake(versions, keptMaps, uses,
-                             [&](const Version& v) {
-                                 return v.hash == passableHash && v.passable == passable && v.floors == floors;
-                             },
-                             found);
+        auto same = [&](const Version& v) {
+            return v.hash == passableHash && v.passable == passable && v.floors == floors;
+        };
+        // Where the map's hash was found last, before the search of them all.
+        if (hints.empty()) hints.assign(kHints, 0);
+        size_t& hint = hints[passableHash & (kHints - 1)];
+        bool found = hint < versions.size() && same(versions[hint]);
+        if (found) {
+            current = hint;
+            versions[current].used = ++uses;
+        } else {
+            current = findOrMake(versions, keptMaps, uses, same, found);
+            hint = current;
+        }
         if (!found) {
             Version& fresh = versions[current];
             fresh.passable = passable;

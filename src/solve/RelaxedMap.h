@@ -124,6 +124,9 @@ private:
         uint64_t hash = 0, number = 0, used = 0;
     };
     std::vector<Version> versions;
+    // A version's index by its map's hash's low bits, as last found.
+    static constexpr size_t kHints = 1024;
+    std::vector<size_t> hints;
     struct Made {
         uint64_t hash = 0;
         std::vector<uint64_t> key;  // what the map follows from
