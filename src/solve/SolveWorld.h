@@ -154,6 +154,9 @@ private:
         uint32_t tour = 0;
     };
     mutable std::vector<KeptTour> keptTours;
+    // The grid's cells tourBound hashed last, and their hash.
+    mutable std::vector<const Cell*> lastGrid;
+    mutable uint64_t lastGridHash = 0;
     // orderBound's cells each gem is taken in, its legs between gems (kept
     // while the map and the gems stay), and its table of orders.
     mutable std::vector<std::vector<int>> takes;
