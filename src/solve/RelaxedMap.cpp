@@ -440,25 +440,27 @@ void RelaxedMap::distances(const std::vector<int>& from, bool toward, std::vecto
         const size_t at = static_cast<size_t>(r) * width + c;
         return starts[at] ? 2 : floors[at] == 1 ? 2 : floors[at];
     };
-    queue.clear();
+    // Layer by layer: the cells of one number of actions (a fall, no
+    // action, adds to the layer it is in), then the next.
+    layer.clear();
     for (int at : from)
         if (out[at] != 0) {
             out[at] = 0;
-            queue.push_back(at);
+            layer.push_back(at);
         }
-    while (!queue.empty()) {
-        const int at = queue.front();
-        queue.pop_front();
-        const uint32_t d = out[at];
-        moves(at % width, at / width, toward, stands, [&](int nc, int nr, uint32_t cost) {
-            if (!open(nc, nr)) return;
-            uint32_t& there = out[static_cast<size_t>(nr) * width + nc];
-            if (d + cost >= there) return;
-            there = d + cost;
-            if (cost)
-                queue.push_back(nr * width + nc);
-            else
-                queue.push_front(nr * width + nc);
-        });
+    while (!layer.empty()) {
+        nextLayer.clear();
+        for (size_t i = 0; i < layer.size(); ++i) {
+            const int at = layer[i];
+            const uint32_t d = out[at];
+            moves(at % width, at / width, toward, stands, [&](int nc, int nr, uint32_t cost) {
+                if (!open(nc, nr)) return;
+                uint32_t& there = out[static_cast<size_t>(nr) * width + nc];
+                if (d + cost >= there) return;
+                there = d + cost;
+                (cost ? nextLayer : layer).push_back(nr * width + nc);
+            });
+        }
+        layer.swap(nextLayer);
     }
 }

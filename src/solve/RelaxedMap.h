@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <vector>
 
 #include "level/Vocabulary.h"
@@ -149,5 +148,5 @@ private:
     std::vector<uint64_t> choiceKey;
     size_t current = 0;
     uint64_t uses = 0;
-    std::deque<int> queue;
+    std::vector<int> layer, nextLayer;  // distances' cells to visit
 };
