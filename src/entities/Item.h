@@ -55,4 +55,7 @@ public:
     static inline thread_local SDL_Surface* screen = nullptr;
     static inline thread_local Level* currentLevel = nullptr;
     static inline thread_local Player* currentPlayer = nullptr;
+    // Do updates advance the animation frames that only the pictures show?
+    // A search's passes leave them: nothing the rules do reads them.
+    static inline thread_local bool animate = true;
 };

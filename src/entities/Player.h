@@ -81,8 +81,9 @@ public:
     // limit only keeps a corrupted state from exhausting the stack.
     void rerunUpdate(uint32_t& dt);
     // advanceStrip, except that a strip never filled in (a level built
-    // without player sprites) is left alone instead of dividing by zero.
-    static void advance(AnimStrip& strip, int amount);
+    // without player sprites) is left alone instead of dividing by zero;
+    // a shown-only strip, while nothing is animated.
+    static void advance(AnimStrip& strip, int amount, bool read = false);
 
     // The SDL key symbols the player reads.
     static constexpr int keyLeft = SDLK_LEFT;    // 276

@@ -55,7 +55,13 @@ int64_t litPenalty(const Level& level, int column, int row, const Item* bomb) {
 
 namespace {
 
-bool onGrid(double v) { return std::fmod(v, 32.0) == 0.0; }
+// A whole multiple of a cell: std::fmod(v, 32) == 0 without its call, the
+// question every pass of the search asks twice.
+bool onGrid(double v) {
+    if (!(std::fabs(v) < 0x1p52)) return std::fmod(v, 32.0) == 0.0;
+    const double q = v / 32.0;
+    return q == static_cast<double>(static_cast<int64_t>(q)) && q * 32.0 == v;
+}
 
 } // namespace
 
@@ -84,6 +90,18 @@ SolveWorld::SolveWorld(Level& level) : level(level), rewinder(level) {
     root.screen = level.screen;
     root.level = &level;
     root.player = level.player;
+    // The log began when the rewinder was made, or before: a square it does
+    // not name holds the cell it holds now.
+    const size_t columns = static_cast<size_t>(level.columnCount);
+    startCells.assign(static_cast<size_t>(level.rowCount) * columns, nullptr);
+    for (size_t r = 0; r < level.grid.size(); ++r)
+        for (size_t c = 0; c < level.grid[r].size(); ++c) {
+            const size_t key = r * columns + c;
+            if (c < columns && key < startCells.size())
+                startCells[key] = level.grid[r][c];
+            else
+                unlogged.push_back(&level.grid[r][c]);
+        }
     for (Item* item : level.items) {
         if (!item) continue;
         if (item->isBox())
@@ -215,9 +233,7 @@ bool SolveWorld::mayStillWin(bool byTour) const {
     if (!stand(pc, pr)) return true;
     const size_t size = static_cast<size_t>(rows) * columns;
     // The reach follows from the grid's cells and the player's cell only.
-    uint64_t key = 0xCBF29CE484222325ull ^ (static_cast<uint64_t>(pr) << 32 | static_cast<uint32_t>(pc));
-    for (const auto& row : level.grid)
-        for (const Cell* cell : row) key = (key ^ reinterpret_cast<uintptr_t>(cell)) * 0x100000001B3ull;
+    uint64_t key = gridKey() ^ (static_cast<uint64_t>(pr) << 32 | static_cast<uint32_t>(pc)) * 0x9E3779B97F4A7C15ull;
     key |= 1;  // never the empty slot's 0
     if (reachSize != size || reachKeys.empty()) {
         // About a megabyte of marks, whatever the level's size; a slot's
@@ -259,6 +275,25 @@ bool SolveWorld::mayStillWin(bool byTour) const {
     reachKeys[slot] = key;
     std::copy(touched.begin(), touched.end(), kept);
     return reachesEverything(kept, columns, rows);
+}
+
+uint64_t SolveWorld::gridKey() const {
+    // A sum of one mixed word per square that differs from its first cell,
+    // so the order the log names them in does not count.
+    auto square = [](uint64_t at, const Cell* cell) {
+        uint64_t z = reinterpret_cast<uintptr_t>(cell) + (at + 1) * 0x9E3779B97F4A7C15ull;
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    };
+    uint64_t key = 0xCBF29CE484222325ull;
+    const size_t columns = static_cast<size_t>(level.columnCount);
+    for (const uint32_t at : level.gridLog()) {
+        const Cell* cell = level.cellAt(static_cast<int>(at % columns), static_cast<int>(at / columns));
+        if (cell != startCells[at]) key += square(at, cell);
+    }
+    for (size_t i = 0; i < unlogged.size(); ++i) key += square(startCells.size() + i, *unlogged[i]);
+    return key;
 }
 
 bool SolveWorld::reachesEverything(const uint8_t* marks, int columns, int rows) const {

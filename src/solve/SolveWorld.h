@@ -12,6 +12,7 @@
 class HeadlessPlay;
 class Item;
 class Level;
+struct Cell;
 struct SolveLimits;
 
 // The macro actions tried from every settled state (the player still on the
@@ -124,6 +125,11 @@ private:
     std::vector<const Item*> droppers;
     // Every gem left (down its column) and the door among the cells marked.
     bool reachesEverything(const uint8_t* marks, int columns, int rows) const;
+    // A key of the grid's cells: only the squares the level's log names can
+    // differ from their first cells, so only those are looked at.
+    uint64_t gridKey() const;
+    std::vector<const Cell*> startCells;  // by the log's key, row * columns + column
+    std::vector<Cell* const*> unlogged;  // squares out of the log's reach
     mutable std::vector<uint8_t> touched;  // mayStillWin's reach, kept
     mutable std::vector<int> reachQueue;
     // mayStillWin's reaches once no blast is left, by the grid and the
