@@ -27,6 +27,15 @@ inline int rowAt(double y) {
     return whole - (row < whole);
 }
 
+// std::round (halves away from zero, the sign of a zero kept) without its
+// call, which the player's fall check asks every pass.
+inline double roundHalfAway(double v) {
+    if (!(std::fabs(v) < 0x1p52)) return std::round(v);
+    double whole = static_cast<double>(static_cast<int64_t>(v));
+    if (std::fabs(v - whole) >= 0.5) whole += v < 0 ? -1.0 : 1.0;
+    return std::copysign(whole, v);
+}
+
 // Which cell holds an item while it falls.
 enum class FallHold {
     // The row it is entering, from the first frame of the fall: what blocks

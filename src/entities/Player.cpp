@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "entities/Bomb.h"
+#include "entities/Faller.h"
 #include "entities/Item.h"
 #include "entities/ItemState.h"
 #include "gfx/Surface.h"
@@ -49,7 +50,9 @@ void Player::update(uint32_t& dt) {
     const uint8_t* keys = platform::keyState();
     bool landed = false;
 
-    if (checkDeath()) return;
+    const bool asked = deathAsked;
+    deathAsked = false;
+    if (!asked && checkDeath()) return;
     if (ladderAction(keys, dt)) return;
     if (jumpAction(keys, dt, landed)) {
         // Holding X through a landing lets the next action start this frame.
@@ -73,7 +76,7 @@ void Player::fallCheck(uint32_t& dt) {
 
     // The column being entered counts once the player is about a tenth of a
     // cell into it.
-    const int c = static_cast<int>(std::round(x / kCellSize + 0.4 * facing));
+    const int c = static_cast<int>(roundHalfAway(x / kCellSize + 0.4 * facing));
     const int row = static_cast<int>(y / kCellSize);
     const Cell* below = level->cellAt(c, row + 1);
     const bool freeBelow = level->isFree(c, row + 1, nullptr);

@@ -71,6 +71,10 @@ public:
     uint32_t bombsUsed = 0;
     std::vector<Bomb*> bombs;
     bool dead = false;
+    // Set by a pass whose end check has just asked checkDeath, with nothing
+    // between it and the update: the update need not ask again. The update
+    // clears it, so no snapshot ever holds it set.
+    bool deathAsked = false;
     SoundBank* sounds;
 
     // The jump's curve while it runs (Newton's divided-difference form).

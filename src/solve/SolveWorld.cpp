@@ -93,14 +93,16 @@ SolveWorld::SolveWorld(Level& level) : level(level), rewinder(level) {
     // The log began when the rewinder was made, or before: a square it does
     // not name holds the cell it holds now.
     const size_t columns = static_cast<size_t>(level.columnCount);
-    startCells.assign(static_cast<size_t>(level.rowCount) * columns, nullptr);
+    startWords.assign(static_cast<size_t>(level.rowCount) * columns, 0);
     for (size_t r = 0; r < level.grid.size(); ++r)
         for (size_t c = 0; c < level.grid[r].size(); ++c) {
             const size_t key = r * columns + c;
-            if (c < columns && key < startCells.size())
-                startCells[key] = level.grid[r][c];
-            else
+            if (c < columns && key < startWords.size()) {
+                const Cell* cell = level.grid[r][c];
+                startWords[key] = reinterpret_cast<uintptr_t>(cell) ^ (cell && cell->ladder);
+            } else {
                 unlogged.push_back(&level.grid[r][c]);
+            }
         }
     for (Item* item : level.items) {
         if (!item) continue;
@@ -224,16 +226,13 @@ bool SolveWorld::mayStillWin(bool byTour) const {
     // step up or a ladder; items ignored (they only block).
     const int rows = static_cast<int>(level.grid.size());
     const int columns = rows ? static_cast<int>(level.grid[0].size()) : 0;
-    auto open = [&](int c, int r) {
-        const Cell* cell = level.cellAt(c, r);
-        return cell && cell->passable;
-    };
-    auto stand = [&](int c, int r) { return open(c, r) && !level.cellAt(c, r)->deadly; };
     const int pc = cellOf(p.x), pr = cellOf(p.y);
-    if (!stand(pc, pr)) return true;
+    const Cell* here = level.cellAt(pc, pr);
+    if (!here || !here->passable || here->deadly) return true;
     const size_t size = static_cast<size_t>(rows) * columns;
     // The reach follows from the grid's cells and the player's cell only.
-    uint64_t key = gridKey() ^ (static_cast<uint64_t>(pr) << 32 | static_cast<uint32_t>(pc)) * 0x9E3779B97F4A7C15ull;
+    const uint64_t grid = gridKey();
+    uint64_t key = grid ^ (static_cast<uint64_t>(pr) << 32 | static_cast<uint32_t>(pc)) * 0x9E3779B97F4A7C15ull;
     key |= 1;  // never the empty slot's 0
     if (reachSize != size || reachKeys.empty()) {
         // About a megabyte of marks, whatever the level's size; a slot's
@@ -245,54 +244,72 @@ bool SolveWorld::mayStillWin(bool byTour) const {
     const size_t slot = (key >> 7) % reachKeys.size();
     uint8_t* kept = &reaches[slot * size];
     if (reachKeys[slot] == key) return reachesEverything(kept, columns, rows);
-    touched.assign(size, 0);  // 1 passed, 2 stood
+    // The cells as flags, in rows with a border of none around them (two
+    // columns a side for the jumps, a row above and under), made once per
+    // grid: the flood reads nothing else.
+    const int width = columns + 4;
+    const size_t padded = static_cast<size_t>(width) * (rows + 2);
+    if (flagsGrid != grid || cellFlags.size() != padded) {
+        cellFlags.assign(padded, 0);
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < columns; ++c)
+                if (const Cell* cell = level.cellAt(c, r))
+                    cellFlags[static_cast<size_t>(r + 1) * width + c + 2] =
+                        static_cast<uint8_t>((cell->passable ? kOpenCell : 0) |
+                                             (cell->passable && !cell->deadly ? kStandCell : 0) |
+                                             (cell->ladder ? kLadderCell : 0));
+        flagsGrid = grid;
+    }
+    const uint8_t* const flags = cellFlags.data();
+    touched.assign(padded, 0);  // 1 passed, 2 stood
     std::vector<int>& queue = reachQueue;
     queue.clear();
-    auto reach = [&](int c, int r) {
-        uint8_t& t = touched[static_cast<size_t>(r) * columns + c];
-        if (t == 2) return;
-        t = 2;
-        queue.push_back(r * columns + c);
+    auto reach = [&](int at) {
+        if (touched[static_cast<size_t>(at)] == 2) return;
+        touched[static_cast<size_t>(at)] = 2;
+        queue.push_back(at);
     };
-    reach(pc, pr);
+    reach((pr + 1) * width + pc + 2);
     while (!queue.empty()) {
         const int at = queue.back();
         queue.pop_back();
-        const int c = at % columns, r = at / columns;
         for (int d : {-1, 1}) {
-            if (stand(c + d, r)) reach(c + d, r);
-            if (stand(c + d, r - 1)) reach(c + d, r - 1);
+            if (flags[at + d] & kStandCell) reach(at + d);
+            if (flags[at + d - width] & kStandCell) reach(at + d - width);
             // A jump passes over its middle cell, deadly or not.
-            if (open(c + d, r) && stand(c + 2 * d, r)) {
-                reach(c + 2 * d, r);
-                uint8_t& gap = touched[static_cast<size_t>(r) * columns + c + d];
+            if ((flags[at + d] & kOpenCell) && (flags[at + 2 * d] & kStandCell)) {
+                reach(at + 2 * d);
+                uint8_t& gap = touched[static_cast<size_t>(at + d)];
                 if (!gap) gap = 1;
             }
         }
-        if (stand(c, r + 1)) reach(c, r + 1);
-        if (stand(c, r - 1) && level.cellAt(c, r)->ladder) reach(c, r - 1);
+        if (flags[at + width] & kStandCell) reach(at + width);
+        if ((flags[at - width] & kStandCell) && (flags[at] & kLadderCell)) reach(at - width);
     }
     reachKeys[slot] = key;
-    std::copy(touched.begin(), touched.end(), kept);
+    for (int r = 0; r < rows; ++r)
+        std::copy_n(&touched[static_cast<size_t>(r + 1) * width + 2], columns, kept + static_cast<size_t>(r) * columns);
     return reachesEverything(kept, columns, rows);
 }
 
 uint64_t SolveWorld::gridKey() const {
     // A sum of one mixed word per square that differs from its first cell,
     // so the order the log names them in does not count.
-    auto square = [](uint64_t at, const Cell* cell) {
-        uint64_t z = reinterpret_cast<uintptr_t>(cell) + (at + 1) * 0x9E3779B97F4A7C15ull;
+    auto square = [](uint64_t at, uint64_t word) {
+        uint64_t z = word + (at + 1) * 0x9E3779B97F4A7C15ull;
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
     };
     uint64_t key = 0xCBF29CE484222325ull;
     const size_t columns = static_cast<size_t>(level.columnCount);
+    // A blast swaps a cell's ladder into its rubble: the ladder counts too.
+    auto word = [](const Cell* cell) { return reinterpret_cast<uintptr_t>(cell) ^ (cell && cell->ladder); };
     for (const uint32_t at : level.gridLog()) {
         const Cell* cell = level.cellAt(static_cast<int>(at % columns), static_cast<int>(at / columns));
-        if (cell != startCells[at]) key += square(at, cell);
+        if (word(cell) != startWords[at]) key += square(at, word(cell));
     }
-    for (size_t i = 0; i < unlogged.size(); ++i) key += square(startCells.size() + i, *unlogged[i]);
+    for (size_t i = 0; i < unlogged.size(); ++i) key += square(startWords.size() + i, word(*unlogged[i]));
     return key;
 }
 
