@@ -19,6 +19,14 @@ inline bool onColumnEdge(double x) {
     return column == static_cast<double>(static_cast<int64_t>(column));
 }
 
+// std::fmod(v, kCellSize) == 0 (a whole number of cells) without its call,
+// for any v: the solver asks it of the player every pass.
+inline bool wholeCells(double v) {
+    if (!(std::fabs(v) < 0x1p52)) return std::fmod(v, kCellSize) == 0.0;
+    const double cells = v / kCellSize;
+    return cells == static_cast<double>(static_cast<int64_t>(cells)) && cells * kCellSize == v;
+}
+
 // The row a y lies in, rounded down (above the grid too): std::floor without
 // its slow path, which the falls ask every pass.
 inline int rowAt(double y) {

@@ -24,3 +24,10 @@ void WorldIds::seal() {
     fill(itemTable, items);
     fill(cellTable, cells);
 }
+
+void StateIo::grow(std::vector<uint8_t>& to, size_t needed) { to.resize(2 * needed + 64); }
+
+void StateIo::readPastEnd(void* data, size_t size, size_t& pos, size_t end) {
+    std::memset(data, 0, size);
+    pos = end;
+}

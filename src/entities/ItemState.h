@@ -126,26 +126,29 @@ private:
             if (to) to->resize(to->capacity());
     }
 
+    // Small enough to be inlined at every field, where the copy of a size
+    // known there is one move; the rare cases are calls.
     void move(int buffer, void* data, size_t size) {
         if (buffer == 1 && !withLooks) return;
         size_t& pos = at[buffer];
         if (std::vector<uint8_t>* to = out[buffer]) {
-            if (pos + size > to->size()) to->resize(2 * (pos + size) + 64);
+            if (pos + size > to->size()) grow(*to, pos + size);
             std::memcpy(to->data() + pos, data, size);
             pos += size;
             return;
         }
-        // Past the end reads zeros: a snapshot never comes from another
-        // level, but a broken one must not read outside its buffer.
         const std::vector<uint8_t>& from = *in[buffer];
         if (pos + size > from.size()) {
-            std::memset(data, 0, size);
-            pos = from.size();
+            readPastEnd(data, size, pos, from.size());
             return;
         }
         std::memcpy(data, from.data() + pos, size);
         pos += size;
     }
+    static void grow(std::vector<uint8_t>& to, size_t needed);
+    // Past the end reads zeros: a snapshot never comes from another
+    // level, but a broken one must not read outside its buffer.
+    static void readPastEnd(void* data, size_t size, size_t& pos, size_t end);
 
     std::vector<uint8_t>* out[2];
     const std::vector<uint8_t>* in[2];

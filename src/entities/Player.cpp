@@ -182,7 +182,7 @@ bool stripIsRead(int index) { return index == StepUpLeft || index == StepUpRight
 // Standing still on a column, the player's facing is only shown: every
 // action sets it before reading it, and the fall check's rounding cannot
 // tip over from a whole column.
-bool standsStill(const Player& p) { return p.idle() && std::fmod(p.x, kCellSize) == 0.0; }
+bool standsStill(const Player& p) { return p.idle() && wholeCells(p.x); }
 
 } // namespace
 

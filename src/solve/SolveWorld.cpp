@@ -55,18 +55,6 @@ int64_t litPenalty(const Level& level, int column, int row, const Item* bomb) {
 
 namespace {
 
-// A whole multiple of a cell: std::fmod(v, 32) == 0 without its call, the
-// question every pass of the search asks twice.
-bool onGrid(double v) {
-    if (!(std::fabs(v) < 0x1p52)) return std::fmod(v, 32.0) == 0.0;
-    const double q = v / 32.0;
-    return q == static_cast<double>(static_cast<int64_t>(q)) && q * 32.0 == v;
-}
-
-} // namespace
-
-namespace {
-
 // A varint: seven bits a byte, the high bit set on all but the last.
 void putCount(uint8_t*& out, size_t n) {
     for (; n >= 0x80; n >>= 7) *out++ = static_cast<uint8_t>(n | 0x80);
@@ -127,7 +115,7 @@ bool SolveWorld::nothingFalling() const {
 
 bool SolveWorld::settled() const {
     const Player& p = *level.player;
-    return p.idle() && !p.dead && onGrid(p.x) && onGrid(p.y) && nothingFalling();
+    return p.idle() && !p.dead && wholeCells(p.x) && wholeCells(p.y) && nothingFalling();
 }
 
 void SolveWorld::rewind(const Snapshot& to) {
