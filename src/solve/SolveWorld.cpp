@@ -98,7 +98,7 @@ SolveWorld::SolveWorld(Level& level) : level(level), rewinder(level) {
             boxes.push_back(item);
         else if (item->isGoal())
             door = item;
-        else
+        else if (!item->inert || item->isDropping())  // a decoration never changes
             droppers.push_back(item);
     }
 }
