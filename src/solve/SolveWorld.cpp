@@ -676,35 +676,38 @@ void SolveWorld::pack(Node& node, const Snapshot& snapshot) {
     uint8_t* out = start;
     putCount(out, rules.size());
     putCount(out, looks ? snapshot.looks.size() : 0);
-    auto same = [&](size_t i) { return rules[i] == (i < base.size() ? base[i] : 0); };
-    // Equal stretches are skipped eight bytes at a time: most of the rules are.
-    const size_t common = std::min(rules.size(), base.size());
+    const uint8_t* const now = rules.data();
+    const uint8_t* const was = base.data();
+    const size_t length = rules.size(), common = std::min(length, base.size());
+    auto same = [&](size_t i) { return now[i] == (i < common ? was[i] : 0); };
     size_t i = 0, last = 0;
-    while (i < rules.size()) {
-        if (i + 8 <= common) {
-            uint64_t now, was;
-            std::memcpy(&now, rules.data() + i, 8);
-            std::memcpy(&was, base.data() + i, 8);
-            if (now == was) {
-                i += 8;
-                continue;
-            }
+    while (i < length) {
+        // Equal stretches are skipped eight bytes at a time: most of the rules are.
+        while (i + 8 <= common) {
+            uint64_t a, b;
+            std::memcpy(&a, now + i, 8);
+            std::memcpy(&b, was + i, 8);
+            if (a != b) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-            // The first byte that differs: the lowest one set in the difference.
-            i += static_cast<size_t>(__builtin_ctzll(now ^ was)) / 8;
+                // The first byte that differs: the lowest one set in the difference.
+                i += static_cast<size_t>(__builtin_ctzll(a ^ b)) / 8;
 #endif
+                break;
+            }
+            i += 8;
         }
+        if (i >= length) break;
         if (same(i)) {
             ++i;
             continue;
         }
         // A run ends at two equal bytes in a row (one costs less inside it).
         size_t end = i + 1;
-        while (end < rules.size() && !(same(end) && (end + 1 >= rules.size() || same(end + 1)))) ++end;
+        while (end < length && !(same(end) && (end + 1 >= length || same(end + 1)))) ++end;
         putCount(out, i - last);
         putCount(out, end - i);
-        std::memcpy(out, rules.data() + i, end - i);
-        out += end - i;
+        // Runs are a few bytes: copied here rather than by a call.
+        for (size_t k = i; k < end; ++k) *out++ = now[k];
         i = last = end;
     }
     node.rulesSize = static_cast<uint32_t>(out - start);
