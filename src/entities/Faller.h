@@ -77,10 +77,23 @@ protected:
 
 private:
     // On a column, with nothing under it. On a column edge x / kCellSize is whole,
-    // so truncating it gives the column without a call to round.
+    // so truncating it gives the column without a call to round. The answer
+    // follows from where the item is and the grid's squares: held where it
+    // was last found held, while the grid has not changed since (counted
+    // only as a search moves the world).
     bool unheld(const Level& level) {
-        return onColumnEdge(x) && level.isFree(static_cast<int>(x / kCellSize), rowAt(y) + 1, this);
+        if (searching && heldAt == level.gridChanges() && heldX == x && heldY == y) return false;
+        const bool free = onColumnEdge(x) && level.isFree(static_cast<int>(x / kCellSize), rowAt(y) + 1, this);
+        if (!free && searching) {
+            heldAt = level.gridChanges();
+            heldX = x;
+            heldY = y;
+        }
+        return free;
     }
+    // Where it was last found held, and the grid's count of changes then.
+    uint64_t heldAt = UINT64_MAX;
+    double heldX = 0, heldY = 0;
     // Only ever called when unheld: x is on a column edge.
     bool drop(Level& level, uint32_t dt);
     const FallHold hold;

@@ -36,7 +36,7 @@ AnimStrip& Player::currentStrip() {
 }
 
 void Player::advance(AnimStrip& strip, int amount, bool read) {
-    if (strip.frameDuration > 0 && (read || Item::animate)) advanceStrip(strip, amount);
+    if (strip.frameDuration > 0 && (read || !Item::searching)) advanceStrip(strip, amount);
 }
 
 void Player::rerunUpdate(uint32_t& dt) {

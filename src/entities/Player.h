@@ -86,7 +86,7 @@ public:
     void rerunUpdate(uint32_t& dt);
     // advanceStrip, except that a strip never filled in (a level built
     // without player sprites) is left alone instead of dividing by zero;
-    // a shown-only strip, while nothing is animated.
+    // a shown-only strip, while a search moves the world.
     static void advance(AnimStrip& strip, int amount, bool read = false);
 
     // The SDL key symbols the player reads.

@@ -114,6 +114,8 @@ void Rewinder::follow() const {
 void Rewinder::loadFrom(StateIo& io, const Snapshot& in, const Snapshot* current) const {
     transferWorld(io, nullptr, current);
     follow();
+    // The squares put back below are not all noted one by one.
+    level.noteChanges();
     auto reset = [](const Square& square) {
         *square.at = square.first;
         if (square.first) square.first->item = square.firstItem;

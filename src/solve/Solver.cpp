@@ -309,10 +309,8 @@ SolveStatus Solver::step(uint64_t stateBudget) {
     SDL_Surface* screen = Item::screen;
     Level* current = Item::currentLevel;
     Player* player = Item::currentPlayer;
-    const bool animate = Item::animate;
-    // The search's worlds are told apart by their rules, and each is put
-    // back with the start's looks: their passes animate nothing.
-    Item::animate = false;
+    const bool searching = Item::searching;
+    Item::searching = true;
     SolveWorld& w = world();
     HeadlessPlay headless(w.level);
     w.play = &headless;
@@ -396,7 +394,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
             if (i > 0) {
                 own = std::make_unique<HeadlessPlay>(mine.level);
                 mine.play = own.get();
-                Item::animate = false;
+                Item::searching = true;
             }
             for (size_t slot; (slot = next++) < batch.size();) expand(mine, slot);
             if (i > 0) mine.play = nullptr;
@@ -410,7 +408,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
     Item::screen = screen;
     Item::currentLevel = current;
     Item::currentPlayer = player;
-    Item::animate = animate;
+    Item::searching = searching;
     elapsed = spent();
     return state;
 }
