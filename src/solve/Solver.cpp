@@ -397,7 +397,10 @@ SolveStatus Solver::step(uint64_t stateBudget) {
                 Item::searching = true;
             }
             for (size_t slot; (slot = next++) < batch.size();) expand(mine, slot);
-            if (i > 0) mine.play = nullptr;
+            if (i > 0) {
+                mine.play = nullptr;
+                Item::searching = false;
+            }
         });
         for (size_t slot = 0; slot < batch.size(); ++slot) merge(slot, budget);
     }
