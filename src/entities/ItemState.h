@@ -81,8 +81,6 @@ public:
     }
 
     bool isSaving() const { return out[0] != nullptr; }
-    // Does it write or read the looks too?
-    bool looksToo() const { return withLooks; }
     // Bytes of the rules' buffer written or read so far.
     size_t rulesAt() const { return static_cast<size_t>(side[0].at - side[0].begin); }
     // A field the rules read.

@@ -51,18 +51,20 @@ Rewinder::Rewinder(Level& level) : level(level) {
 }
 
 void Rewinder::capture(Snapshot& out) const {
+    // Whole captures are kept (the undo key's steps): they list no ends.
+    out.ends.clear();
     StateIo io = StateIo::saving(out.rules, out.looks, ids);
-    saveTo(io, out);
+    saveTo(io, out, nullptr);
 }
 
 void Rewinder::captureRules(Snapshot& out) const {
     out.looks.clear();
     StateIo io = StateIo::savingRules(out.rules, ids);
-    saveTo(io, out);
+    saveTo(io, out, &out.ends);
 }
 
-void Rewinder::saveTo(StateIo& io, Snapshot& out) const {
-    transferWorld(io, &out.ends);
+void Rewinder::saveTo(StateIo& io, Snapshot& out, std::vector<uint32_t>* ends) const {
+    transferWorld(io, ends);
     out.squaresAt = io.rulesAt();
     // Only the cells and ladders the blasts swap in, and the items
     // registered in them, ever change; the log says where.

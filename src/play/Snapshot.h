@@ -21,8 +21,8 @@ struct Snapshot {
     // Where the rules' list of grid squares that differ from the start begins.
     size_t squaresAt = 0;
     // Where the player's rules begin, then where it and each changing item
-    // end (a capture's; a restore from another snapshot skips the ones whose
-    // bytes it holds alike).
+    // end (captureRules lists them; a restore from another snapshot with
+    // this one as the world as it stands skips those whose bytes are alike).
     std::vector<uint32_t> ends;
     // Item's class-wide references when the snapshot was taken.
     SDL_Surface* screen = nullptr;
@@ -56,7 +56,7 @@ private:
     // those values already.
     void transferWorld(StateIo& io, std::vector<uint32_t>* ends = nullptr, const Snapshot* current = nullptr) const;
     // The world's fields and the grid squares that differ, saved or loaded.
-    void saveTo(StateIo& io, Snapshot& out) const;
+    void saveTo(StateIo& io, Snapshot& out, std::vector<uint32_t>* ends) const;
     // current: as in restoreRules, or null to put back every square.
     void loadFrom(StateIo& io, const Snapshot& in, const Snapshot* current) const;
     Level& level;
