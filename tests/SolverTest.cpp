@@ -370,10 +370,12 @@ struct BoundAlongWin {
     unsigned bound, left;
     bool mayStillWin;
 };
+// The bound along the passes' keys of a win: each settled world's bound,
+// and the actions the win takes from there.
+std::vector<BoundAlongWin> boundsAlongKeys(const std::string& path, const std::vector<uint16_t>& keys);
+
 std::vector<BoundAlongWin> boundsAlongWin(const std::string& path, bool shortest = false) {
-    std::vector<BoundAlongWin> out;
     std::vector<uint16_t> keys;
-    unsigned moves = 0;
     {
         auto level = load(path.c_str());
         SolveLimits limits;
@@ -382,10 +384,16 @@ std::vector<BoundAlongWin> boundsAlongWin(const std::string& path, bool shortest
         while (solver.step(1000) == SolveStatus::Running) {
         }
         EXPECT_EQ(solver.status(), SolveStatus::Solved);
-        if (solver.status() != SolveStatus::Solved) return out;
-        moves = solver.moves();
+        if (solver.status() != SolveStatus::Solved) return {};
         for (const TapeRun& run : solver.tape().runs) keys.insert(keys.end(), run.frames, run.keys);
+        const std::vector<BoundAlongWin> walk = boundsAlongKeys(path, keys);
+        EXPECT_EQ(walk.empty() ? 0 : walk.front().left, solver.moves());
+        return walk;
     }
+}
+
+std::vector<BoundAlongWin> boundsAlongKeys(const std::string& path, const std::vector<uint16_t>& keys) {
+    std::vector<BoundAlongWin> out;
     auto level = load(path.c_str());
     SolveLimits judged;  // the shortest search's bound, the second blast's choices too
     judged.shortest = true;
@@ -404,10 +412,9 @@ std::vector<BoundAlongWin> boundsAlongWin(const std::string& path, bool shortest
     };
     while (!judge.settled())
         if (pass()) return out;
-    bool ended = false;
-    for (unsigned done = 0; !ended && done <= moves; ++done) {
-        out.push_back({judge.actionsLeftBound(), moves - done, judge.mayStillWin()});
-        if (done == moves) break;
+    bool ended = false, idleEnd = false;
+    while (!ended) {
+        out.push_back({judge.actionsLeftBound(), 0, judge.mayStillWin()});
         // A pass without keys at a settled world begins a wait, which
         // lasts until a blast and the world settled after it.
         const bool wait = keys.at(at) == 0;
@@ -415,8 +422,12 @@ std::vector<BoundAlongWin> boundsAlongWin(const std::string& path, bool shortest
         do
             ended = pass();
         while (!ended && !(judge.settled() && (!wait || blasts() != burst)));
+        // The play may end a pass after the last action settled the
+        // player on the door: that world has no action left.
+        idleEnd = ended && wait && blasts() == burst;
     }
-    while (!ended) ended = pass();
+    const size_t moves = out.size() - (idleEnd ? 1 : 0);
+    for (size_t done = 0; done < out.size(); ++done) out[done].left = static_cast<unsigned>(moves - done);
     EXPECT_EQ(outcome, Completed);
     EXPECT_EQ(at, keys.size());
     return out;
@@ -440,6 +451,30 @@ TEST(SolverTest, TheBoundNeverExceedsTheActionsLeftOfAWin) {
             EXPECT_TRUE(walk[done].mayStillWin) << "after " << done << " actions";
         }
     }
+}
+
+// The same along the fewest-action wins found with raised limits and kept
+// beside the designer's tapes: there the actions left are the fewest there
+// are, so a bound too high anywhere along them shows.
+TEST(SolverTest, TheBoundNeverExceedsTheFewestActionsLeft) {
+    testsupport::InFolder in(fs::path(VORREL_SOURCE_DATA));
+    int kept = 0;
+    for (const auto& entry : fs::directory_iterator("level/main/tapes")) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() < 12 || name.compare(name.size() - 12, 12, "-fewest.tape") != 0) continue;
+        SCOPED_TRACE(name);
+        ++kept;
+        const Tape tape = loadTape(entry.path().string());
+        std::vector<uint16_t> keys;
+        for (const TapeRun& run : tape.runs) keys.insert(keys.end(), run.frames, run.keys);
+        const std::vector<BoundAlongWin> walk = boundsAlongKeys(tape.level, keys);
+        ASSERT_FALSE(walk.empty());
+        for (size_t done = 0; done < walk.size(); ++done) {
+            EXPECT_LE(walk[done].bound, walk[done].left) << "after " << done << " actions";
+            EXPECT_TRUE(walk[done].mayStillWin) << "after " << done << " actions";
+        }
+    }
+    EXPECT_GE(kept, 1);
 }
 
 // A jump that drops far ends a row short of its landing, and the world
