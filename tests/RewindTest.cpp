@@ -185,3 +185,63 @@ TEST(TapeFilesTest, EveryTapeEndsAsExpectedDrawnHeadlessAndFromSnapshots) {
     }
     EXPECT_TRUE(seen[0] && seen[1] && seen[2]) << "no tape jumps, burns a bomb and drops a box";
 }
+
+// As a search moves the world (Item::searching: the shown-only frames left,
+// an item at rest keeping its last look at the cell under it; no history,
+// so the update leaves the death to the end check), every pass leaves the
+// rules as the game's passes do, through restores back and forth.
+TEST(TapeFilesTest, SearchPassesLeaveTheRulesAsTheGamesDo) {
+    struct Searching {
+        Searching() { Item::searching = true; }
+        ~Searching() { Item::searching = false; }
+    };
+    for (const TapeCase& c : everyTape()) {
+        bool undoes = c.tape.select >= 0;
+        for (const TapeRun& run : c.tape.runs) undoes = undoes || (run.keys & kUndoKeyBit);
+        if (undoes) continue;
+        SCOPED_TRACE(c.tape.level);
+        testsupport::InFolder in(c.folder);
+        const std::vector<uint16_t> keys = framesOf(c.tape);
+        const std::vector<uint32_t> times = timesOf(c.tape);
+        PlayOutcome outcome;
+        std::vector<std::vector<uint8_t>> game;  // the rules after each pass
+        {
+            auto level = load(c.tape);
+            Rewinder rewinder(*level);
+            HeadlessPlay play(*level);
+            UndoHistory history;
+            history.attach(*level);
+            Snapshot now;
+            for (size_t p = 0; p < keys.size(); ++p) {
+                applyKeyMask(keys[p], play.keyboard.state);
+                if (play.pass(times[p], outcome, &history)) break;
+                rewinder.captureRules(now);
+                game.push_back(now.rules);
+            }
+            history.detach();
+        }
+        auto level = load(c.tape);
+        Rewinder rewinder(*level);
+        HeadlessPlay play(*level);
+        Searching searching;
+        Snapshot back, now;
+        size_t backAt = 0;
+        auto pass = [&](size_t p) {
+            applyKeyMask(keys[p], play.keyboard.state);
+            ASSERT_FALSE(play.pass(times[p], outcome)) << "pass " << p;
+            rewinder.captureRules(now);
+            ASSERT_EQ(now.rules, game[p]) << "pass " << p;
+        };
+        for (size_t p = 0; p < game.size(); ++p) {
+            if (p % 40 == 20) {
+                rewinder.captureRules(back);
+                backAt = p;
+            }
+            ASSERT_NO_FATAL_FAILURE(pass(p));
+            if (p % 40 != 39) continue;
+            // Back twenty passes, from a capture of the world as it stands, and on again.
+            rewinder.restoreRules(back, now);
+            for (size_t q = backAt; q <= p; ++q) ASSERT_NO_FATAL_FAILURE(pass(q));
+        }
+    }
+}

@@ -16,9 +16,10 @@ namespace {
 // Blast reach, in the order the cells are replaced: own, left, above, right.
 const int blastOffsets[4][2] = {{0, 0}, {-1, 0}, {0, -1}, {1, 0}};
 
-// A strip without a frame duration never animates.
+// A strip without a frame duration never animates; nor, in a search's
+// passes, do the bomb's strips, which only the pictures show.
 void advance(AnimStrip& strip, int amount) {
-    if (strip.frameDuration > 0) advanceStrip(strip, amount);
+    if (strip.frameDuration > 0 && !Item::searching) advanceStrip(strip, amount);
 }
 
 } // namespace

@@ -19,12 +19,29 @@ inline bool onColumnEdge(double x) {
     return column == static_cast<double>(static_cast<int64_t>(column));
 }
 
+// std::fmod(v, kCellSize) == 0 (a whole number of cells) without its call,
+// for any v: the solver asks it of the player every pass.
+inline bool wholeCells(double v) {
+    if (!(std::fabs(v) < 0x1p52)) return std::fmod(v, kCellSize) == 0.0;
+    const double cells = v / kCellSize;
+    return cells == static_cast<double>(static_cast<int64_t>(cells)) && cells * kCellSize == v;
+}
+
 // The row a y lies in, rounded down (above the grid too): std::floor without
 // its slow path, which the falls ask every pass.
 inline int rowAt(double y) {
     const double row = y / kCellSize;
     const int whole = static_cast<int>(row);
     return whole - (row < whole);
+}
+
+// std::round (halves away from zero, the sign of a zero kept) without its
+// call, which the player's fall check asks every pass.
+inline double roundHalfAway(double v) {
+    if (!(std::fabs(v) < 0x1p52)) return std::round(v);
+    double whole = static_cast<double>(static_cast<int64_t>(v));
+    if (std::fabs(v - whole) >= 0.5) whole += v < 0 ? -1.0 : 1.0;
+    return std::copysign(whole, v);
 }
 
 // Which cell holds an item while it falls.
@@ -60,10 +77,23 @@ protected:
 
 private:
     // On a column, with nothing under it. On a column edge x / kCellSize is whole,
-    // so truncating it gives the column without a call to round.
+    // so truncating it gives the column without a call to round. The answer
+    // follows from where the item is and the grid's squares: held where it
+    // was last found held, while the grid has not changed since (counted
+    // only as a search moves the world).
     bool unheld(const Level& level) {
-        return onColumnEdge(x) && level.isFree(static_cast<int>(x / kCellSize), rowAt(y) + 1, this);
+        if (searching && heldAt == level.gridChanges() && heldX == x && heldY == y) return false;
+        const bool free = onColumnEdge(x) && level.isFree(static_cast<int>(x / kCellSize), rowAt(y) + 1, this);
+        if (!free && searching) {
+            heldAt = level.gridChanges();
+            heldX = x;
+            heldY = y;
+        }
+        return free;
     }
+    // Where it was last found held, and the grid's count of changes then.
+    uint64_t heldAt = UINT64_MAX;
+    double heldX = 0, heldY = 0;
     // Only ever called when unheld: x is on a column edge.
     bool drop(Level& level, uint32_t dt);
     const FallHold hold;

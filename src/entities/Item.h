@@ -55,4 +55,10 @@ public:
     static inline thread_local SDL_Surface* screen = nullptr;
     static inline thread_local Level* currentLevel = nullptr;
     static inline thread_local Player* currentPlayer = nullptr;
+    // Set while a search moves the world on this thread. Its passes leave
+    // the animation frames that only the pictures show (nothing the rules do
+    // reads them), and its world changes only by the engine's own moves and
+    // the rewinder's restores, each counted by the level (Level::gridChanges),
+    // so an item at rest may keep its last look at the cell under it.
+    static inline thread_local bool searching = false;
 };

@@ -24,3 +24,14 @@ void WorldIds::seal() {
     fill(itemTable, items);
     fill(cellTable, cells);
 }
+
+void StateIo::grow(std::vector<uint8_t>& to, Side& side, size_t size) {
+    const size_t written = static_cast<size_t>(side.at - side.begin);
+    to.resize(2 * (written + size) + 64);
+    side = {to.data(), to.data() + written, to.data() + to.size()};
+}
+
+void StateIo::readPastEnd(void* data, size_t size, Side& side) {
+    std::memset(data, 0, size);
+    side.at = side.end;
+}

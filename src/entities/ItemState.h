@@ -77,12 +77,12 @@ public:
     StateIo& operator=(const StateIo&) = delete;
     ~StateIo() {
         for (int b = 0; b < 2; ++b)
-            if (out[b]) out[b]->resize(at[b]);
+            if (out[b]) out[b]->resize(static_cast<size_t>(side[b].at - side[b].begin));
     }
 
     bool isSaving() const { return out[0] != nullptr; }
     // Bytes of the rules' buffer written or read so far.
-    size_t rulesAt() const { return at[0]; }
+    size_t rulesAt() const { return static_cast<size_t>(side[0].at - side[0].begin); }
     // A field the rules read.
     template <class T>
     void rule(T& value) { move(0, &value, sizeof value); }
@@ -112,44 +112,58 @@ public:
         rule(id);
         if (!isSaving()) pointer = ids.cell(id);
     }
+    // Reading: are the rules' next bytes these? Then skipRules passes them.
+    bool nextRulesAre(const uint8_t* bytes, size_t length) const {
+        const Side& s = side[0];
+        return static_cast<size_t>(s.end - s.at) >= length && std::memcmp(s.at, bytes, length) == 0;
+    }
+    void skipRules(size_t length) { side[0].at += length; }
     // Has every byte been read? (A snapshot of another world would not fit.)
-    bool done() const { return at[0] == in[0]->size() && (!withLooks || at[1] == in[1]->size()); }
+    bool done() const { return side[0].at == side[0].end && (!withLooks || side[1].at == side[1].end); }
 
 private:
     StateIo(std::vector<uint8_t>* rulesOut, std::vector<uint8_t>* looksOut, const std::vector<uint8_t>& rules,
             const std::vector<uint8_t>& looks, const WorldIds& ids, bool withLooks = true)
-        : out{rulesOut, looksOut}, in{&rules, &looks}, ids(ids), withLooks(withLooks) {
+        : out{rulesOut, looksOut}, ids(ids), withLooks(withLooks) {
         // Saving writes into the buffers' whole capacity and trims them at
         // the end: growing a vector field by field costs more than the
         // fields themselves.
-        for (std::vector<uint8_t>* to : out)
-            if (to) to->resize(to->capacity());
+        const std::vector<uint8_t>* in[2] = {&rules, &looks};
+        for (int b = 0; b < 2; ++b) {
+            if (out[b]) out[b]->resize(out[b]->capacity());
+            uint8_t* begin = const_cast<uint8_t*>(in[b]->data());  // written only through out
+            side[b] = {begin, begin, begin + in[b]->size()};
+        }
     }
 
+    // Small enough to be inlined at every field, where the copy of a size
+    // known there is one move; the rare cases are calls.
     void move(int buffer, void* data, size_t size) {
         if (buffer == 1 && !withLooks) return;
-        size_t& pos = at[buffer];
-        if (std::vector<uint8_t>* to = out[buffer]) {
-            if (pos + size > to->size()) to->resize(2 * (pos + size) + 64);
-            std::memcpy(to->data() + pos, data, size);
-            pos += size;
-            return;
+        Side& s = side[buffer];
+        if (static_cast<size_t>(s.end - s.at) < size) {
+            if (!out[buffer]) return readPastEnd(data, size, s);
+            grow(*out[buffer], s, size);
         }
-        // Past the end reads zeros: a snapshot never comes from another
-        // level, but a broken one must not read outside its buffer.
-        const std::vector<uint8_t>& from = *in[buffer];
-        if (pos + size > from.size()) {
-            std::memset(data, 0, size);
-            pos = from.size();
-            return;
-        }
-        std::memcpy(data, from.data() + pos, size);
-        pos += size;
+        if (out[buffer])
+            std::memcpy(s.at, data, size);
+        else
+            std::memcpy(data, s.at, size);
+        s.at += size;
     }
+    // The buffer's bytes and where the next field goes.
+    struct Side {
+        uint8_t* begin;
+        uint8_t* at;
+        uint8_t* end;
+    };
+    static void grow(std::vector<uint8_t>& to, Side& side, size_t size);
+    // Past the end reads zeros: a snapshot never comes from another
+    // level, but a broken one must not read outside its buffer.
+    static void readPastEnd(void* data, size_t size, Side& side);
 
     std::vector<uint8_t>* out[2];
-    const std::vector<uint8_t>* in[2];
     const WorldIds& ids;
     bool withLooks;
-    size_t at[2] = {0, 0};
+    Side side[2];
 };

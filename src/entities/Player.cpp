@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "entities/Bomb.h"
+#include "entities/Faller.h"
 #include "entities/Item.h"
 #include "entities/ItemState.h"
 #include "gfx/Surface.h"
@@ -34,8 +35,8 @@ AnimStrip& Player::currentStrip() {
     return strips[facing == 1 ? WalkRight : WalkLeft];
 }
 
-void Player::advance(AnimStrip& strip, int amount) {
-    if (strip.frameDuration > 0) advanceStrip(strip, amount);
+void Player::advance(AnimStrip& strip, int amount, bool read) {
+    if (strip.frameDuration > 0 && (read || !Item::searching)) advanceStrip(strip, amount);
 }
 
 void Player::rerunUpdate(uint32_t& dt) {
@@ -49,7 +50,9 @@ void Player::update(uint32_t& dt) {
     const uint8_t* keys = platform::keyState();
     bool landed = false;
 
-    if (checkDeath()) return;
+    const bool asked = deathAsked;
+    deathAsked = false;
+    if (!asked && checkDeath()) return;
     if (ladderAction(keys, dt)) return;
     if (jumpAction(keys, dt, landed)) {
         // Holding X through a landing lets the next action start this frame.
@@ -73,26 +76,26 @@ void Player::fallCheck(uint32_t& dt) {
 
     // The column being entered counts once the player is about a tenth of a
     // cell into it.
-    const int c = static_cast<int>(std::round(x / kCellSize + 0.4 * facing));
-    const int belowRow = static_cast<int>(y / kCellSize) + 1;
-    const Cell* below = level->cellAt(c, belowRow);
+    const int c = static_cast<int>(roundHalfAway(x / kCellSize + 0.4 * facing));
+    const int row = static_cast<int>(y / kCellSize);
+    const Cell* below = level->cellAt(c, row + 1);
+    const bool freeBelow = level->isFree(c, row + 1, nullptr);
     // Only a box is stood on, so only a falling box takes the player down.
-    if (level->isFree(c, belowRow, nullptr) || (below && below->item && below->item->isBox() &&
-                                                below->item->isFalling())) {
+    if (freeBelow || (below && below->item && below->item->isBox() && below->item->isFalling())) {
         fallSpeed += dt * 0.01;
         y += fallSpeed;
     }
 
+    // Still in the same row, the cell under is the one just looked at (the
+    // grid does not change within the update); the rest is asked only when
+    // it decides something.
     const int r = static_cast<int>(y / kCellSize);
-    const bool free0 = level->isFree(c, r, nullptr);
-    const bool free1 = level->isFree(c, r + 1, nullptr);
-    const bool free2 = level->isFree(c, r + 2, nullptr);
-
-    const Cell* under = level->cellAt(c, r + 1);
+    const Cell* under = r == row ? below : level->cellAt(c, r + 1);
     if (!(under && under->ladder)) {
+        const bool free1 = r == row ? freeBelow : level->isFree(c, r + 1, nullptr);
         falling = free1;
         if (free1) {
-            if (!free0 || fallSpeed < kCellSize || free2) return;
+            if (fallSpeed < kCellSize || !level->isFree(c, r, nullptr) || level->isFree(c, r + 2, nullptr)) return;
             // A fall of a cell or more per frame would pass the ground two
             // rows down; put the player onto it now.
             fallSpeed = 0;
@@ -179,7 +182,7 @@ bool stripIsRead(int index) { return index == StepUpLeft || index == StepUpRight
 // Standing still on a column, the player's facing is only shown: every
 // action sets it before reading it, and the fall check's rounding cannot
 // tip over from a whole column.
-bool standsStill(const Player& p) { return p.idle() && std::fmod(p.x, kCellSize) == 0.0; }
+bool standsStill(const Player& p) { return p.idle() && wholeCells(p.x); }
 
 } // namespace
 

@@ -71,6 +71,10 @@ public:
     uint32_t bombsUsed = 0;
     std::vector<Bomb*> bombs;
     bool dead = false;
+    // Set by a pass whose end check has just asked checkDeath, with nothing
+    // between it and the update: the update need not ask again. The update
+    // clears it, so no snapshot ever holds it set.
+    bool deathAsked = false;
     SoundBank* sounds;
 
     // The jump's curve while it runs (Newton's divided-difference form).
@@ -81,8 +85,9 @@ public:
     // limit only keeps a corrupted state from exhausting the stack.
     void rerunUpdate(uint32_t& dt);
     // advanceStrip, except that a strip never filled in (a level built
-    // without player sprites) is left alone instead of dividing by zero.
-    static void advance(AnimStrip& strip, int amount);
+    // without player sprites) is left alone instead of dividing by zero;
+    // a shown-only strip, while a search moves the world.
+    static void advance(AnimStrip& strip, int amount, bool read = false);
 
     // The SDL key symbols the player reads.
     static constexpr int keyLeft = SDLK_LEFT;    // 276

@@ -153,7 +153,7 @@ bool Player::stepUpAction(const uint8_t* keys) {
     // Counted in frames, not time: the strip shows each frame once.
     AnimStrip& strip = currentStrip();
     if (strip.currentFrame < strip.frameCount - 1) {
-        advance(strip, 1);
+        advance(strip, 1, true);
         return true;
     }
     x = static_cast<int>((x + kCellSize * facing) / kCellSize) * kCellSize;

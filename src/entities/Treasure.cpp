@@ -19,7 +19,7 @@ Treasure::~Treasure() {
 }
 
 void Treasure::update(uint32_t& dt, bool) {
-    if (treasureStrip.frameDuration > 0) advanceStrip(treasureStrip, static_cast<int>(dt));
+    if (!searching && treasureStrip.frameDuration > 0) advanceStrip(treasureStrip, static_cast<int>(dt));
 
     if (!collected) {
         if (Player* player = currentPlayer) {

@@ -55,6 +55,7 @@ public:
         if (column >= 0 && column < columnCount) touchKey(static_cast<size_t>(row) * columnCount + column);
     }
     void touchKey(size_t key) const {
+        ++changes;
         if (key < touchedMark.size() && !touchedMark[key]) {
             touchedMark[key] = 1;
             touched.push_back(static_cast<uint32_t>(key));
@@ -64,6 +65,10 @@ public:
     // + column); a square never logged holds what it held when this began.
     void keepGridLog() const;
     const std::vector<uint32_t>& gridLog() const { return touched; }
+    // How many times a square's cell or its cell's item changed by these
+    // notes (and by noteChanges, for what changes squares without them).
+    uint64_t gridChanges() const { return changes; }
+    void noteChanges() const { ++changes; }
     unsigned countRows() const { return static_cast<unsigned>(grid.size()); }
     // Can the player step up onto (column, row): solid there, free above it,
     // and solid under the player.
@@ -89,6 +94,7 @@ private:
     // const level, and sized once, so that logging allocates nothing.
     mutable std::vector<uint8_t> touchedMark;
     mutable std::vector<uint32_t> touched;
+    mutable uint64_t changes = 0;
 
 public:
     // Cells taken out of the grid by blasts are owned by their bombs.

@@ -151,6 +151,8 @@ void moveWorld(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemC
 bool advancePass(Level& level, const uint8_t* keys, uint32_t dt, std::size_t itemCount, PlayOutcome& outcome,
                  UndoHistory* undo, const std::vector<Item*>* movers) {
     if (checkEndKeepingRetry(level, keys, outcome, undo)) return true;
+    // Without the undo key nothing comes between the end check and the update.
+    if (!undo) level.player->deathAsked = true;
     if (undo && undo->holdForUndo(keys, dt)) return false;
     moveWorld(level, keys, dt, itemCount, false, undo, movers);
     return false;

@@ -51,18 +51,20 @@ Rewinder::Rewinder(Level& level) : level(level) {
 }
 
 void Rewinder::capture(Snapshot& out) const {
+    // Whole captures are kept (the undo key's steps): they list no ends.
+    out.ends.clear();
     StateIo io = StateIo::saving(out.rules, out.looks, ids);
-    saveTo(io, out);
+    saveTo(io, out, nullptr);
 }
 
 void Rewinder::captureRules(Snapshot& out) const {
     out.looks.clear();
     StateIo io = StateIo::savingRules(out.rules, ids);
-    saveTo(io, out);
+    saveTo(io, out, &out.ends);
 }
 
-void Rewinder::saveTo(StateIo& io, Snapshot& out) const {
-    transferWorld(io);
+void Rewinder::saveTo(StateIo& io, Snapshot& out, std::vector<uint32_t>* ends) const {
+    transferWorld(io, ends);
     out.squaresAt = io.rulesAt();
     // Only the cells and ladders the blasts swap in, and the items
     // registered in them, ever change; the log says where.
@@ -112,8 +114,10 @@ void Rewinder::follow() const {
 }
 
 void Rewinder::loadFrom(StateIo& io, const Snapshot& in, const Snapshot* current) const {
-    transferWorld(io);
+    transferWorld(io, nullptr, current);
     follow();
+    // The squares put back below are not all noted one by one.
+    level.noteChanges();
     auto reset = [](const Square& square) {
         *square.at = square.first;
         if (square.first) square.first->item = square.firstItem;
@@ -153,8 +157,27 @@ void Rewinder::loadFrom(StateIo& io, const Snapshot& in, const Snapshot* current
     Item::currentPlayer = in.player;
 }
 
-void Rewinder::transferWorld(StateIo& io) const {
+void Rewinder::transferWorld(StateIo& io, std::vector<uint32_t>* ends, const Snapshot* current) const {
     io.rule(level.pageShift);
-    level.player->transferState(io);
-    for (Item* item : changing) item->transferState(io);
+    if (ends) {
+        ends->clear();
+        ends->push_back(static_cast<uint32_t>(io.rulesAt()));
+    }
+    // A loading reads the same bytes the same way every time (what a field
+    // decides is read from the bytes before it): bytes alike to the current
+    // world's own give the values it holds, and are passed over.
+    const bool skipping = current && current->ends.size() == changing.size() + 2 && !io.isSaving();
+    auto transfer = [&](auto& one, size_t k) {
+        if (skipping) {
+            const uint32_t begin = current->ends[k], length = current->ends[k + 1] - begin;
+            if (io.nextRulesAre(current->rules.data() + begin, length)) {
+                io.skipRules(length);
+                return;
+            }
+        }
+        one.transferState(io);
+        if (ends) ends->push_back(static_cast<uint32_t>(io.rulesAt()));
+    };
+    transfer(*level.player, 0);
+    for (size_t k = 0; k < changing.size(); ++k) transfer(*changing[k], k + 1);
 }

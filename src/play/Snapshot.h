@@ -20,6 +20,10 @@ struct Snapshot {
     std::vector<uint8_t> looks;
     // Where the rules' list of grid squares that differ from the start begins.
     size_t squaresAt = 0;
+    // Where the player's rules begin, then where it and each changing item
+    // end (captureRules lists them; a restore from another snapshot with
+    // this one as the world as it stands skips those whose bytes are alike).
+    std::vector<uint32_t> ends;
     // Item's class-wide references when the snapshot was taken.
     SDL_Surface* screen = nullptr;
     Level* level = nullptr;
@@ -46,10 +50,13 @@ public:
     void restoreRules(const Snapshot& in, const Snapshot& current) const;
 
 private:
-    // The player's and the items' fields, saved or loaded.
-    void transferWorld(StateIo& io) const;
+    // The player's and the items' fields, saved or loaded; ends, when
+    // saving, where each one's rules end. With current (as in restoreRules)
+    // a loading skips each one whose bytes current holds alike: it holds
+    // those values already.
+    void transferWorld(StateIo& io, std::vector<uint32_t>* ends = nullptr, const Snapshot* current = nullptr) const;
     // The world's fields and the grid squares that differ, saved or loaded.
-    void saveTo(StateIo& io, Snapshot& out) const;
+    void saveTo(StateIo& io, Snapshot& out, std::vector<uint32_t>* ends) const;
     // current: as in restoreRules, or null to put back every square.
     void loadFrom(StateIo& io, const Snapshot& in, const Snapshot* current) const;
     Level& level;

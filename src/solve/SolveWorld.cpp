@@ -57,12 +57,6 @@ int64_t litPenalty(const Level& level, int column, int row, const Item* bomb) {
 
 namespace {
 
-bool onGrid(double v) { return std::fmod(v, 32.0) == 0.0; }
-
-} // namespace
-
-namespace {
-
 // A varint: seven bits a byte, the high bit set on all but the last.
 void putCount(uint8_t*& out, size_t n) {
     for (; n >= 0x80; n >>= 7) *out++ = static_cast<uint8_t>(n | 0x80);
@@ -86,13 +80,27 @@ SolveWorld::SolveWorld(Level& level) : level(level), rewinder(level) {
     root.screen = level.screen;
     root.level = &level;
     root.player = level.player;
+    // The log began when the rewinder was made, or before: a square it does
+    // not name holds the cell it holds now.
+    const size_t columns = static_cast<size_t>(level.columnCount);
+    startWords.assign(static_cast<size_t>(level.rowCount) * columns, 0);
+    for (size_t r = 0; r < level.grid.size(); ++r)
+        for (size_t c = 0; c < level.grid[r].size(); ++c) {
+            const size_t key = r * columns + c;
+            if (c < columns && key < startWords.size()) {
+                const Cell* cell = level.grid[r][c];
+                startWords[key] = reinterpret_cast<uintptr_t>(cell) ^ (cell && cell->ladder);
+            } else {
+                unlogged.push_back(&level.grid[r][c]);
+            }
+        }
     for (Item* item : level.items) {
         if (!item) continue;
         if (item->isBox())
             boxes.push_back(item);
         else if (item->isGoal())
             door = item;
-        else
+        else if (!item->inert || item->isDropping())  // a decoration never changes
             droppers.push_back(item);
     }
 }
@@ -109,7 +117,7 @@ bool SolveWorld::nothingFalling() const {
 
 bool SolveWorld::settled() const {
     const Player& p = *level.player;
-    return p.idle() && !p.dead && onGrid(p.x) && onGrid(p.y) && nothingFalling();
+    return p.idle() && !p.dead && wholeCells(p.x) && wholeCells(p.y) && nothingFalling();
 }
 
 void SolveWorld::rewind(const Snapshot& to) {
@@ -208,18 +216,13 @@ bool SolveWorld::mayStillWin(bool byTour) const {
     // step up or a ladder; items ignored (they only block).
     const int rows = static_cast<int>(level.grid.size());
     const int columns = rows ? static_cast<int>(level.grid[0].size()) : 0;
-    auto open = [&](int c, int r) {
-        const Cell* cell = level.cellAt(c, r);
-        return cell && cell->passable;
-    };
-    auto stand = [&](int c, int r) { return open(c, r) && !level.cellAt(c, r)->deadly; };
     const int pc = cellOf(p.x), pr = cellOf(p.y);
-    if (!stand(pc, pr)) return true;
+    const Cell* here = level.cellAt(pc, pr);
+    if (!here || !here->passable || here->deadly) return true;
     const size_t size = static_cast<size_t>(rows) * columns;
     // The reach follows from the grid's cells and the player's cell only.
-    uint64_t key = 0xCBF29CE484222325ull ^ (static_cast<uint64_t>(pr) << 32 | static_cast<uint32_t>(pc));
-    for (const auto& row : level.grid)
-        for (const Cell* cell : row) key = (key ^ reinterpret_cast<uintptr_t>(cell)) * 0x100000001B3ull;
+    const uint64_t grid = gridKey();
+    uint64_t key = grid ^ (static_cast<uint64_t>(pr) << 32 | static_cast<uint32_t>(pc)) * 0x9E3779B97F4A7C15ull;
     key |= 1;  // never the empty slot's 0
     if (reachSize != size || reachKeys.empty()) {
         // About a megabyte of marks, whatever the level's size; a slot's
@@ -231,36 +234,73 @@ bool SolveWorld::mayStillWin(bool byTour) const {
     const size_t slot = (key >> 7) % reachKeys.size();
     uint8_t* kept = &reaches[slot * size];
     if (reachKeys[slot] == key) return reachesEverything(kept, columns, rows);
-    touched.assign(size, 0);  // 1 passed, 2 stood
+    // The cells as flags, in rows with a border of none around them (two
+    // columns a side for the jumps, a row above and under), made once per
+    // grid: the flood reads nothing else.
+    const int width = columns + 4;
+    const size_t padded = static_cast<size_t>(width) * (rows + 2);
+    if (flagsGrid != grid || cellFlags.size() != padded) {
+        cellFlags.assign(padded, 0);
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < columns; ++c)
+                if (const Cell* cell = level.cellAt(c, r))
+                    cellFlags[static_cast<size_t>(r + 1) * width + c + 2] =
+                        static_cast<uint8_t>((cell->passable ? kOpenCell : 0) |
+                                             (cell->passable && !cell->deadly ? kStandCell : 0) |
+                                             (cell->ladder ? kLadderCell : 0));
+        flagsGrid = grid;
+    }
+    const uint8_t* const flags = cellFlags.data();
+    touched.assign(padded, 0);  // 1 passed, 2 stood
     std::vector<int>& queue = reachQueue;
     queue.clear();
-    auto reach = [&](int c, int r) {
-        uint8_t& t = touched[static_cast<size_t>(r) * columns + c];
-        if (t == 2) return;
-        t = 2;
-        queue.push_back(r * columns + c);
+    auto reach = [&](int at) {
+        if (touched[static_cast<size_t>(at)] == 2) return;
+        touched[static_cast<size_t>(at)] = 2;
+        queue.push_back(at);
     };
-    reach(pc, pr);
+    reach((pr + 1) * width + pc + 2);
     while (!queue.empty()) {
         const int at = queue.back();
         queue.pop_back();
-        const int c = at % columns, r = at / columns;
         for (int d : {-1, 1}) {
-            if (stand(c + d, r)) reach(c + d, r);
-            if (stand(c + d, r - 1)) reach(c + d, r - 1);
+            if (flags[at + d] & kStandCell) reach(at + d);
+            if (flags[at + d - width] & kStandCell) reach(at + d - width);
             // A jump passes over its middle cell, deadly or not.
-            if (open(c + d, r) && stand(c + 2 * d, r)) {
-                reach(c + 2 * d, r);
-                uint8_t& gap = touched[static_cast<size_t>(r) * columns + c + d];
+            if ((flags[at + d] & kOpenCell) && (flags[at + 2 * d] & kStandCell)) {
+                reach(at + 2 * d);
+                uint8_t& gap = touched[static_cast<size_t>(at + d)];
                 if (!gap) gap = 1;
             }
         }
-        if (stand(c, r + 1)) reach(c, r + 1);
-        if (stand(c, r - 1) && level.cellAt(c, r)->ladder) reach(c, r - 1);
+        if (flags[at + width] & kStandCell) reach(at + width);
+        if ((flags[at - width] & kStandCell) && (flags[at] & kLadderCell)) reach(at - width);
     }
     reachKeys[slot] = key;
-    std::copy(touched.begin(), touched.end(), kept);
+    for (int r = 0; r < rows; ++r)
+        std::copy_n(&touched[static_cast<size_t>(r + 1) * width + 2], columns, kept + static_cast<size_t>(r) * columns);
     return reachesEverything(kept, columns, rows);
+}
+
+uint64_t SolveWorld::gridKey() const {
+    // A sum of one mixed word per square that differs from its first cell,
+    // so the order the log names them in does not count.
+    auto square = [](uint64_t at, uint64_t word) {
+        uint64_t z = word + (at + 1) * 0x9E3779B97F4A7C15ull;
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    };
+    uint64_t key = 0xCBF29CE484222325ull;
+    const size_t columns = static_cast<size_t>(level.columnCount);
+    // A blast swaps a cell's ladder into its rubble: the ladder counts too.
+    auto word = [](const Cell* cell) { return reinterpret_cast<uintptr_t>(cell) ^ (cell && cell->ladder); };
+    for (const uint32_t at : level.gridLog()) {
+        const Cell* cell = level.cellAt(static_cast<int>(at % columns), static_cast<int>(at / columns));
+        if (word(cell) != startWords[at]) key += square(at, word(cell));
+    }
+    for (size_t i = 0; i < unlogged.size(); ++i) key += square(startWords.size() + i, word(*unlogged[i]));
+    return key;
 }
 
 bool SolveWorld::reachesEverything(const uint8_t* marks, int columns, int rows) const {
@@ -686,35 +726,38 @@ void SolveWorld::pack(Node& node, const Snapshot& snapshot) {
     uint8_t* out = start;
     putCount(out, rules.size());
     putCount(out, looks ? snapshot.looks.size() : 0);
-    auto same = [&](size_t i) { return rules[i] == (i < base.size() ? base[i] : 0); };
-    // Equal stretches are skipped eight bytes at a time: most of the rules are.
-    const size_t common = std::min(rules.size(), base.size());
+    const uint8_t* const now = rules.data();
+    const uint8_t* const was = base.data();
+    const size_t length = rules.size(), common = std::min(length, base.size());
+    auto same = [&](size_t i) { return now[i] == (i < common ? was[i] : 0); };
     size_t i = 0, last = 0;
-    while (i < rules.size()) {
-        if (i + 8 <= common) {
-            uint64_t now, was;
-            std::memcpy(&now, rules.data() + i, 8);
-            std::memcpy(&was, base.data() + i, 8);
-            if (now == was) {
-                i += 8;
-                continue;
-            }
+    while (i < length) {
+        // Equal stretches are skipped eight bytes at a time: most of the rules are.
+        while (i + 8 <= common) {
+            uint64_t a, b;
+            std::memcpy(&a, now + i, 8);
+            std::memcpy(&b, was + i, 8);
+            if (a != b) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-            // The first byte that differs: the lowest one set in the difference.
-            i += static_cast<size_t>(__builtin_ctzll(now ^ was)) / 8;
+                // The first byte that differs: the lowest one set in the difference.
+                i += static_cast<size_t>(__builtin_ctzll(a ^ b)) / 8;
 #endif
+                break;
+            }
+            i += 8;
         }
+        if (i >= length) break;
         if (same(i)) {
             ++i;
             continue;
         }
         // A run ends at two equal bytes in a row (one costs less inside it).
         size_t end = i + 1;
-        while (end < rules.size() && !(same(end) && (end + 1 >= rules.size() || same(end + 1)))) ++end;
+        while (end < length && !(same(end) && (end + 1 >= length || same(end + 1)))) ++end;
         putCount(out, i - last);
         putCount(out, end - i);
-        std::memcpy(out, rules.data() + i, end - i);
-        out += end - i;
+        // Runs are a few bytes: copied here rather than by a call.
+        for (size_t k = i; k < end; ++k) *out++ = now[k];
         i = last = end;
     }
     node.rulesSize = static_cast<uint32_t>(out - start);

@@ -12,6 +12,7 @@
 class HeadlessPlay;
 class Item;
 class Level;
+struct Cell;
 struct SolveLimits;
 
 // The macro actions tried from every settled state (the player still on the
@@ -124,6 +125,17 @@ private:
     std::vector<const Item*> droppers;
     // Every gem left (down its column) and the door among the cells marked.
     bool reachesEverything(const uint8_t* marks, int columns, int rows) const;
+    // A key of the grid's cells and their ladders: only the squares the
+    // level's log names can differ from the start, so only those are read.
+    uint64_t gridKey() const;
+    // Each square's cell and ladder at the start, by the log's key
+    // (row * columns + column), and the squares out of the log's reach.
+    std::vector<uint64_t> startWords;
+    std::vector<Cell* const*> unlogged;
+    // mayStillWin's cells as flags, bordered, for the grid with that key.
+    static constexpr uint8_t kOpenCell = 1, kStandCell = 2, kLadderCell = 4;
+    mutable std::vector<uint8_t> cellFlags;
+    mutable uint64_t flagsGrid = 0;
     mutable std::vector<uint8_t> touched;  // mayStillWin's reach, kept
     mutable std::vector<int> reachQueue;
     // mayStillWin's reaches once no blast is left, by the grid and the

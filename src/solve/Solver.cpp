@@ -309,6 +309,8 @@ SolveStatus Solver::step(uint64_t stateBudget) {
     SDL_Surface* screen = Item::screen;
     Level* current = Item::currentLevel;
     Player* player = Item::currentPlayer;
+    const bool searching = Item::searching;
+    Item::searching = true;
     SolveWorld& w = world();
     HeadlessPlay headless(w.level);
     w.play = &headless;
@@ -392,9 +394,13 @@ SolveStatus Solver::step(uint64_t stateBudget) {
             if (i > 0) {
                 own = std::make_unique<HeadlessPlay>(mine.level);
                 mine.play = own.get();
+                Item::searching = true;
             }
             for (size_t slot; (slot = next++) < batch.size();) expand(mine, slot);
-            if (i > 0) mine.play = nullptr;
+            if (i > 0) {
+                mine.play = nullptr;
+                Item::searching = false;
+            }
         });
         for (size_t slot = 0; slot < batch.size(); ++slot) merge(slot, budget);
     }
@@ -405,6 +411,7 @@ SolveStatus Solver::step(uint64_t stateBudget) {
     Item::screen = screen;
     Item::currentLevel = current;
     Item::currentPlayer = player;
+    Item::searching = searching;
     elapsed = spent();
     return state;
 }
