@@ -82,7 +82,7 @@ void RelaxedMap::build(const Level& level, bool pocketBlasts, bool anyBlasts) {
     // A search comes back to the same few worlds' maps: the last ones made
     // are kept by what they follow from.
     uint64_t hash = 0x9E3779B97F4A7C15ull;
-    for (uint64_t word : builtFor) hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
+    for (uint64_t word : builtFor) hash = mixWord(hash, word);
     bool found;
     // At most about 64 MB of them on the largest maps: a key's word and
     // three bytes a cell each.
@@ -146,7 +146,7 @@ void RelaxedMap::openChoice(const RelaxedMap& grid, const std::vector<int>& open
     choiceKey.push_back(UINT64_MAX);
     for (int at : bombCells) choiceKey.push_back(static_cast<uint32_t>(at));
     uint64_t hash = 0x9E3779B97F4A7C15ull;
-    for (uint64_t word : choiceKey) hash = (hash ^ word) * 0xFF51AFD7ED558CCDull, hash ^= hash >> 29;
+    for (uint64_t word : choiceKey) hash = mixWord(hash, word);
     if (choices.empty()) {
         // About 16 MB of maps, whatever the level's size (a power of two).
         const size_t each = 2 * grid.passable.size() + 64;

@@ -21,6 +21,13 @@ constexpr uint32_t kFarAway = UINT32_MAX;
 // The cell a place in pixels lies in (left of or above it when between two).
 inline int cellOf(double v) { return static_cast<int>(std::floor(v / kCellSize)); }
 
+// A word mixed into a key: the solver's kept answers are found by such
+// keys, built a word at a time from what the answer follows from.
+inline uint64_t mixWord(uint64_t key, uint64_t word) {
+    key = (key ^ word) * 0xFF51AFD7ED558CCDull;
+    return key ^ (key >> 29);
+}
+
 class RelaxedMap {
 public:
     // keptMaps: how many maps' distances kept keeps (the last asked for).

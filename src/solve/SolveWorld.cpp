@@ -84,12 +84,14 @@ SolveWorld::SolveWorld(Level& level) : level(level), rewinder(level) {
     // not name holds the cell it holds now.
     const size_t columns = static_cast<size_t>(level.columnCount);
     startWords.assign(static_cast<size_t>(level.rowCount) * columns, 0);
+    logged.assign(startWords.size(), nullptr);
     for (size_t r = 0; r < level.grid.size(); ++r)
         for (size_t c = 0; c < level.grid[r].size(); ++c) {
             const size_t key = r * columns + c;
             if (c < columns && key < startWords.size()) {
                 const Cell* cell = level.grid[r][c];
                 startWords[key] = reinterpret_cast<uintptr_t>(cell) ^ (cell && cell->ladder);
+                logged[key] = &level.grid[r][c];
             } else {
                 unlogged.push_back(&level.grid[r][c]);
             }
@@ -292,11 +294,10 @@ uint64_t SolveWorld::gridKey() const {
         return z ^ (z >> 31);
     };
     uint64_t key = 0xCBF29CE484222325ull;
-    const size_t columns = static_cast<size_t>(level.columnCount);
     // A blast swaps a cell's ladder into its rubble: the ladder counts too.
     auto word = [](const Cell* cell) { return reinterpret_cast<uintptr_t>(cell) ^ (cell && cell->ladder); };
     for (const uint32_t at : level.gridLog()) {
-        const Cell* cell = level.cellAt(static_cast<int>(at % columns), static_cast<int>(at / columns));
+        const Cell* cell = logged[at] ? *logged[at] : nullptr;
         if (word(cell) != startWords[at]) key += square(at, word(cell));
     }
     for (size_t i = 0; i < unlogged.size(); ++i) key += square(startWords.size() + i, word(*unlogged[i]));
@@ -391,39 +392,10 @@ unsigned SolveWorld::tourBound() const {
     // come to follow from more, the key must too): most states ask again
     // what another asked.
     uint64_t key = 0x9E3779B97F4A7C15ull;
-    auto mix = [&](uint64_t word) { key = (key ^ word) * 0xFF51AFD7ED558CCDull; key ^= key >> 29; };
-    // The grid's cells: most states have the grid the last one had (only
-    // a blast changes it), and comparing is cheaper than hashing. Else
-    // four at a time in four lanes, one lane waiting on each multiply.
-    bool sameGrid = true;
-    size_t at = 0;
-    for (const auto& row : level.grid) {
-        sameGrid = sameGrid && at + row.size() <= lastGrid.size() &&
-                   std::equal(row.begin(), row.end(), lastGrid.begin() + static_cast<std::ptrdiff_t>(at));
-        at += row.size();
-    }
-    if (!sameGrid || at != lastGrid.size()) {
-        uint64_t lanes[4] = {key, key + 1, key + 2, key + 3};
-        auto step = [](uint64_t& lane, const Cell* cell) {
-            lane = (lane ^ reinterpret_cast<uintptr_t>(cell)) * 0xFF51AFD7ED558CCDull;
-            lane ^= lane >> 29;
-        };
-        lastGrid.clear();
-        for (const auto& row : level.grid) {
-            size_t i = 0;
-            for (; i + 4 <= row.size(); i += 4) {
-                step(lanes[0], row[i]);
-                step(lanes[1], row[i + 1]);
-                step(lanes[2], row[i + 2]);
-                step(lanes[3], row[i + 3]);
-            }
-            for (; i < row.size(); ++i) step(lanes[0], row[i]);
-            lastGrid.insert(lastGrid.end(), row.begin(), row.end());
-        }
-        lastGridHash = key;
-        for (uint64_t lane : lanes) lastGridHash = (lastGridHash ^ lane) * 0xFF51AFD7ED558CCDull, lastGridHash ^= lastGridHash >> 29;
-    }
-    mix(lastGridHash);
+    auto mix = [&](uint64_t word) { key = mixWord(key, word); };
+    // The grid's cells and ladders, read only where the level's log says
+    // they may differ from the start.
+    mix(gridKey());
     for (const Bomb* bomb : p.bombs)
         mix(bomb->burning() ? uint64_t{1} << 63 | static_cast<uint64_t>(static_cast<uint32_t>(bomb->column)) << 32 |
                                   static_cast<uint32_t>(bomb->row)
@@ -437,8 +409,7 @@ unsigned SolveWorld::tourBound() const {
             std::memcpy(&y, &item->y, sizeof y);
             mix(x ^ y << 1);
         }
-    mix(static_cast<uint64_t>(static_cast<int64_t>(std::floor(p.x / 32))) << 32 ^
-        static_cast<uint64_t>(static_cast<int64_t>(std::floor(p.y / 32))));
+    mix(static_cast<uint64_t>(static_cast<int64_t>(cellOf(p.x))) << 32 ^ static_cast<uint64_t>(static_cast<int64_t>(cellOf(p.y))));
     for (const Treasure* treasure : level.treasures) {
         uint64_t x, y;
         std::memcpy(&x, &treasure->x, sizeof x);
@@ -538,7 +509,7 @@ unsigned SolveWorld::blastsTour(std::vector<int>& bombCells, unsigned floor, int
     // since the search asks them again from every cell of the same reach.
     const uint64_t grid = gridMap.builtNumber();
     uint64_t hash = grid * 0x9E3779B97F4A7C15ull;
-    for (int at : bombCells) hash = (hash ^ static_cast<uint32_t>(at)) * 0xFF51AFD7ED558CCDull, hash ^= hash >> 29;
+    for (int at : bombCells) hash = mixWord(hash, static_cast<uint32_t>(at));
     if (keptChoices.empty()) keptChoices.resize(kKeptChoices);
     KeptChoices& kept = keptChoices[hash & (kKeptChoices - 1)];
     if (grid == 0 || kept.grid != grid || kept.cells != bombCells) {

@@ -131,7 +131,7 @@ private:
     // Each square's cell and ladder at the start, by the log's key
     // (row * columns + column), and the squares out of the log's reach.
     std::vector<uint64_t> startWords;
-    std::vector<Cell* const*> unlogged;
+    std::vector<Cell* const*> logged, unlogged;  // the grid's squares in and out of the log's reach
     // mayStillWin's cells as flags, bordered, for the grid with that key.
     static constexpr uint8_t kOpenCell = 1, kStandCell = 2, kLadderCell = 4;
     mutable std::vector<uint8_t> cellFlags;
@@ -166,9 +166,6 @@ private:
         uint32_t tour = 0;
     };
     mutable std::vector<KeptTour> keptTours;
-    // The grid's cells tourBound hashed last, and their hash.
-    mutable std::vector<const Cell*> lastGrid;
-    mutable uint64_t lastGridHash = 0;
     // orderBound's cells each gem is taken in, its legs between gems (kept
     // while the map and the gems stay), and its table of orders.
     mutable std::vector<std::vector<int>> takes;
